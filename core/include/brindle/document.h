@@ -1,0 +1,56 @@
+// Document access: the compound-file container, its "/FileHeader" and the
+// body-section streams.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "brindle/bytes.h"
+#include "brindle/result.h"
+
+namespace brindle {
+
+// An open compound file (and the file beneath it). Move-only; closing
+// happens when it is destroyed.
+class CompoundFile {
+public:
+    CompoundFile(CompoundFile&&) noexcept;
+    CompoundFile& operator=(CompoundFile&&) noexcept;
+    ~CompoundFile();
+
+    // Open a stream by absolute path ("/BodyText/Section0") and read it
+    // whole: CompoundFile error if it is missing or not a stream, Io error
+    // if reading fails.
+    Result<ByteBuffer> read_stream(std::string_view path);
+
+    struct Impl;
+
+private:
+    explicit CompoundFile(std::unique_ptr<Impl> impl);
+    friend Result<CompoundFile> open_hwp_file(std::string_view path);
+
+    std::unique_ptr<Impl> impl_;
+};
+
+// Open the file at `path` (UTF-8, used unchanged) as a compound file.
+Result<CompoundFile> open_hwp_file(std::string_view path);
+
+// Validate "/FileHeader" and return whether the sections are compressed.
+Result<bool> read_file_header(CompoundFile& file);
+
+// The validation alone, over the bytes of a "/FileHeader" stream.
+Result<bool> parse_file_header(Bytes header);
+
+// "/BodyText/Section{n}".
+std::string section_stream_path(std::int32_t n);
+
+// A section stream read whole, inflated when `compressed`.
+Result<ByteBuffer> read_section_stream(CompoundFile& file, std::string_view path, bool compressed);
+
+// Raw DEFLATE (no zlib header) to bytes. Input that ends early yields
+// what was decoded so far; malformed data is a Parse error.
+Result<ByteBuffer> inflate_raw(Bytes compressed);
+
+}  // namespace brindle

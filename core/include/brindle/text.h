@@ -1,0 +1,44 @@
+// UTF-8 text helpers shared by the decoders and the Markdown writer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "brindle/bytes.h"
+
+namespace brindle {
+
+// True for the characters with the Unicode White_Space property.
+bool is_white_space(char32_t c);
+
+// Narrow a UTF-8 text past White_Space characters at both ends / the end.
+std::string_view trim(std::string_view text);
+std::string_view trim_end(std::string_view text);
+
+// Append the UTF-8 encoding of a Unicode scalar value (callers never pass
+// a surrogate).
+inline void append_utf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// Strict UTF-16LE decoding of a whole string: nothing when it holds an
+// unpaired surrogate. A final odd byte is ignored.
+std::optional<std::string> decode_utf16_strict(Bytes utf16le);
+
+}  // namespace brindle

@@ -1,0 +1,47 @@
+// Builders for the byte layouts the core reads: UTF-16LE text, record
+// streams and record lists, so each test states its input in format terms.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "brindle/bytes.h"
+#include "brindle/record.h"
+
+namespace brindle::test {
+
+// Little-endian byte writer.
+class ByteWriter {
+public:
+    ByteWriter& u8(std::uint8_t v);
+    ByteWriter& u16(std::uint16_t v);
+    ByteWriter& u32(std::uint32_t v);
+    ByteWriter& bytes(Bytes data);
+    ByteWriter& zeros(std::size_t count);
+    // UTF-16LE code units of a UTF-8 text (no length prefix).
+    ByteWriter& utf16(std::u16string_view text);
+    // One 8-unit control: code, six units of data (the first two may carry
+    // a control id), code again.
+    ByteWriter& control(std::uint16_t code, std::uint32_t id = 0);
+
+    const ByteBuffer& buffer() const { return data_; }
+    ByteBuffer take() { return std::move(data_); }
+
+private:
+    ByteBuffer data_;
+};
+
+// A record for record-list tests.
+HwpRecord record(std::uint16_t tag, std::uint16_t level, ByteBuffer payload = {});
+// A HWPTAG_CTRL_HEADER record whose payload starts with `id` (plus `extra`).
+HwpRecord ctrl_header(std::uint16_t level, std::uint32_t id, ByteBuffer extra = {});
+// A HWPTAG_PARA_TEXT record holding plain UTF-16 text.
+HwpRecord para_text(std::uint16_t level, std::u16string_view text);
+
+// Serialise records into section bytes (extended size when >= 0xFFF).
+ByteBuffer encode_records(const std::vector<HwpRecord>& records);
+
+}  // namespace brindle::test
