@@ -1,0 +1,50 @@
+// Messages of HwpError, as the module surface raises them.
+#include "brindle/error.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace brindle {
+namespace {
+
+std::string system_message(int code) {
+    char buffer[256];
+    // GNU strerror_r returns a pointer that may or may not be `buffer`.
+    const char* message = strerror_r(code, buffer, sizeof buffer);
+    std::string_view text(message);
+    while (!text.empty() && std::strchr("\t\n\f\r ", text.back()) != nullptr) text.remove_suffix(1);
+    return std::string(text);
+}
+
+}  // namespace
+
+std::string IoError::text() const {
+    if (const int* code = std::get_if<int>(&cause)) {
+        return system_message(*code) + " (os error " + std::to_string(*code) + ")";
+    }
+    return std::get<std::string>(cause);
+}
+
+HwpError HwpError::io(IoError error) { return HwpError(Kind::Io, std::move(error)); }
+HwpError HwpError::invalid_signature() { return HwpError(Kind::InvalidSignature, std::monostate{}); }
+HwpError HwpError::password_protected() { return HwpError(Kind::PasswordProtected, std::monostate{}); }
+HwpError HwpError::compound_file(std::string text) { return HwpError(Kind::CompoundFile, std::move(text)); }
+HwpError HwpError::parse(std::string text) { return HwpError(Kind::Parse, std::move(text)); }
+
+std::string HwpError::message() const {
+    switch (kind_) {
+        case Kind::Io:
+            return "IO error: " + std::get<IoError>(payload_).text();
+        case Kind::InvalidSignature:
+            return "Invalid HWP signature";
+        case Kind::PasswordProtected:
+            return "Password-protected HWP files are not supported";
+        case Kind::CompoundFile:
+            return "Compound file error: " + std::get<std::string>(payload_);
+        case Kind::Parse:
+            return "Parse error: " + std::get<std::string>(payload_);
+    }
+    return "internal error: unknown error kind";
+}
+
+}  // namespace brindle

@@ -1,0 +1,48 @@
+// The record reader: cuts a body section's bytes into tagged records.
+//
+// Each record starts with a u32 header: tag (bits 0-9), level (10-19) and
+// a 12-bit size (20-31); size 0xFFF means the real size follows as a u32.
+// The payload follows at once, with no padding between records.
+#include <algorithm>
+
+#include "brindle/format.h"
+#include "brindle/record.h"
+
+namespace brindle {
+
+RecordList parse_records(Bytes section) {
+    RecordList records;
+    const std::size_t len = section.size();
+    std::size_t pos = 0;
+    while (len - pos >= 4) {
+        const std::uint32_t header = read_u32(section, pos);
+        const auto tag_id = static_cast<std::uint16_t>(header & 0x3FF);
+        const auto level = static_cast<std::uint16_t>((header >> 10) & 0x3FF);
+        std::uint64_t size = header >> 20;
+        std::size_t start = pos + 4;
+        if (size == RECORD_SIZE_EXTENDED) {
+            if (len - start < 4) break;
+            size = read_u32(section, start);
+            start += 4;
+        }
+        // A payload running past the end ends the list: it and everything
+        // after it are dropped.
+        if (len - start < size) break;
+        const auto payload = section.subspan(start, static_cast<std::size_t>(size));
+        records.push_back(HwpRecord{tag_id, level, ByteBuffer(payload.begin(), payload.end())});
+        pos = start + static_cast<std::size_t>(size);
+    }
+    return records;
+}
+
+std::size_t skip_subtree(Records records, std::size_t start, std::uint16_t level) {
+    std::size_t i = std::min(start, records.size());
+    while (i < records.size() && records[i].level > level) ++i;
+    return i;
+}
+
+std::uint32_t control_id(const HwpRecord& record) {
+    return record.size() < 4 ? 0 : read_u32(record.payload, 0);
+}
+
+}  // namespace brindle

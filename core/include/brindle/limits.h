@@ -4,6 +4,7 @@
 // other allocation failure.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 
@@ -17,5 +18,10 @@ struct LimitExceeded : std::runtime_error {
 // declared cell is materialised and rendered, so a table record alone
 // (65535 rows of 65535 cells) could otherwise ask for billions.
 inline constexpr std::uint64_t MAX_TABLE_CELLS = std::uint64_t{1} << 22;
+
+// Bytes one body section may inflate to. DEFLATE expands up to ~1000x, so
+// without a bound a small file could ask for gigabytes; real sections are a
+// few megabytes at most.
+inline constexpr std::size_t MAX_SECTION_SIZE = std::size_t{256} << 20;
 
 }  // namespace brindle

@@ -1,0 +1,31 @@
+// "/FileHeader": the HWP signature, and the properties word telling
+// whether the sections are compressed and whether the document is
+// password-protected.
+#include <algorithm>
+
+#include "brindle/document.h"
+#include "brindle/format.h"
+
+namespace brindle {
+
+Result<bool> parse_file_header(Bytes header) {
+    // The signature is compared before the length, so a short stream that
+    // lacks it is an invalid signature rather than a short header.
+    if (header.size() < HWP_SIGNATURE.size() ||
+        !std::equal(HWP_SIGNATURE.begin(), HWP_SIGNATURE.end(), header.begin(),
+                    [](char expected, std::uint8_t actual) { return static_cast<std::uint8_t>(expected) == actual; })) {
+        return HwpError::invalid_signature();
+    }
+    if (header.size() < FILE_HEADER_MIN_SIZE) return HwpError::parse("FileHeader too short");
+    const std::uint32_t properties = read_u32(header, FILE_HEADER_PROPERTIES_OFFSET);
+    if (properties & FILE_HEADER_PASSWORD) return HwpError::password_protected();
+    return (properties & FILE_HEADER_COMPRESSED) != 0;
+}
+
+Result<bool> read_file_header(CompoundFile& file) {
+    Result<ByteBuffer> header = file.read_stream("/FileHeader");
+    if (!header) return std::move(header).error();
+    return parse_file_header(header.value());
+}
+
+}  // namespace brindle

@@ -1,0 +1,37 @@
+// Whole-document conversion: open, validate, read and walk each section in
+// turn, then assemble the Markdown.
+#include <utility>
+
+#include "brindle/convert.h"
+#include "brindle/document.h"
+
+namespace brindle {
+
+Result<std::string> convert_document(std::string_view path) {
+    BlockList blocks;
+    {
+        Result<CompoundFile> file = open_hwp_file(path);
+        if (!file) return std::move(file).error();
+        Result<bool> compressed = read_file_header(file.value());
+        if (!compressed) return std::move(compressed).error();
+
+        // Sections are numbered from 0 without gaps; the first that cannot
+        // be read, for whatever reason, ends the document.
+        for (std::int32_t n = 0;; ++n) {
+            RecordList records;
+            {
+                Result<ByteBuffer> bytes = read_section_stream(file.value(), section_stream_path(n), compressed.value());
+                if (!bytes) break;
+                records = parse_records(bytes.value());
+            }  // the section's bytes go before its records are walked
+            BlockList section_blocks;
+            walk_section(records, section_blocks);
+            blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
+                          std::make_move_iterator(section_blocks.end()));
+            if (n == INT32_MAX) break;
+        }
+    }  // the container (and the file) is released before assembly
+    return assemble_markdown(std::move(blocks));
+}
+
+}  // namespace brindle

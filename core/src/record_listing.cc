@@ -1,0 +1,25 @@
+// The record listing of a document's first section, a debugging aid that
+// shares document access with the conversion but converts nothing.
+#include "brindle/convert.h"
+#include "brindle/document.h"
+
+namespace brindle {
+
+Result<std::vector<RecordInfo>> list_section_records(std::string_view path) {
+    Result<CompoundFile> file = open_hwp_file(path);
+    if (!file) return std::move(file).error();
+    Result<bool> compressed = read_file_header(file.value());
+    if (!compressed) return std::move(compressed).error();
+    Result<ByteBuffer> bytes = read_section_stream(file.value(), section_stream_path(0), compressed.value());
+    if (!bytes) return std::move(bytes).error();
+
+    const RecordList records = parse_records(bytes.value());
+    std::vector<RecordInfo> listing;
+    listing.reserve(records.size());
+    for (const HwpRecord& record : records) {
+        listing.push_back(RecordInfo{record.tag_id, record.level, record.size()});
+    }
+    return listing;
+}
+
+}  // namespace brindle

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Prepares a fresh Debian machine for building and testing: the system
+# packages (libgsf, zlib, GoogleTest, clang for fuzzing, valgrind) and a
+# virtual environment of CPython 3.13 with the build and test tools.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+packages=(pkg-config g++ libgsf-1-dev zlib1g-dev libgtest-dev clang libclang-rt-14-dev valgrind)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}" >&2
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# CPython 3.13 and nothing else: the module uses its version-specific C API.
+python=${BRINDLE_PYTHON:-}
+if [ -z "$python" ]; then
+  for candidate in /root/.pyenv/versions/3.13*/bin/python3.13 "$(command -v python3.13 || true)"; do
+    if [ -n "$candidate" ] && [ -x "$candidate" ]; then python=$candidate; break; fi
+  done
+fi
+if [ -z "$python" ] || ! "$python" -c 'import sys; sys.exit(sys.version_info[:2] != (3, 13))'; then
+  echo "setup: CPython 3.13 not found (set BRINDLE_PYTHON to a python3.13 with headers)" >&2
+  exit 1
+fi
+
+venv="$root/.venv"
+if [ ! -x "$venv/bin/python" ] || ! "$venv/bin/python" -c 'import sys; sys.exit(sys.version_info[:2] != (3, 13))'; then
+  rm -rf "$venv"
+  "$python" -m venv "$venv"
+fi
+"$venv/bin/python" -m pip install -q --disable-pip-version-check -r "$root/requirements-dev.txt"

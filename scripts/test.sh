@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs every test: sets the machine up, then
+#   1. the C++ tests (CTest) and the Python tests (pytest) on a release build
+#      with warnings as errors, the module installed into the venv with pip;
+#   2. the same suites again on a build with AddressSanitizer and
+#      UndefinedBehaviorSanitizer, the Python tests through that module.
+# Any failure or sanitizer report fails the run.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+"$root/scripts/setup.sh"
+py="$root/.venv/bin/python"
+export PATH="$root/.venv/bin:$PATH"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+configure() {  # configure <build dir> <extra cmake args...>
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -G Ninja -DPython_EXECUTABLE="$py" -DBRINDLE_TESTS=ON -DBRINDLE_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+echo "== release build: C++ tests"
+configure "$root/build/release" -DCMAKE_BUILD_TYPE=Release
+ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
+
+echo "== release build: pip install and Python tests"
+BRINDLE_WERROR=ON "$py" -m pip install -q --disable-pip-version-check --no-build-isolation "$root"
+(cd "$root/tests" && "$py" -m pytest -q "$root/tests/python")
+
+echo "== sanitizer build (address, undefined): C++ tests"
+configure "$root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_SANITIZE=ON
+export ASAN_OPTIONS="abort_on_error=1:detect_leaks=0:strict_string_checks=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+ctest --test-dir "$root/build/asan" --output-on-failure -j "$jobs"
+
+echo "== sanitizer build: Python tests through the sanitized module"
+# The interpreter is not instrumented, so the ASan runtime is preloaded, and
+# Python's own allocator is bypassed so that ASan sees every allocation.
+asan_runtime=$(g++ -print-file-name=libasan.so)
+(cd "$root/tests" && \
+  LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc BRINDLE_MODULE_DIR="$root/build/asan/module" \
+  PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "$root/tests/python")
