@@ -71,4 +71,42 @@ ByteBuffer encode_records(const std::vector<HwpRecord>& records) {
     return w.take();
 }
 
+ByteBuffer table_payload(std::uint16_t rows, std::initializer_list<std::uint16_t> cell_counts) {
+    ByteWriter w;
+    w.u32(0).u16(rows).u16(0).zeros(10);
+    for (std::uint16_t count : cell_counts) w.u16(count);
+    return w.take();
+}
+
+HwpRecord table_record(std::uint16_t level, std::uint16_t rows,
+                       std::initializer_list<std::uint16_t> cell_counts) {
+    return record(HWPTAG_TABLE, level, table_payload(rows, cell_counts));
+}
+
+HwpRecord list_header(std::uint16_t level) { return record(HWPTAG_LIST_HEADER, level); }
+
+HwpRecord click_here_ctrl(std::uint16_t level, std::u16string_view direction, bool modified) {
+    std::u16string command = u"Clickhere:set:0:Direction:wstring:";
+    for (char c : std::to_string(direction.size())) command.push_back(static_cast<char16_t>(c));
+    command.push_back(u':');
+    command.append(direction);
+    command.push_back(u' ');
+    ByteWriter w;
+    w.u32(modified ? 0x8000u : 0u).u8(9).u16(static_cast<std::uint16_t>(command.size())).utf16(command);
+    return ctrl_header(level, CTRL_CLICK_HERE, w.take());
+}
+
+HwpRecord field_name_record(std::uint16_t level, std::u16string_view name) {
+    ByteWriter w;
+    w.zeros(10).u16(static_cast<std::uint16_t>(name.size())).utf16(name);
+    return record(HWPTAG_CTRL_DATA, level, w.take());
+}
+
+HwpRecord para_with_field(std::uint16_t level, std::u16string_view before, std::u16string_view content,
+                          std::u16string_view after) {
+    ByteWriter w;
+    w.utf16(before).control(3, CTRL_CLICK_HERE).utf16(content).control(4).utf16(after);
+    return record(HWPTAG_PARA_TEXT, level, w.take());
+}
+
 }  // namespace brindle::test

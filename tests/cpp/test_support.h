@@ -44,4 +44,23 @@ HwpRecord para_text(std::uint16_t level, std::u16string_view text);
 // Serialise records into section bytes (extended size when >= 0xFFF).
 ByteBuffer encode_records(const std::vector<HwpRecord>& records);
 
+// Table and field records, for the walk and table tests.
+
+// A HWPTAG_TABLE payload declaring `rows` rows with the given per-row cell
+// counts (fewer counts than rows leaves the later rows uncounted): 18 bytes
+// of properties, then one u16 per count.
+ByteBuffer table_payload(std::uint16_t rows, std::initializer_list<std::uint16_t> cell_counts);
+HwpRecord table_record(std::uint16_t level, std::uint16_t rows,
+                       std::initializer_list<std::uint16_t> cell_counts);
+// A HWPTAG_LIST_HEADER opening a cell (its payload is never read).
+HwpRecord list_header(std::uint16_t level);
+// A '%clk' control header whose command holds the guide text `direction`.
+HwpRecord click_here_ctrl(std::uint16_t level, std::u16string_view direction, bool modified = false);
+// A HWPTAG_CTRL_DATA record naming a field.
+HwpRecord field_name_record(std::uint16_t level, std::u16string_view name);
+// A HWPTAG_PARA_TEXT record holding `before`, a click-here field whose
+// content is `content`, and `after`.
+HwpRecord para_with_field(std::uint16_t level, std::u16string_view before, std::u16string_view content,
+                          std::u16string_view after);
+
 }  // namespace brindle::test
