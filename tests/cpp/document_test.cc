@@ -1,0 +1,113 @@
+// Header validation and raw inflate, over bytes built here.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+
+#include "brindle/document.h"
+#include "test_support.h"
+
+namespace brindle {
+namespace {
+
+ByteBuffer header_bytes(std::string_view prefix, std::size_t size, std::uint32_t properties = 0) {
+    ByteBuffer bytes(size, 0);
+    std::copy(prefix.begin(), prefix.begin() + std::min(prefix.size(), size), bytes.begin());
+    if (size >= 40) {
+        for (int i = 0; i < 4; ++i) bytes[36 + i] = static_cast<std::uint8_t>(properties >> (8 * i));
+    }
+    return bytes;
+}
+
+std::string message_of(const Result<bool>& result) {
+    return result.ok() ? "ok" : const_cast<Result<bool>&>(result).error().message();
+}
+
+TEST(FileHeader, SignatureIsCheckedBeforeLength) {
+    EXPECT_EQ(message_of(parse_file_header(header_bytes("HWP Document Fil", 16))), "Invalid HWP signature");
+    EXPECT_EQ(message_of(parse_file_header(header_bytes("hwp document file", 256))), "Invalid HWP signature");
+    EXPECT_EQ(message_of(parse_file_header(header_bytes("", 0))), "Invalid HWP signature");
+    for (std::size_t size : {17u, 39u}) {
+        EXPECT_EQ(message_of(parse_file_header(header_bytes("HWP Document File", size))),
+                  "Parse error: FileHeader too short");
+    }
+}
+
+TEST(FileHeader, PropertiesBits) {
+    const auto compressed = [](std::uint32_t properties) {
+        return parse_file_header(header_bytes("HWP Document File", 40, properties));
+    };
+    EXPECT_EQ(message_of(compressed(0x2)), "Password-protected HWP files are not supported");
+    EXPECT_EQ(message_of(compressed(0x3)), "Password-protected HWP files are not supported");
+    EXPECT_TRUE(compressed(0x1).value());
+    EXPECT_FALSE(compressed(0x0).value());
+    EXPECT_FALSE(compressed(0x4).value());
+    // No NUL padding after the signature is needed.
+    EXPECT_TRUE(parse_file_header(header_bytes("HWP Document FileXXXXXXXXXXXXXXX", 256, 1)).value());
+}
+
+ByteBuffer deflate_raw(const ByteBuffer& data) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    ByteBuffer out(deflateBound(&z, data.size()));
+    z.next_in = const_cast<Bytef*>(data.data());
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+ByteBuffer sample_data(std::size_t size) {
+    ByteBuffer data(size);
+    std::uint32_t x = 12345;
+    for (auto& b : data) {
+        x = x * 1103515245 + 12345;
+        b = static_cast<std::uint8_t>((x >> 16) % 7 + 'a');  // compressible, not trivial
+    }
+    return data;
+}
+
+TEST(InflateRaw, RoundTripsAndIgnoresTrailingBytes) {
+    const ByteBuffer data = sample_data(1 << 20);  // several output growths
+    ByteBuffer compressed = deflate_raw(data);
+    EXPECT_EQ(inflate_raw(compressed).value(), data);
+    compressed.insert(compressed.end(), {1, 2, 3, 4, 5});
+    EXPECT_EQ(inflate_raw(compressed).value(), data);
+    EXPECT_TRUE(inflate_raw(ByteBuffer{}).value().empty());
+}
+
+TEST(InflateRaw, InputCutShortYieldsThePrefixDecoded) {
+    const ByteBuffer data = sample_data(200000);
+    const ByteBuffer compressed = deflate_raw(data);
+    const ByteBuffer cut(compressed.begin(), compressed.begin() + compressed.size() / 2);
+    const ByteBuffer partial = inflate_raw(cut).value();
+    ASSERT_LT(partial.size(), data.size());
+    EXPECT_TRUE(std::equal(partial.begin(), partial.end(), data.begin()));
+}
+
+TEST(InflateRaw, MalformedDataIsAParseError) {
+    // BFINAL=1, BTYPE=11 (reserved).
+    Result<ByteBuffer> reserved = inflate_raw(ByteBuffer{0x07, 0x00});
+    ASSERT_FALSE(reserved.ok());
+    EXPECT_EQ(reserved.error().message(), "Parse error: 압축 해제 실패: corrupt deflate stream");
+    // Stored block whose length and complement disagree.
+    EXPECT_FALSE(inflate_raw(ByteBuffer{0x01, 0x05, 0x00, 0x00, 0x00}).ok());
+    // A zlib header is not skipped: 0x78 0x9C decodes as a DEFLATE block
+    // header (BTYPE 00 stored), whose length check then fails.
+    ByteBuffer with_header{0x78, 0x9C};
+    const ByteBuffer body = deflate_raw(sample_data(100));
+    with_header.insert(with_header.end(), body.begin(), body.end());
+    Result<ByteBuffer> zlib_wrapped = inflate_raw(with_header);
+    EXPECT_TRUE(!zlib_wrapped.ok() || zlib_wrapped.value() != sample_data(100));
+}
+
+TEST(SectionStreamPath, PlainDecimal) {
+    EXPECT_EQ(section_stream_path(0), "/BodyText/Section0");
+    EXPECT_EQ(section_stream_path(10), "/BodyText/Section10");
+}
+
+}  // namespace
+}  // namespace brindle
