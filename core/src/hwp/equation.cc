@@ -1,0 +1,47 @@
+// Equation controls ('eqed'): the script text of the HWPTAG_EQEDIT record
+// directly beneath the control header.
+#include <algorithm>
+#include <string>
+
+#include "brindle/convert.h"
+#include "brindle/format.h"
+#include "brindle/text.h"
+
+namespace brindle {
+namespace {
+
+// HWPTAG_EQEDIT payload: properties (4), script length in UTF-16 units (2),
+// the script, then font and version data we do not need.
+constexpr std::size_t EQEDIT_LENGTH_OFFSET = 4;
+constexpr std::size_t EQEDIT_SCRIPT_OFFSET = 6;
+
+// The script, or nothing when it is empty, cut short or not valid UTF-16.
+std::optional<std::string> read_script(Bytes payload) {
+    if (payload.size() < EQEDIT_SCRIPT_OFFSET) return std::nullopt;
+    const std::size_t units = read_u16(payload, EQEDIT_LENGTH_OFFSET);
+    if (units == 0 || payload.size() < EQEDIT_SCRIPT_OFFSET + 2 * units) return std::nullopt;
+    return decode_utf16_strict(payload.subspan(EQEDIT_SCRIPT_OFFSET, 2 * units));
+}
+
+}  // namespace
+
+EquationParse parse_equation(Records records, std::size_t start, std::uint16_t level) {
+    const std::size_t n = records.size();
+    start = std::min(start, n);
+    const std::uint32_t child_level = std::uint32_t{level} + 1;
+    std::size_t i = start;
+    while (i < n && records[i].level > level) {
+        const HwpRecord& r = records[i];
+        if (r.level == child_level && r.tag_id == HWPTAG_EQEDIT) {
+            std::optional<std::string> script = read_script(r.bytes());
+            // The rest of the control is consumed whether or not the script
+            // was usable.
+            i = skip_subtree(records, i + 1, level);
+            return {std::move(script), i - start};
+        }
+        ++i;
+    }
+    return {std::nullopt, i - start};
+}
+
+}  // namespace brindle
