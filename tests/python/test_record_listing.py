@@ -206,6 +206,18 @@ def test_header_failures(fn, make_hwp, options, expected):
         assert message == expected
 
 
+def test_section_read_failure(make_file):
+    """A stored section in regular sectors whose last sector lies beyond the end of a
+    truncated file: the container opens, reading the stream fails."""
+    data = hwp.section(*["x" * 3000] * 10)
+    whole = hwp.compound_file_bytes(hwp.hwp_streams([data], compressed=False))
+    tail = len(data) % 512 or 512
+    assert len(data) >= 4096 and whole[-512:][:tail] == data[-tail:]  # its sector ends the file
+    path = make_file(whole[:-512])
+    assert runtime_error(records_of, path).startswith("IO error: ")
+    assert call(_brindle.hwp_to_markdown, path) == ""
+
+
 @pytest.mark.parametrize(
     "sections, storages",
     [([None, WHOLE], []), ([], []), ([None], ["/BodyText/Section0"])],
