@@ -74,8 +74,15 @@ PyObject* records_to_list(const std::vector<RecordInfo>& records) {
 PyObject* hwp_to_markdown(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     const std::optional<std::string_view> path = parse_path_argument("hwp_to_markdown", args, nargs, kwnames);
     if (!path) return nullptr;
-    PyErr_SetString(PyExc_NotImplementedError, "hwp_to_markdown: conversion is not available yet");
-    return nullptr;
+    return guarded([&]() -> PyObject* {
+        Result<std::string> markdown = convert_document(*path);
+        if (!markdown) {
+            raise_hwp_error(markdown.error());
+            return nullptr;
+        }
+        const std::string& text = markdown.value();
+        return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+    });
 }
 
 PyObject* hwp_debug_records(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

@@ -9,13 +9,4 @@ py="$root/.venv/bin/python"
 sample="$root/build/sample.hwp"
 mkdir -p "$root/build"
 "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$sample"
-"$py" - "$sample" <<'PY'
-import sys
-import _brindle
-path = sys.argv[1]
-try:
-    print(_brindle.hwp_to_markdown(path))
-except NotImplementedError:
-    for record in _brindle.hwp_debug_records(path):
-        print(record)
-PY
+"$py" -c 'import sys, _brindle; print(_brindle.hwp_to_markdown(sys.argv[1]))' "$sample"

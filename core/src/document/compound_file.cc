@@ -12,6 +12,7 @@
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,33 @@ private:
     int fd_;
 };
 
+void discard_log_message(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+// libgsf reports damaged containers on stderr through GLib's log before it
+// fails (or, for some damage, carries on). A damaged document is an
+// ordinary input here, answered by an error value or less text, so those
+// diagnostics are dropped. Only libgsf's own log domains are touched.
+void silence_reader_diagnostics() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_RECURSION);
+        for (const char* domain : {"libgsf", "libgsf:msole"}) {
+            g_log_set_handler(domain, levels, discard_log_message, nullptr);
+        }
+    });
+}
+
+// libgsf answers "no child" both for a missing name and for an entry whose
+// sector chain is broken; the directory tells the two apart.
+bool has_child(GsfInfile* storage, const std::string& name) {
+    const int count = gsf_infile_num_children(storage);
+    for (int i = 0; i < count; ++i) {
+        const char* child = gsf_infile_name_by_index(storage, i);
+        if (child != nullptr && name == child) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 struct CompoundFile::Impl {
@@ -67,6 +95,7 @@ Result<CompoundFile> open_hwp_file(std::string_view path) {
     // The C library would silently cut the path at a NUL and open another
     // file; refuse it as the invalid argument it is.
     if (path.find('\0') != std::string_view::npos) return HwpError::io(IoError::from_os(EINVAL));
+    silence_reader_diagnostics();
     const std::string c_path(path);
 
     // O_NONBLOCK so that opening a FIFO cannot hang; it has no effect on
@@ -101,7 +130,8 @@ Result<CompoundFile> open_hwp_file(std::string_view path) {
 }
 
 Result<ByteBuffer> CompoundFile::read_stream(std::string_view path) {
-    // Walk the path from the root storage, one component at a time.
+    // Walk the path from the root storage, one component at a time. `entry`
+    // owns the entry reached so far; a child keeps its own container alive.
     GObjectPtr<GsfInput> entry;
     GsfInfile* storage = impl_->root.get();
     std::string_view rest = path;
@@ -116,8 +146,12 @@ Result<ByteBuffer> CompoundFile::read_stream(std::string_view path) {
         }
         any_component = true;
         const std::string name(component);
-        entry.reset(gsf_infile_child_by_name(storage, name.c_str()));
-        if (!entry) return HwpError::compound_file("no stream named '" + std::string(path) + "'");
+        GObjectPtr<GsfInput> child(gsf_infile_child_by_name(storage, name.c_str()));
+        if (!child) {
+            return HwpError::compound_file(has_child(storage, name) ? "'" + std::string(path) + "' is damaged"
+                                                                    : "no stream named '" + std::string(path) + "'");
+        }
+        entry = std::move(child);
         // Storages have a child count (possibly 0); streams report -1.
         storage = GSF_IS_INFILE(entry.get()) && gsf_infile_num_children(GSF_INFILE(entry.get())) >= 0
                       ? GSF_INFILE(entry.get())
