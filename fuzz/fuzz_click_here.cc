@@ -1,0 +1,10 @@
+// Click-here header and name parsing over arbitrary payloads.
+#include "brindle/click_here.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const brindle::Bytes bytes{data, size};
+    if (auto header = brindle::parse_click_here_header(bytes)) brindle::fuzz::require_utf8(header->direction);
+    brindle::fuzz::require_utf8(brindle::read_field_name(bytes));
+    return 0;
+}

@@ -1,0 +1,74 @@
+// Gathers seed inputs for the fuzz targets from HWP documents: the stored
+// and inflated section streams and the payloads of interesting records.
+//   seed_tool OUT_DIR FILE...   writes OUT_DIR/<target>/<n>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "brindle/document.h"
+#include "brindle/format.h"
+#include "brindle/record.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SeedWriter {
+public:
+    explicit SeedWriter(fs::path root) : root_(std::move(root)) {}
+    void write(const std::string& target, brindle::Bytes bytes) {
+        if (bytes.size() > (1u << 20)) return;  // keep seeds small enough to mutate quickly
+        const fs::path dir = root_ / target;
+        fs::create_directories(dir);
+        std::ofstream out(dir / std::to_string(count_++), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+
+private:
+    fs::path root_;
+    std::size_t count_ = 0;
+};
+
+void gather(const std::string& path, SeedWriter& seeds) {
+    brindle::Result<brindle::CompoundFile> file = brindle::open_hwp_file(path);
+    if (!file) return;
+    brindle::Result<bool> compressed = brindle::read_file_header(file.value());
+    if (!compressed) return;
+    for (std::int32_t n = 0; n < 64; ++n) {
+        brindle::Result<brindle::ByteBuffer> stored = file.value().read_stream(brindle::section_stream_path(n));
+        if (!stored) break;
+        brindle::ByteBuffer section = stored.value();
+        if (compressed.value()) {
+            seeds.write("inflate", stored.value());
+            brindle::Result<brindle::ByteBuffer> inflated = brindle::inflate_raw(stored.value());
+            if (!inflated) break;
+            section = std::move(inflated).value();
+        }
+        for (const char* target : {"records", "walk", "table"}) seeds.write(target, section);
+        for (const brindle::HwpRecord& r : brindle::parse_records(section)) {
+            if (r.tag_id == brindle::HWPTAG_PARA_TEXT && r.size() > 16) seeds.write("para_text", r.payload);
+            if ((r.tag_id == brindle::HWPTAG_CTRL_HEADER && brindle::control_id(r) == brindle::CTRL_CLICK_HERE) ||
+                r.tag_id == brindle::HWPTAG_CTRL_DATA) {
+                seeds.write("click_here", r.payload);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << "usage: seed_tool OUT_DIR FILE...\n";
+        return 2;
+    }
+    SeedWriter seeds(argv[1]);
+    for (int i = 2; i < argc; ++i) {
+        gather(argv[i], seeds);
+        std::ifstream in(argv[i], std::ios::binary);
+        const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        seeds.write("document", {reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size()});
+    }
+    return 0;
+}
