@@ -63,7 +63,7 @@ def runtime_error(fn, path) -> str:
     message after checking its form: one argument, no chained exception, no trailing
     white space."""
     with pytest.raises(RuntimeError) as info:
-        call(fn, path)
+        fn(path)
     error = info.value
     assert type(error) is RuntimeError
     assert len(error.args) == 1 and isinstance(error.args[0], str)
@@ -71,18 +71,6 @@ def runtime_error(fn, path) -> str:
     message = error.args[0]
     assert message == message.rstrip()
     return message
-
-
-def call(fn, *args, **kwargs):
-    """fn(*args, **kwargs); while the conversion is not built, hwp_to_markdown stops
-    with NotImplementedError after checking its arguments, and the test is marked as
-    an expected failure instead of failing."""
-    try:
-        return fn(*args, **kwargs)
-    except NotImplementedError:
-        if fn is _brindle.hwp_to_markdown:
-            pytest.xfail("hwp_to_markdown does not convert yet")
-        raise
 
 
 BOTH_FUNCTIONS = pytest.mark.parametrize(

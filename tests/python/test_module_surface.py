@@ -14,7 +14,7 @@ import pytest
 
 import _brindle
 import hwpfixture
-from conftest import BOTH_FUNCTIONS, call, runtime_error
+from conftest import BOTH_FUNCTIONS, runtime_error
 
 MISSING = "/nonexistent/brindle/missing.hwp"
 MISSING_MESSAGE = "IO error: No such file or directory (os error 2)"
@@ -108,7 +108,7 @@ class PathText(str):
 )
 def test_accepted_path_forms_reach_the_file(fn, args, kwargs):
     with pytest.raises(RuntimeError) as info:
-        call(fn, *args, **kwargs)
+        fn(*args, **kwargs)
     assert info.value.args == (MISSING_MESSAGE,)
 
 

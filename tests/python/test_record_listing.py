@@ -16,7 +16,7 @@ import pytest
 
 import _brindle
 import hwpfixture as hwp
-from conftest import BOTH_FUNCTIONS, REPO_ROOT, call, runtime_error
+from conftest import BOTH_FUNCTIONS, REPO_ROOT, runtime_error
 
 records_of = _brindle.hwp_debug_records
 FIXTURE_COMMAND = str(REPO_ROOT / "tests" / "fixtures" / "hwp_fixture.py")
@@ -215,7 +215,7 @@ def test_section_read_failure(make_file):
     assert len(data) >= 4096 and whole[-512:][:tail] == data[-tail:]  # its sector ends the file
     path = make_file(whole[:-512])
     assert runtime_error(records_of, path).startswith("IO error: ")
-    assert call(_brindle.hwp_to_markdown, path) == ""
+    assert _brindle.hwp_to_markdown(path) == ""
 
 
 @pytest.mark.parametrize(
@@ -257,7 +257,7 @@ def test_malformed_deflate(make_hwp, data):
 def test_corrupt_section_zero_does_not_fail_the_conversion(make_hwp):
     path = make_hwp([hwp.corrupt_deflate()])
     assert runtime_error(records_of, path) == CORRUPT
-    assert call(_brindle.hwp_to_markdown, path) == ""
+    assert _brindle.hwp_to_markdown(path) == ""
 
 
 def section_of(triples) -> tuple[bytes, list[int]]:
