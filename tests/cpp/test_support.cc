@@ -109,4 +109,21 @@ HwpRecord para_with_field(std::uint16_t level, std::u16string_view before, std::
     return record(HWPTAG_PARA_TEXT, level, w.take());
 }
 
+std::vector<HwpRecord> cell(std::uint16_t level, std::u16string_view text) {
+    return {list_header(level), para_text(static_cast<std::uint16_t>(level + 1), text)};
+}
+
+std::vector<HwpRecord> cat(std::initializer_list<std::vector<HwpRecord>> pieces) {
+    std::vector<HwpRecord> out;
+    for (const auto& piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
+    return out;
+}
+
+std::string describe(const ContentBlock& block) {
+    if (const auto* p = std::get_if<Paragraph>(&block)) return "P:" + p->text;
+    if (const auto* t = std::get_if<Table>(&block)) return "T:" + std::to_string(t->rows.size());
+    if (const auto* e = std::get_if<Equation>(&block)) return "E:" + e->script;
+    return "I:" + std::get<Image>(block).caption;
+}
+
 }  // namespace brindle::test

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "brindle/bytes.h"
+#include "brindle/content_block.h"
 #include "brindle/record.h"
 
 namespace brindle::test {
@@ -62,5 +63,12 @@ HwpRecord field_name_record(std::uint16_t level, std::u16string_view name);
 // content is `content`, and `after`.
 HwpRecord para_with_field(std::uint16_t level, std::u16string_view before, std::u16string_view content,
                           std::u16string_view after);
+// A table cell at `level`: its list header and one paragraph of `text`.
+std::vector<HwpRecord> cell(std::uint16_t level, std::u16string_view text);
+// Record lists written as pieces, joined in order.
+std::vector<HwpRecord> cat(std::initializer_list<std::vector<HwpRecord>> pieces);
+// A block as a short string for whole-list comparisons: "P:text",
+// "T:<rows>", "E:script", "I:caption".
+std::string describe(const ContentBlock& block);
 
 }  // namespace brindle::test
