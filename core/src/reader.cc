@@ -10,30 +10,33 @@
 
 namespace brindle {
 
-RecordList parse_records(Bytes section) {
-    RecordList records;
-    const std::size_t len = section.size();
+RecordList parse_records(ByteBuffer&& section) {
+    std::vector<HwpRecord> records;
+    const Bytes bytes = section;
+    const std::size_t len = bytes.size();
+    records.reserve(len / 32);  // typical records are a few dozen bytes
     std::size_t pos = 0;
     while (len - pos >= 4) {
-        const std::uint32_t header = read_u32(section, pos);
+        const std::uint32_t header = read_u32(bytes, pos);
         const auto tag_id = static_cast<std::uint16_t>(header & 0x3FF);
         const auto level = static_cast<std::uint16_t>((header >> 10) & 0x3FF);
         std::uint64_t size = header >> 20;
         std::size_t start = pos + 4;
         if (size == RECORD_SIZE_EXTENDED) {
             if (len - start < 4) break;
-            size = read_u32(section, start);
+            size = read_u32(bytes, start);
             start += 4;
         }
         // A payload running past the end ends the list: it and everything
         // after it are dropped.
         if (len - start < size) break;
-        const auto payload = section.subspan(start, static_cast<std::size_t>(size));
-        records.push_back(HwpRecord{tag_id, level, ByteBuffer(payload.begin(), payload.end())});
+        records.push_back(HwpRecord{tag_id, level, bytes.subspan(start, static_cast<std::size_t>(size))});
         pos = start + static_cast<std::size_t>(size);
     }
-    return records;
+    return RecordList(std::move(section), std::move(records));
 }
+
+RecordList parse_records(Bytes section) { return parse_records(ByteBuffer(section.begin(), section.end())); }
 
 std::size_t skip_subtree(Records records, std::size_t start, std::uint16_t level) {
     std::size_t i = std::min(start, records.size());

@@ -13,7 +13,7 @@ Result<std::vector<RecordInfo>> list_section_records(std::string_view path) {
     Result<ByteBuffer> bytes = read_section_stream(file.value(), section_stream_path(0), compressed.value());
     if (!bytes) return std::move(bytes).error();
 
-    const RecordList records = parse_records(bytes.value());
+    const RecordList records = parse_records(std::move(bytes).value());
     std::vector<RecordInfo> listing;
     listing.reserve(records.size());
     for (const HwpRecord& record : records) {

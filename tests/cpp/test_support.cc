@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <deque>
+
 #include "brindle/format.h"
 
 namespace brindle::test {
@@ -43,7 +45,11 @@ ByteWriter& ByteWriter::control(std::uint16_t code, std::uint32_t id) {
 }
 
 HwpRecord record(std::uint16_t tag, std::uint16_t level, ByteBuffer payload) {
-    return HwpRecord{tag, level, std::move(payload)};
+    // Records view their payload; in tests the payloads live for the whole
+    // run (a deque never moves what it holds).
+    static std::deque<ByteBuffer> payloads;
+    payloads.push_back(std::move(payload));
+    return HwpRecord{tag, level, payloads.back()};
 }
 
 HwpRecord ctrl_header(std::uint16_t level, std::uint32_t id, ByteBuffer extra) {

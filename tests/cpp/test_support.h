@@ -35,7 +35,7 @@ private:
     ByteBuffer data_;
 };
 
-// A record for record-list tests.
+// A record for record-list tests; its payload is kept alive for the run.
 HwpRecord record(std::uint16_t tag, std::uint16_t level, ByteBuffer payload = {});
 // A HWPTAG_CTRL_HEADER record whose payload starts with `id` (plus `extra`).
 HwpRecord ctrl_header(std::uint16_t level, std::uint32_t id, ByteBuffer extra = {});

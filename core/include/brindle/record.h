@@ -14,17 +14,43 @@ namespace brindle {
 struct HwpRecord {
     std::uint16_t tag_id = 0;  // 10 significant bits
     std::uint16_t level = 0;   // 10 significant bits
-    ByteBuffer payload;        // owned copy: the list outlives the section bytes
+    Bytes payload;             // a view into the bytes its RecordList owns
 
     std::size_t size() const { return payload.size(); }
     Bytes bytes() const { return payload; }
 };
 
-using RecordList = std::vector<HwpRecord>;
 using Records = std::span<const HwpRecord>;
 
+// The records of one section together with the section bytes their
+// payloads view, so the list stays valid on its own: cutting a section
+// copies no payload, and one allocation holds every payload.
+class RecordList {
+public:
+    RecordList() = default;
+    RecordList(ByteBuffer bytes, std::vector<HwpRecord> records)
+        : bytes_(std::move(bytes)), records_(std::move(records)) {}
+    RecordList(RecordList&&) noexcept = default;
+    RecordList& operator=(RecordList&&) noexcept = default;
+    RecordList(const RecordList&) = delete;  // the views would point into the original
+    RecordList& operator=(const RecordList&) = delete;
+
+    std::size_t size() const { return records_.size(); }
+    bool empty() const { return records_.empty(); }
+    const HwpRecord& operator[](std::size_t i) const { return records_[i]; }
+    auto begin() const { return records_.begin(); }
+    auto end() const { return records_.end(); }
+    operator Records() const { return records_; }
+
+private:
+    ByteBuffer bytes_;  // moving a vector keeps its heap block, so the views survive
+    std::vector<HwpRecord> records_;
+};
+
 // Every complete record up to the first point where the bytes no longer
-// hold one; truncated trailing data is dropped silently.
+// hold one; truncated trailing data is dropped silently. The first form
+// keeps the section's buffer; the second copies the bytes once.
+RecordList parse_records(ByteBuffer&& section);
 RecordList parse_records(Bytes section);
 
 // First index >= start whose level is <= level, or records.size().

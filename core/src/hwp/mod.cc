@@ -18,12 +18,11 @@ Result<std::string> convert_document(std::string_view path) {
         // Sections are numbered from 0 without gaps; the first that cannot
         // be read, for whatever reason, ends the document.
         for (std::int32_t n = 0;; ++n) {
-            RecordList records;
-            {
-                Result<ByteBuffer> bytes = read_section_stream(file.value(), section_stream_path(n), compressed.value());
-                if (!bytes) break;
-                records = parse_records(bytes.value());
-            }  // the section's bytes go before its records are walked
+            Result<ByteBuffer> bytes = read_section_stream(file.value(), section_stream_path(n), compressed.value());
+            if (!bytes) break;
+            // The records view the section's bytes, which they now own; both
+            // go when this iteration ends.
+            const RecordList records = parse_records(std::move(bytes).value());
             BlockList section_blocks;
             walk_section(records, section_blocks);
             blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
