@@ -141,5 +141,23 @@ TEST(ParseTable, GridBoundCountsRowsPaddedToTheWidest) {
     }
 }
 
+TEST(ParseTable, DocumentBudgetIsSharedByAllTablesAndNestedOnes) {
+    // Each table is charged its rows plus its grid: 2 rows of 3 cells = 8.
+    const Recs table = {ctrl_header(1, CTRL_TABLE), table_record(2, 2, {3, 3})};
+    TableBudget budget(20);
+    EXPECT_TRUE(parse_table(table, 1, 1, 0, budget).table);  // 12 left
+    EXPECT_TRUE(parse_table(table, 1, 1, 0, budget).table);  // 4 left
+    EXPECT_THROW(parse_table(table, 1, 1, 0, budget), LimitExceeded);
+
+    // A nested table (1 row of 1 cell: 2) is charged to the same budget as
+    // its parent (1 row of 1 cell: 2).
+    const Recs nested = {ctrl_header(1, CTRL_TABLE), table_record(2, 1, {1}), list_header(2),
+                         ctrl_header(2, CTRL_TABLE), table_record(3, 1, {1})};
+    TableBudget three(3);
+    EXPECT_THROW(parse_table(nested, 1, 1, 0, three), LimitExceeded);
+    TableBudget four(4);
+    EXPECT_TRUE(parse_table(nested, 1, 1, 0, four).table);
+}
+
 }  // namespace
 }  // namespace brindle

@@ -11,13 +11,21 @@
 
 #include "brindle/click_here.h"
 #include "brindle/content_block.h"
+#include "brindle/limits.h"
 #include "brindle/record.h"
 #include "brindle/result.h"
 
 namespace brindle {
 
-// Walk one section's records, appending its blocks to `blocks`.
-void walk_section(Records records, BlockList& blocks);
+// Walk one section's records, appending its blocks to `blocks`; tables are
+// charged to the document's `budget`.
+void walk_section(Records records, BlockList& blocks, TableBudget& budget);
+
+// The same for a section walked on its own.
+inline void walk_section(Records records, BlockList& blocks) {
+    TableBudget budget;
+    walk_section(records, blocks, budget);
+}
 
 // Render the pending body paragraph (if any) into a Paragraph block unless
 // it is blank; the pending paragraph becomes none.

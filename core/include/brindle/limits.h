@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace brindle {
 
@@ -18,6 +19,29 @@ struct LimitExceeded : std::runtime_error {
 // declared cell is materialised and rendered, so a table record alone
 // (65535 rows of 65535 cells) could otherwise ask for billions.
 inline constexpr std::uint64_t MAX_TABLE_CELLS = std::uint64_t{1} << 22;
+
+// Table cells one document may materialise over all its tables, nested
+// ones included: each table is charged its rows plus its grid. Without it,
+// many small table records could each declare millions of empty cells.
+inline constexpr std::uint64_t MAX_DOCUMENT_TABLE_CELLS = std::uint64_t{1} << 23;
+
+// What is left of a document's table allowance; shared by every table of
+// one conversion.
+class TableBudget {
+public:
+    explicit TableBudget(std::uint64_t cells = MAX_DOCUMENT_TABLE_CELLS) : remaining_(cells) {}
+
+    void charge(std::uint64_t cells) {
+        if (cells > remaining_) {
+            throw LimitExceeded("the document's tables declare more than " +
+                                std::to_string(MAX_DOCUMENT_TABLE_CELLS) + " cells in all");
+        }
+        remaining_ -= cells;
+    }
+
+private:
+    std::uint64_t remaining_;
+};
 
 // Bytes one body section may inflate to. DEFLATE expands up to ~1000x, so
 // without a bound a small file could ask for gigabytes; real sections are a

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "brindle/click_here.h"
+#include "brindle/limits.h"
 #include "brindle/record.h"
 
 namespace brindle {
@@ -26,8 +27,16 @@ struct TableParse {
     std::size_t consumed = 0;  // records taken, counted from the start index
 };
 
-// Parse the table control whose header (at `level`) precedes `start`.
-TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth);
+// Parse the table control whose header (at `level`) precedes `start`,
+// charging what it materialises to `budget` (LimitExceeded when spent).
+TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth,
+                       TableBudget& budget);
+
+// The same with an allowance of its own, for a table parsed on its own.
+inline TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth) {
+    TableBudget budget;
+    return parse_table(records, start, level, depth, budget);
+}
 
 // End a cell's pending paragraph: render, trim, and append to the cell text
 // (space-separated).

@@ -9,6 +9,7 @@ namespace brindle {
 
 Result<std::string> convert_document(std::string_view path) {
     BlockList blocks;
+    TableBudget table_budget;  // one allowance for all the document's tables
     {
         Result<CompoundFile> file = open_hwp_file(path);
         if (!file) return std::move(file).error();
@@ -24,7 +25,7 @@ Result<std::string> convert_document(std::string_view path) {
             // go when this iteration ends.
             const RecordList records = parse_records(std::move(bytes).value());
             BlockList section_blocks;
-            walk_section(records, section_blocks);
+            walk_section(records, section_blocks, table_budget);
             blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
                           std::make_move_iterator(section_blocks.end()));
             if (n == INT32_MAX) break;

@@ -37,7 +37,7 @@ std::uint16_t declared_cells(Bytes payload, std::size_t k) {
 // (65535 rows under one row of 65535 cells would otherwise render as 4 * 10^9
 // bytes from a sum of only 65535 cells). Only counts present in the payload
 // can be non-zero, so the loop is bounded by the payload, not the row count.
-void check_table_size(Bytes payload, std::uint16_t rows) {
+std::uint64_t check_table_size(Bytes payload, std::uint16_t rows) {
     const std::size_t present = (payload.size() - TABLE_CELL_COUNTS_OFFSET) / 2;
     const std::size_t counted = std::min<std::size_t>(rows, present);
     std::uint64_t widest = 0;
@@ -51,6 +51,7 @@ void check_table_size(Bytes payload, std::uint16_t rows) {
                             " grid cells); at most " + std::to_string(MAX_TABLE_CELLS) +
                             " are supported");
     }
+    return grid;
 }
 
 // Append a nested table's non-empty cell texts, row by row, to a cell text.
@@ -67,7 +68,8 @@ void fold_nested_table(const Table& nested, std::string& cell_text) {
 // Parse the cell whose HWPTAG_LIST_HEADER is at `f`; on return `f` is the
 // first record after the cell. A cell ends at a record above the table's
 // level or at the next cell header.
-std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_level, std::int32_t depth) {
+std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_level, std::int32_t depth,
+                       TableBudget& budget) {
     const std::size_t n = records.size();
     std::string text;
     std::optional<PendingParagraph> pending;
@@ -103,7 +105,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         flush_cell_paragraph(pending, text);
         ++f;
         if (id == CTRL_TABLE && depth < MAX_TABLE_DEPTH) {
-            const TableParse nested = parse_table(records, f, control_level, depth + 1);
+            const TableParse nested = parse_table(records, f, control_level, depth + 1, budget);
             if (nested.table) fold_nested_table(*nested.table, text);
             f += nested.consumed;
         } else {
@@ -128,7 +130,8 @@ void flush_cell_paragraph(std::optional<PendingParagraph>& pending, std::string&
     cell_text.append(kept);
 }
 
-TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth) {
+TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth,
+                       TableBudget& budget) {
     const std::size_t n = records.size();
     start = std::min(start, n);
     // Callers start at depth 0; a negative depth would only lift the bound
@@ -151,7 +154,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
     const Bytes payload = records[i].bytes();
     if (payload.size() < TABLE_CELL_COUNTS_OFFSET) return {std::nullopt, i - start + 1};
     const std::uint16_t row_count = read_u16(payload, TABLE_ROW_COUNT_OFFSET);
-    check_table_size(payload, row_count);
+    budget.charge(std::uint64_t{row_count} + check_table_size(payload, row_count));
 
     Table table;
     table.rows.reserve(row_count);
@@ -163,7 +166,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
         for (std::uint16_t c = 0; c < cells; ++c) {
             // Once a cell header is missing, every later cell stays empty.
             if (f < n && records[f].tag_id == HWPTAG_LIST_HEADER && records[f].level == table_level) {
-                row.push_back(TableCell{parse_cell(records, f, table_level, depth)});
+                row.push_back(TableCell{parse_cell(records, f, table_level, depth, budget)});
             } else {
                 row.emplace_back();
             }

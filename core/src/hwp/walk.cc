@@ -34,7 +34,7 @@ void flush_paragraph(std::optional<PendingParagraph>& pending, BlockList& blocks
     if (!trim(rendered).empty()) blocks.emplace_back(Paragraph{std::move(rendered)});
 }
 
-void walk_section(Records records, BlockList& blocks) {
+void walk_section(Records records, BlockList& blocks, TableBudget& budget) {
     const std::size_t n = records.size();
     std::optional<PendingParagraph> pending;
     std::size_t i = 0;
@@ -77,7 +77,7 @@ void walk_section(Records records, BlockList& blocks) {
                 break;
             }
             case CTRL_TABLE: {
-                TableParse table = parse_table(records, j, r.level, 0);
+                TableParse table = parse_table(records, j, r.level, 0, budget);
                 if (table.table) blocks.emplace_back(std::move(*table.table));
                 i = j + table.consumed;
                 break;
