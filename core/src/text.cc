@@ -1,0 +1,120 @@
+// UTF-8 helpers: White_Space classification, trimming by whole characters,
+// and strict UTF-16LE decoding for the strings stored outside paragraph text.
+#include "brindle/text.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace brindle {
+
+namespace {
+
+struct Utf8Char {
+    char32_t value = 0;
+    std::size_t length = 0;  // 0: no well-formed character here
+};
+
+bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The character that starts `text`. Malformed or truncated sequences
+// (including overlong forms and encoded surrogates) give length 0, so a
+// trim never cuts into bytes it cannot read as a character.
+Utf8Char decode_first(std::string_view text) {
+    if (text.empty()) return {};
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        return {lead, 1};
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, value = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, value = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, value = lead & 0x07, minimum = 0x10000;
+    } else {
+        return {};
+    }
+    if (text.size() < length) return {};
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (!is_continuation(byte)) return {};
+        value = (value << 6) | (byte & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {};
+    return {value, length};
+}
+
+// The character that ends `text`: step back over at most three
+// continuation bytes to its lead byte and decode forward from there.
+Utf8Char decode_last(std::string_view text) {
+    std::size_t start = text.size();
+    for (int steps = 0; steps < 4 && start > 0; ++steps) {
+        --start;
+        if (!is_continuation(static_cast<unsigned char>(text[start]))) {
+            const Utf8Char c = decode_first(text.substr(start));
+            // A lead byte followed by too many continuations is no character.
+            if (c.length == text.size() - start) return c;
+            return {};
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+bool is_white_space(char32_t c) {
+    switch (c) {
+        case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D:  // tab, LF, VT, FF, CR
+        case 0x20:                                              // space
+        case 0x85:                                              // next line
+        case 0xA0:                                              // no-break space
+        case 0x1680:                                            // ogham space mark
+        case 0x2028: case 0x2029:                               // line and paragraph separators
+        case 0x202F:                                            // narrow no-break space
+        case 0x205F:                                            // medium mathematical space
+        case 0x3000:                                            // ideographic space
+            return true;
+        default:
+            return c >= 0x2000 && c <= 0x200A;  // en quad .. hair space
+    }
+}
+
+std::string_view trim_end(std::string_view text) {
+    for (;;) {
+        const Utf8Char c = decode_last(text);
+        if (c.length == 0 || !is_white_space(c.value)) return text;
+        text.remove_suffix(c.length);
+    }
+}
+
+std::string_view trim(std::string_view text) {
+    for (;;) {
+        const Utf8Char c = decode_first(text);
+        if (c.length == 0 || !is_white_space(c.value)) break;
+        text.remove_prefix(c.length);
+    }
+    return trim_end(text);
+}
+
+std::optional<std::string> decode_utf16_strict(Bytes utf16le) {
+    const std::size_t units = utf16le.size() / 2;  // a final odd byte is ignored
+    std::string out;
+    out.reserve(units);
+    for (std::size_t m = 0; m < units; ++m) {
+        const char32_t u = read_u16(utf16le, 2 * m);
+        if (u < 0xD800 || u > 0xDFFF) {
+            append_utf8(out, u);
+            continue;
+        }
+        if (u >= 0xDC00 || m + 1 >= units) return std::nullopt;  // unpaired surrogate
+        const char32_t low = read_u16(utf16le, 2 * (m + 1));
+        if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+        append_utf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        ++m;
+    }
+    return out;
+}
+
+}  // namespace brindle
