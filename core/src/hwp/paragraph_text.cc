@@ -1,0 +1,128 @@
+// Decoding of HWPTAG_PARA_TEXT payloads: UTF-16LE code units with the
+// paragraph's controls embedded as codes below 32, turned into UTF-8 in one
+// pass, with click-here field contents optionally lifted out behind marks.
+#include "brindle/paragraph_text.h"
+
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+#include "brindle/format.h"
+#include "brindle/text.h"
+
+namespace brindle {
+
+namespace {
+
+// An inline or extended control fills 8 code units: its code, six units of
+// data, its code again.
+constexpr std::size_t CONTROL_UNITS = 8;
+constexpr std::uint16_t FIELD_START = 3;  // data starts with the field's control id
+constexpr std::uint16_t FIELD_END = 4;
+
+// Codes below 32 that stand alone (line break, paragraph end, hyphen, the
+// special spaces and the reserved ones); every other code below 32 opens an
+// 8-unit control.
+constexpr bool is_char_control(std::uint16_t u) {
+    return u == 0 || u == 10 || u == 13 || (u >= 24 && u < 32);
+}
+
+constexpr bool is_high_surrogate(std::uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool is_low_surrogate(std::uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+void append_field_mark(std::string& out, std::size_t k) {
+    char digits[20];  // a 64-bit count has at most 20 decimal digits
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, k);
+    (void)ec;  // cannot fail: the buffer holds any std::size_t
+    out.append(FIELD_MARK);
+    out.append(digits, end);
+    out.append(FIELD_MARK);
+}
+
+// The scanning core of both decoders. With kLiftFields, characters between
+// a '%clk' field start and the next field end go to out.field_texts and a
+// mark takes their place in out.text; without it, codes 3 and 4 are
+// ordinary 8-unit controls and everything goes to out.text.
+template <bool kLiftFields>
+void decode_units(Bytes payload, ParagraphText& out) {
+    const std::size_t units = payload.size() / 2;  // a final odd byte is ignored
+    out.text.reserve(units);  // lower bound; grows geometrically beyond it
+
+    bool field_open = false;
+    std::string field;  // content of the open field
+    auto unit = [&](std::size_t m) { return read_u16(payload, 2 * m); };
+
+    std::size_t m = 0;
+    while (m < units) {
+        const std::uint16_t u = unit(m);
+        if (u < 32) {
+            if (is_char_control(u)) {
+                ++m;
+                continue;
+            }
+            const bool complete = m + CONTROL_UNITS <= units;
+            if constexpr (kLiftFields) {
+                if (u == FIELD_START) {
+                    if (!complete) break;
+                    // The id sits in the two units after the code, inside the
+                    // 16 bytes just checked.
+                    if (!field_open && read_u32(payload, 2 * m + 2) == CTRL_CLICK_HERE) {
+                        field_open = true;
+                        field.clear();
+                    }
+                } else if (u == FIELD_END && field_open) {
+                    // Closing needs only the code, so a cut-short end still closes.
+                    append_field_mark(out.text, out.field_texts.size());
+                    out.field_texts.push_back(std::move(field));
+                    field = std::string();
+                    field_open = false;
+                }
+            }
+            if (!complete) break;  // a truncated control ends the text
+            m += CONTROL_UNITS;
+            continue;
+        }
+
+        char32_t c = u;
+        if (is_low_surrogate(u)) {  // not preceded by a high surrogate: dropped
+            ++m;
+            continue;
+        }
+        if (is_high_surrogate(u)) {
+            if (m + 1 >= units || !is_low_surrogate(unit(m + 1))) {
+                ++m;  // lone high surrogate: dropped, the next unit is read normally
+                continue;
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(m + 1) - 0xDC00u);
+            ++m;
+        }
+        ++m;
+        append_utf8(kLiftFields && field_open ? field : out.text, c);
+    }
+
+    // A field never closed keeps its characters in the text, without a mark.
+    if (field_open) out.text.append(field);
+}
+
+}  // namespace
+
+std::string field_mark(std::size_t k) {
+    std::string mark;
+    append_field_mark(mark, k);
+    return mark;
+}
+
+ParagraphText decode_para_text(Bytes payload) {
+    ParagraphText out;
+    decode_units<true>(payload, out);
+    return out;
+}
+
+std::string decode_plain_para_text(Bytes payload) {
+    ParagraphText out;
+    decode_units<false>(payload, out);
+    return std::move(out.text);
+}
+
+}  // namespace brindle
