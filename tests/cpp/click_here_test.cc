@@ -123,22 +123,28 @@ TEST(ClickHereRenderMarks, DocumentTextSpellingAMarkIsReplacedToo) {
     EXPECT_EQ(render_paragraph(E + "0" + E, {}, {}), E + "0" + E);
 }
 
-TEST(ClickHereRenderMarks, ReplacementSpellingALaterMarkIsReplacedLater) {
+TEST(ClickHereRenderMarks, ReplacementsAreNotScannedAgain) {
+    // A name or a content that spells a mark is written as it stands; it
+    // does not turn into another field's rendering.
     const std::string text = E + "0" + E + "." + E + "1" + E;
     EXPECT_EQ(render_paragraph(text, Strings{"a", "b"}, Fields{{E + "1" + E, "", false}, {"B", "", false}}),
-              "{{{{B}}}}.{{B}}");
-    // The content of an undescribed field is reinserted as it is, so it counts too.
-    EXPECT_EQ(render_paragraph(text, Strings{E + "1" + E, "b"}, {}), "b.b");
+              "{{" + E + "1" + E + "}}.{{B}}");
+    EXPECT_EQ(render_paragraph(text, Strings{E + "1" + E, "b"}, {}), E + "1" + E + ".b");
 }
 
-TEST(ClickHereRenderMarks, DigitsBetweenMarksCanSpellAnEarlierMark) {
-    // While mark 0 is replaced, the end of mark 1, "0" and the start of
-    // mark 2 spell mark 0 as well.
+TEST(ClickHereRenderMarks, DigitsBetweenMarksDoNotSpellAMark) {
+    // The end of mark 1, "0" and the start of mark 2 read U+E000 '0' U+E000,
+    // but they are parts of two marks and a typed digit: each field keeps
+    // its own place and the digit stays.
     EXPECT_EQ(render_paragraph(E + "0" + E + E + "1" + E + "0" + E + "2" + E, Strings{"a", "b", "c"}, {}),
-              "a" + E + "1a2" + E);
-    // "1" cannot: mark 1 itself is replaced first.
+              "ab0c");
     EXPECT_EQ(render_paragraph(E + "0" + E + E + "1" + E + "1" + E + "2" + E, Strings{"a", "b", "c"}, {}),
               "ab1c");
+    // Only indices as marks write them: no leading zero, no index past the
+    // last closed field.
+    EXPECT_EQ(render_paragraph(E + "00" + E + E + "5" + E, Strings{"a"}, {}), E + "00" + E + E + "5" + E);
+    // A lone U+E000 before a mark does not hide it.
+    EXPECT_EQ(render_paragraph(E + "x" + E + "0" + E, Strings{"a"}, {}), E + "xa");
 }
 
 TEST(ClickHereRenderMarks, ManyFieldsRenderInLinearTime) {

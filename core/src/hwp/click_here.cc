@@ -73,10 +73,6 @@ std::string read_direction(Bytes command) {
     return decode_utf16_strict(command.subspan(2 * q, 2 * take)).value_or(std::string());
 }
 
-// Whether a text holds a FIELD_MARK character, with which it could form or
-// complete a field mark.
-bool holds_mark(std::string_view s) { return s.find(FIELD_MARK) != std::string_view::npos; }
-
 // The text that stands in for field k's mark.
 void append_replacement(std::string& out, std::size_t k, std::span<const std::string> field_texts,
                         std::span<const ClickHereField> fields) {
@@ -103,83 +99,21 @@ void append_replacement(std::string& out, std::size_t k, std::span<const std::st
     out.append("}}");
 }
 
-// Whether text is exactly the canonical decimal form of a number below
-// `bound` (no sign, no leading zero).
-bool is_index_below(std::string_view text, std::size_t bound) {
-    if (text.empty() || (text.size() > 1 && text[0] == '0')) return false;
-    std::size_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && value < bound;
-}
-
-// Fast rendering in one left-to-right pass. It applies when the result is
-// certain to be the same as replacing the marks one index after another:
-//   - the text is T0 mark(0) T1 mark(1) ... mark(K-1) TK with no other
-//     FIELD_MARK, so every mark is ours and in order;
-//   - no replacement holds FIELD_MARK, so none can form a mark;
-//   - no Tj between two marks spells an index below j - 1; otherwise the
-//     sequential replacement of that index would also match
-//     FIELD_MARK Tj FIELD_MARK across the end of mark(j-1) and the start of
-//     mark(j), which are still in the text at that moment.
-// Returns false, with `out` in an unspecified state, when it does not apply.
-bool render_in_one_pass(std::string_view text, std::span<const std::string> field_texts,
-                        std::span<const ClickHereField> fields, std::string& out) {
-    const std::size_t count = field_texts.size();
-    std::string expected;  // the digits of the mark looked for
-    std::size_t pos = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-        const std::size_t open = text.find(FIELD_MARK, pos);
-        if (open == std::string_view::npos) return false;
-        const std::size_t digits = open + FIELD_MARK.size();
-        const std::size_t close = text.find(FIELD_MARK, digits);
-        if (close == std::string_view::npos) return false;
-        expected = std::to_string(k);
-        if (text.substr(digits, close - digits) != expected) return false;
-        const std::string_view before = text.substr(pos, open - pos);
-        if (k > 0 && is_index_below(before, k - 1)) return false;
-
-        if (holds_mark(field_texts[k])) return false;
-        if (k < fields.size() && (holds_mark(fields[k].name) || holds_mark(fields[k].direction))) {
-            return false;
-        }
-        out.append(before);
-        append_replacement(out, k, field_texts, fields);
-        pos = close + FIELD_MARK.size();
-    }
-    const std::string_view rest = text.substr(pos);
-    if (holds_mark(rest)) return false;
-    out.append(rest);
-    return true;
-}
-
-// The replacement as the format's rendering defines it: for k = 0, 1, ...,
-// every occurrence of mark(k) in the current text, left to right without
-// overlap, is replaced by field k's rendering. Used only when the one-pass
-// conditions fail (FIELD_MARK characters typed in the document or inside a
-// replacement, digits between marks); O(fields x text).
-std::string render_sequentially(std::string_view text, std::span<const std::string> field_texts,
-                                std::span<const ClickHereField> fields) {
-    std::string current(text);
-    std::string next;
-    std::string replacement;
-    for (std::size_t k = 0; k < field_texts.size(); ++k) {
-        const std::string mark = field_mark(k);
-        std::size_t hit = current.find(mark);
-        if (hit == std::string::npos) continue;
-        replacement.clear();
-        append_replacement(replacement, k, field_texts, fields);
-        next.clear();
-        std::size_t pos = 0;
-        while (hit != std::string::npos) {
-            next.append(current, pos, hit - pos);
-            next.append(replacement);
-            pos = hit + mark.size();
-            hit = current.find(mark, pos);
-        }
-        next.append(current, pos);
-        std::swap(current, next);
-    }
-    return current;
+// The field index of a mark-shaped sequence FIELD_MARK digits FIELD_MARK
+// at the start of `text`, and its length; nothing when `text` does not start
+// with one, when the digits are not an index as marks write it (decimal, no
+// sign, no leading zero) or when no field has that index.
+std::optional<std::pair<std::size_t, std::size_t>> mark_at(std::string_view text, std::size_t count) {
+    if (!text.starts_with(FIELD_MARK)) return std::nullopt;
+    const std::size_t digits = FIELD_MARK.size();
+    std::size_t end = digits;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    if (end == digits || (end - digits > 1 && text[digits] == '0')) return std::nullopt;
+    if (!text.substr(end).starts_with(FIELD_MARK)) return std::nullopt;
+    std::size_t k = 0;
+    const auto [ptr, ec] = std::from_chars(text.data() + digits, text.data() + end, k);
+    if (ec != std::errc() || ptr != text.data() + end || k >= count) return std::nullopt;
+    return std::pair{k, end + FIELD_MARK.size()};
 }
 
 }  // namespace
@@ -216,12 +150,30 @@ ClickHereField describe_click_here_field(Bytes header_payload, std::optional<Byt
     return field;
 }
 
+// One left-to-right pass: every mark-shaped sequence naming a closed field
+// is replaced by that field's rendering, whether the decoder wrote it or the
+// document's own characters spell it. Replacements are never scanned again,
+// and a match never straddles two marks (the end of one mark, digits typed
+// between two fields and the start of the next are not a mark).
 std::string render_paragraph(std::string_view text, std::span<const std::string> field_texts,
                              std::span<const ClickHereField> fields) {
     std::string out;
     out.reserve(text.size());
-    if (render_in_one_pass(text, field_texts, fields, out)) return out;
-    return render_sequentially(text, field_texts, fields);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t open = text.find(FIELD_MARK, pos);
+        if (open == std::string_view::npos) break;
+        out.append(text.substr(pos, open - pos));
+        if (const auto mark = mark_at(text.substr(open), field_texts.size())) {
+            append_replacement(out, mark->first, field_texts, fields);
+            pos = open + mark->second;
+        } else {
+            out.append(FIELD_MARK);
+            pos = open + FIELD_MARK.size();
+        }
+    }
+    out.append(text.substr(std::min(pos, text.size())));
+    return out;
 }
 
 }  // namespace brindle
