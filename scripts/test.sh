@@ -3,7 +3,9 @@
 #   1. the C++ tests (CTest) and the Python tests (pytest) on a release build
 #      with warnings as errors, the module installed into the venv with pip;
 #   2. the same suites again on a build with AddressSanitizer and
-#      UndefinedBehaviorSanitizer, the Python tests through that module.
+#      UndefinedBehaviorSanitizer, the Python tests through that module;
+#   3. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 60 by
+#      default; 0 skips it).
 # Any failure or sanitizer report fails the run.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -40,3 +42,9 @@ asan_runtime=$(g++ -print-file-name=libasan.so)
 (cd "$root/tests" && \
   LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc BRINDLE_MODULE_DIR="$root/build/asan/module" \
   PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "$root/tests/python")
+
+seconds=${BRINDLE_FUZZ_SECONDS:-60}
+if [ "$seconds" -gt 0 ]; then
+  echo "== fuzzing, ${seconds}s per target"
+  "$root/scripts/fuzz.sh" "$seconds"
+fi

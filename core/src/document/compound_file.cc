@@ -68,6 +68,14 @@ void silence_reader_diagnostics() {
     });
 }
 
+// A description naming a stream path: before + path + after.
+std::string about(std::string_view path, std::string_view before, std::string_view after) {
+    std::string text;
+    text.reserve(before.size() + path.size() + after.size());
+    text.append(before).append(path).append(after);
+    return text;
+}
+
 // libgsf answers "no child" both for a missing name and for an entry whose
 // sector chain is broken; the directory tells the two apart.
 bool has_child(GsfInfile* storage, const std::string& name) {
@@ -142,14 +150,14 @@ Result<ByteBuffer> CompoundFile::read_stream(std::string_view path) {
         rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
         if (component.empty()) continue;
         if (storage == nullptr) {
-            return HwpError::compound_file("'" + std::string(path) + "': a stream has no children");
+            return HwpError::compound_file(about(path, "'", "': a stream has no children"));
         }
         any_component = true;
         const std::string name(component);
         GObjectPtr<GsfInput> child(gsf_infile_child_by_name(storage, name.c_str()));
         if (!child) {
-            return HwpError::compound_file(has_child(storage, name) ? "'" + std::string(path) + "' is damaged"
-                                                                    : "no stream named '" + std::string(path) + "'");
+            return HwpError::compound_file(has_child(storage, name) ? about(path, "'", "' is damaged")
+                                                                    : about(path, "no stream named '", "'"));
         }
         entry = std::move(child);
         // Storages have a child count (possibly 0); streams report -1.
@@ -157,18 +165,18 @@ Result<ByteBuffer> CompoundFile::read_stream(std::string_view path) {
                       ? GSF_INFILE(entry.get())
                       : nullptr;
     }
-    if (!any_component) return HwpError::compound_file("invalid stream path '" + std::string(path) + "'");
+    if (!any_component) return HwpError::compound_file(about(path, "invalid stream path '", "'"));
     if (storage != nullptr) {
-        return HwpError::compound_file("'" + std::string(path) + "' is a storage, not a stream");
+        return HwpError::compound_file(about(path, "'", "' is a storage, not a stream"));
     }
 
     const gsf_off_t size = gsf_input_size(entry.get());
     if (size < 0 || static_cast<std::uint64_t>(size) > impl_->file_size) {
-        return HwpError::io(IoError::from_text("stream '" + std::string(path) + "' is larger than the file"));
+        return HwpError::io(IoError::from_text(about(path, "stream '", "' is larger than the file")));
     }
     ByteBuffer bytes(static_cast<std::size_t>(size));
     if (!bytes.empty() && gsf_input_read(entry.get(), bytes.size(), bytes.data()) == nullptr) {
-        return HwpError::io(IoError::from_text("failed to read stream '" + std::string(path) + "'"));
+        return HwpError::io(IoError::from_text(about(path, "failed to read stream '", "'")));
     }
     return bytes;
 }
