@@ -39,6 +39,10 @@ echo "== sanitizer build: Python tests through the sanitized module"
 # The interpreter is not instrumented, so the ASan runtime is preloaded, and
 # Python's own allocator is bypassed so that ASan sees every allocation.
 asan_runtime=$(g++ -print-file-name=libasan.so)
+# libstdc++ is preloaded with it: the interpreter does not link it, so without
+# it ASan finds no __cxa_throw to forward to and aborts on the first C++
+# exception (a bound's LimitExceeded, std::bad_alloc).
+asan_runtime="$asan_runtime $(g++ -print-file-name=libstdc++.so)"
 (cd "$root/tests" && \
   LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc BRINDLE_MODULE_DIR="$root/build/asan/module" \
   PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "$root/tests/python")
