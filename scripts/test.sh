@@ -4,7 +4,9 @@
 #      with warnings as errors, the module installed into the venv with pip;
 #   2. the same suites again on a build with AddressSanitizer and
 #      UndefinedBehaviorSanitizer, the Python tests through that module;
-#   3. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 60 by
+#   3. the corpus and generated documents under valgrind's memcheck
+#      (scripts/valgrind-corpus.sh);
+#   4. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 60 by
 #      default; 0 skips it).
 # Any failure or sanitizer report fails the run.
 set -euo pipefail
@@ -46,6 +48,9 @@ asan_runtime="$asan_runtime $(g++ -print-file-name=libstdc++.so)"
 (cd "$root/tests" && \
   LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc BRINDLE_MODULE_DIR="$root/build/asan/module" \
   PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "$root/tests/python")
+
+echo "== valgrind (memcheck): the corpus and generated documents through the core"
+"$root/scripts/valgrind-corpus.sh"
 
 seconds=${BRINDLE_FUZZ_SECONDS:-60}
 if [ "$seconds" -gt 0 ]; then
