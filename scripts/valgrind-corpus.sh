@@ -43,7 +43,7 @@ for ((b = 0; b < batches; b++)); do
   batch=()
   for ((i = b; i < ${#files[@]}; i += batches)); do batch+=("${files[$i]}"); done
   valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite --error-exitcode=1 \
-    --suppressions="$root/tools/valgrind.supp" --log-file="$build/valgrind-$b.log" \
+    --log-file="$build/valgrind-$b.log" \
     "$build/tools/corpus_check" "${batch[@]}" >"$build/corpus-check-$b.txt" &
   pids+=($!)
 done
