@@ -22,7 +22,7 @@ from hwpfixture import hostile
 from isolation import MIB, TIME_LIMIT, check_peak, run_isolated
 
 MAX_TABLE_CELLS = 1 << 22
-MAX_SECTION_SIZE = 256 * MIB
+MAX_SECTION_SIZE = 128 * MIB
 TABLE_CELL_SIZE = 32  # one materialised cell: its (empty) text
 SLACK = 64 * MIB  # the allocator's own growth, libgsf, small buffers
 
@@ -196,7 +196,7 @@ def test_deflate_bomb_raises_memory_error(make_hwp, function):
     bomb = hostile.deflate_bomb(MAX_SECTION_SIZE + MIB)
     assert len(bomb) < MIB
     outcome = run_isolated(make_hwp([bomb]), function)
-    expect_limit(outcome, "a section inflating past 256 MiB")
+    expect_limit(outcome, "a section inflating past 128 MiB")
     # The output buffer doubles up to the bound: the last two sizes at once.
     check_peak(outcome, 3 * MAX_SECTION_SIZE, "deflate bomb")
 

@@ -46,6 +46,6 @@ private:
 // Bytes one body section may inflate to. DEFLATE expands up to ~1000x, so
 // without a bound a small file could ask for gigabytes; real sections are a
 // few megabytes at most.
-inline constexpr std::size_t MAX_SECTION_SIZE = std::size_t{256} << 20;
+inline constexpr std::size_t MAX_SECTION_SIZE = std::size_t{128} << 20;
 
 }  // namespace brindle
