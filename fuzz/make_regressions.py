@@ -1,0 +1,43 @@
+"""Re-creates, with the fixture writer, the inputs that once made a fuzz target
+fail; fuzz.sh replays them (fuzz/regressions/<target>/) before fuzzing.
+
+    python fuzz/make_regressions.py      # rewrites fuzz/regressions
+"""
+
+from __future__ import annotations
+
+import pathlib
+import sys
+
+HERE = pathlib.Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE.parent / "tests" / "fixtures"))
+
+from hwpfixture import compound_file_bytes, hwp_streams, relink_directory_entry, section  # noqa: E402
+
+# Entries as the writer numbers them: root 0, BodyText 1, DocInfo 2, FileHeader 3.
+ROOT, BODY_TEXT, FILE_HEADER = 0, 1, 3
+
+
+def regressions() -> dict[str, dict[str, bytes]]:
+    intact = compound_file_bytes(hwp_streams([section("a")]))
+    return {
+        "document": {
+            # libgsf asserts and leaks the directory entries it had read when a
+            # link reaches an entry a second time; the container must still be
+            # answered with an error or read as far as it goes.
+            "root-links-to-a-child.hwp": relink_directory_entry(intact, ROOT, "left", BODY_TEXT),
+            "stream-links-back-to-root.hwp": relink_directory_entry(intact, FILE_HEADER, "right", ROOT),
+        },
+    }
+
+
+def main() -> None:
+    for target, inputs in regressions().items():
+        folder = HERE / "regressions" / target
+        folder.mkdir(parents=True, exist_ok=True)
+        for name, data in inputs.items():
+            (folder / name).write_bytes(data)
+
+
+if __name__ == "__main__":
+    main()
