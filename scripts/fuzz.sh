@@ -48,7 +48,7 @@ for target in "${targets[@]}"; do
     tail -40 "$work/$target.log" >&2
     status=1
   else
-    grep -E '^#[0-9]+.*(DONE|pulse)' "$work/$target.log" | tail -1 || true
+    grep -E '^Done [0-9]+ runs' "$work/$target.log" | tail -1 || true
   fi
 done
 exit $status
