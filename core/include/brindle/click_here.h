@@ -10,6 +10,7 @@
 
 #include "brindle/bytes.h"
 #include "brindle/paragraph_text.h"
+#include "brindle/record.h"
 
 namespace brindle {
 
@@ -51,7 +52,14 @@ inline std::string render_paragraph(const PendingParagraph& pending) {
 }
 
 // Describe field k of a pending paragraph from a '%clk' header record and,
-// when present, its name record. Shared by the body walk and table cells.
+// when present, its name record.
 ClickHereField describe_click_here_field(Bytes header_payload, std::optional<Bytes> name_payload);
+
+// The body walk's and the table cells' field case: the '%clk' header at
+// `header` describes the pending paragraph's next field; a HWPTAG_CTRL_DATA
+// record right after it at `name_level` holds the name. Returns the index
+// after the records taken (the header, and the name record if any).
+std::size_t take_click_here_field(Records records, std::size_t header, std::uint32_t name_level,
+                                  PendingParagraph& pending);
 
 }  // namespace brindle

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "brindle/format.h"
 #include "brindle/text.h"
 
 namespace brindle {
@@ -155,6 +156,18 @@ ClickHereField describe_click_here_field(Bytes header_payload, std::optional<Byt
 // document's own characters spell it. Replacements are never scanned again,
 // and a match never straddles two marks (the end of one mark, digits typed
 // between two fields and the start of the next are not a mark).
+std::size_t take_click_here_field(Records records, std::size_t header, std::uint32_t name_level,
+                                  PendingParagraph& pending) {
+    std::optional<Bytes> name;
+    std::size_t next = header + 1;
+    if (next < records.size() && records[next].tag_id == HWPTAG_CTRL_DATA && records[next].level == name_level) {
+        name = records[next].bytes();
+        ++next;
+    }
+    pending.fields.push_back(describe_click_here_field(records[header].bytes(), name));
+    return next;
+}
+
 std::string render_paragraph(std::string_view text, std::span<const std::string> field_texts,
                              std::span<const ClickHereField> fields) {
     std::string out;

@@ -92,14 +92,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         // A click-here header describes the next undescribed field of the
         // pending paragraph; its name record, if any, is one level deeper.
         if (id == CTRL_CLICK_HERE && pending && pending->wants_field()) {
-            ++f;
-            std::optional<Bytes> name;
-            if (f < n && records[f].tag_id == HWPTAG_CTRL_DATA &&
-                records[f].level == std::uint32_t{control_level} + 1) {
-                name = records[f].bytes();
-                ++f;
-            }
-            pending->fields.push_back(describe_click_here_field(r.bytes(), name));
+            f = take_click_here_field(records, f, std::uint32_t{control_level} + 1, *pending);
             continue;
         }
         flush_cell_paragraph(pending, text);

@@ -55,15 +55,7 @@ void walk_section(Records records, BlockList& blocks, TableBudget& budget) {
 
         const std::uint32_t id = control_id(r);
         if (r.level == BODY_LEVEL && id == CTRL_CLICK_HERE && pending && pending->wants_field()) {
-            std::optional<Bytes> name;
-            if (i + 1 < n && records[i + 1].tag_id == HWPTAG_CTRL_DATA &&
-                records[i + 1].level == FIELD_NAME_LEVEL) {
-                name = records[i + 1].bytes();
-                i += 2;
-            } else {
-                i += 1;
-            }
-            pending->fields.push_back(describe_click_here_field(r.bytes(), name));
+            i = take_click_here_field(records, i, FIELD_NAME_LEVEL, *pending);
             continue;
         }
 
