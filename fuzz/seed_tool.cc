@@ -47,10 +47,10 @@ void gather(const std::string& path, SeedWriter& seeds) {
         }
         for (const char* target : {"records", "walk", "table"}) seeds.write(target, section);
         for (const brindle::HwpRecord& r : brindle::parse_records(section)) {
-            if (r.tag_id == brindle::HWPTAG_PARA_TEXT && r.size() > 16) seeds.write("para_text", r.payload);
+            if (r.tag_id == brindle::HWPTAG_PARA_TEXT && r.size() > 16) seeds.write("para_text", r.bytes());
             if ((r.tag_id == brindle::HWPTAG_CTRL_HEADER && brindle::control_id(r) == brindle::CTRL_CLICK_HERE) ||
                 r.tag_id == brindle::HWPTAG_CTRL_DATA) {
-                seeds.write("click_here", r.payload);
+                seeds.write("click_here", r.bytes());
             }
         }
     }

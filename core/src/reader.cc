@@ -45,7 +45,7 @@ std::size_t skip_subtree(Records records, std::size_t start, std::uint16_t level
 }
 
 std::uint32_t control_id(const HwpRecord& record) {
-    return record.size() < 4 ? 0 : read_u32(record.payload, 0);
+    return record.size() < 4 ? 0 : read_u32(record.bytes(), 0);
 }
 
 }  // namespace brindle

@@ -10,6 +10,8 @@ namespace {
 
 using test::ByteWriter;
 
+ByteBuffer as_buffer(const HwpRecord& record) { return ByteBuffer(record.bytes().begin(), record.bytes().end()); }
+
 TEST(ParseRecords, WorkedExamplesFromTheRecordLayout) {
     // 42 00 10 00 + 1 byte: tag 66, level 0, size 1.
     // 47 08 30 00 + 3 bytes: tag 71, level 2, size 3.
@@ -19,10 +21,10 @@ TEST(ParseRecords, WorkedExamplesFromTheRecordLayout) {
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].tag_id, 66);
     EXPECT_EQ(records[0].level, 0);
-    EXPECT_EQ(ByteBuffer(records[0].payload.begin(), records[0].payload.end()), ByteBuffer{0xAA});
+    EXPECT_EQ(as_buffer(records[0]), ByteBuffer{0xAA});
     EXPECT_EQ(records[1].tag_id, 71);
     EXPECT_EQ(records[1].level, 2);
-    EXPECT_EQ(ByteBuffer(records[1].payload.begin(), records[1].payload.end()), (ByteBuffer{1, 2, 3}));
+    EXPECT_EQ(as_buffer(records[1]), (ByteBuffer{1, 2, 3}));
 }
 
 TEST(ParseRecords, ExtendedSizeIsUsedAsGiven) {
@@ -42,7 +44,7 @@ TEST(ParseRecords, ExtendedSizeIsUsedAsGiven) {
     small.u32(0xFFF00043).u32(5).u8(1).u8(2).u8(3).u8(4).u8(5);
     records = parse_records(small.buffer());
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(ByteBuffer(records[0].payload.begin(), records[0].payload.end()), (ByteBuffer{1, 2, 3, 4, 5}));
+    EXPECT_EQ(as_buffer(records[0]), (ByteBuffer{1, 2, 3, 4, 5}));
 }
 
 TEST(ParseRecords, AllTenBitsOfTagAndLevel) {
@@ -52,7 +54,7 @@ TEST(ParseRecords, AllTenBitsOfTagAndLevel) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].tag_id, 1023);
     EXPECT_EQ(records[0].level, 1023);
-    EXPECT_TRUE(records[0].payload.empty());
+    EXPECT_TRUE(records[0].bytes().empty());
 }
 
 TEST(ParseRecords, ShortInputEndsTheList) {
@@ -79,19 +81,20 @@ TEST(ParseRecords, ShortInputEndsTheList) {
 }
 
 TEST(ParseRecords, PayloadsViewTheBytesTheListOwns) {
+    static_assert(sizeof(HwpRecord) == 16);
     ByteWriter w;
     w.u32(0x00200042).u8(1).u8(2).u32(0x00100043).u8(3);
     ByteBuffer section = w.take();
     const std::uint8_t* data = section.data();
     const RecordList moved = parse_records(std::move(section));
     ASSERT_EQ(moved.size(), 2u);
-    EXPECT_EQ(moved[0].payload.data(), data + 4);  // no copy of the section
-    EXPECT_EQ(moved[1].payload.data(), data + 10);
+    EXPECT_EQ(moved[0].bytes().data(), data + 4);  // no copy of the section
+    EXPECT_EQ(moved[1].bytes().data(), data + 10);
     const RecordList relocated = [&] {
         RecordList copy = parse_records(Bytes(data, 11));
         return copy;  // moving the list keeps the views valid
     }();
-    EXPECT_EQ(relocated[1].payload[0], 3);
+    EXPECT_EQ(relocated[1].bytes()[0], 3);
 }
 
 TEST(ParseRecords, StrayTrailingBytesAreIgnored) {

@@ -72,7 +72,7 @@ ByteBuffer encode_records(const std::vector<HwpRecord>& records) {
         w.u32(static_cast<std::uint32_t>(r.tag_id & 0x3FF) |
               (static_cast<std::uint32_t>(r.level & 0x3FF) << 10) | (small << 20));
         if (small == RECORD_SIZE_EXTENDED) w.u32(size);
-        w.bytes(r.payload);
+        w.bytes(r.bytes());
     }
     return w.take();
 }

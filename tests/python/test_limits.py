@@ -5,8 +5,8 @@ raise a clear exception, never crash, finish in time proportional to its input, 
 keep its peak memory within the bound that applies.
 
 Memory bounds, as the converter keeps them: one section at a time, inflated to at
-most MAX_SECTION_SIZE; a record takes 24 bytes in the record table however small it
-is in the section (a bare header is 4), so a section's records take up to 6 times
+most MAX_SECTION_SIZE; a record takes 16 bytes in the record table however small it
+is in the section (a bare header is 4), so a section's records take up to 4 times
 the section; the output exists twice at the end (the core's text and the Python
 str); a table materialises each of at most MAX_TABLE_CELLS declared cells.
 """
@@ -32,7 +32,7 @@ slow = pytest.mark.slow
 def conversion_bound(section_size: int, output_size: int) -> int:
     """Peak memory allowed for a conversion whose largest inflated section and output
     have these sizes."""
-    return 8 * section_size + 4 * output_size + SLACK
+    return 6 * section_size + 4 * output_size + SLACK
 
 
 def listing_of(data: bytes) -> list[list[int]]:

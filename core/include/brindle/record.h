@@ -11,13 +11,25 @@
 
 namespace brindle {
 
-struct HwpRecord {
+// 16 bytes: a section of millions of tiny records costs little more than
+// its own bytes. A payload is at most 2^32 - 1 bytes (the extended size is a
+// u32), so its length fits in 32 bits.
+class HwpRecord {
+public:
+    HwpRecord() = default;
+    HwpRecord(std::uint16_t tag, std::uint16_t lvl, Bytes payload)
+        : tag_id(tag), level(lvl), size_(static_cast<std::uint32_t>(payload.size())), data_(payload.data()) {}
+
     std::uint16_t tag_id = 0;  // 10 significant bits
     std::uint16_t level = 0;   // 10 significant bits
-    Bytes payload;             // a view into the bytes its RecordList owns
 
-    std::size_t size() const { return payload.size(); }
-    Bytes bytes() const { return payload; }
+    std::size_t size() const { return size_; }
+    // The payload: a view into the bytes its RecordList owns.
+    Bytes bytes() const { return {data_, size_}; }
+
+private:
+    std::uint32_t size_ = 0;
+    const std::uint8_t* data_ = nullptr;
 };
 
 using Records = std::span<const HwpRecord>;
