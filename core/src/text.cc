@@ -9,17 +9,13 @@ namespace brindle {
 
 namespace {
 
-struct Utf8Char {
-    char32_t value = 0;
-    std::size_t length = 0;  // 0: no well-formed character here
-};
-
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// The character that starts `text`. Malformed or truncated sequences
-// (including overlong forms and encoded surrogates) give length 0, so a
-// trim never cuts into bytes it cannot read as a character.
-Utf8Char decode_first(std::string_view text) {
+}  // namespace
+
+// Malformed or truncated sequences give length 0, so a trim never cuts into
+// bytes it cannot read as a character.
+Utf8Char decode_utf8_char(std::string_view text) {
     if (text.empty()) return {};
     const auto lead = static_cast<unsigned char>(text[0]);
     std::size_t length = 0;
@@ -46,6 +42,8 @@ Utf8Char decode_first(std::string_view text) {
     return {value, length};
 }
 
+namespace {
+
 // The character that ends `text`: step back over at most three
 // continuation bytes to its lead byte and decode forward from there.
 Utf8Char decode_last(std::string_view text) {
@@ -53,7 +51,7 @@ Utf8Char decode_last(std::string_view text) {
     for (int steps = 0; steps < 4 && start > 0; ++steps) {
         --start;
         if (!is_continuation(static_cast<unsigned char>(text[start]))) {
-            const Utf8Char c = decode_first(text.substr(start));
+            const Utf8Char c = decode_utf8_char(text.substr(start));
             // A lead byte followed by too many continuations is no character.
             if (c.length == text.size() - start) return c;
             return {};
@@ -91,7 +89,7 @@ std::string_view trim_end(std::string_view text) {
 
 std::string_view trim(std::string_view text) {
     for (;;) {
-        const Utf8Char c = decode_first(text);
+        const Utf8Char c = decode_utf8_char(text);
         if (c.length == 0 || !is_white_space(c.value)) break;
         text.remove_prefix(c.length);
     }
@@ -104,14 +102,14 @@ std::optional<std::string> decode_utf16_strict(Bytes utf16le) {
     out.reserve(units);
     for (std::size_t m = 0; m < units; ++m) {
         const char32_t u = read_u16(utf16le, 2 * m);
-        if (u < 0xD800 || u > 0xDFFF) {
+        if (!is_high_surrogate(u) && !is_low_surrogate(u)) {
             append_utf8(out, u);
             continue;
         }
-        if (u >= 0xDC00 || m + 1 >= units) return std::nullopt;  // unpaired surrogate
+        if (is_low_surrogate(u) || m + 1 >= units) return std::nullopt;  // unpaired surrogate
         const char32_t low = read_u16(utf16le, 2 * (m + 1));
-        if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
-        append_utf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        if (!is_low_surrogate(low)) return std::nullopt;
+        append_utf8(out, combine_surrogates(u, low));
         ++m;
     }
     return out;

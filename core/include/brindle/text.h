@@ -1,6 +1,7 @@
 // UTF-8 text helpers shared by the decoders and the Markdown writer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,6 +36,22 @@ inline void append_utf8(std::string& out, char32_t c) {
         out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
+}
+
+// The character that starts a UTF-8 text and its length in bytes; length 0
+// when the text is empty or does not start with a well-formed character
+// (truncated, overlong, an encoded surrogate or past U+10FFFF).
+struct Utf8Char {
+    char32_t value = 0;
+    std::size_t length = 0;
+};
+Utf8Char decode_utf8_char(std::string_view text);
+
+// UTF-16 surrogate code units and their combination into one character.
+constexpr bool is_high_surrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool is_low_surrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+constexpr char32_t combine_surrogates(char32_t high, char32_t low) {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
 }
 
 // Strict UTF-16LE decoding of a whole string: nothing when it holds an

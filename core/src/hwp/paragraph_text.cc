@@ -28,8 +28,6 @@ constexpr bool is_char_control(std::uint16_t u) {
     return u == 0 || u == 10 || u == 13 || (u >= 24 && u < 32);
 }
 
-constexpr bool is_high_surrogate(std::uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-constexpr bool is_low_surrogate(std::uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 void append_field_mark(std::string& out, std::size_t k) {
     char digits[20];  // a 64-bit count has at most 20 decimal digits
@@ -94,7 +92,7 @@ void decode_units(Bytes payload, ParagraphText& out) {
                 ++m;  // lone high surrogate: dropped, the next unit is read normally
                 continue;
             }
-            c = 0x10000 + ((c - 0xD800) << 10) + (unit(m + 1) - 0xDC00u);
+            c = combine_surrogates(c, unit(m + 1));
             ++m;
         }
         ++m;
