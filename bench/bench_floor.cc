@@ -18,14 +18,13 @@ using Clock = std::chrono::steady_clock;
 
 // Open, validate and inflate every section; returns the inflated bytes.
 std::size_t read_all_sections(const std::string& path) {
-    brindle::Result<brindle::CompoundFile> file = brindle::open_hwp_file(path);
-    if (!file) return 0;
-    brindle::Result<bool> compressed = brindle::read_file_header(file.value());
-    if (!compressed) return 0;
+    brindle::Result<brindle::OpenDocument> document = brindle::open_document(path);
+    if (!document) return 0;
+    auto& [file, compressed] = document.value();
     std::size_t total = 0;
     for (std::int32_t n = 0;; ++n) {
         brindle::Result<brindle::ByteBuffer> bytes =
-            brindle::read_section_stream(file.value(), brindle::section_stream_path(n), compressed.value());
+            brindle::read_section_stream(file, brindle::section_stream_path(n), compressed);
         if (!bytes) break;
         total += bytes.value().size();
     }

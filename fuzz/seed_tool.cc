@@ -31,17 +31,16 @@ private:
 };
 
 void gather(const std::string& path, SeedWriter& seeds) {
-    brindle::Result<brindle::CompoundFile> file = brindle::open_hwp_file(path);
-    if (!file) return;
-    brindle::Result<bool> compressed = brindle::read_file_header(file.value());
-    if (!compressed) return;
+    brindle::Result<brindle::OpenDocument> document = brindle::open_document(path);
+    if (!document) return;
+    auto& [file, compressed] = document.value();
     for (std::int32_t n = 0; n < 64; ++n) {
-        brindle::Result<brindle::ByteBuffer> stored = file.value().read_stream(brindle::section_stream_path(n));
+        brindle::Result<brindle::ByteBuffer> stored = file.read_stream(brindle::section_stream_path(n));
         if (!stored) break;
-        brindle::ByteBuffer section = stored.value();
-        if (compressed.value()) {
-            seeds.write("inflate", stored.value());
-            brindle::Result<brindle::ByteBuffer> inflated = brindle::inflate_raw(stored.value());
+        brindle::ByteBuffer section = std::move(stored).value();
+        if (compressed) {
+            seeds.write("inflate", section);
+            brindle::Result<brindle::ByteBuffer> inflated = brindle::inflate_raw(section);
             if (!inflated) break;
             section = std::move(inflated).value();
         }

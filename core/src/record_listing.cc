@@ -6,11 +6,10 @@
 namespace brindle {
 
 Result<std::vector<RecordInfo>> list_section_records(std::string_view path) {
-    Result<CompoundFile> file = open_hwp_file(path);
-    if (!file) return std::move(file).error();
-    Result<bool> compressed = read_file_header(file.value());
-    if (!compressed) return std::move(compressed).error();
-    Result<ByteBuffer> bytes = read_section_stream(file.value(), section_stream_path(0), compressed.value());
+    Result<OpenDocument> document = open_document(path);
+    if (!document) return std::move(document).error();
+    Result<ByteBuffer> bytes =
+        read_section_stream(document.value().file, section_stream_path(0), document.value().compressed);
     if (!bytes) return std::move(bytes).error();
 
     const RecordList records = parse_records(std::move(bytes).value());

@@ -43,6 +43,15 @@ Result<bool> read_file_header(CompoundFile& file);
 // The validation alone, over the bytes of a "/FileHeader" stream.
 Result<bool> parse_file_header(Bytes header);
 
+// A container whose "/FileHeader" has been validated, with the flag telling
+// whether its sections are compressed: where every whole-document
+// operation starts (open_hwp_file, then read_file_header).
+struct OpenDocument {
+    CompoundFile file;
+    bool compressed = false;
+};
+Result<OpenDocument> open_document(std::string_view path);
+
 // "/BodyText/Section{n}".
 std::string section_stream_path(std::int32_t n);
 

@@ -28,4 +28,12 @@ Result<bool> read_file_header(CompoundFile& file) {
     return parse_file_header(header.value());
 }
 
+Result<OpenDocument> open_document(std::string_view path) {
+    Result<CompoundFile> file = open_hwp_file(path);
+    if (!file) return std::move(file).error();
+    Result<bool> compressed = read_file_header(file.value());
+    if (!compressed) return std::move(compressed).error();
+    return OpenDocument{std::move(file).value(), compressed.value()};
+}
+
 }  // namespace brindle

@@ -11,15 +11,14 @@ Result<std::string> convert_document(std::string_view path) {
     BlockList blocks;
     TableBudget table_budget;  // one allowance for all the document's tables
     {
-        Result<CompoundFile> file = open_hwp_file(path);
-        if (!file) return std::move(file).error();
-        Result<bool> compressed = read_file_header(file.value());
-        if (!compressed) return std::move(compressed).error();
+        Result<OpenDocument> document = open_document(path);
+        if (!document) return std::move(document).error();
+        auto& [file, compressed] = document.value();
 
         // Sections are numbered from 0 without gaps; the first that cannot
         // be read, for whatever reason, ends the document.
         for (std::int32_t n = 0;; ++n) {
-            Result<ByteBuffer> bytes = read_section_stream(file.value(), section_stream_path(n), compressed.value());
+            Result<ByteBuffer> bytes = read_section_stream(file, section_stream_path(n), compressed);
             if (!bytes) break;
             // The records view the section's bytes, which they now own; both
             // go when this iteration ends.
