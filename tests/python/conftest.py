@@ -22,6 +22,11 @@ import hwpfixture  # noqa: E402
 
 CORPUS_DIR = REPO_ROOT.parent / "shared" / "corpus"
 
+
+def corpus_documents() -> list[Path]:
+    """Every document of the shared corpus, sorted; empty when it is absent."""
+    return sorted(p for folder in ("samples", "public") for p in (CORPUS_DIR / folder).glob("*") if p.is_file())
+
 # Prefixes of every message a document failure can carry.
 ERROR_PREFIXES = (
     "IO error: ",

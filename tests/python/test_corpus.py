@@ -10,16 +10,11 @@ import re
 import pytest
 
 import _brindle
-from conftest import BOTH_FUNCTIONS, CORPUS_DIR, ERROR_PREFIXES
+from conftest import BOTH_FUNCTIONS, CORPUS_DIR, ERROR_PREFIXES, corpus_documents
 
 
 def corpus_files():
-    files = sorted(
-        path
-        for folder in ("samples", "public")
-        for path in (CORPUS_DIR / folder).glob("*")
-        if path.is_file()
-    )
+    files = corpus_documents()
     if not files:
         return [pytest.param(None, marks=pytest.mark.skip(reason=f"no corpus at {CORPUS_DIR}"))]
     return [pytest.param(path, id=f"{path.parent.name}/{path.name}") for path in files]

@@ -15,7 +15,7 @@ import pytest
 
 import _brindle
 import hwpfixture as hwp
-from conftest import BOTH_FUNCTIONS, CORPUS_DIR, runtime_error
+from conftest import BOTH_FUNCTIONS, corpus_documents, runtime_error
 from hwpfixture import hostile
 from isolation import MIB, UNDER_ASAN, run_isolated
 
@@ -263,9 +263,7 @@ def resident() -> int:
 
 def corpus_or_generated(tmp_path) -> list[str]:
     """The corpus documents, or when it is absent a few hundred generated ones."""
-    files = sorted(
-        str(p) for folder in ("samples", "public") for p in (CORPUS_DIR / folder).glob("*") if p.is_file()
-    )
+    files = [str(p) for p in corpus_documents()]
     if files:
         return files
     kinds = [
