@@ -6,7 +6,13 @@
 namespace brindle {
 
 Result<std::vector<RecordInfo>> list_section_records(std::string_view path) {
-    Result<OpenDocument> document = open_document(path);
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return list_section_records(std::move(source).value());
+}
+
+Result<std::vector<RecordInfo>> list_section_records(ByteSource source) {
+    Result<OpenDocument> document = open_document(std::move(source));
     if (!document) return std::move(document).error();
     Result<ByteBuffer> bytes =
         read_section_stream(document.value().file, section_stream_path(0), document.value().compressed);

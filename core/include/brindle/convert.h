@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "brindle/byte_source.h"
 #include "brindle/click_here.h"
 #include "brindle/content_block.h"
 #include "brindle/limits.h"
@@ -46,8 +47,9 @@ ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level
 // The Markdown text of a document's blocks (consumed), trimmed at the end.
 std::string assemble_markdown(BlockList blocks);
 
-// The whole document at `path` as Markdown.
+// The whole document at `path` (or in `source`) as Markdown.
 Result<std::string> convert_document(std::string_view path);
+Result<std::string> convert_document(ByteSource source);
 
 struct RecordInfo {
     std::uint16_t tag_id;
@@ -57,5 +59,6 @@ struct RecordInfo {
 
 // The (tag_id, level, size) of each record of "/BodyText/Section0".
 Result<std::vector<RecordInfo>> list_section_records(std::string_view path);
+Result<std::vector<RecordInfo>> list_section_records(ByteSource source);
 
 }  // namespace brindle

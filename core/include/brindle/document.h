@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "brindle/byte_source.h"
 #include "brindle/bytes.h"
 #include "brindle/result.h"
 
@@ -25,14 +27,22 @@ public:
     // if reading fails.
     Result<ByteBuffer> read_stream(std::string_view path);
 
+    // The absolute path of every stream the directory reaches (storages
+    // whose trees are damaged are passed over): for tests and tools.
+    std::vector<std::string> stream_paths();
+
     struct Impl;
 
 private:
     explicit CompoundFile(std::unique_ptr<Impl> impl);
-    friend Result<CompoundFile> open_hwp_file(std::string_view path);
+    friend Result<CompoundFile> open_compound_file(ByteSource source);
 
     std::unique_ptr<Impl> impl_;
 };
+
+// Open a compound file: validate its header, read its allocation table and
+// directory. Any failure is a CompoundFile error.
+Result<CompoundFile> open_compound_file(ByteSource source);
 
 // Open the file at `path` (UTF-8, used unchanged) as a compound file.
 Result<CompoundFile> open_hwp_file(std::string_view path);
@@ -50,6 +60,7 @@ struct OpenDocument {
     CompoundFile file;
     bool compressed = false;
 };
+Result<OpenDocument> open_document(ByteSource source);
 Result<OpenDocument> open_document(std::string_view path);
 
 // "/BodyText/Section{n}".
@@ -59,7 +70,12 @@ std::string section_stream_path(std::int32_t n);
 Result<ByteBuffer> read_section_stream(CompoundFile& file, std::string_view path, bool compressed);
 
 // Raw DEFLATE (no zlib header) to bytes. Input that ends early yields
-// what was decoded so far; malformed data is a Parse error.
+// what was decoded so far; malformed data is a Parse error. libdeflate
+// decodes whole streams; whatever it does not decode completely is decoded
+// again by zlib, whose answer stands: the two agree on every input.
 Result<ByteBuffer> inflate_raw(Bytes compressed);
+
+// The same with zlib alone.
+Result<ByteBuffer> inflate_raw_zlib(Bytes compressed);
 
 }  // namespace brindle

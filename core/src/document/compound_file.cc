@@ -1,184 +1,255 @@
-// The compound-file container, read through libgsf's MS-OLE reader. Only
-// three operations are needed: open a container from a file, open a stream
-// by its absolute path, and read a stream whole.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-stdio.h>
-#include <gsf/gsf-input.h>
-#include <memory>
-#include <mutex>
+// The compound-file container: the header, the FAT (through the DIFAT),
+// the directory and, on first use, the mini FAT and the mini stream. Only
+// what a stream read needs is ever read, and every sector number, chain,
+// size and count is checked before it is used, so the time and memory of a
+// call stay in proportion to the file whatever its tables claim.
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "allocation_table.h"
+#include "brindle/cfb_format.h"
 #include "brindle/document.h"
+#include "cfb_header.h"
+#include "directory.h"
 
 namespace brindle {
 namespace {
 
-struct GObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <class T>
-using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
+using cfb::AllocationTable;
+using cfb::Directory;
 
-struct GErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
-
-std::string describe(const GErrorPtr& error, const char* fallback) {
-    return error && error->message ? std::string(error->message) : std::string(fallback);
-}
-
-// A file descriptor closed on scope exit unless released to a FILE*.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
-void discard_log_message(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
-
-// libgsf reports damaged containers on stderr through GLib's log before it
-// fails (or, for some damage, carries on). A damaged document is an
-// ordinary input here, answered by an error value or less text, so those
-// diagnostics are dropped. Only libgsf's own log domains are touched.
-void silence_reader_diagnostics() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_RECURSION);
-        for (const char* domain : {"libgsf", "libgsf:msole"}) {
-            g_log_set_handler(domain, levels, discard_log_message, nullptr);
-        }
-    });
-}
-
-// A description naming a stream path: before + path + after.
-std::string about(std::string_view path, std::string_view before, std::string_view after) {
+std::string quoted(std::string_view path) {
     std::string text;
-    text.reserve(before.size() + path.size() + after.size());
-    text.append(before).append(path).append(after);
+    text.reserve(path.size() + 2);
+    text.append("'").append(path).append("'");
     return text;
 }
 
-// libgsf answers "no child" both for a missing name and for an entry whose
-// sector chain is broken; the directory tells the two apart.
-bool has_child(GsfInfile* storage, const std::string& name) {
-    const int count = gsf_infile_num_children(storage);
-    for (int i = 0; i < count; ++i) {
-        const char* child = gsf_infile_name_by_index(storage, i);
-        if (child != nullptr && name == child) return true;
+// A stretch of the file that lands at `at` in a stream's buffer.
+struct Piece {
+    std::uint64_t offset;
+    std::size_t at;
+    std::size_t length;
+};
+
+// Appends a piece, merging it with the previous one when the two are
+// adjacent in the file and in the buffer: a stream stored in consecutive
+// sectors is then one read.
+void add_piece(std::vector<Piece>& pieces, std::uint64_t offset, std::size_t at, std::size_t length) {
+    if (!pieces.empty()) {
+        Piece& last = pieces.back();
+        if (last.offset + last.length == offset && last.at + last.length == at) {
+            last.length += length;
+            return;
+        }
     }
-    return false;
+    pieces.push_back(Piece{offset, at, length});
 }
 
 }  // namespace
 
 struct CompoundFile::Impl {
-    GObjectPtr<GsfInfile> root;
-    std::uint64_t file_size = 0;  // no stream can be larger than the file holding it
+    ByteSource source;
+    cfb::Header header;
+    std::uint64_t sector_count = 0;  // sectors that start within the file
+    AllocationTable fat;
+    std::optional<Directory> directory;
+
+    // The mini stream's sectors and its allocation table, loaded on the
+    // first read of a small stream; a failure to load them is kept and
+    // answers every later small read.
+    bool mini_loaded = false;
+    std::optional<HwpError> mini_error;
+    AllocationTable mini_fat;
+    std::vector<std::uint32_t> mini_stream_sectors;
+    std::uint64_t mini_stream_size = 0;
+
+    explicit Impl(ByteSource s) : source(std::move(s)) {}
+
+    std::size_t sector_size() const { return header.sector_size(); }
+    std::uint64_t sector_offset(std::uint32_t sector) const {
+        return (std::uint64_t{sector} + 1) << header.sector_shift;
+    }
+
+    std::optional<HwpError> open();
+    Result<ByteBuffer> read_table_sectors(const std::vector<std::uint32_t>& sectors, std::uint8_t fill,
+                                          std::string_view what) const;
+    std::optional<HwpError> load_mini_stream();
+    Result<ByteBuffer> read_stream(std::string_view path);
 };
+
+// Whole sectors of the file's own tables (FAT, DIFAT, mini FAT, directory).
+// A last sector that the end of the file cuts short is completed with
+// `fill` (free sectors, empty entries). A read the system refuses while the
+// container is being opened is a failure of the container.
+Result<ByteBuffer> CompoundFile::Impl::read_table_sectors(const std::vector<std::uint32_t>& sectors,
+                                                          std::uint8_t fill, std::string_view what) const {
+    const std::size_t size = sector_size();
+    ByteBuffer bytes(sectors.size() * size, fill);
+    std::vector<Piece> pieces;
+    for (std::size_t i = 0; i < sectors.size(); ++i) {
+        if (sectors[i] >= sector_count) {
+            return HwpError::compound_file(std::string(what) + " sector " + std::to_string(sectors[i]) +
+                                           " lies past the end of the file");
+        }
+        const std::uint64_t offset = sector_offset(sectors[i]);
+        add_piece(pieces, offset, i * size, static_cast<std::size_t>(std::min<std::uint64_t>(size, source.size() - offset)));
+    }
+    for (const Piece& piece : pieces) {
+        if (auto error = source.read(piece.offset, std::span(bytes).subspan(piece.at, piece.length), what)) {
+            return HwpError::compound_file("cannot read " + std::string(what) + ": " + error->message());
+        }
+    }
+    return bytes;
+}
+
+std::optional<HwpError> CompoundFile::Impl::open() {
+    std::uint8_t head[cfb::HEADER_SIZE];
+    const std::size_t head_size = static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), sizeof head));
+    if (auto error = source.read(0, std::span(head, head_size), "the header")) {
+        return HwpError::compound_file("cannot read the header: " + error->message());
+    }
+    Result<cfb::Header> parsed = cfb::parse_header(Bytes(head, head_size), source.size());
+    if (!parsed) return std::move(parsed).error();
+    header = parsed.value();
+    const std::size_t size = sector_size();
+    sector_count = source.size() > size ? (source.size() - size + size - 1) / size : 0;
+
+    // The FAT's sectors: the header lists the first 109, the DIFAT chain
+    // the rest, 127 to a sector (of 512 bytes) with the next one's number
+    // last. Each lies in the file, so the count is bounded by its size.
+    if (header.fat_sectors > sector_count) {
+        return HwpError::compound_file("the header lists " + std::to_string(header.fat_sectors) +
+                                       " FAT sectors; the file holds " + std::to_string(sector_count) + " sectors");
+    }
+    std::vector<std::uint32_t> fat_sectors(header.difat.begin(),
+                                           header.difat.begin() + std::min<std::size_t>(header.fat_sectors, cfb::HEADER_DIFAT_SLOTS));
+    const std::size_t per_difat_sector = size / 4 - 1;
+    std::vector<bool> difat_seen;
+    for (std::uint32_t next = header.first_difat_sector; fat_sectors.size() < header.fat_sectors;) {
+        if (next >= sector_count) {
+            return HwpError::compound_file(next > cfb::MAX_REGULAR_SECTOR
+                                               ? "the DIFAT ends after " + std::to_string(fat_sectors.size()) + " of " +
+                                                     std::to_string(header.fat_sectors) + " FAT sectors"
+                                               : "DIFAT sector " + std::to_string(next) + " lies past the end of the file");
+        }
+        if (difat_seen.empty()) difat_seen.resize(static_cast<std::size_t>(sector_count));
+        if (difat_seen[next]) return HwpError::compound_file("the DIFAT chain loops");
+        difat_seen[next] = true;
+        Result<ByteBuffer> difat = read_table_sectors({next}, 0xFF, "DIFAT");
+        if (!difat) return std::move(difat).error();
+        const std::size_t take = std::min<std::size_t>(per_difat_sector, header.fat_sectors - fat_sectors.size());
+        for (std::size_t i = 0; i < take; ++i) fat_sectors.push_back(read_u32(difat.value(), 4 * i));
+        next = read_u32(difat.value(), 4 * per_difat_sector);
+    }
+    Result<ByteBuffer> fat_bytes = read_table_sectors(fat_sectors, 0xFF, "FAT");
+    if (!fat_bytes) return std::move(fat_bytes).error();
+    std::vector<std::uint32_t> next(fat_bytes.value().size() / 4);
+    for (std::size_t i = 0; i < next.size(); ++i) next[i] = read_u32(fat_bytes.value(), 4 * i);
+    fat = AllocationTable(std::move(next));
+
+    Result<std::vector<std::uint32_t>> directory_chain = fat.chain_to_end(header.first_directory_sector, "the directory");
+    if (!directory_chain) return std::move(directory_chain).error();
+    Result<ByteBuffer> directory_bytes = read_table_sectors(directory_chain.value(), 0, "directory");
+    if (!directory_bytes) return std::move(directory_bytes).error();
+    directory.emplace(std::move(directory_bytes).value(), header.major_version == 3);
+    if (directory->size() == 0 || directory->entry(0).type != cfb::TYPE_ROOT) {
+        return HwpError::compound_file("the directory has no root entry");
+    }
+    return std::nullopt;
+}
+
+std::optional<HwpError> CompoundFile::Impl::load_mini_stream() {
+    if (mini_loaded) return mini_error;
+    mini_loaded = true;
+    // The mini stream is the root entry's stream, in regular sectors.
+    const cfb::Entry root = directory->entry(0);
+    if (root.size > source.size()) {
+        mini_error = HwpError::compound_file("the mini stream claims " + std::to_string(root.size) +
+                                             " bytes, more than the file holds");
+        return mini_error;
+    }
+    mini_stream_size = root.size;
+    const std::uint64_t count = (root.size + sector_size() - 1) / sector_size();
+    Result<std::vector<std::uint32_t>> sectors = fat.chain(root.start, count, "the mini stream");
+    if (!sectors) return mini_error = std::move(sectors).error();
+    mini_stream_sectors = std::move(sectors).value();
+
+    Result<std::vector<std::uint32_t>> table_chain = fat.chain_to_end(header.first_mini_fat_sector, "the mini FAT");
+    if (!table_chain) return mini_error = std::move(table_chain).error();
+    Result<ByteBuffer> table = read_table_sectors(table_chain.value(), 0xFF, "mini FAT");
+    if (!table) return mini_error = std::move(table).error();
+    std::vector<std::uint32_t> next(table.value().size() / 4);
+    for (std::size_t i = 0; i < next.size(); ++i) next[i] = read_u32(table.value(), 4 * i);
+    mini_fat = AllocationTable(std::move(next));
+    return std::nullopt;
+}
+
+Result<ByteBuffer> CompoundFile::Impl::read_stream(std::string_view path) {
+    Result<std::uint32_t> found = directory->find_stream(path);
+    if (!found) return std::move(found).error();
+    const cfb::Entry entry = directory->entry(found.value());
+    const std::string what = quoted(path);
+    if (entry.size > source.size()) {
+        return HwpError::compound_file(what + " claims " + std::to_string(entry.size) +
+                                       " bytes, more than the file holds");
+    }
+    const std::size_t size = static_cast<std::size_t>(entry.size);
+    if (size == 0) return ByteBuffer{};
+
+    std::vector<Piece> pieces;
+    if (entry.size < cfb::MINI_STREAM_CUTOFF) {
+        if (auto error = load_mini_stream()) return *error;
+        constexpr std::size_t mini_size = std::size_t{1} << cfb::MINI_SECTOR_SHIFT;
+        Result<std::vector<std::uint32_t>> chain = mini_fat.chain(entry.start, (size + mini_size - 1) / mini_size, what);
+        if (!chain) return std::move(chain).error();
+        for (std::size_t i = 0; i < chain.value().size(); ++i) {
+            const std::uint64_t at = std::uint64_t{chain.value()[i]} << cfb::MINI_SECTOR_SHIFT;
+            const std::size_t length = std::min(mini_size, size - i * mini_size);
+            if (at + length > mini_stream_size) {
+                return HwpError::compound_file(what + " lies past the end of the mini stream");
+            }
+            const std::uint32_t sector = mini_stream_sectors[static_cast<std::size_t>(at >> header.sector_shift)];
+            add_piece(pieces, sector_offset(sector) + (at & (sector_size() - 1)), i * mini_size, length);
+        }
+    } else {
+        Result<std::vector<std::uint32_t>> chain = fat.chain(entry.start, (size + sector_size() - 1) / sector_size(), what);
+        if (!chain) return std::move(chain).error();
+        for (std::size_t i = 0; i < chain.value().size(); ++i) {
+            add_piece(pieces, sector_offset(chain.value()[i]), i * sector_size(),
+                      std::min(sector_size(), size - i * sector_size()));
+        }
+    }
+    ByteBuffer bytes(size);
+    for (const Piece& piece : pieces) {
+        if (auto error = source.read(piece.offset, std::span(bytes).subspan(piece.at, piece.length), what)) {
+            return *error;
+        }
+    }
+    return bytes;
+}
 
 CompoundFile::CompoundFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 CompoundFile::CompoundFile(CompoundFile&&) noexcept = default;
 CompoundFile& CompoundFile::operator=(CompoundFile&&) noexcept = default;
 CompoundFile::~CompoundFile() = default;
 
-Result<CompoundFile> open_hwp_file(std::string_view path) {
-    // The C library would silently cut the path at a NUL and open another
-    // file; refuse it as the invalid argument it is.
-    if (path.find('\0') != std::string_view::npos) return HwpError::io(IoError::from_os(EINVAL));
-    silence_reader_diagnostics();
-    const std::string c_path(path);
+Result<ByteBuffer> CompoundFile::read_stream(std::string_view path) { return impl_->read_stream(path); }
 
-    // O_NONBLOCK so that opening a FIFO cannot hang; it has no effect on
-    // regular files, the only kind accepted below.
-    FileDescriptor fd(::open(c_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (fd.get() < 0) return HwpError::io(IoError::from_os(errno));
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return HwpError::io(IoError::from_os(errno));
-    if (S_ISDIR(st.st_mode)) return HwpError::io(IoError::from_os(EISDIR));
-    // A device or pipe has no size and may never end; a compound file is
-    // read by seeking, so only regular files qualify.
-    if (!S_ISREG(st.st_mode)) return HwpError::io(IoError::from_text("not a regular file"));
+std::vector<std::string> CompoundFile::stream_paths() { return impl_->directory->stream_paths(); }
 
-    std::FILE* file = ::fdopen(fd.get(), "rb");
-    if (file == nullptr) return HwpError::io(IoError::from_os(errno));
-    fd.release();  // now owned by `file`, and below by the GsfInput
-    GObjectPtr<GsfInput> input(gsf_input_stdio_new_FILE(c_path.c_str(), file, FALSE));
-    if (!input) {
-        std::fclose(file);
-        return HwpError::io(IoError::from_text("cannot read the file"));
-    }
-
-    GError* raw_error = nullptr;
-    GObjectPtr<GsfInfile> root(gsf_infile_msole_new(input.get(), &raw_error));
-    GErrorPtr error(raw_error);
-    if (!root) return HwpError::compound_file(describe(error, "not a compound file"));
-
-    auto impl = std::make_unique<CompoundFile::Impl>();
-    impl->root = std::move(root);
-    impl->file_size = static_cast<std::uint64_t>(st.st_size);
+Result<CompoundFile> open_compound_file(ByteSource source) {
+    auto impl = std::make_unique<CompoundFile::Impl>(std::move(source));
+    if (auto error = impl->open()) return *std::move(error);
     return CompoundFile(std::move(impl));
 }
 
-Result<ByteBuffer> CompoundFile::read_stream(std::string_view path) {
-    // Walk the path from the root storage, one component at a time. `entry`
-    // owns the entry reached so far; a child keeps its own container alive.
-    GObjectPtr<GsfInput> entry;
-    GsfInfile* storage = impl_->root.get();
-    std::string_view rest = path;
-    bool any_component = false;
-    while (!rest.empty()) {
-        const std::size_t slash = rest.find('/');
-        const std::string_view component = rest.substr(0, slash);
-        rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
-        if (component.empty()) continue;
-        if (storage == nullptr) {
-            return HwpError::compound_file(about(path, "'", "': a stream has no children"));
-        }
-        any_component = true;
-        const std::string name(component);
-        GObjectPtr<GsfInput> child(gsf_infile_child_by_name(storage, name.c_str()));
-        if (!child) {
-            return HwpError::compound_file(has_child(storage, name) ? about(path, "'", "' is damaged")
-                                                                    : about(path, "no stream named '", "'"));
-        }
-        entry = std::move(child);
-        // Storages have a child count (possibly 0); streams report -1.
-        storage = GSF_IS_INFILE(entry.get()) && gsf_infile_num_children(GSF_INFILE(entry.get())) >= 0
-                      ? GSF_INFILE(entry.get())
-                      : nullptr;
-    }
-    if (!any_component) return HwpError::compound_file(about(path, "invalid stream path '", "'"));
-    if (storage != nullptr) {
-        return HwpError::compound_file(about(path, "'", "' is a storage, not a stream"));
-    }
-
-    const gsf_off_t size = gsf_input_size(entry.get());
-    if (size < 0 || static_cast<std::uint64_t>(size) > impl_->file_size) {
-        return HwpError::io(IoError::from_text(about(path, "stream '", "' is larger than the file")));
-    }
-    ByteBuffer bytes(static_cast<std::size_t>(size));
-    if (!bytes.empty() && gsf_input_read(entry.get(), bytes.size(), bytes.data()) == nullptr) {
-        return HwpError::io(IoError::from_text(about(path, "failed to read stream '", "'")));
-    }
-    return bytes;
+Result<CompoundFile> open_hwp_file(std::string_view path) {
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return open_compound_file(std::move(source).value());
 }
 
 }  // namespace brindle

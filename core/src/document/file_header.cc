@@ -29,7 +29,13 @@ Result<bool> read_file_header(CompoundFile& file) {
 }
 
 Result<OpenDocument> open_document(std::string_view path) {
-    Result<CompoundFile> file = open_hwp_file(path);
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return open_document(std::move(source).value());
+}
+
+Result<OpenDocument> open_document(ByteSource source) {
+    Result<CompoundFile> file = open_compound_file(std::move(source));
     if (!file) return std::move(file).error();
     Result<bool> compressed = read_file_header(file.value());
     if (!compressed) return std::move(compressed).error();

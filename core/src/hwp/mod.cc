@@ -8,10 +8,16 @@
 namespace brindle {
 
 Result<std::string> convert_document(std::string_view path) {
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return convert_document(std::move(source).value());
+}
+
+Result<std::string> convert_document(ByteSource source) {
     BlockList blocks;
     TableBudget table_budget;  // one allowance for all the document's tables
     {
-        Result<OpenDocument> document = open_document(path);
+        Result<OpenDocument> document = open_document(std::move(source));
         if (!document) return std::move(document).error();
         auto& [file, compressed] = document.value();
 
