@@ -22,9 +22,9 @@ def regressions() -> dict[str, dict[str, bytes]]:
     intact = compound_file_bytes(hwp_streams([section("a")]))
     return {
         "document": {
-            # libgsf asserts and leaks the directory entries it had read when a
-            # link reaches an entry a second time; the container must still be
-            # answered with an error or read as far as it goes.
+            # A directory link that reaches an entry a second time (once
+            # leaked memory in the container reader of the time): the
+            # container must be answered with an error or read as far as it goes.
             "root-links-to-a-child.hwp": relink_directory_entry(intact, ROOT, "left", BODY_TEXT),
             "stream-links-back-to-root.hwp": relink_directory_entry(intact, FILE_HEADER, "right", ROOT),
         },

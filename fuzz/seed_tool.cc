@@ -67,7 +67,9 @@ int main(int argc, char** argv) {
         gather(argv[i], seeds);
         std::ifstream in(argv[i], std::ios::binary);
         const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        seeds.write("document", {reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size()});
+        const brindle::Bytes bytes(reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size());
+        seeds.write("document", bytes);
+        seeds.write("container", bytes);
     }
     return 0;
 }

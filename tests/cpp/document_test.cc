@@ -95,6 +95,9 @@ TEST(InflateRaw, MalformedDataIsAParseError) {
     EXPECT_EQ(reserved.error().message(), "Parse error: 압축 해제 실패: corrupt deflate stream");
     // Stored block whose length and complement disagree.
     EXPECT_FALSE(inflate_raw(ByteBuffer{0x01, 0x05, 0x00, 0x00, 0x00}).ok());
+    // Fixed-code block: literal 'A', then the reserved length symbol 286,
+    // which some fast decoders take as a 258-byte match.
+    EXPECT_FALSE(inflate_raw(ByteBuffer{0x73, 0x1C, 0x03, 0x00}).ok());
     // A zlib header is not skipped: 0x78 0x9C decodes as a DEFLATE block
     // header (BTYPE 00 stored), whose length check then fails.
     ByteBuffer with_header{0x78, 0x9C};

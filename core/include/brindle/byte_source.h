@@ -15,9 +15,12 @@ namespace brindle {
 
 class ByteSource {
 public:
+    static constexpr std::uint64_t WHOLE_FILE_READ = 64 * 1024;
+
     // The regular file at `path` (UTF-8, used unchanged), opened read-only.
     // A missing file, a directory, a device or pipe, or a path holding a
-    // NUL is an Io error.
+    // NUL is an Io error. A file of at most WHOLE_FILE_READ bytes is read
+    // at once: one read costs less than the several a container needs.
     static Result<ByteSource> open_file(std::string_view path);
 
     // A view of `memory`, which must outlive the source and stay unchanged.
@@ -41,6 +44,7 @@ private:
 
     int fd_ = -1;  // owned when >= 0; otherwise the bytes are `memory_`
     Bytes memory_;
+    ByteBuffer owned_;  // a small file read whole; `memory_` views it
     std::uint64_t size_ = 0;
 };
 

@@ -70,12 +70,7 @@ std::string section_stream_path(std::int32_t n);
 Result<ByteBuffer> read_section_stream(CompoundFile& file, std::string_view path, bool compressed);
 
 // Raw DEFLATE (no zlib header) to bytes. Input that ends early yields
-// what was decoded so far; malformed data is a Parse error. libdeflate
-// decodes whole streams; whatever it does not decode completely is decoded
-// again by zlib, whose answer stands: the two agree on every input.
+// what was decoded so far; malformed data is a Parse error.
 Result<ByteBuffer> inflate_raw(Bytes compressed);
-
-// The same with zlib alone.
-Result<ByteBuffer> inflate_raw_zlib(Bytes compressed);
 
 }  // namespace brindle

@@ -40,17 +40,27 @@ Result<ByteSource> ByteSource::open_file(std::string_view path) {
     // read at offsets, so only regular files qualify.
     if (!S_ISREG(st.st_mode)) return HwpError::io(IoError::from_text("not a regular file"));
     source.size_ = static_cast<std::uint64_t>(st.st_size);
+    if (source.size_ <= WHOLE_FILE_READ) {
+        ByteBuffer whole(static_cast<std::size_t>(source.size_));
+        if (auto error = source.read(0, whole, "the file")) return *std::move(error);
+        ByteSource in_memory(-1, {}, whole.size());
+        in_memory.owned_ = std::move(whole);
+        in_memory.memory_ = in_memory.owned_;
+        return in_memory;
+    }
     return source;
 }
 
+// A moved vector keeps its heap block, so a view of `owned_` stays valid.
 ByteSource::ByteSource(ByteSource&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), memory_(other.memory_), size_(other.size_) {}
+    : fd_(std::exchange(other.fd_, -1)), memory_(other.memory_), owned_(std::move(other.owned_)), size_(other.size_) {}
 
 ByteSource& ByteSource::operator=(ByteSource&& other) noexcept {
     if (this != &other) {
         if (fd_ >= 0) ::close(fd_);
         fd_ = std::exchange(other.fd_, -1);
         memory_ = other.memory_;
+        owned_ = std::move(other.owned_);
         size_ = other.size_;
     }
     return *this;
