@@ -58,7 +58,9 @@ Result<ByteBuffer> inflate_raw(Bytes compressed) {
         const std::size_t room = std::min<std::size_t>(out.size() - produced, UINT_MAX);
         z->next_out = out.data() + produced;
         z->avail_out = static_cast<uInt>(room);
-        const int status = inflate(z, Z_NO_FLUSH);
+        // Z_FINISH: the whole input is here, so zlib keeps no sliding window
+        // (a copy of the last 32 KiB of output) unless the output runs out.
+        const int status = inflate(z, Z_FINISH);
         produced += room - z->avail_out;
         if (status == Z_STREAM_END) break;
         if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_STREAM_ERROR) {

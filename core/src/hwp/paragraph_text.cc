@@ -45,7 +45,10 @@ void append_field_mark(std::string& out, std::size_t k) {
 template <bool kLiftFields>
 void decode_units(Bytes payload, ParagraphText& out) {
     const std::size_t units = payload.size() / 2;  // a final odd byte is ignored
-    out.text.reserve(units);  // lower bound; grows geometrically beyond it
+    // Each unit becomes at most three bytes (a surrogate pair, two units,
+    // four): room for that spares a real paragraph any regrowth, while a
+    // huge one starts at its lower bound and grows geometrically.
+    out.text.reserve(units <= 65536 ? 3 * units : units);
 
     bool field_open = false;
     std::string field;  // content of the open field

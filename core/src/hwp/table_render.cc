@@ -13,17 +13,16 @@ namespace {
 // copying the runs between those bytes whole. A line feed byte never occurs
 // inside a multi-byte UTF-8 sequence, so a byte scan is exact.
 void append_escaped(std::string& out, std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t special = text.find_first_of("|\n", pos);
-        if (special == std::string_view::npos) {
-            out.append(text.substr(pos));
-            return;
-        }
-        out.append(text.substr(pos, special - pos));
-        out.append(text[special] == '|' ? "\\|" : " ");
-        pos = special + 1;
+    // A plain scan: find_first_of would search the set once per character.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '|' && c != '\n') continue;
+        out.append(text.data() + run, i - run);
+        out.append(c == '|' ? "\\|" : " ");
+        run = i + 1;
     }
+    out.append(text.data() + run, text.size() - run);
 }
 
 // One row line, padded at the right with empty cells up to `width` columns.
