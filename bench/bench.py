@@ -1,8 +1,11 @@
 """Benchmark: converts every document of the shared corpus (or the given
 files) in one process and reports documents per second, input MB per
-second and peak memory; then runs the native floor benchmark, which sets
-the cost of opening the files and inflating their sections with the same
-libgsf and zlib calls against the whole conversion.
+second and peak memory; runs the native floor benchmark, which sets the
+whole conversion against the cost of opening the files and inflating their
+sections (the reference: libgsf and the original zlib code; ours; and our
+reader with libdeflate); and times generated containers of 100 000
+sections and of 10 000 to 400 000 directory entries, each in a child
+process for its own peak memory.
 
     scripts/bench.sh [ROUNDS] [FILE...]
 """
@@ -16,9 +19,47 @@ import subprocess
 import sys
 import time
 
+import tempfile
+
 import _brindle
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "tests" / "fixtures"))
+
+from hwpfixture import hostile  # noqa: E402
+
+# Converts one file in a fresh interpreter: seconds and the call's peak memory.
+_CHILD = r"""
+import sys, time, _brindle
+def peak():
+    for line in open("/proc/self/status"):
+        if line.startswith("VmHWM:"):
+            return int(line.split()[1]) * 1024
+before = peak()
+start = time.perf_counter()
+text = _brindle.hwp_to_markdown(sys.argv[1])
+print(time.perf_counter() - start, peak() - before, len(text))
+"""
+
+
+def isolated(path: pathlib.Path) -> tuple[float, int, int]:
+    done = subprocess.run([sys.executable, "-c", _CHILD, str(path)], capture_output=True, text=True, check=True)
+    seconds, growth, chars = done.stdout.split()
+    return float(seconds), int(growth), int(chars)
+
+
+def hostile_containers() -> None:
+    print("generated containers (one call each, in a child process):")
+    with tempfile.TemporaryDirectory() as folder:
+        cases = [("100000 sections", hostile.many_sections_document(100_000))]
+        cases += [(f"{n} directory entries", hostile.many_entries_container(n, streams=True))
+                  for n in (10_000, 100_000, 400_000)]
+        for name, data in cases:
+            path = pathlib.Path(folder) / "doc.hwp"
+            path.write_bytes(data)
+            seconds, growth, chars = isolated(path)
+            print(f"  {name:24} {len(data) / 1e6:6.1f} MB: {seconds:.3f} s, peak memory +{growth / 2**20:.0f} MiB, "
+                  f"{chars} characters")
 
 
 def corpus_files() -> list[str]:
@@ -55,6 +96,7 @@ def main(argv: list[str]) -> int:
         print("native, same documents:")
         sys.stdout.flush()
         subprocess.run([tool, str(rounds), *files], check=True)
+    hostile_containers()
     return 0
 
 

@@ -1,5 +1,6 @@
 """Writes the fixture documents that seed the fuzz targets: the sample
-document compressed and stored, and a few smaller shapes of the format.
+document compressed and stored, a few smaller shapes of the format, and
+small containers of version 4 or with damaged tables and links.
 
     python fuzz/make_seed_documents.py OUT_DIR
 """
@@ -22,6 +23,7 @@ from hwpfixture import (  # noqa: E402
     section,
     write_hwp,
 )
+from hwpfixture.hostile import hostile_containers  # noqa: E402
 
 
 def main(out: pathlib.Path) -> None:
@@ -43,6 +45,8 @@ def main(out: pathlib.Path) -> None:
         [section(Paragraph(Equation("x^2"), Picture(caption=["cap"]), TextBox(["t1", "t2"])))],
         compressed=False,
     )
+    for name, data in hostile_containers(lambda full: max(8, full // 2000)).items():
+        (out / f"{name}.hwp").write_bytes(data)
 
 
 if __name__ == "__main__":

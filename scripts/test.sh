@@ -29,7 +29,8 @@ ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
 
 echo "== release build: pip install and Python tests"
 BRINDLE_WERROR=ON "$py" -m pip install -q --disable-pip-version-check --no-build-isolation "$root"
-(cd "$root/tests" && "$py" -m pytest -q "$root/tests/python")
+(cd "$root/tests" && BRINDLE_CFB_COMPARE="$root/build/release/tools/cfb_compare" \
+  "$py" -m pytest -q "$root/tests/python")
 
 echo "== sanitizer build (address, undefined): C++ tests"
 configure "$root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_SANITIZE=ON
@@ -47,6 +48,7 @@ asan_runtime=$(g++ -print-file-name=libasan.so)
 asan_runtime="$asan_runtime $(g++ -print-file-name=libstdc++.so)"
 (cd "$root/tests" && \
   LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc BRINDLE_MODULE_DIR="$root/build/asan/module" \
+  BRINDLE_CFB_COMPARE="$root/build/asan/tools/cfb_compare" \
   PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "$root/tests/python")
 
 echo "== valgrind (memcheck): the corpus and generated documents through the core"

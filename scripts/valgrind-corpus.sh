@@ -36,8 +36,6 @@ mapfile -t hostile < <("$py" "$root/tests/fixtures/hwp_fixture.py" hostile "$gen
 "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$generated/sample.hwp"
 files+=("${hostile[@]}" "$generated/sample.hwp")
 
-# GLib's slice allocator would hide libgsf's allocations from memcheck.
-export G_SLICE=always-malloc G_DEBUG=gc-friendly
 pids=()
 for ((b = 0; b < batches; b++)); do
   batch=()
