@@ -25,10 +25,23 @@ std::string IoError::text() const {
     return std::get<std::string>(cause);
 }
 
-HwpError HwpError::io(IoError error) { return HwpError(Kind::Io, std::move(error)); }
-HwpError HwpError::invalid_signature() { return HwpError(Kind::InvalidSignature, std::monostate{}); }
+HwpError HwpError::io(IoError error) {
+    const Cause cause = std::holds_alternative<int>(error.cause) ? Cause::System : Cause::Damaged;
+    return HwpError(Kind::Io, std::move(error), cause);
+}
+HwpError HwpError::invalid_signature() {
+    return HwpError(Kind::InvalidSignature, std::monostate{}, Cause::NotAnHwpDocument);
+}
 HwpError HwpError::password_protected() { return HwpError(Kind::PasswordProtected, std::monostate{}); }
-HwpError HwpError::compound_file(std::string text) { return HwpError(Kind::CompoundFile, std::move(text)); }
+HwpError HwpError::compound_file(std::string text, Cause cause) {
+    return HwpError(Kind::CompoundFile, std::move(text), cause);
+}
+
+int HwpError::os_code() const {
+    const IoError* io = std::get_if<IoError>(&payload_);
+    const int* code = io ? std::get_if<int>(&io->cause) : nullptr;
+    return code ? *code : 0;
+}
 HwpError HwpError::parse(std::string text) { return HwpError(Kind::Parse, std::move(text)); }
 
 std::string HwpError::message() const {

@@ -13,9 +13,11 @@ import pytest
 
 REPO_ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO_ROOT / "tests" / "fixtures"))
-# A build tree's module (such as the sanitizer build) takes precedence when named.
+# A build tree's modules (such as the sanitizer build's) take precedence when named:
+# _brindle in <build>/module, the brindle package in <build>/python.
 if os.environ.get("BRINDLE_MODULE_DIR"):
     sys.path.insert(0, os.environ["BRINDLE_MODULE_DIR"])
+    sys.path.insert(0, str(Path(os.environ["BRINDLE_MODULE_DIR"]).parent / "python"))
 
 import _brindle  # noqa: E402
 import hwpfixture  # noqa: E402

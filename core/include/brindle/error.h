@@ -24,21 +24,40 @@ class HwpError {
 public:
     enum class Kind { Io, InvalidSignature, PasswordProtected, CompoundFile, Parse };
 
+    // What a failure says about the input beyond its kind, for callers that
+    // tell causes apart (the message is the same either way).
+    enum class Cause {
+        Damaged,           // the document, or a stream of it, cannot be read as it stands
+        NotACompoundFile,  // not a compound file at all
+        NotAnHwpDocument,  // a compound file, but not an HWP document
+        NoSuchStream,      // the container has no stream at the path asked for
+        NotARegularFile,   // the path names a device, pipe or socket
+        System,            // the operating system refused (an Io error with its code)
+    };
+
     static HwpError io(IoError error);
     static HwpError invalid_signature();
     static HwpError password_protected();
-    static HwpError compound_file(std::string text);
+    static HwpError compound_file(std::string text, Cause cause = Cause::Damaged);
     static HwpError parse(std::string text);
 
     Kind kind() const { return kind_; }
+    Cause cause() const { return cause_; }
+    HwpError with_cause(Cause cause) && {
+        cause_ = cause;
+        return std::move(*this);
+    }
+    // The operating system's error code of an Io error, or 0.
+    int os_code() const;
     // The message as callers see it, e.g. "IO error: No such file or directory (os error 2)".
     std::string message() const;
 
 private:
-    HwpError(Kind kind, std::variant<std::monostate, IoError, std::string> payload)
-        : kind_(kind), payload_(std::move(payload)) {}
+    HwpError(Kind kind, std::variant<std::monostate, IoError, std::string> payload, Cause cause = Cause::Damaged)
+        : kind_(kind), cause_(cause), payload_(std::move(payload)) {}
 
     Kind kind_;
+    Cause cause_;
     std::variant<std::monostate, IoError, std::string> payload_;
 };
 

@@ -38,7 +38,9 @@ Result<ByteSource> ByteSource::open_file(std::string_view path) {
     if (S_ISDIR(st.st_mode)) return HwpError::io(IoError::from_os(EISDIR));
     // A device or pipe has no size and may never end; a compound file is
     // read at offsets, so only regular files qualify.
-    if (!S_ISREG(st.st_mode)) return HwpError::io(IoError::from_text("not a regular file"));
+    if (!S_ISREG(st.st_mode)) {
+        return HwpError::io(IoError::from_text("not a regular file")).with_cause(HwpError::Cause::NotARegularFile);
+    }
     source.size_ = static_cast<std::uint64_t>(st.st_size);
     if (source.size_ <= WHOLE_FILE_READ) {
         ByteBuffer whole(static_cast<std::size_t>(source.size_));

@@ -167,11 +167,15 @@ Result<std::uint32_t> Directory::find_stream(std::string_view path) {
         const std::optional<NameKey> key = key_of(component);
         const ChildIndex& names = std::get<ChildIndex>(index);
         const auto found = key ? names.find(*key) : names.end();
-        if (found == names.end()) return HwpError::compound_file(quoted("no stream named '", path, "'"));
+        if (found == names.end()) {
+            return HwpError::compound_file(quoted("no stream named '", path, "'"), HwpError::Cause::NoSuchStream);
+        }
         at = found->second;
     }
     if (!any_component) return HwpError::compound_file(quoted("invalid stream path '", path, "'"));
-    if (is_storage(entry(at).type)) return HwpError::compound_file(quoted("'", path, "' is a storage, not a stream"));
+    if (is_storage(entry(at).type)) {
+        return HwpError::compound_file(quoted("'", path, "' is a storage, not a stream"), HwpError::Cause::NoSuchStream);
+    }
     return at;
 }
 

@@ -24,7 +24,13 @@ Result<bool> parse_file_header(Bytes header) {
 
 Result<bool> read_file_header(CompoundFile& file) {
     Result<ByteBuffer> header = file.read_stream("/FileHeader");
-    if (!header) return std::move(header).error();
+    // A compound file without a readable "/FileHeader" entry is some other
+    // kind of document (a .doc or .xls file, say); a damaged one is damaged.
+    if (!header) {
+        HwpError error = std::move(header).error();
+        if (error.cause() == HwpError::Cause::NoSuchStream) return std::move(error).with_cause(HwpError::Cause::NotAnHwpDocument);
+        return error;
+    }
     return parse_file_header(header.value());
 }
 

@@ -1,0 +1,209 @@
+// brindle._native: the core under the brindle package. Each function takes
+// its argument, releases the interpreter lock for all the work (open, read,
+// inflate, walk, assemble) and takes it back only to build the result, so
+// that conversions on several threads run at once. A document that cannot
+// be read raises Failure(cause, message, errno), which the package turns
+// into its own exceptions or the matching OSError.
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "boundary.h"
+#include "brindle/byte_source.h"
+#include "brindle/convert.h"
+#include "py_ref.h"
+
+namespace brindle::module {
+namespace {
+
+constexpr const char* MODULE_NAME = "brindle._native";
+
+struct State {
+    PyObject* failure;  // the Failure exception type
+};
+
+State& state_of(PyObject* module) { return *static_cast<State*>(PyModule_GetState(module)); }
+
+const char* cause_name(const HwpError& error) {
+    if (error.kind() == HwpError::Kind::PasswordProtected) return "password-protected";
+    switch (error.cause()) {
+        case HwpError::Cause::NotACompoundFile: return "not-a-compound-file";
+        case HwpError::Cause::NotAnHwpDocument: return "not-an-hwp-document";
+        case HwpError::Cause::NotARegularFile: return "not-a-regular-file";
+        case HwpError::Cause::System: return "system";
+        case HwpError::Cause::NoSuchStream:
+        case HwpError::Cause::Damaged: break;
+    }
+    return "damaged";
+}
+
+void raise_failure(PyObject* module, const HwpError& error) {
+    const std::string message = error.message();
+    PyRef text(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
+    if (!text) return;
+    PyRef exception(PyObject_CallFunction(state_of(module).failure, "(sOi)", cause_name(error), text.get(),
+                                          error.os_code()));
+    if (exception) PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(exception.get())), exception.get());
+}
+
+// What a call reads: a file by path, or a document's bytes. The bytes of an
+// immutable bytes object are viewed (the caller's reference keeps it
+// alive); any other buffer is copied while the lock is held, so that no
+// other thread can change it under the conversion.
+struct Input {
+    std::string path;
+    bool from_path = false;
+    Bytes bytes;
+    ByteBuffer copy;
+};
+
+bool one_argument(const char* name, Py_ssize_t nargs, PyObject* kwnames) {
+    if (nargs == 1 && (kwnames == nullptr || PyTuple_GET_SIZE(kwnames) == 0)) return true;
+    PyErr_Format(PyExc_TypeError, "%s() takes exactly one positional argument", name);
+    return false;
+}
+
+std::optional<Input> path_input(const char* name, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!one_argument(name, nargs, kwnames)) return std::nullopt;
+    if (!PyBytes_Check(args[0])) {
+        PyErr_Format(PyExc_TypeError, "%s() takes the path as bytes, not %.200s", name, Py_TYPE(args[0])->tp_name);
+        return std::nullopt;
+    }
+    Input input;
+    input.from_path = true;
+    input.path.assign(PyBytes_AS_STRING(args[0]), static_cast<std::size_t>(PyBytes_GET_SIZE(args[0])));
+    return input;
+}
+
+std::optional<Input> buffer_input(const char* name, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!one_argument(name, nargs, kwnames)) return std::nullopt;
+    Input input;
+    PyObject* data = args[0];
+    if (PyBytes_CheckExact(data)) {
+        input.bytes = Bytes(reinterpret_cast<const std::uint8_t*>(PyBytes_AS_STRING(data)),
+                            static_cast<std::size_t>(PyBytes_GET_SIZE(data)));
+        return input;
+    }
+    Py_buffer view;
+    if (PyObject_GetBuffer(data, &view, PyBUF_SIMPLE) < 0) return std::nullopt;
+    const auto* begin = static_cast<const std::uint8_t*>(view.buf);
+    const bool copied = guarded([&]() -> PyObject* {
+        input.copy.assign(begin, begin + view.len);
+        return Py_None;
+    }, MODULE_NAME) != nullptr;
+    PyBuffer_Release(&view);
+    if (!copied) return std::nullopt;
+    input.bytes = input.copy;
+    return input;
+}
+
+// Runs `work` (Input -> Result<T>) without the interpreter lock, then turns
+// its value into a Python object with `to_python`, or raises.
+template <class Work, class ToPython>
+PyObject* run_unlocked(PyObject* module, const Input& input, Work&& work, ToPython&& to_python) {
+    Fault fault;
+    std::optional<decltype(work(input))> result;
+    Py_BEGIN_ALLOW_THREADS
+    result = capture([&] { return work(input); }, fault);
+    Py_END_ALLOW_THREADS
+    if (fault) {
+        fault.raise(MODULE_NAME);
+        return nullptr;
+    }
+    if (!*result) {
+        raise_failure(module, result->error());
+        return nullptr;
+    }
+    return guarded([&] { return to_python(result->value()); }, MODULE_NAME);
+}
+
+Result<std::string> convert_input(const Input& input) {
+    if (input.from_path) return convert_document(input.path);
+    return convert_document(ByteSource::view(input.bytes));
+}
+
+Result<std::vector<RecordInfo>> records_input(const Input& input) {
+    if (input.from_path) return list_section_records(input.path);
+    return list_section_records(ByteSource::view(input.bytes));
+}
+
+PyObject* markdown_to_str(const std::string& text) {
+    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
+
+PyObject* convert_path(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    std::optional<Input> input = path_input("convert_path", args, nargs, kwnames);
+    return input ? run_unlocked(module, *input, convert_input, markdown_to_str) : nullptr;
+}
+
+PyObject* convert_buffer(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    std::optional<Input> input = buffer_input("convert_buffer", args, nargs, kwnames);
+    return input ? run_unlocked(module, *input, convert_input, markdown_to_str) : nullptr;
+}
+
+PyObject* records_path(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    std::optional<Input> input = path_input("records_path", args, nargs, kwnames);
+    return input ? run_unlocked(module, *input, records_input, records_to_list) : nullptr;
+}
+
+PyObject* records_buffer(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    std::optional<Input> input = buffer_input("records_buffer", args, nargs, kwnames);
+    return input ? run_unlocked(module, *input, records_input, records_to_list) : nullptr;
+}
+
+template <class F>
+PyCFunction fastcall(F function) {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
+}
+
+PyMethodDef methods[] = {
+    {"convert_path", fastcall(convert_path), METH_FASTCALL | METH_KEYWORDS,
+     "convert_path(path: bytes) -> str\n--\n\nThe Markdown of the document at the file-system path."},
+    {"convert_buffer", fastcall(convert_buffer), METH_FASTCALL | METH_KEYWORDS,
+     "convert_buffer(data) -> str\n--\n\nThe Markdown of the document whose bytes are `data`."},
+    {"records_path", fastcall(records_path), METH_FASTCALL | METH_KEYWORDS,
+     "records_path(path: bytes) -> list\n--\n\nThe (tag_id, level, size) records of section 0."},
+    {"records_buffer", fastcall(records_buffer), METH_FASTCALL | METH_KEYWORDS,
+     "records_buffer(data) -> list\n--\n\nThe (tag_id, level, size) records of section 0."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+int exec_module(PyObject* module) {
+    State& state = state_of(module);
+    state.failure = PyErr_NewExceptionWithDoc(
+        "brindle._native.Failure",
+        "A document that cannot be read: args are (cause, message, errno).", nullptr, nullptr);
+    if (state.failure == nullptr) return -1;
+    return PyModule_AddObjectRef(module, "Failure", state.failure);
+}
+
+int traverse_module(PyObject* module, visitproc visit, void* arg) {
+    Py_VISIT(state_of(module).failure);
+    return 0;
+}
+
+int clear_module(PyObject* module) {
+    Py_CLEAR(state_of(module).failure);
+    return 0;
+}
+
+void free_module(void* module) { clear_module(static_cast<PyObject*>(module)); }
+
+PyModuleDef_Slot slots[] = {
+    {Py_mod_exec, reinterpret_cast<void*>(exec_module)},
+    {Py_mod_multiple_interpreters, Py_MOD_PER_INTERPRETER_GIL_SUPPORTED},
+    {0, nullptr},
+};
+
+PyModuleDef module_def = {
+    PyModuleDef_HEAD_INIT, "brindle._native", "The brindle package's native core.", sizeof(State), methods, slots,
+    traverse_module, clear_module, free_module,
+};
+
+}  // namespace
+}  // namespace brindle::module
+
+PyMODINIT_FUNC PyInit__native() { return PyModuleDef_Init(&brindle::module::module_def); }

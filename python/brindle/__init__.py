@@ -1,0 +1,44 @@
+"""brindle: HWP 5.0 word-processor documents to Markdown.
+
+    import brindle
+    markdown = brindle.convert("report.hwp")            # a path, bytes or a file object
+    for result in brindle.convert_many(paths):          # on a pool of threads
+        print(result.source, result.ok, result.seconds)
+
+The work runs in native code with the interpreter lock released. Documents that
+cannot be read raise a DocumentError subclass, or the OSError open() would raise.
+"""
+
+from __future__ import annotations
+
+from importlib import metadata as _metadata
+
+from ._api import Profile, Source, convert, records
+from ._batch import ConversionResult, convert_many
+from ._errors import (
+    DamagedDocumentError,
+    DocumentError,
+    NotACompoundFileError,
+    NotAnHwpDocumentError,
+    PasswordProtectedError,
+)
+
+try:
+    __version__ = _metadata.version("brindle")
+except _metadata.PackageNotFoundError:  # imported from a build tree
+    __version__ = "0+unknown"
+
+__all__ = [
+    "ConversionResult",
+    "DamagedDocumentError",
+    "DocumentError",
+    "NotACompoundFileError",
+    "NotAnHwpDocumentError",
+    "PasswordProtectedError",
+    "Profile",
+    "Source",
+    "convert",
+    "convert_many",
+    "records",
+    "__version__",
+]

@@ -1,0 +1,96 @@
+"""Converting one document: the sources a document can come from, and the calls."""
+
+from __future__ import annotations
+
+import os
+from collections.abc import Buffer, Callable
+from typing import Literal, Protocol, TypeAlias, TypeVar
+
+from . import _native
+from ._errors import from_failure
+
+__all__ = ["Source", "Profile", "convert", "records"]
+
+
+class Readable(Protocol):
+    """A binary file object: anything with read() returning bytes."""
+
+    def read(self, size: int = -1, /) -> bytes: ...
+
+
+Source: TypeAlias = "str | os.PathLike[str] | Buffer | Readable"
+"""A document: a path (str or os.PathLike), its bytes (bytes, bytearray, memoryview or
+any object with the buffer protocol), or a binary file object (read whole)."""
+
+Profile: TypeAlias = Literal["exact"]
+"""The conversion's rules. "exact" is the specification's conversion, byte for byte
+what ``_brindle.hwp_to_markdown`` gives."""
+
+PROFILES: tuple[str, ...] = ("exact",)
+
+T = TypeVar("T")
+
+
+def _run(
+    source: Source,
+    from_path: Callable[[bytes], T],
+    from_buffer: Callable[[Buffer], T],
+) -> T:
+    filename: str | os.PathLike[str] | None = None
+    try:
+        if isinstance(source, (str, os.PathLike)):
+            filename = source
+            return from_path(os.fsencode(source))
+        if isinstance(source, Buffer):
+            view = memoryview(source)
+            return from_buffer(view if view.c_contiguous else view.tobytes())
+        read = getattr(source, "read", None)
+        if callable(read):
+            data = read()
+            if not isinstance(data, Buffer):
+                raise TypeError(f"read() of the file object returned {type(data).__name__}, not bytes")
+            return from_buffer(data)
+    except _native.Failure as failure:
+        raise from_failure(failure, filename) from None
+    raise TypeError(
+        "source must be a path (str or os.PathLike), the document's bytes (a bytes-like object) "
+        f"or a binary file object, not {type(source).__name__}"
+    )
+
+
+def _check_profile(profile: str) -> None:
+    if profile not in PROFILES:
+        raise ValueError(f"unknown profile {profile!r}; the profiles are {', '.join(map(repr, PROFILES))}")
+
+
+def convert(source: Source, *, profile: Profile = "exact") -> str:
+    """The Markdown of one HWP 5.0 document.
+
+    `source` is the document: a path (``str`` or any ``os.PathLike``), its bytes
+    (``bytes``, ``bytearray``, ``memoryview`` or any object with the buffer protocol),
+    or a binary file object (anything with ``read()``; read whole). Anything else is a
+    TypeError.
+
+    `profile` chooses the conversion's rules; "exact" (the default) gives byte for
+    byte what ``_brindle.hwp_to_markdown`` gives for the same file.
+
+    The interpreter lock is released while the document is read and converted, so
+    conversions on several threads run in parallel. A buffer other than ``bytes`` is
+    copied first, so that changing it meanwhile cannot affect the conversion.
+
+    Raises the matching OSError (FileNotFoundError, IsADirectoryError,
+    PermissionError, ...) when the system refuses to open or read the file; a
+    DocumentError subclass (NotACompoundFileError, NotAnHwpDocumentError,
+    PasswordProtectedError, DamagedDocumentError) when the document cannot be read;
+    MemoryError when the document exceeds one of the converter's bounds. Beyond the
+    header a conversion never fails: damaged content yields less text.
+    """
+    _check_profile(profile)
+    return _run(source, _native.convert_path, _native.convert_buffer)
+
+
+def records(source: Source) -> list[tuple[int, int, int]]:
+    """The ``(tag_id, level, size)`` of each record of the document's first body
+    section, a debugging aid. Takes the same sources and raises the same errors as
+    `convert`; a first section that cannot be read is an error too."""
+    return _run(source, _native.records_path, _native.records_buffer)

@@ -1,0 +1,66 @@
+"""The exceptions of brindle: one base class for documents that cannot be read, a
+subclass per cause, and the mapping from the native core's failures to them (or to
+the OSError that open() would raise)."""
+
+from __future__ import annotations
+
+import errno
+import os
+
+from . import _native
+
+__all__ = [
+    "DocumentError",
+    "NotACompoundFileError",
+    "NotAnHwpDocumentError",
+    "PasswordProtectedError",
+    "DamagedDocumentError",
+]
+
+
+class DocumentError(RuntimeError):
+    """A document that cannot be converted. ``str(error)`` is the message that
+    ``_brindle`` raises for the same file; ``filename`` is the path converted, or
+    None for a document given as bytes or a file object.
+
+    A subclass of RuntimeError, the exception ``_brindle`` raises, so that code
+    written for it keeps working."""
+
+    def __init__(self, message: str, filename: str | os.PathLike[str] | None = None) -> None:
+        super().__init__(message)
+        self.message = message
+        self.filename = filename
+
+
+class NotACompoundFileError(DocumentError):
+    """The input is not a compound file at all (an empty, text or ZIP file, ...)."""
+
+
+class NotAnHwpDocumentError(DocumentError):
+    """A compound file, but not an HWP 5.0 document (no FileHeader, wrong signature)."""
+
+
+class PasswordProtectedError(DocumentError):
+    """The document is encrypted with a password."""
+
+
+class DamagedDocumentError(DocumentError):
+    """An HWP document whose container or header is damaged or truncated."""
+
+
+_BY_CAUSE: dict[str, type[DocumentError]] = {
+    "not-a-compound-file": NotACompoundFileError,
+    "not-an-hwp-document": NotAnHwpDocumentError,
+    "password-protected": PasswordProtectedError,
+    "damaged": DamagedDocumentError,
+}
+
+
+def from_failure(failure: _native.Failure, filename: str | os.PathLike[str] | None) -> Exception:
+    """The exception to raise for a failure of the native core."""
+    cause, message, code = failure.args
+    if cause == "system" and code:
+        return OSError(code, os.strerror(code), filename)
+    if cause == "not-a-regular-file":  # a device, pipe or socket: refused, never read
+        return OSError(errno.EINVAL, f"{os.strerror(errno.EINVAL)}: not a regular file", filename)
+    return _BY_CAUSE.get(cause, DamagedDocumentError)(message, filename)
