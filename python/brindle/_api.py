@@ -40,7 +40,10 @@ def _run(
     try:
         if isinstance(source, (str, os.PathLike)):
             filename = source
-            return from_path(os.fsencode(source))
+            path = os.fsencode(source)
+            if b"\0" in path:
+                raise ValueError("embedded null byte")  # as open() says it
+            return from_path(path)
         if isinstance(source, Buffer):
             view = memoryview(source)
             return from_buffer(view if view.c_contiguous else view.tobytes())
