@@ -4,9 +4,11 @@
 #      with warnings as errors, the module installed into the venv with pip;
 #   2. the same suites again on a build with AddressSanitizer and
 #      UndefinedBehaviorSanitizer, the Python tests through that module;
-#   3. the corpus and generated documents under valgrind's memcheck
+#   3. the core converting documents on four threads at once under
+#      ThreadSanitizer (tools/threads_check);
+#   4. the corpus and generated documents under valgrind's memcheck
 #      (scripts/valgrind-corpus.sh);
-#   4. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 60 by
+#   5. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 60 by
 #      default; 0 skips it).
 # Any failure or sanitizer report fails the run.
 set -euo pipefail
@@ -50,6 +52,18 @@ asan_runtime="$asan_runtime $(g++ -print-file-name=libstdc++.so)"
   LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc BRINDLE_MODULE_DIR="$root/build/asan/module" \
   BRINDLE_CFB_COMPARE="$root/build/asan/tools/cfb_compare" \
   PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "$root/tests/python")
+
+echo "== ThreadSanitizer: the core converting on several threads at once"
+cmake -S "$root" -B "$root/build/tsan" -G Ninja -DPython_EXECUTABLE="$py" -DBRINDLE_TESTS=ON -DBRINDLE_WERROR=ON \
+  -DBRINDLE_MODULE=OFF -DBRINDLE_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build/tsan" -j "$jobs" --target threads_check >/dev/null
+tsan_docs=("$root/build/tsan/generated")
+rm -rf "${tsan_docs[0]}"
+"$py" "$root/tests/fixtures/hwp_fixture.py" hostile "${tsan_docs[0]}" 0.02 >/dev/null
+"$py" "$root/tests/fixtures/hwp_fixture.py" sample "${tsan_docs[0]}/sample.hwp"
+threaded=("${tsan_docs[0]}"/container-*.hwp "${tsan_docs[0]}"/sample.hwp "${tsan_docs[0]}"/nested-*.hwp)
+[ -d "$root/../shared/corpus" ] && threaded+=("$root"/../shared/corpus/samples/*.hwp "$root"/../shared/corpus/public/*.hwp)
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" "$root/build/tsan/tools/threads_check" 4 "${threaded[@]}"
 
 echo "== valgrind (memcheck): the corpus and generated documents through the core"
 "$root/scripts/valgrind-corpus.sh"
