@@ -28,6 +28,8 @@ sys.path.insert(0, str(ROOT / "tests" / "fixtures"))
 
 from hwpfixture import hostile  # noqa: E402
 
+import bench_cli  # noqa: E402  (the brindle package and its command line)
+
 # Converts one file in a fresh interpreter: seconds and the call's peak memory.
 _CHILD = r"""
 import sys, time, _brindle
@@ -97,6 +99,7 @@ def main(argv: list[str]) -> int:
         sys.stdout.flush()
         subprocess.run([tool, str(rounds), *files], check=True)
     hostile_containers()
+    bench_cli.main(files, rounds)
     return 0
 
 

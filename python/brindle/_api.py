@@ -23,8 +23,8 @@ Source: TypeAlias = "str | os.PathLike[str] | Buffer | Readable"
 any object with the buffer protocol), or a binary file object (read whole)."""
 
 Profile: TypeAlias = Literal["exact"]
-"""The conversion's rules. "exact" is the specification's conversion, byte for byte
-what ``_brindle.hwp_to_markdown`` gives."""
+"""The conversion's rules. "exact" is byte for byte what ``_brindle.hwp_to_markdown``
+gives."""
 
 PROFILES: tuple[str, ...] = ("exact",)
 

@@ -5,12 +5,12 @@ from __future__ import annotations
 import os
 import time
 from collections import deque
-from collections.abc import Iterable, Iterator
+from collections.abc import Generator, Iterable, Iterator
 from concurrent.futures import FIRST_COMPLETED, Future, ThreadPoolExecutor, wait
 from dataclasses import dataclass
 from typing import Generic, TypeVar
 
-from ._api import Profile, Source, convert
+from ._api import Profile, Source, _check_profile, convert
 
 __all__ = ["ConversionResult", "convert_many"]
 
@@ -28,7 +28,7 @@ class ConversionResult(Generic[S]):
 
     source: S
     markdown: str | None
-    error: BaseException | None
+    error: Exception | None
     seconds: float
 
     @property
@@ -40,7 +40,7 @@ def _convert_one(source: S, profile: Profile) -> ConversionResult[S]:
     start = time.perf_counter()
     try:
         markdown = convert(source, profile=profile)
-    except (Exception, MemoryError) as error:  # a bad document never stops the batch
+    except Exception as error:  # a bad document never stops the batch (MemoryError included)
         return ConversionResult(source, None, error, time.perf_counter() - start)
     return ConversionResult(source, markdown, None, time.perf_counter() - start)
 
@@ -51,7 +51,7 @@ def convert_many(
     workers: int | None = None,
     ordered: bool = True,
     profile: Profile = "exact",
-) -> Iterator[ConversionResult[S]]:
+) -> Generator[ConversionResult[S], None, None]:
     """Convert every document of `sources` (paths, bytes or file objects, as for
     `convert`; a generator of any length) on a pool of `workers` threads (default:
     the machine's CPU count), yielding one ConversionResult per source: in input
@@ -66,9 +66,15 @@ def convert_many(
     count = workers if workers is not None else (os.cpu_count() or 1)
     if count < 1:
         raise ValueError(f"workers must be at least 1, not {count}")
+    _check_profile(profile)
+    return _run_pool(iter(sources), count, ordered, profile)
+
+
+def _run_pool(
+    iterator: Iterator[S], count: int, ordered: bool, profile: Profile
+) -> Generator[ConversionResult[S], None, None]:
     limit = count * IN_FLIGHT_PER_WORKER
     pending: deque[Future[ConversionResult[S]]] = deque()
-    iterator = iter(sources)
     exhausted = False
     executor = ThreadPoolExecutor(max_workers=count, thread_name_prefix="brindle")
     try:

@@ -267,9 +267,11 @@ def test_mixed_sources_and_bad_ones_never_stop_the_batch(batch):
     assert results[1].markdown == "document 1" and results[5].markdown == "document 4"
 
 
-def test_workers_must_be_positive(batch):
-    with pytest.raises(ValueError):
-        list(brindle.convert_many(batch, workers=0))
+def test_bad_arguments_are_refused_at_the_call(batch):
+    with pytest.raises(ValueError, match="workers"):
+        brindle.convert_many(batch, workers=0)
+    with pytest.raises(ValueError, match="profile"):
+        brindle.convert_many(batch, profile="fancy")  # type: ignore[arg-type]
 
 
 def counting(paths, pulled: list[int]):

@@ -1,0 +1,487 @@
+"""The command line: ``brindle convert``, ``brindle records`` and ``brindle --version``."""
+
+from __future__ import annotations
+
+import argparse
+import contextlib
+import json
+import os
+import signal
+import sys
+import threading
+import time
+from collections.abc import Iterator
+from typing import IO, Any
+
+from . import __version__
+from ._api import convert, records
+from ._batch import ConversionResult, convert_many
+
+__all__ = ["main"]
+
+CONVERT_HELP = """\
+Convert HWP documents to Markdown.
+
+Each PATH is a document or a folder; folders are searched recursively for *.hwp
+files (any letter case), in sorted order. A document found under folder F is
+written to OUTDIR/<its path below F>.md, a document named on the command line to
+OUTDIR/<its name>.md; without -o each Markdown file is written next to its
+document. With exactly one PATH that is a file and no -o, the Markdown goes to
+standard output instead (the same bytes a file would hold; no summary line).
+
+Files are written atomically (a temporary file in the same folder, then a
+rename), so an interrupted run leaves no half-written Markdown behind. A
+document that cannot be converted is listed on standard error with its message
+(and in the --errors file); the others go on.
+
+Standard error shows a progress bar when it is a terminal, and one summary line
+at the end. -q turns both off; failures are still listed.
+
+Exit status: 0 when every document converted or was skipped, 1 when some
+failed, 2 for a usage error, 130 when interrupted (Ctrl-C; 143 for SIGTERM)
+after the documents being written are finished.
+"""
+
+
+class ConflictingOutputError(Exception):
+    """Two different documents of one run would be written to the same Markdown file,
+    or a document's Markdown would replace the document itself."""
+
+
+class Document(str):
+    """A document's path as the walk found it, with where its Markdown goes, its
+    position in the walk (so that reports come out in a fixed order however the
+    conversions finish) and the error that stopped it before conversion, if any.
+    A str, so that convert_many takes it as the path it is."""
+
+    output: str
+    position: int
+    error: BaseException | None
+
+    def __new__(cls, path: str, output: str = "", error: BaseException | None = None) -> Document:
+        self = super().__new__(cls, path)
+        self.output = output
+        self.position = -1
+        self.error = error
+        return self
+
+
+def _walk(folder: str) -> Iterator[tuple[str, str] | Document]:
+    """The *.hwp files under `folder` as (path, path relative to folder), lazily,
+    depth first in name order; a sub-folder that cannot be listed is a Document
+    holding the error. Links to folders are not followed (they could loop)."""
+    prefix = os.path.join(folder, "")
+    stack: list[Iterator[os.DirEntry[str]]] = []
+
+    def listing(path: str) -> Iterator[os.DirEntry[str]] | Document:
+        try:
+            with os.scandir(path) as entries:
+                return iter(sorted(entries, key=lambda entry: entry.name))
+        except OSError as error:
+            return Document(path, error=error)
+
+    first = listing(folder)
+    if isinstance(first, Document):
+        yield first
+        return
+    stack.append(first)
+    while stack:
+        entry = next(stack[-1], None)
+        if entry is None:
+            stack.pop()
+        elif entry.is_dir(follow_symlinks=False):
+            below = listing(entry.path)
+            if isinstance(below, Document):
+                yield below
+            else:
+                stack.append(below)
+        elif entry.name.lower().endswith(".hwp") and entry.is_file():
+            yield entry.path, entry.path[len(prefix):]
+
+
+def _markdown_name(relative: str) -> str:
+    return os.path.splitext(relative)[0] + ".md"
+
+
+def _documents(paths: list[str], outdir: str | None) -> Iterator[Document]:
+    """Every document of the run with its output, in a fixed order. A second
+    document aimed at an output already taken is a ConflictingOutputError; the
+    same document reached twice (named and inside a named folder) is dropped."""
+    cwd = os.getcwd()
+    claimed: dict[str, str] = {}
+
+    def place(path: str, output: str) -> Document | None:
+        key = os.path.normpath(os.path.join(cwd, output))
+        if key == os.path.normpath(os.path.join(cwd, path)):
+            return Document(path, output, ConflictingOutputError(f"its Markdown would replace it: {output}"))
+        earlier = claimed.get(key)
+        if earlier is None:
+            claimed[key] = path
+            return Document(path, output)
+        with contextlib.suppress(OSError):
+            if os.path.samefile(earlier, path):
+                return None
+        return Document(path, output, ConflictingOutputError(f"{earlier} is also written to {output}"))
+
+    for top in paths:
+        if os.path.isdir(top):
+            base = outdir if outdir is not None else top
+            for found in _walk(top):
+                if isinstance(found, Document):
+                    yield found
+                    continue
+                document = place(found[0], os.path.join(base, _markdown_name(found[1])))
+                if document is not None:
+                    yield document
+        else:  # a file, or a path that does not exist: converting it reports why
+            base = outdir if outdir is not None else os.path.dirname(top)
+            document = place(top, os.path.join(base, _markdown_name(os.path.basename(top))))
+            if document is not None:
+                yield document
+
+
+def _up_to_date(document: Document) -> bool:
+    """Whether the document's Markdown exists and is not older than the document."""
+    try:
+        return os.stat(document.output).st_mtime_ns >= os.stat(document).st_mtime_ns
+    except OSError:
+        return False
+
+
+def _message(path: str, error: BaseException) -> str:
+    """The error's message, without the document's own path (reported beside it)."""
+    if isinstance(error, OSError) and error.strerror:
+        other = error.filename is not None and os.fspath(error.filename) != path
+        return f"{error.strerror}: {os.fspath(error.filename)}" if other else error.strerror
+    return str(error) or type(error).__name__
+
+
+def _json_line(path: str, error: BaseException) -> str:
+    record = {"path": path, "kind": type(error).__name__, "message": _message(path, error)}
+    line = json.dumps(record, ensure_ascii=False)
+    try:
+        line.encode("utf-8")
+    except UnicodeEncodeError:  # a file name that is not UTF-8: escaped, still valid JSON
+        line = json.dumps(record)
+    return line + "\n"
+
+
+class _Signals:
+    """Turns the first SIGINT or SIGTERM into a request to stop (the run finishes the
+    files it is writing); a second one acts as usual. Only in the main thread."""
+
+    def __init__(self) -> None:
+        self.signum = 0
+        self._previous: dict[int, Any] = {}
+
+    def _handle(self, signum: int, frame: object) -> None:
+        self.signum = signum
+        signal.signal(signum, self._previous[signum])
+
+    def __enter__(self) -> _Signals:
+        if threading.current_thread() is threading.main_thread():
+            for signum, usual in ((signal.SIGINT, signal.default_int_handler), (signal.SIGTERM, signal.SIG_DFL)):
+                if signal.getsignal(signum) is usual:  # leave an ignored signal ignored
+                    self._previous[signum] = signal.signal(signum, self._handle)
+        return self
+
+    def hold(self) -> None:
+        """From now on only records the signals, so that nothing can interrupt the
+        cleanup and the summary."""
+        for signum in self._previous:
+            signal.signal(signum, self._handle)
+
+    def __exit__(self, *exc: object) -> None:
+        for signum, previous in self._previous.items():
+            signal.signal(signum, previous)
+
+
+class _Run:
+    """One `convert` run over many documents: feeds convert_many, writes each result
+    atomically, counts, reports failures in walk order and drives the progress bar."""
+
+    def __init__(self, args: argparse.Namespace, errors: IO[str] | None, signals: _Signals) -> None:
+        self.args = args
+        self.errors = errors
+        self.signals = signals
+        self.converted = self.failed = self.skipped = 0
+        self.temporaries: set[str] = set()
+        self.folders: set[str] = set()
+        self.pid = os.getpid()
+        self.next_index = 0
+        self.held: dict[int, tuple[str, BaseException] | None] = {}
+        self.bar: Any = None
+        self.counted: int | None = None
+        self.finished = False
+
+    # --- the documents fed to the pool ---
+
+    def sources(self) -> Iterator[Document]:
+        for index, document in enumerate(_documents(self.args.paths, self.args.output)):
+            if self.signals.signum:
+                return
+            document.position = index
+            if document.error is not None:
+                self.done(document, document.error)
+            elif self.args.skip_existing and _up_to_date(document):
+                self.skipped += 1
+                self.done(document, None)
+            else:
+                yield document
+
+    def count(self) -> None:
+        """Counts the documents in a second walk, so that the bar can show time left."""
+        total = 0
+        for _ in _documents(self.args.paths, self.args.output):
+            if self.finished or self.signals.signum:
+                return
+            total += 1
+        self.counted = total
+
+    # --- results ---
+
+    def result(self, result: ConversionResult[Document]) -> None:
+        document = result.source
+        error = result.error
+        if error is None:
+            assert result.markdown is not None
+            try:
+                self.write(document.output, result.markdown.encode("utf-8"))
+            except Exception as write_error:  # a full disk or a read-only folder fails this one document
+                error = write_error
+        if error is None:
+            self.converted += 1
+        self.done(document, error)
+
+    def write(self, output: str, data: bytes) -> None:
+        """Writes `data` to a temporary file beside `output`, then renames it over
+        `output`; a failure or an interruption removes the temporary file."""
+        folder, name = os.path.split(output)
+        if folder and folder not in self.folders:
+            os.makedirs(folder, exist_ok=True)
+            self.folders.add(folder)
+        temporary = os.path.join(folder, f".{name}.{self.pid}.tmp")
+        self.temporaries.add(temporary)  # before it exists, so that no interruption can miss it
+        try:
+            with open(temporary, "wb") as file:
+                file.write(data)
+            os.replace(temporary, output)
+        except BaseException:
+            with contextlib.suppress(OSError):
+                os.unlink(temporary)
+            raise
+        finally:
+            self.temporaries.discard(temporary)
+
+    def remove_temporaries(self) -> None:
+        for temporary in list(self.temporaries):
+            with contextlib.suppress(OSError):
+                os.unlink(temporary)
+            self.temporaries.discard(temporary)
+
+    def done(self, document: Document, error: BaseException | None) -> None:
+        """Records the outcome of the document at `document.position`; failures are
+        reported once every earlier document is done, in walk order."""
+        if error is not None:
+            self.failed += 1
+        self.held[document.position] = None if error is None else (str(document), error)
+        while self.next_index in self.held:
+            failure = self.held.pop(self.next_index)
+            self.next_index += 1
+            if failure is not None:
+                self.report(*failure)
+        self.tick(error is not None)
+
+    def flush(self) -> None:
+        """Reports the failures still held (after an interruption, earlier documents
+        may never finish)."""
+        for index in sorted(self.held):
+            failure = self.held.pop(index)
+            if failure is not None:
+                self.report(*failure)
+
+    def report(self, path: str, error: BaseException) -> None:
+        line = f"brindle: {path}: {_message(path, error)}"
+        if self.bar is not None:
+            self.bar.write(line, file=sys.stderr)
+        else:
+            print(line, file=sys.stderr)
+        if self.errors is not None:
+            self.errors.write(_json_line(path, error))
+            self.errors.flush()
+
+    # --- progress ---
+
+    def start_bar(self) -> None:
+        try:
+            from tqdm import tqdm
+        except ImportError:  # a run-time dependency, but a run without it still works
+            return
+        self.bar = tqdm(desc="converting", unit="doc", file=sys.stderr, dynamic_ncols=True)
+        threading.Thread(target=self.count, name="brindle-count", daemon=True).start()
+
+    def tick(self, failed: bool) -> None:
+        if self.bar is None:
+            return
+        if self.counted is not None and self.bar.total is None:
+            self.bar.total = self.counted
+        if failed:
+            self.bar.set_postfix(failed=self.failed, refresh=False)
+        self.bar.update(1)
+
+    def close_bar(self) -> None:
+        self.finished = True
+        if self.bar is not None:
+            self.bar.close()
+            self.bar = None
+
+
+def _positive(text: str) -> int:
+    try:
+        value = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a whole number: {text!r}") from None
+    if value < 1:
+        raise argparse.ArgumentTypeError(f"must be at least 1, not {value}")
+    return value
+
+
+def _open_errors(parser: argparse.ArgumentParser, path: str | None) -> IO[str] | None:
+    if path is None:
+        return None
+    try:
+        return open(path, "w", encoding="utf-8")
+    except OSError as error:
+        parser.error(f"cannot write the errors file {path}: {error.strerror}")
+
+
+def _to_stdout(path: str, errors: IO[str] | None) -> int:
+    """One document named, no -o: its Markdown on standard output."""
+    try:
+        markdown = convert(path)
+    except Exception as error:
+        print(f"brindle: {path}: {_message(path, error)}", file=sys.stderr)
+        if errors is not None:
+            errors.write(_json_line(path, error))
+        return 1
+    try:
+        if hasattr(sys.stdout, "buffer"):
+            sys.stdout.flush()
+            sys.stdout.buffer.write(markdown.encode("utf-8"))
+        else:
+            sys.stdout.write(markdown)
+        sys.stdout.flush()
+    except BrokenPipeError:  # the reader went away (| head): stop quietly
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 1
+    return 0
+
+
+def _convert(parser: argparse.ArgumentParser, args: argparse.Namespace) -> int:
+    if args.output is not None and os.path.exists(args.output) and not os.path.isdir(args.output):
+        parser.error(f"-o {args.output}: not a folder")
+    errors = _open_errors(parser, args.errors)
+    try:
+        if len(args.paths) == 1 and args.output is None and os.path.isfile(args.paths[0]):
+            return _to_stdout(args.paths[0], errors)
+        return _convert_many(args, errors)
+    finally:
+        if errors is not None:
+            errors.close()
+
+
+def _convert_many(args: argparse.Namespace, errors: IO[str] | None) -> int:
+    start = time.perf_counter()
+    with _Signals() as signals:
+        run = _Run(args, errors, signals)
+        stderr = sys.stderr
+        if not args.quiet and stderr is not None and stderr.isatty():
+            run.start_bar()
+        try:
+            workers = args.jobs or os.process_cpu_count() or 1
+            results = convert_many(run.sources(), workers=workers, ordered=False)
+            with contextlib.closing(results):
+                for result in results:
+                    run.result(result)
+                    if signals.signum:
+                        break
+        except KeyboardInterrupt:  # a second Ctrl-C, or one outside the main thread's handler
+            signals.signum = signal.SIGINT
+        finally:
+            signals.hold()
+            run.remove_temporaries()
+            run.close_bar()
+            run.flush()
+        seconds = time.perf_counter() - start
+        if not args.quiet:
+            processed = run.converted + run.failed
+            rate = processed / seconds if seconds > 0 else 0.0
+            state = "interrupted: " if signals.signum else ""
+            print(
+                f"brindle: {state}converted {run.converted}, failed {run.failed}, skipped {run.skipped} "
+                f"in {seconds:.2f} s ({rate:.1f} documents/s)",
+                file=sys.stderr,
+            )
+    if signals.signum:
+        return 128 + signals.signum
+    return 1 if run.failed else 0
+
+
+def _records(args: argparse.Namespace) -> int:
+    try:
+        rows = records(args.file)
+    except Exception as error:
+        print(f"brindle: {args.file}: {_message(args.file, error)}", file=sys.stderr)
+        return 1
+    sys.stdout.write("".join(f"{tag}\t{level}\t{size}\n" for tag, level, size in rows))
+    sys.stdout.flush()
+    return 0
+
+
+def _parser() -> argparse.ArgumentParser:
+    parser = argparse.ArgumentParser(prog="brindle", description="Convert HWP 5.0 documents to Markdown.")
+    parser.add_argument("--version", action="version", version=f"brindle {__version__}")
+    commands = parser.add_subparsers(dest="command", required=True, metavar="COMMAND")
+
+    text = commands.add_parser(
+        "convert",
+        help="convert documents and folders of documents to Markdown",
+        description=CONVERT_HELP,
+        formatter_class=argparse.RawDescriptionHelpFormatter,
+    )
+    text.add_argument("paths", nargs="+", metavar="PATH", help="a document, or a folder searched for *.hwp")
+    text.add_argument("-o", "--output", metavar="OUTDIR", help="the folder to write the Markdown into")
+    text.add_argument("-j", "--jobs", type=_positive, metavar="N",
+                      help="documents converted at once (default: the number of CPUs)")
+    text.add_argument("--skip-existing", action="store_true",
+                      help="skip documents whose Markdown exists and is not older than the document")
+    text.add_argument("--errors", metavar="FILE.jsonl",
+                      help="also write each failure as a JSON line with keys path, kind and message")
+    text.add_argument("-q", "--quiet", action="store_true",
+                      help="no progress bar and no summary line; failures are still listed")
+
+    listing = commands.add_parser(
+        "records",
+        help="list the records of a document's first section",
+        description="Print the tag id, level and size of each record of section 0, tab-separated, one a line.",
+    )
+    listing.add_argument("file", metavar="FILE")
+    return parser
+
+
+def main(argv: list[str] | None = None) -> int:
+    """Runs the command line on `argv` (default: sys.argv[1:]); returns the exit status."""
+    parser = _parser()
+    try:
+        args = parser.parse_args(argv)
+        if args.command == "records":
+            return _records(args)
+        return _convert(parser, args)
+    except SystemExit as stop:  # argparse's: --help, --version or a usage error
+        return stop.code if isinstance(stop.code, int) else 0 if stop.code is None else 2
+    except KeyboardInterrupt:  # Ctrl-C outside a conversion run (parsing, one document)
+        return 128 + signal.SIGINT
+
+
+if __name__ == "__main__":
+    sys.exit(main())
