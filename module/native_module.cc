@@ -134,25 +134,33 @@ PyObject* markdown_to_str(const std::string& text) {
     return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
 
-PyObject* convert_path(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    std::optional<Input> input = path_input("convert_path", args, nargs, kwnames);
-    return input ? run_unlocked(module, *input, convert_input, markdown_to_str) : nullptr;
+// One function of the module: how it takes its argument, the core work,
+// and how the result becomes a Python object.
+template <auto take, auto work, auto to_python>
+PyObject* entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    std::optional<Input> input = take(args, nargs, kwnames);
+    return input ? run_unlocked(module, *input, work, to_python) : nullptr;
 }
 
-PyObject* convert_buffer(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    std::optional<Input> input = buffer_input("convert_buffer", args, nargs, kwnames);
-    return input ? run_unlocked(module, *input, convert_input, markdown_to_str) : nullptr;
+template <const char* name>
+std::optional<Input> path_argument(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return path_input(name, args, nargs, kwnames);
 }
 
-PyObject* records_path(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    std::optional<Input> input = path_input("records_path", args, nargs, kwnames);
-    return input ? run_unlocked(module, *input, records_input, records_to_list) : nullptr;
+template <const char* name>
+std::optional<Input> buffer_argument(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return buffer_input(name, args, nargs, kwnames);
 }
 
-PyObject* records_buffer(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    std::optional<Input> input = buffer_input("records_buffer", args, nargs, kwnames);
-    return input ? run_unlocked(module, *input, records_input, records_to_list) : nullptr;
-}
+constexpr char CONVERT_PATH[] = "convert_path";
+constexpr char CONVERT_BUFFER[] = "convert_buffer";
+constexpr char RECORDS_PATH[] = "records_path";
+constexpr char RECORDS_BUFFER[] = "records_buffer";
+
+constexpr auto convert_path = entry<path_argument<CONVERT_PATH>, convert_input, markdown_to_str>;
+constexpr auto convert_buffer = entry<buffer_argument<CONVERT_BUFFER>, convert_input, markdown_to_str>;
+constexpr auto records_path = entry<path_argument<RECORDS_PATH>, records_input, records_to_list>;
+constexpr auto records_buffer = entry<buffer_argument<RECORDS_BUFFER>, records_input, records_to_list>;
 
 template <class F>
 PyCFunction fastcall(F function) {
