@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import os
+import threading
 import time
 from collections import deque
 from collections.abc import Generator, Iterable, Iterator
@@ -16,9 +17,13 @@ __all__ = ["ConversionResult", "convert_many"]
 
 S = TypeVar("S", bound=Source)
 
-# Documents in flight per worker: enough to keep every worker busy while the
-# caller handles a result, few enough that memory stays flat on any input.
-IN_FLIGHT_PER_WORKER = 2
+# Work goes to the pool in chunks of up to CHUNK documents, at most
+# CHUNKS_PER_WORKER chunks per worker in flight: enough to keep every worker
+# busy while the caller handles results, few enough that memory stays flat on
+# any input. A chunk per task, rather than a document, spares each document
+# the pool's own locking, which would otherwise cost as much as converting it.
+CHUNK = 32
+CHUNKS_PER_WORKER = 2
 
 
 @dataclass(frozen=True)
@@ -34,6 +39,15 @@ class ConversionResult(Generic[S]):
     @property
     def ok(self) -> bool:
         return self.error is None
+
+
+def _convert_chunk(chunk: list[S], profile: Profile, stop: threading.Event) -> list[ConversionResult[S]]:
+    results = []
+    for source in chunk:
+        if stop.is_set():  # the caller has gone: leave the rest of the chunk
+            break
+        results.append(_convert_one(source, profile))
+    return results
 
 
 def _convert_one(source: S, profile: Profile) -> ConversionResult[S]:
@@ -58,8 +72,9 @@ def convert_many(
     order, or as each finishes when `ordered` is false.
 
     A document that fails gives a result holding its exception; the batch goes on.
-    At most a small multiple of `workers` documents are in flight at once, so memory
-    stays flat however long the input. Closing the iterator (breaking out of the
+    At most 64 documents per worker are in flight at once (in chunks of 32, which
+    spare each document the pool's own locking), so memory stays flat however long
+    the input. Closing the iterator (breaking out of the
     loop) or an exception in the consumer, KeyboardInterrupt included, cancels the
     documents not yet started and waits only for those being converted.
     """
@@ -73,30 +88,35 @@ def convert_many(
 def _run_pool(
     iterator: Iterator[S], count: int, ordered: bool, profile: Profile
 ) -> Generator[ConversionResult[S], None, None]:
-    limit = count * IN_FLIGHT_PER_WORKER
-    pending: deque[Future[ConversionResult[S]]] = deque()
+    limit = count * CHUNKS_PER_WORKER
+    pending: deque[Future[list[ConversionResult[S]]]] = deque()
     exhausted = False
+    stop = threading.Event()
     executor = ThreadPoolExecutor(max_workers=count, thread_name_prefix="brindle")
     try:
         while True:
             while not exhausted and len(pending) < limit:
-                try:
-                    source = next(iterator)
-                except StopIteration:
+                chunk: list[S] = []
+                for source in iterator:
+                    chunk.append(source)
+                    if len(chunk) == CHUNK:
+                        break
+                else:
                     exhausted = True
-                    break
-                pending.append(executor.submit(_convert_one, source, profile))
+                if chunk:
+                    pending.append(executor.submit(_convert_chunk, chunk, profile, stop))
             if not pending:
                 return
             if ordered:
-                yield pending.popleft().result()
+                yield from pending.popleft().result()
             else:
                 done, _ = wait(pending, return_when=FIRST_COMPLETED)
                 for future in done:
                     pending.remove(future)
                 for future in done:
-                    yield future.result()
+                    yield from future.result()
     finally:
+        stop.set()
         for future in pending:
             future.cancel()
         executor.shutdown(wait=True, cancel_futures=True)

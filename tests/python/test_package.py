@@ -289,7 +289,10 @@ def test_a_long_generator_is_consumed_with_bounded_lookahead(document):
         assert result.ok
         most_ahead = max(most_ahead, pulled[0] - received)
     assert received == 100_000
-    assert most_ahead <= 2 * workers + 1  # the documents in flight, never the input
+    # The documents in flight (two chunks per worker and the chunk being
+    # gathered), never the input.
+    chunk = brindle._batch.CHUNK
+    assert most_ahead <= chunk * (2 * workers + 1)
 
 
 def _brindle_threads() -> int:
@@ -300,7 +303,7 @@ def test_breaking_out_stops_the_pool(batch):
     pulled = [0]
     for result in brindle.convert_many(counting(batch * 100, pulled), workers=2):
         break
-    assert pulled[0] <= 5
+    assert pulled[0] <= brindle._batch.CHUNK * 5
     deadline = time.monotonic() + 2
     while _brindle_threads() and time.monotonic() < deadline:
         time.sleep(0.01)
@@ -311,9 +314,9 @@ def test_keyboard_interrupt_in_the_consumer_stops_the_pool_promptly(long_documen
     pulled = [0]
     start = time.perf_counter()
     with pytest.raises(KeyboardInterrupt):
-        for _ in brindle.convert_many(counting([long_document] * 50, pulled), workers=2):
+        for _ in brindle.convert_many(counting([long_document] * 200, pulled), workers=2):
             raise KeyboardInterrupt
-    # Only the documents being converted are waited for, not the other 45.
-    assert pulled[0] <= 5
+    # Only the chunks being converted are waited for, not the rest.
+    assert pulled[0] <= brindle._batch.CHUNK * 5
     assert time.perf_counter() - start < 10
     assert _brindle_threads() == 0
