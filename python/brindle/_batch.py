@@ -92,6 +92,9 @@ def _run_pool(
     pending: deque[Future[list[ConversionResult[S]]]] = deque()
     exhausted = False
     stop = threading.Event()
+    # Chunks start at one document and double up to CHUNK, so that the first
+    # results come as soon as their documents are done.
+    size = 1
     executor = ThreadPoolExecutor(max_workers=count, thread_name_prefix="brindle")
     try:
         while True:
@@ -99,12 +102,13 @@ def _run_pool(
                 chunk: list[S] = []
                 for source in iterator:
                     chunk.append(source)
-                    if len(chunk) == CHUNK:
+                    if len(chunk) == size:
                         break
                 else:
                     exhausted = True
                 if chunk:
                     pending.append(executor.submit(_convert_chunk, chunk, profile, stop))
+                    size = min(2 * size, CHUNK)
             if not pending:
                 return
             if ordered:

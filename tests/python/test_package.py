@@ -311,12 +311,16 @@ def test_breaking_out_stops_the_pool(batch):
 
 
 def test_keyboard_interrupt_in_the_consumer_stops_the_pool_promptly(long_document):
+    start = time.perf_counter()
+    brindle.convert(long_document)
+    single = time.perf_counter() - start  # one document's time on this build
     pulled = [0]
     start = time.perf_counter()
     with pytest.raises(KeyboardInterrupt):
         for _ in brindle.convert_many(counting([long_document] * 200, pulled), workers=2):
             raise KeyboardInterrupt
-    # Only the chunks being converted are waited for, not the rest.
+    # The first result comes after one document; then only the documents being
+    # converted are waited for, not the rest of their chunks.
     assert pulled[0] <= brindle._batch.CHUNK * 5
-    assert time.perf_counter() - start < 10
+    assert time.perf_counter() - start < 20 * single
     assert _brindle_threads() == 0
