@@ -90,12 +90,13 @@ std::optional<Input> buffer_input(const char* name, PyObject* const* args, Py_ss
     Py_buffer view;
     if (PyObject_GetBuffer(data, &view, PyBUF_SIMPLE) < 0) return std::nullopt;
     const auto* begin = static_cast<const std::uint8_t*>(view.buf);
-    const bool copied = guarded([&]() -> PyObject* {
-        input.copy.assign(begin, begin + view.len);
-        return Py_None;
-    }, MODULE_NAME) != nullptr;
+    Fault fault;
+    const bool copied = capture([&] { return (input.copy.assign(begin, begin + view.len), true); }, fault).has_value();
     PyBuffer_Release(&view);
-    if (!copied) return std::nullopt;
+    if (!copied) {
+        fault.raise(MODULE_NAME);
+        return std::nullopt;
+    }
     input.bytes = input.copy;
     return input;
 }

@@ -156,6 +156,19 @@ def _message(path: str, error: BaseException) -> str:
     return str(error) or type(error).__name__
 
 
+def _report(path: str, error: BaseException, errors: IO[str] | None, bar: Any = None) -> None:
+    """A failure on standard error (through the progress bar when there is one) and,
+    with --errors, as a JSON line."""
+    line = f"brindle: {path}: {_message(path, error)}"
+    if bar is not None:
+        bar.write(line, file=sys.stderr)
+    else:
+        print(line, file=sys.stderr)
+    if errors is not None:
+        errors.write(_json_line(path, error))
+        errors.flush()
+
+
 def _json_line(path: str, error: BaseException) -> str:
     record = {"path": path, "kind": type(error).__name__, "message": _message(path, error)}
     line = json.dumps(record, ensure_ascii=False)
@@ -301,14 +314,7 @@ class _Run:
                 self.report(*failure)
 
     def report(self, path: str, error: BaseException) -> None:
-        line = f"brindle: {path}: {_message(path, error)}"
-        if self.bar is not None:
-            self.bar.write(line, file=sys.stderr)
-        else:
-            print(line, file=sys.stderr)
-        if self.errors is not None:
-            self.errors.write(_json_line(path, error))
-            self.errors.flush()
+        _report(path, error, self.errors, self.bar)
 
     # --- progress ---
 
@@ -360,9 +366,7 @@ def _to_stdout(path: str, errors: IO[str] | None) -> int:
     try:
         markdown = convert(path)
     except Exception as error:
-        print(f"brindle: {path}: {_message(path, error)}", file=sys.stderr)
-        if errors is not None:
-            errors.write(_json_line(path, error))
+        _report(path, error, errors)
         return 1
     try:
         if hasattr(sys.stdout, "buffer"):
@@ -431,7 +435,7 @@ def _records(args: argparse.Namespace) -> int:
     try:
         rows = records(args.file)
     except Exception as error:
-        print(f"brindle: {args.file}: {_message(args.file, error)}", file=sys.stderr)
+        _report(args.file, error, None)
         return 1
     sys.stdout.write("".join(f"{tag}\t{level}\t{size}\n" for tag, level, size in rows))
     sys.stdout.flush()

@@ -48,6 +48,13 @@ void add_piece(std::vector<Piece>& pieces, std::uint64_t offset, std::size_t at,
     pieces.push_back(Piece{offset, at, length});
 }
 
+// An allocation table from the bytes of its sectors: one u32 per sector.
+AllocationTable table_from(const ByteBuffer& bytes) {
+    std::vector<std::uint32_t> next(bytes.size() / 4);
+    for (std::size_t i = 0; i < next.size(); ++i) next[i] = read_u32(bytes, 4 * i);
+    return AllocationTable(std::move(next));
+}
+
 }  // namespace
 
 struct CompoundFile::Impl {
@@ -146,9 +153,7 @@ std::optional<HwpError> CompoundFile::Impl::open() {
     }
     Result<ByteBuffer> fat_bytes = read_table_sectors(fat_sectors, 0xFF, "FAT");
     if (!fat_bytes) return std::move(fat_bytes).error();
-    std::vector<std::uint32_t> next(fat_bytes.value().size() / 4);
-    for (std::size_t i = 0; i < next.size(); ++i) next[i] = read_u32(fat_bytes.value(), 4 * i);
-    fat = AllocationTable(std::move(next));
+    fat = table_from(fat_bytes.value());
 
     Result<std::vector<std::uint32_t>> directory_chain = fat.chain_to_end(header.first_directory_sector, "the directory");
     if (!directory_chain) return std::move(directory_chain).error();
@@ -181,9 +186,7 @@ std::optional<HwpError> CompoundFile::Impl::load_mini_stream() {
     if (!table_chain) return mini_error = std::move(table_chain).error();
     Result<ByteBuffer> table = read_table_sectors(table_chain.value(), 0xFF, "mini FAT");
     if (!table) return mini_error = std::move(table).error();
-    std::vector<std::uint32_t> next(table.value().size() / 4);
-    for (std::size_t i = 0; i < next.size(); ++i) next[i] = read_u32(table.value(), 4 * i);
-    mini_fat = AllocationTable(std::move(next));
+    mini_fat = table_from(table.value());
     return std::nullopt;
 }
 
