@@ -1,7 +1,9 @@
 """The fixture writer against olefile, an independent compound-file reader: what it
 writes (versions 3 and 4, mini and regular streams, DIFAT sectors) reads back entry
 for entry, the hostile builders hold what they say, and each damage helper breaks
-exactly the structure it names."""
+exactly the structure it names. Then the records, read back by a small reader here:
+DocInfo's numberings, bullets, paragraph shapes and styles, tables with merged cells
+and captions, and the controls of notes, headers, hyperlinks and auto numbers."""
 
 from __future__ import annotations
 
@@ -295,3 +297,155 @@ def test_truncation_and_refusals():
         hwp.loop_fat_chain(INTACT, "/BodyText/Section1")  # in the mini stream
     with pytest.raises(ValueError):
         hwp.loop_mini_fat_chain(INTACT, "/BodyText/Section0")  # in regular sectors
+
+
+# --- body and DocInfo records --------------------------------------------------------------
+
+
+def read_records(data: bytes) -> list[tuple[int, int, bytes]]:
+    """(tag, level, payload) of each record: a u32 header of tag (bits 0-9), level
+    (10-19) and size (20-31), a u32 size after it when the size is 0xFFF."""
+    out, pos = [], 0
+    while pos < len(data):
+        (header,) = struct.unpack_from("<I", data, pos)
+        size, pos = header >> 20, pos + 4
+        if size == 0xFFF:
+            (size,), pos = struct.unpack_from("<I", data, pos), pos + 4
+        out.append((header & 0x3FF, header >> 10 & 0x3FF, data[pos : pos + size]))
+        pos += size
+    assert pos == len(data)
+    return out
+
+
+def utf16_at(data: bytes, pos: int) -> tuple[str, int]:
+    """A u16 length in units and the UTF-16LE text after it; the position past it."""
+    (count,) = struct.unpack_from("<H", data, pos)
+    return data[pos + 2 : pos + 2 + 2 * count].decode("utf-16-le"), pos + 2 + 2 * count
+
+
+def test_doc_info_records():
+    info = hwp.DocInfo(
+        numberings=[hwp.Numbering(), hwp.Numbering(["^1)", "(^2)"], ["ROMAN", "甲乙丙"], 3, range(1, 8))],
+        bullets=["●"],
+        para_shapes=[
+            hwp.ParaShape(),
+            hwp.ParaShape(head="number", level=1, numbering=2),
+            hwp.ParaShape(head="bullet", bullet=1),
+            hwp.ParaShape(head="outline", level=6, extended=True),
+        ],
+        styles=[hwp.Style("바탕글", "Normal"), hwp.Style("개요 7", "Outline 7", para_shape=3)],
+    )
+    streams = hwp.hwp_streams([hwp.section("a"), None, hwp.section("b")], doc_info=info)
+    records = read_records(hwp.inflate_raw(streams["/DocInfo"]))
+    mapped = [23, 23, 24, 25, 25, 25, 25, 26, 26]  # one level under ID_MAPPINGS
+    assert [(t, lv) for t, lv, _ in records] == [(16, 0), (17, 0)] + [(t, 1) for t in mapped]
+    assert struct.unpack_from("<H", records[0][2])[0] == 2  # the gap is no section
+    assert struct.unpack("<18i", records[1][2]) == (0,) * 11 + (2, 1, 4, 2) + (0,) * 3
+
+    def levels(payload: bytes) -> tuple[list, bytes]:
+        out, pos = [], 0
+        for _ in range(7):
+            attributes, _, distance, char_shape = struct.unpack_from("<IHHI", payload, pos)
+            text, pos = utf16_at(payload, pos + 12)
+            out.append((text, attributes >> 5 & 0xF, distance, char_shape))
+        return out, payload[pos:]
+
+    outline, rest = levels(records[2][2])
+    assert [(t, s) for t, s, *_ in outline] == [
+        ("^1.", 0), ("^2.", 8), ("^3)", 0), ("^4)", 8), ("(^5)", 0), ("(^6)", 8), ("^7", 1)
+    ]
+    assert {tuple(x) for _, _, *x in outline} == {(50, 0xFFFFFFFF)} and rest == struct.pack("<H", 1)
+    second, rest = levels(records[3][2])
+    # 甲乙丙 (16) does not fit the four-bit shape field: clipped to 갑을병 (15).
+    assert [(t, s) for t, s, *_ in second[:3]] == [("^1)", 2), ("(^2)", 15), ("^3)", 0)]
+    assert rest == struct.pack("<H7I", 3, *range(1, 8))
+    assert len(records[4][2]) == 14 and records[4][2][12:].decode("utf-16-le") == "●"
+    heads = []
+    for _, _, shape in records[5:9]:
+        (attributes,) = struct.unpack_from("<I", shape)
+        head_id = struct.unpack_from("<H", shape, 30)[0]
+        heads.append((len(shape), attributes >> 23 & 3, attributes >> 25 & 7, head_id))
+    assert heads == [(46, 0, 0, 0), (46, 2, 1, 2), (46, 3, 0, 1), (54, 1, 6, 0)]
+    name, pos = utf16_at(records[10][2], 0)
+    english, pos = utf16_at(records[10][2], pos)
+    assert (name, english) == ("개요 7", "Outline 7")
+    assert struct.unpack_from("<BBhHHH", records[10][2], pos) == (0, 0, 0x0412, 3, 0, 0)
+    # Without a DocInfo the stream is the document properties alone.
+    assert hwp.inflate_raw(hwp.hwp_streams([hwp.section("a")])["/DocInfo"]) == hwp.doc_info(1)
+
+
+def table_records(table) -> tuple[list, list]:
+    """The records of a table's control, and the payloads of its list headers."""
+    records = [r for r in read_records(hwp.section(hwp.Paragraph(table))) if r[1] >= 2 or r[0] == 71]
+    return records, [p for t, lv, p in records if t == 72 and lv == 2]
+
+
+def test_tables_with_merged_cells_and_captions():
+    plain, lists = table_records(hwp.Table([["a", "b"], ["c", "d"]]))
+    assert [len(p) for p in lists] == [34] * 4
+    addresses = [(1, 0, 0, c, r, 1, 1) for r in (0, 1) for c in (0, 1)]
+    assert [struct.unpack_from("<hHI4H", p) for p in lists] == addresses
+
+    # | tall | wide      |
+    # |      | c (2 wide) |: three columns, though no row has more than two cells.
+    rows = [
+        [hwp.Cell(["tall", "x"], 0, 0, row_span=2), hwp.Cell("wide", 1, 0, col_span=2)],
+        [hwp.Cell("c", 1, 1, col_span=2)],
+    ]
+    for side, bits in [("left", 0), ("right", 1), ("top", 2), ("bottom", 3)]:
+        records, lists = table_records(hwp.Table(rows, caption=["표 1"], caption_side=side))
+        tags = [t for t, _, _ in records]
+        assert tags[:3] == [71, 72, 66] and tags.index(77) > 2  # the caption comes first
+        assert struct.unpack_from("<hHIIIHI", lists[0]) == (1, 0, 0, bits, 8000, 850, 8000)
+    table = next(p for t, _, p in records if t == 77)
+    assert struct.unpack_from("<HH", table, 4) == (2, 3) and struct.unpack_from("<2H", table, 18) == (2, 1)
+    cells = [struct.unpack_from("<h6x4H", p) for p in lists[1:]]
+    assert cells == [(2, 0, 0, 1, 2), (1, 1, 0, 2, 1), (1, 1, 1, 2, 1)]
+    records, lists = table_records(hwp.Table(rows, columns=5, cells_per_row=[4, 0]))
+    table = next(p for t, _, p in records if t == 77)
+    assert len(lists) == 3 and struct.unpack_from("<HH10xH", table, 4) == (2, 5, 4)
+    picture = [p for t, _, p in read_records(hwp.section(hwp.Paragraph(hwp.Picture(["cap"])))) if t == 72]
+    assert picture == [struct.pack("<hHIIIHI", 1, 0, 0, 3, 8000, 850, 8000)]
+
+
+def test_controls_of_notes_headers_links_and_numbers():
+    paragraph = hwp.Paragraph(
+        hwp.SectionDefinition(outline_numbering=2),
+        hwp.Hyperlink("site", "http://google.com"),
+        hwp.Footnote(["note"], number=7),
+        hwp.Header(["top"], pages="odd"),
+        hwp.AutoNumber(3, "table", "ROMAN", suffix=")"),
+        shape=4,
+        style=2,
+    )
+    records = read_records(hwp.section(paragraph))
+    header, text = records[0][2], records[1][2]
+    assert struct.unpack_from("<HB", header, 8) == (4, 2)
+    codes, pos = [], 0
+    while pos < len(text):
+        (unit,) = struct.unpack_from("<H", text, pos)
+        wide = 0 < unit < 24 and unit not in (10, 13)
+        codes.append((unit, text[pos + 2 : pos + 6][::-1].decode("latin-1")) if wide else chr(unit))
+        pos += 16 if wide else 2
+    assert codes == [
+        (2, "secd"), (2, "cold"), (3, "%hlk"), *"site", (4, "\0" * 4),
+        (17, "fn  "), (16, "head"), (18, "atno"), "\r",
+    ]
+    assert struct.unpack_from("<I", header, 4)[0] == sum(1 << c for c in (2, 3, 4, 13, 16, 17, 18))
+    controls = {  # id -> (record index, level, payload after the id)
+        p[:4][::-1].decode("latin-1"): (i, lv, p[4:]) for i, (t, lv, p) in enumerate(records) if t == 71
+    }
+    assert {lv for _, lv, _ in controls.values()} == {1}
+    assert struct.unpack_from("<H", controls["secd"][2], 14)[0] == 2  # offset 18 of the payload
+    at, _, link = controls["%hlk"]
+    command = "http\\://google.com;1;0;0;"
+    assert link == struct.pack("<IBH", 0xA800, 0, len(command)) + command.encode("utf-16-le") + link[-4:]
+    assert records[at + 1][0] != 87  # no CTRL_DATA
+    assert hwp.hyperlink_command("a;b?c\\d:") == "a\\;b\\?c\\\\d\\:;1;0;0;"
+    at, _, note = controls["fn  "]
+    assert note == struct.pack("<IHHI", 7, 0, 0x29, 0)
+    assert records[at + 1] == (72, 2, struct.pack("<hHI", 1, 0, 0)) and records[at + 2][:2] == (66, 2)
+    at, _, head = controls["head"]
+    assert head == struct.pack("<I", 2)
+    assert records[at + 1] == (72, 2, struct.pack("<hHIII", 1, 0, 0, 42520, 4252) + bytes(10))
+    assert controls["atno"][2] == struct.pack("<IHHHH", 4 | 2 << 4, 3, 0, 0, ord(")"))
