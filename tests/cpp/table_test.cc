@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "brindle/convert.h"
 #include "brindle/format.h"
 #include "brindle/limits.h"
 #include "brindle/table.h"
@@ -144,18 +145,21 @@ TEST(ParseTable, GridBoundCountsRowsPaddedToTheWidest) {
 TEST(ParseTable, DocumentBudgetIsSharedByAllTablesAndNestedOnes) {
     // Each table is charged its rows plus its grid: 2 rows of 3 cells = 8.
     const Recs table = {ctrl_header(1, CTRL_TABLE), table_record(2, 2, {3, 3})};
-    TableBudget budget(20);
-    EXPECT_TRUE(parse_table(table, 1, 1, 0, budget).table);  // 12 left
-    EXPECT_TRUE(parse_table(table, 1, 1, 0, budget).table);  // 4 left
-    EXPECT_THROW(parse_table(table, 1, 1, 0, budget), LimitExceeded);
+    WalkContext document;
+    document.budget = TableBudget(20);
+    EXPECT_TRUE(parse_table(table, 1, 1, 0, document).table);  // 12 left
+    EXPECT_TRUE(parse_table(table, 1, 1, 0, document).table);  // 4 left
+    EXPECT_THROW(parse_table(table, 1, 1, 0, document), LimitExceeded);
 
     // A nested table (1 row of 1 cell: 2) is charged to the same budget as
     // its parent (1 row of 1 cell: 2).
     const Recs nested = {ctrl_header(1, CTRL_TABLE), table_record(2, 1, {1}), list_header(2),
                          ctrl_header(2, CTRL_TABLE), table_record(3, 1, {1})};
-    TableBudget three(3);
+    WalkContext three;
+    three.budget = TableBudget(3);
     EXPECT_THROW(parse_table(nested, 1, 1, 0, three), LimitExceeded);
-    TableBudget four(4);
+    WalkContext four;
+    four.budget = TableBudget(4);
     EXPECT_TRUE(parse_table(nested, 1, 1, 0, four).table);
 }
 

@@ -2,16 +2,22 @@
 // consumes.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
+#include "brindle/numbering.h"
 #include "brindle/table.h"
 
 namespace brindle {
 
 struct Paragraph {
-    std::string text;  // as produced; never blank after trimming
+    Paragraph(std::string text = {}, ParagraphHead head = {}) : text(std::move(text)), head(std::move(head)) {}
+
+    std::string text;    // as produced; never blank after trimming
+    ParagraphHead head;  // full profile: the number or bullet written before it
 };
 
 struct Equation {
@@ -22,8 +28,15 @@ struct Image {
     std::string caption;  // trimmed; empty when the picture has none
 };
 
-// Alternatives in the order Paragraph, Table, Equation, Image.
-using ContentBlock = std::variant<Paragraph, Table, Equation, Image>;
+// Full profile: a page header or footer, whose content is the next
+// `block_count` blocks of the list; written apart from the body.
+struct HeaderFooter {
+    std::string label;  // "머리말", "꼬리말 (짝수 쪽)", ...
+    std::uint32_t block_count = 0;
+};
+
+// Alternatives in the order Paragraph, Table, Equation, Image, HeaderFooter.
+using ContentBlock = std::variant<Paragraph, Table, Equation, Image, HeaderFooter>;
 using BlockList = std::vector<ContentBlock>;
 
 }  // namespace brindle

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,20 +14,34 @@
 #include "brindle/click_here.h"
 #include "brindle/content_block.h"
 #include "brindle/limits.h"
+#include "brindle/profile.h"
 #include "brindle/record.h"
 #include "brindle/result.h"
+#include "brindle/walk_context.h"
 
 namespace brindle {
 
-// Walk one section's records, appending its blocks to `blocks`; tables are
-// charged to the document's `budget`.
-void walk_section(Records records, BlockList& blocks, TableBudget& budget);
+// Walk one section's records, appending its blocks to `blocks`, under the
+// profile, tables' allowance and (full profile) numbering of `context`.
+void walk_section(Records records, BlockList& blocks, WalkContext& context);
 
-// The same for a section walked on its own.
+// The same for a section walked on its own, by the exact rules.
 inline void walk_section(Records records, BlockList& blocks) {
-    TableBudget budget;
-    walk_section(records, blocks, budget);
+    WalkContext context;
+    walk_section(records, blocks, context);
 }
+
+// Full profile: walk the paragraph list whose paragraph headers stand at
+// `base`, from `start` (the record after its list header) to the first
+// record that is neither deeper nor another paragraph header at `base`;
+// returns that record's index. Lists nested deeper than MAX_LIST_DEPTH are
+// passed over.
+std::size_t walk_paragraph_list(Records records, std::size_t start, std::uint16_t base, BlockList& blocks,
+                                WalkContext& context);
+
+// Full profile: the number or bullet of the paragraph whose header is
+// `header` (none for null), advancing its numbering's counters.
+ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context);
 
 // Render the pending body paragraph (if any) into a Paragraph block unless
 // it is blank; the pending paragraph becomes none.
@@ -39,17 +54,42 @@ struct EquationParse {
 EquationParse parse_equation(Records records, std::size_t start, std::uint16_t level);
 
 struct ShapeParse {
-    std::optional<ContentBlock> block;  // an Image or a Paragraph
+    BlockList blocks;  // an Image or the object's text (one Paragraph by the exact rules)
     std::size_t consumed = 0;
 };
-ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level);
+ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level, WalkContext& context);
+inline ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level) {
+    WalkContext context;
+    return collect_shape(records, start, level, context);
+}
 
-// The Markdown text of a document's blocks (consumed), trimmed at the end.
-std::string assemble_markdown(BlockList blocks);
+struct TableParse {
+    std::optional<Table> table;
+    std::size_t consumed = 0;  // records taken, counted from the start index
+    BlockList caption;         // full profile: the caption's paragraphs
+    bool caption_after = false;  // the caption stands below or right of the table
+};
+
+// Parse the table control whose header (at `level`) precedes `start`,
+// charging what it materialises to the context's allowance (LimitExceeded
+// when spent).
+TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth,
+                       WalkContext& context);
+
+// The same by the exact rules with an allowance of its own, for a table
+// parsed on its own.
+inline TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth) {
+    WalkContext context;
+    return parse_table(records, start, level, depth, context);
+}
+
+// The Markdown text of a document's blocks (consumed), followed by the
+// definitions of its notes (footnotes, then endnotes), trimmed at the end.
+std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes = {});
 
 // The whole document at `path` (or in `source`) as Markdown.
-Result<std::string> convert_document(std::string_view path);
-Result<std::string> convert_document(ByteSource source);
+Result<std::string> convert_document(std::string_view path, Profile profile = Profile::Exact);
+Result<std::string> convert_document(ByteSource source, Profile profile = Profile::Exact);
 
 struct RecordInfo {
     std::uint16_t tag_id;

@@ -18,7 +18,14 @@ inline constexpr std::uint32_t FILE_HEADER_PASSWORD = 0x2;    // document is enc
 // Record header: 12-bit size 0xFFF announces a u32 size after the header.
 inline constexpr std::uint32_t RECORD_SIZE_EXTENDED = 0xFFF;
 
-// Record tags.
+// Record tags of "/DocInfo".
+inline constexpr std::uint16_t HWPTAG_DOCUMENT_PROPERTIES = 16;  // section count, start numbers
+inline constexpr std::uint16_t HWPTAG_NUMBERING = 23;            // a paragraph numbering: 7 level formats
+inline constexpr std::uint16_t HWPTAG_BULLET = 24;               // a bullet: its character
+inline constexpr std::uint16_t HWPTAG_PARA_SHAPE = 25;           // a paragraph shape: head kind, level, numbering
+inline constexpr std::uint16_t HWPTAG_STYLE = 26;                // a style: names, paragraph shape
+
+// Record tags of the body sections.
 inline constexpr std::uint16_t HWPTAG_PARA_HEADER = 66;              // paragraph header
 inline constexpr std::uint16_t HWPTAG_PARA_TEXT = 67;                // paragraph text, UTF-16LE with controls
 inline constexpr std::uint16_t HWPTAG_CTRL_HEADER = 71;              // control header; payload starts with the id
@@ -41,6 +48,24 @@ inline constexpr std::uint32_t CTRL_CLICK_HERE = make_ctrl_id('%', 'c', 'l', 'k'
 inline constexpr std::uint32_t CTRL_EQUATION = make_ctrl_id('e', 'q', 'e', 'd');    // equation
 inline constexpr std::uint32_t CTRL_TABLE = make_ctrl_id('t', 'b', 'l', ' ');       // table
 inline constexpr std::uint32_t CTRL_DRAWING = make_ctrl_id('g', 's', 'o', ' ');     // drawing object
+inline constexpr std::uint32_t CTRL_SECTION = make_ctrl_id('s', 'e', 'c', 'd');     // section definition
+inline constexpr std::uint32_t CTRL_FOOTNOTE = make_ctrl_id('f', 'n', ' ', ' ');    // footnote
+inline constexpr std::uint32_t CTRL_ENDNOTE = make_ctrl_id('e', 'n', ' ', ' ');     // endnote
+inline constexpr std::uint32_t CTRL_HEADER = make_ctrl_id('h', 'e', 'a', 'd');      // page header
+inline constexpr std::uint32_t CTRL_FOOTER = make_ctrl_id('f', 'o', 'o', 't');      // page footer
+inline constexpr std::uint32_t CTRL_HYPERLINK = make_ctrl_id('%', 'h', 'l', 'k');   // hyperlink field
+inline constexpr std::uint32_t CTRL_AUTO_NUMBER = make_ctrl_id('a', 't', 'n', 'o');  // automatic number
+
+// Paragraph text codes the full profile reads: characters that become
+// text, and the extended controls whose place in the text it keeps.
+inline constexpr std::uint16_t CHAR_LINE_BREAK = 10;
+inline constexpr std::uint16_t CHAR_NON_BREAKING_SPACE = 30;
+inline constexpr std::uint16_t CHAR_FIXED_WIDTH_SPACE = 31;
+inline constexpr std::uint16_t CODE_FIELD_START = 3;  // data starts with the field's control id
+inline constexpr std::uint16_t CODE_FIELD_END = 4;
+inline constexpr std::uint16_t CODE_TAB = 9;
+inline constexpr std::uint16_t CODE_NOTE = 17;         // footnote or endnote
+inline constexpr std::uint16_t CODE_AUTO_NUMBER = 18;  // automatic number
 
 // Tables nested deeper than this inside a cell are skipped.
 inline constexpr std::int32_t MAX_TABLE_DEPTH = 3;

@@ -20,23 +20,11 @@ struct TableCell {
 
 struct Table {
     std::vector<std::vector<TableCell>> rows;
+    // The full profile's grid width: rows are written this many columns
+    // wide even when their cells stop short (trailing empty cells are not
+    // stored). 0: as wide as the widest row.
+    std::size_t columns = 0;
 };
-
-struct TableParse {
-    std::optional<Table> table;
-    std::size_t consumed = 0;  // records taken, counted from the start index
-};
-
-// Parse the table control whose header (at `level`) precedes `start`,
-// charging what it materialises to `budget` (LimitExceeded when spent).
-TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth,
-                       TableBudget& budget);
-
-// The same with an allowance of its own, for a table parsed on its own.
-inline TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth) {
-    TableBudget budget;
-    return parse_table(records, start, level, depth, budget);
-}
 
 // End a cell's pending paragraph: render, trim, and append to the cell text
 // (space-separated).

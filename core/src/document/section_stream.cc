@@ -6,12 +6,12 @@ namespace brindle {
 
 std::string section_stream_path(std::int32_t n) { return "/BodyText/Section" + std::to_string(n); }
 
-Result<ByteBuffer> read_section_stream(CompoundFile& file, std::string_view path, bool compressed) {
+Result<ByteBuffer> read_section_stream(CompoundFile& file, std::string_view path, bool compressed, bool fast) {
     Result<ByteBuffer> stored = file.read_stream(path);
     if (!stored || !compressed) return stored;
     // The stored bytes are released when `stored` goes out of scope, right
     // after inflating.
-    return inflate_raw(stored.value());
+    return fast ? inflate_raw_fast(stored.value()) : inflate_raw(stored.value());
 }
 
 }  // namespace brindle

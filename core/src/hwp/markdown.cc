@@ -1,11 +1,17 @@
 // Markdown assembly: every content block becomes its text followed by an
 // empty line, all in one buffer whose trailing white space is cut at the end.
+//
+// Full-profile blocks add: a paragraph's number, bullet or heading marks
+// before its text; the blocks of a page header or footer as a quote under
+// its label; and after the body, the definitions of the notes.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <variant>
 
 #include "brindle/convert.h"
+#include "brindle/markdown_escape.h"
 #include "brindle/table.h"
 #include "brindle/text.h"
 
@@ -15,43 +21,188 @@ namespace {
 // Separates blocks: the line feed that ends the block's text, then an empty line.
 constexpr std::string_view BLOCK_END = "\n\n";
 
-void append_block(std::string& out, const ContentBlock& block) {
-    std::visit(
-        [&out](const auto& b) {
-            using Kind = std::decay_t<decltype(b)>;
-            if constexpr (std::is_same_v<Kind, Paragraph>) {
-                const std::string_view text = trim(b.text);
-                if (text.empty()) return;
-                out.append(text);
-                out.append(BLOCK_END);
-            } else if constexpr (std::is_same_v<Kind, Table>) {
-                render_table(out, b);
-            } else if constexpr (std::is_same_v<Kind, Equation>) {
-                // A display block even when the script is blank.
-                out.append("$$\n");
-                out.append(trim(b.script));
-                out.append("\n$$");
-                out.append(BLOCK_END);
-            } else {
-                static_assert(std::is_same_v<Kind, Image>);
-                if (b.caption.empty()) {
-                    out.append("[이미지]");
-                } else {
-                    out.append("[이미지: ");
-                    out.append(b.caption);
-                    out.push_back(']');
+// Headings go six levels deep; deeper outline levels stay at six.
+constexpr std::size_t MAX_HEADING_LEVEL = 6;
+
+// Ends an ordered list where the next item's number does not follow on, so
+// that a renderer does not number it anew.
+constexpr std::string_view LIST_BREAK = "<!-- -->\n\n";
+
+// An ordered list item's marker: one to nine digits, then "." or ")".
+struct ListMarker {
+    std::uint32_t number = 0;
+    char delimiter = 0;  // 0: not an ordered list item
+};
+
+ListMarker list_marker(std::string_view number) {
+    ListMarker marker;
+    if (number.size() < 2 || number.size() > 10) return marker;
+    const char delimiter = number.back();
+    if (delimiter != '.' && delimiter != ')') return marker;
+    std::uint32_t value = 0;
+    for (const char c : number.substr(0, number.size() - 1)) {
+        if (c < '0' || c > '9') return marker;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return {value, delimiter};
+}
+
+class Writer {
+public:
+    explicit Writer(std::string& out) : out_(out) {}
+
+    void block(const ContentBlock& block) {
+        std::visit([this](const auto& b) { write(b); }, block);
+    }
+
+    // Something else was written: no list goes on past it.
+    void end_list() { last_ = {}; }
+
+private:
+    void write(const Paragraph& b) {
+        const std::string_view text = trim(b.text);
+        if (text.empty()) return;
+        const ParagraphHead& head = b.head;
+        ListMarker marker;
+        switch (head.kind) {
+            case HeadKind::None:
+                break;
+            case HeadKind::Outline:
+                out_.append(std::min<std::size_t>(head.level + 1, MAX_HEADING_LEVEL), '#');
+                out_.push_back(' ');
+                if (!head.number.empty()) {
+                    append_number_text(head.number);
+                    out_.push_back(' ');
                 }
-                out.append(BLOCK_END);
-            }
-        },
-        block);
+                break;
+            case HeadKind::Bullet:
+                out_.append("- ");
+                break;
+            case HeadKind::Number:
+                marker = list_marker(head.number);
+                if (marker.delimiter != 0) {
+                    // A list item: the renderer shows its number only if it
+                    // does not follow on from an item just before it.
+                    if (last_.delimiter == marker.delimiter && marker.number != last_.number + 1) {
+                        out_.append(LIST_BREAK);
+                    }
+                    out_.append(head.number);
+                    out_.push_back(' ');
+                } else if (!head.number.empty()) {
+                    std::string number;
+                    append_number_text(number, head.number);
+                    out_.append(escape_line_starts(number));
+                    out_.push_back(' ');
+                }
+                break;
+        }
+        out_.append(text);
+        out_.append(BLOCK_END);
+        last_ = marker;
+    }
+
+    void write(const Table& b) {
+        render_table(out_, b);
+        last_ = {};
+    }
+
+    void write(const Equation& b) {
+        // A display block even when the script is blank.
+        out_.append("$$\n");
+        out_.append(trim(b.script));
+        out_.append("\n$$");
+        out_.append(BLOCK_END);
+        last_ = {};
+    }
+
+    void write(const Image& b) {
+        if (b.caption.empty()) {
+            out_.append("[이미지]");
+        } else {
+            out_.append("[이미지: ");
+            out_.append(b.caption);
+            out_.push_back(']');
+        }
+        out_.append(BLOCK_END);
+        last_ = {};
+    }
+
+    void write(const HeaderFooter&) {}  // written with its blocks, by write_margin
+
+    void append_number_text(std::string_view number) { append_number_text(out_, number); }
+    static void append_number_text(std::string& out, std::string_view number) {
+        append_markdown_text(out, number, EscapeRules{TextContext::Heading, true, false, false, ' '});
+    }
+
+    std::string& out_;
+    ListMarker last_;  // the ordered list item just written, if any
+};
+
+// Blocks written into a buffer of their own, to be indented or quoted.
+std::string render_blocks(std::span<const ContentBlock> blocks) {
+    std::string text;
+    Writer writer(text);
+    for (const ContentBlock& block : blocks) writer.block(block);
+    text.resize(trim_end(text).size());
+    return text;
+}
+
+// Every line of `text` after `first` (the first line) or `rest` (the others;
+// empty lines get `rest` without its trailing spaces).
+void append_prefixed(std::string& out, std::string_view text, std::string_view first, std::string_view rest) {
+    bool first_line = true;
+    while (true) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = text.substr(0, end);
+        const std::string_view prefix = first_line ? first : rest;
+        out.append(line.empty() ? trim_end(prefix) : prefix);
+        out.append(line);
+        out.push_back('\n');
+        first_line = false;
+        if (end == text.size()) break;
+        text.remove_prefix(end + 1);
+    }
+}
+
+// A page header or footer: its blocks as a quote, the label first ("> 머리말:
+// text" when it opens with a plain paragraph, on a line of its own before
+// anything else).
+void write_margin(std::string& out, const HeaderFooter& margin, std::span<const ContentBlock> blocks) {
+    const std::string text = render_blocks(blocks);
+    if (text.empty()) return;
+    const auto* first = std::get_if<Paragraph>(&blocks.front());
+    const bool inline_label = first != nullptr && first->head.kind == HeadKind::None;
+    std::string quoted = margin.label + ":";
+    quoted.append(inline_label ? " " : "\n\n");
+    quoted.append(text);
+    append_prefixed(out, quoted, "> ", "> ");
+    out.push_back('\n');
+}
+
+// A note's definition: its label, then its blocks, the lines after the
+// first indented so that they stay in the note.
+void write_note(std::string& out, const NoteDefinition& note) {
+    const std::string text = render_blocks(note.blocks);
+    append_prefixed(out, text, "[^" + note.label + "]: ", "    ");
+    out.push_back('\n');
 }
 
 }  // namespace
 
-std::string assemble_markdown(BlockList blocks) {
+std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes) {
     std::string out;
-    for (const ContentBlock& block : blocks) append_block(out, block);
+    Writer writer(out);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (const auto* margin = std::get_if<HeaderFooter>(&blocks[i])) {
+            const std::size_t count = std::min<std::size_t>(margin->block_count, blocks.size() - i - 1);
+            write_margin(out, *margin, std::span<const ContentBlock>(blocks).subspan(i + 1, count));
+            writer.end_list();
+            i += count;
+            continue;
+        }
+        writer.block(blocks[i]);
+    }
+    for (const NoteDefinition& note : notes) write_note(out, note);
     out.resize(trim_end(out).size());
     return out;
 }

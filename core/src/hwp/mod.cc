@@ -1,42 +1,62 @@
 // Whole-document conversion: open, validate, read and walk each section in
 // turn, then assemble the Markdown.
+#include <optional>
 #include <utility>
 
 #include "brindle/convert.h"
+#include "brindle/doc_info.h"
 #include "brindle/document.h"
 
 namespace brindle {
+namespace {
 
-Result<std::string> convert_document(std::string_view path) {
-    Result<ByteSource> source = ByteSource::open_file(path);
-    if (!source) return std::move(source).error();
-    return convert_document(std::move(source).value());
+// The full profile's look-up tables. A document whose "/DocInfo" cannot be
+// read converts all the same, without numbers or bullets.
+DocInfo read_doc_info(CompoundFile& file, bool compressed) {
+    Result<ByteBuffer> bytes = read_section_stream(file, "/DocInfo", compressed, true);
+    return bytes ? parse_doc_info(std::move(bytes).value()) : DocInfo{};
 }
 
-Result<std::string> convert_document(ByteSource source) {
+}  // namespace
+
+Result<std::string> convert_document(std::string_view path, Profile profile) {
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return convert_document(std::move(source).value(), profile);
+}
+
+Result<std::string> convert_document(ByteSource source, Profile profile) {
     BlockList blocks;
-    TableBudget table_budget;  // one allowance for all the document's tables
+    std::optional<WalkContext> context;  // one table allowance, numbering and notes for the document
     {
         Result<OpenDocument> document = open_document(std::move(source));
         if (!document) return std::move(document).error();
         auto& [file, compressed] = document.value();
+        if (profile == Profile::Full) {
+            context.emplace(profile, read_doc_info(file, compressed));
+        } else {
+            context.emplace(profile);
+        }
 
         // Sections are numbered from 0 without gaps; the first that cannot
         // be read, for whatever reason, ends the document.
         for (std::int32_t n = 0;; ++n) {
-            Result<ByteBuffer> bytes = read_section_stream(file, section_stream_path(n), compressed);
+            Result<ByteBuffer> bytes = read_section_stream(file, section_stream_path(n), compressed, context->full());
             if (!bytes) break;
             // The records view the section's bytes, which they now own; both
             // go when this iteration ends.
             const RecordList records = parse_records(std::move(bytes).value());
             BlockList section_blocks;
-            walk_section(records, section_blocks, table_budget);
+            walk_section(records, section_blocks, *context);
             blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
                           std::make_move_iterator(section_blocks.end()));
             if (n == INT32_MAX) break;
         }
     }  // the container (and the file) is released before assembly
-    return assemble_markdown(std::move(blocks));
+    if (!context->full()) return assemble_markdown(std::move(blocks));
+    std::vector<NoteDefinition> notes = std::move(context->footnotes);
+    std::move(context->endnotes.begin(), context->endnotes.end(), std::back_inserter(notes));
+    return assemble_markdown(std::move(blocks), notes);
 }
 
 }  // namespace brindle

@@ -18,14 +18,27 @@ namespace {
 // An inline or extended control fills 8 code units: its code, six units of
 // data, its code again.
 constexpr std::size_t CONTROL_UNITS = 8;
-constexpr std::uint16_t FIELD_START = 3;  // data starts with the field's control id
-constexpr std::uint16_t FIELD_END = 4;
 
 // Codes below 32 that stand alone (line break, paragraph end, hyphen, the
 // special spaces and the reserved ones); every other code below 32 opens an
 // 8-unit control.
 constexpr bool is_char_control(std::uint16_t u) {
     return u == 0 || u == 10 || u == 13 || (u >= 24 && u < 32);
+}
+
+// What a one-unit control writes in the full profile: a line break a line
+// feed, the non-breaking and fixed-width spaces a space, the rest nothing.
+constexpr char char_control_text(std::uint16_t u) {
+    if (u == CHAR_LINE_BREAK) return '\n';
+    if (u == CHAR_NON_BREAKING_SPACE || u == CHAR_FIXED_WIDTH_SPACE) return ' ';
+    return '\0';
+}
+
+// The 8-unit controls that stand for an object with a control header of
+// its own (every 8-unit code but the inline ones, 4-9, 19 and 20), and the
+// field end, whose places the full profile keeps.
+constexpr bool is_anchored_control(std::uint16_t u) {
+    return !(u >= 5 && u <= 9) && u != 19 && u != 20;
 }
 
 
@@ -41,8 +54,10 @@ void append_field_mark(std::string& out, std::size_t k) {
 // The scanning core of both decoders. With kLiftFields, characters between
 // a '%clk' field start and the next field end go to out.field_texts and a
 // mark takes their place in out.text; without it, codes 3 and 4 are
-// ordinary 8-unit controls and everything goes to out.text.
-template <bool kLiftFields>
+// ordinary 8-unit controls and everything goes to out.text. With kFull
+// (which implies kLiftFields), tabs, line breaks and special spaces become
+// characters and the anchored controls are recorded.
+template <bool kLiftFields, bool kFull = false>
 void decode_units(Bytes payload, ParagraphText& out) {
     const std::size_t units = payload.size() / 2;  // a final odd byte is ignored
     // Each unit becomes at most three bytes (a surrogate pair, two units,
@@ -59,12 +74,26 @@ void decode_units(Bytes payload, ParagraphText& out) {
         const std::uint16_t u = unit(m);
         if (u < 32) {
             if (is_char_control(u)) {
+                if constexpr (kFull) {
+                    if (const char c = char_control_text(u)) (field_open ? field : out.text).push_back(c);
+                }
                 ++m;
                 continue;
             }
             const bool complete = m + CONTROL_UNITS <= units;
+            if constexpr (kFull) {
+                if (u == CODE_TAB) {
+                    (field_open ? field : out.text).push_back(' ');
+                } else if (is_anchored_control(u) && !(u == CODE_FIELD_END && field_open)) {
+                    const std::uint32_t id = m + 3 <= units ? read_u32(payload, 2 * m + 2) : 0;
+                    const bool opens_field = u == CODE_FIELD_START && !field_open && complete && id == CTRL_CLICK_HERE;
+                    if (!opens_field) {
+                        out.anchors.push_back({static_cast<std::uint32_t>(out.text.size()), u, id});
+                    }
+                }
+            }
             if constexpr (kLiftFields) {
-                if (u == FIELD_START) {
+                if (u == CODE_FIELD_START) {
                     if (!complete) break;
                     // The id sits in the two units after the code, inside the
                     // 16 bytes just checked.
@@ -72,7 +101,7 @@ void decode_units(Bytes payload, ParagraphText& out) {
                         field_open = true;
                         field.clear();
                     }
-                } else if (u == FIELD_END && field_open) {
+                } else if (u == CODE_FIELD_END && field_open) {
                     // Closing needs only the code, so a cut-short end still closes.
                     append_field_mark(out.text, out.field_texts.size());
                     out.field_texts.push_back(std::move(field));
@@ -114,9 +143,13 @@ std::string field_mark(std::size_t k) {
     return mark;
 }
 
-ParagraphText decode_para_text(Bytes payload) {
+ParagraphText decode_para_text(Bytes payload, Profile profile) {
     ParagraphText out;
-    decode_units<true>(payload, out);
+    if (profile == Profile::Full) {
+        decode_units<true, true>(payload, out);
+    } else {
+        decode_units<true>(payload, out);
+    }
     return out;
 }
 

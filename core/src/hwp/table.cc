@@ -2,16 +2,22 @@
 // cells, each cell flattened to one run of text with nested tables folded in.
 //
 // The table's own records sit one level below the header (level D): first
-// the HWPTAG_TABLE record (rows and cells per row), then one
+// any caption (a HWPTAG_LIST_HEADER with its paragraphs), then the
+// HWPTAG_TABLE record (rows, columns and cells per row), then one
 // HWPTAG_LIST_HEADER per cell, each followed by the cell's paragraphs and
-// controls at level D and deeper. Cells are placed in record order; the
-// cell addresses and spans in the list headers are not read.
+// controls at level D and deeper. By the exact rules cells are placed in
+// record order and the caption, the cell addresses and the spans are not
+// read; the full profile places each cell at its own address in a grid as
+// wide as the declared columns, leaves the positions a span covers empty,
+// and keeps the caption.
 #include <algorithm>
 #include <string>
 #include <utility>
 
+#include "brindle/convert.h"
 #include "brindle/format.h"
 #include "brindle/limits.h"
+#include "brindle/paragraph_controls.h"
 #include "brindle/paragraph_text.h"
 #include "brindle/table.h"
 #include "brindle/text.h"
@@ -22,12 +28,30 @@ namespace {
 // HWPTAG_TABLE payload: attributes (4), row count (2), column count (2),
 // spacing and margins (10), then one u16 cell count per row.
 constexpr std::size_t TABLE_ROW_COUNT_OFFSET = 4;
+constexpr std::size_t TABLE_COLUMN_COUNT_OFFSET = 6;
 constexpr std::size_t TABLE_CELL_COUNTS_OFFSET = 18;
+
+// HWPTAG_LIST_HEADER: paragraph count, attributes, then what the list's
+// owner adds from offset 8: a cell's column, row, column span and row span
+// (u16 each); a caption's attributes (u32, bits 0-1 the side: left, right,
+// top, bottom).
+constexpr std::size_t LIST_OWNER_OFFSET = 8;
+constexpr std::uint32_t CAPTION_RIGHT = 1;
+constexpr std::uint32_t CAPTION_BOTTOM = 3;
+
+// Separates a cell's paragraphs in the full profile.
+constexpr std::string_view CELL_LINE_BREAK = "<br>";
 
 // Declared cells of row k, or 0 when the payload is too short to hold it.
 std::uint16_t declared_cells(Bytes payload, std::size_t k) {
     const std::size_t offset = TABLE_CELL_COUNTS_OFFSET + 2 * k;
     return offset + 2 <= payload.size() ? read_u16(payload, offset) : 0;
+}
+
+[[noreturn]] void refuse_grid(std::uint64_t rows, std::uint64_t width, std::uint64_t grid) {
+    throw LimitExceeded("table declares " + std::to_string(rows) + " rows of up to " + std::to_string(width) +
+                        " cells (" + std::to_string(grid) + " grid cells); at most " +
+                        std::to_string(MAX_TABLE_CELLS) + " are supported");
 }
 
 // Refuse a table whose grid would let a few bytes of input allocate
@@ -45,41 +69,94 @@ std::uint64_t check_table_size(Bytes payload, std::uint16_t rows) {
         widest = std::max<std::uint64_t>(widest, read_u16(payload, TABLE_CELL_COUNTS_OFFSET + 2 * k));
     }
     const std::uint64_t grid = widest * rows;
-    if (grid > MAX_TABLE_CELLS) {
-        throw LimitExceeded("table declares " + std::to_string(rows) + " rows of up to " +
-                            std::to_string(widest) + " cells (" + std::to_string(grid) +
-                            " grid cells); at most " + std::to_string(MAX_TABLE_CELLS) +
-                            " are supported");
-    }
+    if (grid > MAX_TABLE_CELLS) refuse_grid(rows, widest, grid);
     return grid;
+}
+
+// Append `text` to a cell's text, after `separator` when it is not empty.
+void append_part(std::string& cell_text, std::string_view text, std::string_view separator) {
+    if (text.empty()) return;
+    if (!cell_text.empty()) cell_text.append(separator);
+    cell_text.append(text);
 }
 
 // Append a nested table's non-empty cell texts, row by row, to a cell text.
 void fold_nested_table(const Table& nested, std::string& cell_text) {
     for (const auto& row : nested.rows) {
-        for (const TableCell& cell : row) {
-            if (cell.text.empty()) continue;
-            if (!cell_text.empty()) cell_text.push_back(' ');
-            cell_text.append(cell.text);
-        }
+        for (const TableCell& cell : row) append_part(cell_text, cell.text, " ");
     }
+}
+
+// What stands before a numbered or bulleted paragraph inside a cell, where
+// there are no lists: its number, or its bullet character (a private-use
+// symbol-font character becomes "•").
+std::string inline_head(const ParagraphHead& head) {
+    if (head.kind == HeadKind::Bullet) {
+        std::string bullet;
+        const char32_t c = head.bullet;
+        const bool shown = c >= 0x20 && !(c >= 0xE000 && c <= 0xF8FF) && !is_high_surrogate(c) && !is_low_surrogate(c);
+        append_utf8(bullet, shown ? c : U'•');
+        return bullet;
+    }
+    std::string number;
+    append_markdown_text(number, head.number, EscapeRules{TextContext::Cell, false, false, false, ' '});
+    return number;
+}
+
+// Full profile: a cell paragraph's text, with its number or bullet, after a
+// line break; then the text of the tables nested in it.
+void flush_full_cell_paragraph(std::optional<OpenParagraph>& open, const HwpRecord*& header,
+                               std::string& cell_text, WalkContext& context) {
+    ParagraphHead head = read_paragraph_head(header, context);
+    header = nullptr;
+    if (!open) return;
+    // Written in place: a break if the cell has text, the head, the text;
+    // all taken back if the paragraph turns out blank.
+    const std::size_t before = cell_text.size();
+    if (!cell_text.empty()) cell_text.append(CELL_LINE_BREAK);
+    if (head.kind != HeadKind::None) {
+        const std::string shown = inline_head(head);
+        if (!shown.empty()) cell_text.append(shown).push_back(' ');
+    }
+    const std::size_t text_start = cell_text.size();
+    append_full_paragraph(cell_text, *open, TextContext::Cell);
+    if (cell_text.size() == text_start) cell_text.resize(before);
+    append_part(cell_text, open->controls.trailing_text, CELL_LINE_BREAK);
+    open.reset();
+}
+
+void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, std::string& cell_text,
+                WalkContext& context) {
+    if (context.full()) return flush_full_cell_paragraph(open, header, cell_text, context);
+    if (!open) return;
+    std::optional<PendingParagraph> pending(std::move(open->text));
+    open.reset();
+    flush_cell_paragraph(pending, cell_text);
 }
 
 // Parse the cell whose HWPTAG_LIST_HEADER is at `f`; on return `f` is the
 // first record after the cell. A cell ends at a record above the table's
 // level or at the next cell header.
 std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_level, std::int32_t depth,
-                       TableBudget& budget) {
+                       WalkContext& context) {
     const std::size_t n = records.size();
+    const bool full = context.full();
     std::string text;
-    std::optional<PendingParagraph> pending;
-    ++f;  // the list header itself carries nothing we read
+    std::optional<OpenParagraph> open;
+    const HwpRecord* header = nullptr;  // full profile: the header of the paragraph being read
+    ++f;  // the list header itself carries nothing the cell's text needs
     while (f < n) {
         const HwpRecord& r = records[f];
         if (r.level < table_level || (r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level)) break;
+        if (full && r.tag_id == HWPTAG_PARA_HEADER && r.level == table_level) {
+            flush_cell(open, header, text, context);
+            header = &r;
+            ++f;
+            continue;
+        }
         if (r.tag_id == HWPTAG_PARA_TEXT) {
-            flush_cell_paragraph(pending, text);
-            pending.emplace(PendingParagraph{decode_para_text(r.bytes()), {}});
+            if (open || !full) flush_cell(open, header, text, context);
+            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile), {}}, {}});
             ++f;
             continue;
         }
@@ -91,25 +168,82 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         const std::uint16_t control_level = r.level;
         // A click-here header describes the next undescribed field of the
         // pending paragraph; its name record, if any, is one level deeper.
-        if (id == CTRL_CLICK_HERE && pending && pending->wants_field()) {
-            f = take_click_here_field(records, f, std::uint32_t{control_level} + 1, *pending);
+        if (id == CTRL_CLICK_HERE && open && open->text.wants_field()) {
+            f = take_click_here_field(records, f, std::uint32_t{control_level} + 1, open->text);
             continue;
         }
-        flush_cell_paragraph(pending, text);
-        ++f;
+        // The full profile keeps the paragraph open: a nested table's text
+        // follows it, and notes, links and numbers go into it.
+        if (!full) flush_cell(open, header, text, context);
         if (id == CTRL_TABLE && depth < MAX_TABLE_DEPTH) {
-            const TableParse nested = parse_table(records, f, control_level, depth + 1, budget);
-            if (nested.table) fold_nested_table(*nested.table, text);
-            f += nested.consumed;
-        } else {
-            // Equations, drawing objects, fields without a paragraph and
-            // tables nested too deep contribute nothing to the cell.
-            f = skip_subtree(records, f, control_level);
+            const TableParse nested = parse_table(records, f + 1, control_level, depth + 1, context);
+            if (nested.table) fold_nested_table(*nested.table, open ? open->controls.trailing_text : text);
+            f += 1 + nested.consumed;
+            continue;
         }
+        if (full) {
+            BlockList ignored;  // a cell holds text only
+            if (const auto next = take_paragraph_control(records, f, open ? &open->controls : nullptr, ignored,
+                                                         context, false)) {
+                f = *next;
+                continue;
+            }
+        }
+        // Equations, drawing objects, fields without a paragraph and
+        // tables nested too deep contribute nothing to the cell.
+        f = skip_subtree(records, f + 1, control_level);
     }
-    flush_cell_paragraph(pending, text);
+    flush_cell(open, header, text, context);
     return text;
 }
+
+// Full profile: where each cell goes. Cells land at their own address when
+// it lies in the grid and is free; a span covers the positions right and
+// below, which stay empty. A cell without a usable address takes the first
+// free position, as cells in record order would.
+class CellGrid {
+public:
+    CellGrid(Table& table, std::size_t rows, std::size_t width)
+        : table_(table), width_(width), taken_(rows * width, false) {
+        // Rows hold their cells up to the last one placed; the rest of the
+        // width is written empty.
+        table.rows.resize(rows);
+        table.columns = width;
+    }
+
+    void place(Bytes list_header, std::string text) {
+        std::size_t row = 0, column = 0, row_span = 1, column_span = 1;
+        bool addressed = list_header.size() >= LIST_OWNER_OFFSET + 8;
+        if (addressed) {
+            column = read_u16(list_header, LIST_OWNER_OFFSET);
+            row = read_u16(list_header, LIST_OWNER_OFFSET + 2);
+            column_span = std::max<std::size_t>(read_u16(list_header, LIST_OWNER_OFFSET + 4), 1);
+            row_span = std::max<std::size_t>(read_u16(list_header, LIST_OWNER_OFFSET + 6), 1);
+            addressed = row < table_.rows.size() && column < width_ && !taken_[row * width_ + column];
+        }
+        if (!addressed) {
+            while (next_free_ < taken_.size() && taken_[next_free_]) ++next_free_;
+            if (next_free_ == taken_.size()) return;  // no room left: the cell is dropped
+            row = next_free_ / width_;
+            column = next_free_ % width_;
+            row_span = column_span = 1;
+        }
+        const std::size_t last_row = std::min(row + row_span, table_.rows.size());
+        const std::size_t last_column = std::min(column + column_span, width_);
+        for (std::size_t r = row; r < last_row; ++r) {
+            for (std::size_t c = column; c < last_column; ++c) taken_[r * width_ + c] = true;
+        }
+        std::vector<TableCell>& cells = table_.rows[row];
+        if (cells.size() <= column) cells.resize(column + 1);
+        cells[column].text = std::move(text);
+    }
+
+private:
+    Table& table_;
+    std::size_t width_;
+    std::vector<bool> taken_;
+    std::size_t next_free_ = 0;
+};
 
 }  // namespace
 
@@ -117,60 +251,100 @@ void flush_cell_paragraph(std::optional<PendingParagraph>& pending, std::string&
     if (!pending) return;
     const std::string rendered = render_paragraph(*pending);
     pending.reset();
-    const std::string_view kept = trim(rendered);
-    if (kept.empty()) return;
-    if (!cell_text.empty()) cell_text.push_back(' ');
-    cell_text.append(kept);
+    append_part(cell_text, trim(rendered), " ");
 }
 
 TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth,
-                       TableBudget& budget) {
+                       WalkContext& context) {
     const std::size_t n = records.size();
+    const bool full = context.full();
     start = std::min(start, n);
     // Callers start at depth 0; a negative depth would only lift the bound
     // on recursion.
     depth = std::max(depth, std::int32_t{0});
     const std::uint32_t table_level = std::uint32_t{level} + 1;
+    TableParse result;
 
-    // The table record comes after any caption, which is passed over.
+    // The table record comes after any caption, which the exact rules pass
+    // over and the full profile walks.
     std::size_t i = start;
     while (i < n) {
         const HwpRecord& r = records[i];
-        if (r.level < table_level) return {std::nullopt, i - start};
+        if (r.level < table_level) {
+            result.consumed = i - start;
+            return result;
+        }
         if (r.tag_id == HWPTAG_TABLE && r.level == table_level) break;
+        if (full && r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level && result.caption.empty()) {
+            const Bytes payload = r.bytes();
+            const std::uint32_t side =
+                payload.size() >= LIST_OWNER_OFFSET + 4 ? read_u32(payload, LIST_OWNER_OFFSET) & 0x3 : CAPTION_BOTTOM;
+            result.caption_after = side == CAPTION_RIGHT || side == CAPTION_BOTTOM;
+            i = walk_paragraph_list(records, i + 1, static_cast<std::uint16_t>(table_level), result.caption, context);
+            continue;
+        }
         ++i;
     }
-    if (i == n) return {std::nullopt, n - start};
+    if (i == n) {
+        result.consumed = n - start;
+        return result;
+    }
 
     // Too short for the row count: only the table record is taken, and the
     // caller reads the cells' records itself.
     const Bytes payload = records[i].bytes();
-    if (payload.size() < TABLE_CELL_COUNTS_OFFSET) return {std::nullopt, i - start + 1};
+    if (payload.size() < TABLE_CELL_COUNTS_OFFSET) {
+        result.consumed = i - start + 1;
+        return result;
+    }
     const std::uint16_t row_count = read_u16(payload, TABLE_ROW_COUNT_OFFSET);
-    budget.charge(std::uint64_t{row_count} + check_table_size(payload, row_count));
+    std::uint64_t grid = check_table_size(payload, row_count);
+    // The full profile's grid is as wide as the declared columns (or, when
+    // none are declared, the widest row).
+    std::size_t width = 0;
+    if (full) {
+        width = read_u16(payload, TABLE_COLUMN_COUNT_OFFSET);
+        if (width == 0) width = static_cast<std::size_t>(row_count == 0 ? 0 : grid / row_count);
+        const std::uint64_t full_grid = std::uint64_t{width} * row_count;
+        if (full_grid > MAX_TABLE_CELLS) refuse_grid(row_count, width, full_grid);
+        grid = std::max(grid, full_grid);
+    }
+    context.budget.charge(std::uint64_t{row_count} + grid);
 
     Table table;
-    table.rows.reserve(row_count);
+    std::optional<CellGrid> cells;
+    if (full && width > 0) {
+        cells.emplace(table, row_count, width);
+    } else if (!full) {
+        table.rows.reserve(row_count);
+    }
     std::size_t f = i + 1;
     for (std::size_t k = 0; k < row_count; ++k) {
-        const std::uint16_t cells = declared_cells(payload, k);
+        const std::uint16_t declared = declared_cells(payload, k);
         std::vector<TableCell> row;
-        row.reserve(cells);
-        for (std::uint16_t c = 0; c < cells; ++c) {
+        if (!full) row.reserve(declared);
+        for (std::uint16_t c = 0; c < declared; ++c) {
             // Once a cell header is missing, every later cell stays empty.
             if (f < n && records[f].tag_id == HWPTAG_LIST_HEADER && records[f].level == table_level) {
-                row.push_back(TableCell{parse_cell(records, f, table_level, depth, budget)});
-            } else {
+                const Bytes list_header = records[f].bytes();
+                std::string text = parse_cell(records, f, table_level, depth, context);
+                if (cells) {
+                    cells->place(list_header, std::move(text));
+                } else if (!full) {
+                    row.push_back(TableCell{std::move(text)});
+                }
+            } else if (!full) {
                 row.emplace_back();
             }
         }
-        table.rows.push_back(std::move(row));
+        if (!full) table.rows.push_back(std::move(row));
     }
 
     // Surplus cells beyond the declared counts are dropped with their content.
     while (f < n && records[f].level >= table_level) ++f;
-    if (row_count == 0) return {std::nullopt, f - start};
-    return {std::move(table), f - start};
+    result.consumed = f - start;
+    if (row_count != 0 && !(full && width == 0)) result.table = std::move(table);
+    return result;
 }
 
 }  // namespace brindle

@@ -29,7 +29,7 @@ void append_escaped(std::string& out, std::string_view text) {
 void append_row(std::string& out, const std::vector<TableCell>& row, std::size_t width) {
     out.push_back('|');
     for (const TableCell& cell : row) {
-        append_escaped(out, cell.text);
+        if (!cell.text.empty()) append_escaped(out, cell.text);
         out.push_back('|');
     }
     out.append(width - row.size(), '|');
@@ -47,7 +47,7 @@ std::string escape_cell_text(std::string_view text) {
 
 void render_table(std::string& out, const Table& table) {
     if (table.rows.empty()) return;
-    std::size_t width = 0;
+    std::size_t width = table.columns;
     for (const auto& row : table.rows) width = std::max(width, row.size());
     // Nothing to put in a pipe table; the line feed still ends the block.
     if (width == 0) {

@@ -6,12 +6,19 @@
 // click-here field headers that follow it are matched to its fields; any
 // other control header ends it, so a paragraph's text always precedes the
 // blocks of the controls anchored in it.
+//
+// The full profile walks every paragraph list this way (the body, notes,
+// headers and footers, text boxes, captions), with a paragraph header as
+// the paragraph's start: the header names its number or bullet, and the
+// paragraph stays open through all its controls, whose blocks follow it
+// and whose notes, links and numbers go into its text.
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "brindle/convert.h"
 #include "brindle/format.h"
+#include "brindle/paragraph_controls.h"
 #include "brindle/paragraph_text.h"
 #include "brindle/table.h"
 #include "brindle/text.h"
@@ -19,30 +26,94 @@
 namespace brindle {
 namespace {
 
-// Levels of a body paragraph's text and controls, and of a field's name
-// record beneath its header.
-constexpr std::uint16_t BODY_LEVEL = 1;
-constexpr std::uint16_t FIELD_NAME_LEVEL = 2;
+// PARA_HEADER: character count, control mask, then the paragraph shape id
+// (u16) and the style id (u8).
+constexpr std::size_t PARA_HEADER_SHAPE_OFFSET = 8;
+constexpr std::size_t PARA_HEADER_STYLE_OFFSET = 10;
+
+// One paragraph list and where its paragraphs stand: paragraph headers at
+// `base`, their text and controls one level down.
+struct ListWalk {
+    Records records;
+    std::uint16_t base;
+    bool bounded;   // a list inside a control, which ends with the list
+    bool headings;  // outline paragraphs become headings (the body only)
+    BlockList& blocks;
+    WalkContext& context;
+};
 
 }  // namespace
 
-void flush_paragraph(std::optional<PendingParagraph>& pending, BlockList& blocks) {
-    if (!pending) return;
-    std::string rendered = render_paragraph(*pending);
-    pending.reset();
-    // Stored untrimmed; assembly trims.
-    if (!trim(rendered).empty()) blocks.emplace_back(Paragraph{std::move(rendered)});
+ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context) {
+    if (header == nullptr) return {};
+    const Bytes payload = header->bytes();
+    if (payload.size() <= PARA_HEADER_STYLE_OFFSET) return {};
+    return context.numbering.head(read_u16(payload, PARA_HEADER_SHAPE_OFFSET), payload[PARA_HEADER_STYLE_OFFSET],
+                                  context.outline_numbering);
 }
 
-void walk_section(Records records, BlockList& blocks, TableBudget& budget) {
+namespace {
+
+// Full profile: the paragraph's block unless its text is blank, then the
+// blocks of its objects. Its number is taken now, when the paragraph's
+// controls have been read: the section definition in a section's first
+// paragraph sets the outline numbering that paragraph is numbered by.
+void flush_open(std::optional<OpenParagraph>& open, const HwpRecord*& header, const ListWalk& walk) {
+    if (!open) {
+        // A paragraph without text still counts in its numbering.
+        if (header != nullptr) read_paragraph_head(header, walk.context);
+        header = nullptr;
+        return;
+    }
+    OpenParagraph& paragraph = *open;
+    ParagraphHead& head = paragraph.controls.head;
+    head = read_paragraph_head(header, walk.context);
+    header = nullptr;
+    // Outside the body an outline paragraph keeps its number but is no heading.
+    if (head.kind == HeadKind::Outline && !walk.headings) head.kind = HeadKind::Number;
+    const TextContext context = head.kind == HeadKind::Outline ? TextContext::Heading : TextContext::Body;
+    std::string text;
+    append_full_paragraph(text, paragraph, context);
+    if (!text.empty()) walk.blocks.emplace_back(Paragraph{std::move(text), std::move(head)});
+    for (ContentBlock& block : paragraph.controls.trailing) walk.blocks.push_back(std::move(block));
+    open.reset();
+}
+
+void flush(std::optional<OpenParagraph>& open, const HwpRecord*& header, const ListWalk& walk) {
+    if (walk.context.full()) return flush_open(open, header, walk);
+    if (!open) return;
+    std::optional<PendingParagraph> pending(std::move(open->text));
+    open.reset();
+    flush_paragraph(pending, walk.blocks);
+}
+
+// A list inside a control ends at the first record above its paragraphs,
+// or beside them but not another paragraph header.
+bool ends_list(const HwpRecord& r, const ListWalk& walk) {
+    return walk.bounded && (r.level < walk.base || (r.level == walk.base && r.tag_id != HWPTAG_PARA_HEADER));
+}
+
+std::size_t walk_list(std::size_t i, const ListWalk& walk) {
+    const Records records = walk.records;
+    WalkContext& context = walk.context;
+    const bool full = context.full();
     const std::size_t n = records.size();
-    std::optional<PendingParagraph> pending;
-    std::size_t i = 0;
+    const std::uint32_t text_level = std::uint32_t{walk.base} + 1;
+    std::optional<OpenParagraph> open;
+    const HwpRecord* header = nullptr;  // full profile: the paragraph header of the paragraph being read
     while (i < n) {
         const HwpRecord& r = records[i];
-        if (r.tag_id == HWPTAG_PARA_TEXT && r.level == BODY_LEVEL) {
-            flush_paragraph(pending, blocks);
-            pending.emplace(PendingParagraph{decode_para_text(r.bytes()), {}});
+        if (ends_list(r, walk)) break;
+        if (full && r.tag_id == HWPTAG_PARA_HEADER && r.level == walk.base) {
+            flush(open, header, walk);
+            header = &r;
+            ++i;
+            continue;
+        }
+        if (r.tag_id == HWPTAG_PARA_TEXT && r.level == text_level) {
+            // A second text record would be a paragraph of its own, without a header.
+            if (open) flush(open, header, walk);
+            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile), {}}, {}});
             ++i;
             continue;
         }
@@ -54,39 +125,81 @@ void walk_section(Records records, BlockList& blocks, TableBudget& budget) {
         }
 
         const std::uint32_t id = control_id(r);
-        if (r.level == BODY_LEVEL && id == CTRL_CLICK_HERE && pending && pending->wants_field()) {
-            i = take_click_here_field(records, i, FIELD_NAME_LEVEL, *pending);
+        if (r.level == text_level && id == CTRL_CLICK_HERE && open && open->text.wants_field()) {
+            i = take_click_here_field(records, i, text_level + 1, open->text);
             continue;
         }
 
-        flush_paragraph(pending, blocks);
+        // The exact rules end the paragraph here; the full profile keeps it
+        // open and puts the control's blocks after it.
+        if (!full) flush(open, header, walk);
+        BlockList& out = full && open ? open->controls.trailing : walk.blocks;
         const std::size_t j = i + 1;
         switch (id) {
             case CTRL_EQUATION: {
                 EquationParse eq = parse_equation(records, j, r.level);
-                if (eq.script) blocks.emplace_back(Equation{std::move(*eq.script)});
+                if (eq.script) out.emplace_back(Equation{std::move(*eq.script)});
                 i = j + eq.consumed;
                 break;
             }
             case CTRL_TABLE: {
-                TableParse table = parse_table(records, j, r.level, 0, budget);
-                if (table.table) blocks.emplace_back(std::move(*table.table));
+                TableParse table = parse_table(records, j, r.level, 0, context);
+                if (!table.caption_after) std::move(table.caption.begin(), table.caption.end(), std::back_inserter(out));
+                if (table.table) out.emplace_back(std::move(*table.table));
+                if (table.caption_after) std::move(table.caption.begin(), table.caption.end(), std::back_inserter(out));
                 i = j + table.consumed;
                 break;
             }
             case CTRL_DRAWING: {
-                ShapeParse shape = collect_shape(records, j, r.level);
-                if (shape.block) blocks.push_back(std::move(*shape.block));
+                ShapeParse shape = collect_shape(records, j, r.level, context);
+                std::move(shape.blocks.begin(), shape.blocks.end(), std::back_inserter(out));
                 i = j + shape.consumed;
                 break;
             }
-            default:
-                // Headers, footers, notes, other fields and unknown controls.
-                i = skip_subtree(records, j, r.level);
+            default: {
+                // Notes, links, numbers and headers add to the paragraph in
+                // the full profile; every other control is passed over.
+                std::optional<std::size_t> next;
+                if (full) {
+                    next = take_paragraph_control(records, i, open ? &open->controls : nullptr, out, context,
+                                                  !walk.bounded);
+                }
+                i = next ? *next : skip_subtree(records, j, r.level);
                 break;
+            }
         }
     }
-    flush_paragraph(pending, blocks);
+    flush(open, header, walk);
+    return i;
+}
+
+}  // namespace
+
+void flush_paragraph(std::optional<PendingParagraph>& pending, BlockList& blocks) {
+    if (!pending) return;
+    std::string rendered = render_paragraph(*pending);
+    pending.reset();
+    // Stored untrimmed; assembly trims.
+    if (!trim(rendered).empty()) blocks.emplace_back(Paragraph{std::move(rendered), {}});
+}
+
+void walk_section(Records records, BlockList& blocks, WalkContext& context) {
+    walk_list(0, ListWalk{records, 0, false, true, blocks, context});
+}
+
+std::size_t walk_paragraph_list(Records records, std::size_t start, std::uint16_t base, BlockList& blocks,
+                                WalkContext& context) {
+    const ListWalk walk{records, base, true, false, blocks, context};
+    if (context.list_depth >= MAX_LIST_DEPTH) {
+        // Too deep to walk: the list is passed over whole.
+        std::size_t i = start;
+        while (i < records.size() && !ends_list(records[i], walk)) ++i;
+        return i;
+    }
+    ++context.list_depth;
+    const std::size_t end = walk_list(start, walk);
+    --context.list_depth;
+    return end;
 }
 
 }  // namespace brindle

@@ -1,0 +1,62 @@
+// What one conversion carries from record to record: its profile, the
+// table allowance every table is charged to, and for the full profile the
+// document's DocInfo tables, the numbering counters, the section's outline
+// numbering and the notes gathered for the end of the document.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "brindle/content_block.h"
+#include "brindle/doc_info.h"
+#include "brindle/limits.h"
+#include "brindle/numbering.h"
+#include "brindle/profile.h"
+
+namespace brindle {
+
+// A footnote or endnote: the label of its reference and its content.
+struct NoteDefinition {
+    std::string label;
+    BlockList blocks;
+};
+
+// Paragraph lists nested in one another (a note in a text box in a
+// header...) beyond this depth are passed over unread.
+inline constexpr std::uint32_t MAX_LIST_DEPTH = 8;
+
+class WalkContext {
+public:
+    explicit WalkContext(Profile profile = Profile::Exact, DocInfo doc_info = {})
+        : profile(profile), doc_info(std::move(doc_info)), numbering(this->doc_info) {}
+    // The numbering refers to the tables held here.
+    WalkContext(const WalkContext&) = delete;
+    WalkContext& operator=(const WalkContext&) = delete;
+
+    bool full() const { return profile == Profile::Full; }
+
+    // A label for the next note that no earlier note has: the number the
+    // document gives it ("e" before an endnote's), with "-2", "-3" after a
+    // number that comes again (numbering that restarts by section).
+    std::string note_label(bool endnote, std::uint32_t number);
+
+    const Profile profile;
+    TableBudget budget;  // one allowance for all the document's tables
+
+    // Full profile only.
+    const DocInfo doc_info;
+    ParagraphNumbering numbering;
+    std::uint16_t outline_numbering = 0;  // the current section's, 1-based
+    std::uint32_t list_depth = 0;         // paragraph lists open around the walk
+    std::vector<NoteDefinition> footnotes;
+    std::vector<NoteDefinition> endnotes;
+    std::uint32_t footnotes_seen = 0;
+    std::uint32_t endnotes_seen = 0;
+
+private:
+    std::unordered_map<std::string, std::uint32_t> labels_used_;
+};
+
+}  // namespace brindle

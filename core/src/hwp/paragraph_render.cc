@@ -1,0 +1,160 @@
+// A full-profile paragraph as Markdown: one pass over its text that escapes
+// the document's characters and puts at each control's anchor what the
+// control adds (link brackets, note references, automatic numbers); then
+// the click-here fields in place of their marks, as the exact profile
+// renders them; then the trim and the line starts.
+#include <algorithm>
+#include <vector>
+
+#include "brindle/format.h"
+#include "brindle/paragraph_controls.h"
+#include "brindle/text.h"
+
+namespace brindle {
+namespace {
+
+// The entries of one kind of control, taken in order by their anchors.
+class Queue {
+public:
+    explicit Queue(const std::vector<std::string>& entries) : entries_(entries) {}
+    const std::string* next() { return taken_ < entries_.size() ? &entries_[taken_++] : nullptr; }
+
+private:
+    const std::vector<std::string>& entries_;
+    std::size_t taken_ = 0;
+};
+
+std::size_t count_char(std::string_view text, char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); }
+
+}  // namespace
+
+void append_full_paragraph(std::string& destination, const OpenParagraph& paragraph, TextContext context) {
+    const ParagraphText& para = paragraph.text.para;
+    const ParagraphControls& controls = paragraph.controls;
+
+    // Two tildes anywhere could pair into strikethrough; a line feed lets a
+    // "|" line start a table.
+    std::size_t tildes = count_char(para.text, '~');
+    bool lines = para.text.find('\n') != std::string::npos;
+    for (const std::string& field : para.field_texts) {
+        tildes += count_char(field, '~');
+        lines = lines || field.find('\n') != std::string::npos;
+    }
+    EscapeRules rules;
+    rules.context = context;
+    rules.tildes = tildes >= 2;
+    rules.pipes = context == TextContext::Body && lines;
+
+    // Without fields the text is written straight into `destination`;
+    // with them it goes through the field rendering first.
+    const bool fields = !para.field_texts.empty();
+    const std::size_t begin = destination.size();
+    std::string scratch;
+    std::string& out = fields ? scratch : destination;
+    const std::size_t start = out.size();
+    out.reserve(start + para.text.size() + para.text.size() / 8 + 16);
+    Queue links(controls.links), notes(controls.notes), numbers(controls.numbers);
+    std::string insert;
+    std::string link_target;  // of the open link
+    bool link_open = false;
+    std::size_t link_start = 0;  // where the open link's text begins in `out`
+    std::size_t pos = 0;
+
+    // Escape the text up to `offset`, then append `insert`.
+    auto emit = [&](std::size_t offset) {
+        offset = std::clamp(offset, pos, para.text.size());
+        rules.after = insert.empty() ? UNKNOWN_NEXT : insert.front();
+        rules.link = link_open;
+        append_markdown_text(out, std::string_view(para.text).substr(pos, offset - pos), rules);
+        pos = offset;
+    };
+    auto close_link = [&] {
+        if (out.size() == link_start) {
+            out.pop_back();  // no text: no link, only its "["
+        } else {
+            out.append("](");
+            append_link_destination(out, link_target);
+            out.push_back(')');
+        }
+        link_open = false;
+    };
+
+    for (const ControlAnchor& anchor : para.anchors) {
+        insert.clear();
+        bool opens = false, closes = false;
+        if (anchor.code == CODE_FIELD_START && anchor.id == CTRL_HYPERLINK) {
+            const std::string* target = links.next();
+            if (target != nullptr && !target->empty() && !link_open) {
+                link_target = *target;
+                insert = "[";
+                opens = true;
+            }
+        } else if (anchor.code == CODE_FIELD_END) {
+            if (link_open) {
+                insert = "]";
+                closes = true;
+            }
+        } else if (anchor.code == CODE_NOTE) {
+            if (const std::string* label = notes.next()) insert = "[^" + *label + "]";
+        } else if (anchor.code == CODE_AUTO_NUMBER) {
+            const std::string* number = numbers.next();
+            if (number != nullptr && !number->empty()) {
+                // The number's own characters (prefix, suffix) are text too.
+                EscapeRules number_rules = rules;
+                number_rules.after = UNKNOWN_NEXT;
+                append_markdown_text(insert, *number, number_rules);
+            }
+        }
+        if (insert.empty()) continue;
+        emit(anchor.offset);
+        if (closes) {
+            close_link();
+        } else {
+            out.append(insert);
+            if (opens) {
+                link_open = true;
+                link_start = out.size();
+            }
+        }
+    }
+    insert = link_open ? "]" : std::string();
+    emit(para.text.size());
+    if (link_open) close_link();  // a link running past the paragraph ends with it
+
+    // Fields: their contents and descriptions are the document's text.
+    if (fields) {
+        rules.after = UNKNOWN_NEXT;
+        rules.link = false;
+        auto escaped = [&](std::string_view text) {
+            std::string e;
+            append_markdown_text(e, text, rules);
+            return e;
+        };
+        std::vector<std::string> contents;
+        contents.reserve(para.field_texts.size());
+        for (const std::string& field : para.field_texts) contents.push_back(escaped(field));
+        std::vector<ClickHereField> described;
+        described.reserve(paragraph.text.fields.size());
+        for (const ClickHereField& field : paragraph.text.fields) {
+            described.push_back({escaped(field.name), escaped(field.direction), field.modified});
+        }
+        destination.append(render_paragraph(scratch, contents, described));
+    }
+
+    // Trim what was appended, then make its line starts (or line breaks,
+    // in a cell) what Markdown needs.
+    const std::string_view appended = std::string_view(destination).substr(begin);
+    const std::string_view kept = trim(appended);
+    destination.resize(begin + static_cast<std::size_t>(kept.data() - appended.data()) + kept.size());
+    destination.erase(begin, static_cast<std::size_t>(kept.data() - appended.data()));
+    if (context == TextContext::Cell) {
+        for (std::size_t p = destination.find('\n', begin); p != std::string::npos; p = destination.find('\n', p)) {
+            destination.replace(p, 1, "<br>");
+        }
+    } else {
+        escape_line_starts(destination, begin);
+        if (context == TextContext::Heading) escape_heading_end(destination);
+    }
+}
+
+}  // namespace brindle
