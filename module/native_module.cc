@@ -58,12 +58,29 @@ struct Input {
     bool from_path = false;
     Bytes bytes;
     ByteBuffer copy;
+    Profile profile = Profile::Exact;
 };
 
-bool one_argument(const char* name, Py_ssize_t nargs, PyObject* kwnames) {
-    if (nargs == 1 && (kwnames == nullptr || PyTuple_GET_SIZE(kwnames) == 0)) return true;
-    PyErr_Format(PyExc_TypeError, "%s() takes exactly one positional argument", name);
+// The conversions take the document and the profile's name; the listings
+// the document alone.
+bool positional_arguments(const char* name, Py_ssize_t nargs, PyObject* kwnames, Py_ssize_t expected) {
+    if (nargs == expected && (kwnames == nullptr || PyTuple_GET_SIZE(kwnames) == 0)) return true;
+    PyErr_Format(PyExc_TypeError, "%s() takes exactly %zd positional argument%s", name, expected,
+                 expected == 1 ? "" : "s");
     return false;
+}
+
+bool one_argument(const char* name, Py_ssize_t nargs, PyObject* kwnames) {
+    return positional_arguments(name, nargs, kwnames, 1);
+}
+
+std::optional<Profile> profile_argument(const char* name, PyObject* value) {
+    if (PyUnicode_Check(value)) {
+        if (PyUnicode_CompareWithASCIIString(value, "exact") == 0) return Profile::Exact;
+        if (PyUnicode_CompareWithASCIIString(value, "full") == 0) return Profile::Full;
+    }
+    PyErr_Format(PyExc_ValueError, "%s() takes the profile \"exact\" or \"full\", not %R", name, value);
+    return std::nullopt;
 }
 
 std::optional<Input> path_input(const char* name, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -122,8 +139,8 @@ PyObject* run_unlocked(PyObject* module, const Input& input, Work&& work, ToPyth
 }
 
 Result<std::string> convert_input(const Input& input) {
-    if (input.from_path) return convert_document(input.path);
-    return convert_document(ByteSource::view(input.bytes));
+    if (input.from_path) return convert_document(input.path, input.profile);
+    return convert_document(ByteSource::view(input.bytes), input.profile);
 }
 
 Result<std::vector<RecordInfo>> records_input(const Input& input) {
@@ -153,13 +170,26 @@ std::optional<Input> buffer_argument(PyObject* const* args, Py_ssize_t nargs, Py
     return buffer_input(name, args, nargs, kwnames);
 }
 
+// (document, profile): the document as `take` reads it, then the profile.
+template <const char* name, auto take>
+std::optional<Input> with_profile(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!positional_arguments(name, nargs, kwnames, 2)) return std::nullopt;
+    const std::optional<Profile> profile = profile_argument(name, args[1]);
+    if (!profile) return std::nullopt;
+    std::optional<Input> input = take(args, 1, nullptr);
+    if (input) input->profile = *profile;
+    return input;
+}
+
 constexpr char CONVERT_PATH[] = "convert_path";
 constexpr char CONVERT_BUFFER[] = "convert_buffer";
 constexpr char RECORDS_PATH[] = "records_path";
 constexpr char RECORDS_BUFFER[] = "records_buffer";
 
-constexpr auto convert_path = entry<path_argument<CONVERT_PATH>, convert_input, markdown_to_str>;
-constexpr auto convert_buffer = entry<buffer_argument<CONVERT_BUFFER>, convert_input, markdown_to_str>;
+constexpr auto convert_path =
+    entry<with_profile<CONVERT_PATH, path_argument<CONVERT_PATH>>, convert_input, markdown_to_str>;
+constexpr auto convert_buffer =
+    entry<with_profile<CONVERT_BUFFER, buffer_argument<CONVERT_BUFFER>>, convert_input, markdown_to_str>;
 constexpr auto records_path = entry<path_argument<RECORDS_PATH>, records_input, records_to_list>;
 constexpr auto records_buffer = entry<buffer_argument<RECORDS_BUFFER>, records_input, records_to_list>;
 
@@ -170,9 +200,11 @@ PyCFunction fastcall(F function) {
 
 PyMethodDef methods[] = {
     {"convert_path", fastcall(convert_path), METH_FASTCALL | METH_KEYWORDS,
-     "convert_path(path: bytes) -> str\n--\n\nThe Markdown of the document at the file-system path."},
+     "convert_path(path: bytes, profile: str) -> str\n--\n\nThe Markdown of the document at the file-system "
+     "path, by the rules of the profile (\"exact\" or \"full\")."},
     {"convert_buffer", fastcall(convert_buffer), METH_FASTCALL | METH_KEYWORDS,
-     "convert_buffer(data) -> str\n--\n\nThe Markdown of the document whose bytes are `data`."},
+     "convert_buffer(data, profile: str) -> str\n--\n\nThe Markdown of the document whose bytes are `data`, by "
+     "the rules of the profile (\"exact\" or \"full\")."},
     {"records_path", fastcall(records_path), METH_FASTCALL | METH_KEYWORDS,
      "records_path(path: bytes) -> list\n--\n\nThe (tag_id, level, size) records of section 0."},
     {"records_buffer", fastcall(records_buffer), METH_FASTCALL | METH_KEYWORDS,

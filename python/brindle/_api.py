@@ -22,11 +22,14 @@ Source: TypeAlias = "str | os.PathLike[str] | Buffer | Readable"
 """A document: a path (str or os.PathLike), its bytes (bytes, bytearray, memoryview or
 any object with the buffer protocol), or a binary file object (read whole)."""
 
-Profile: TypeAlias = Literal["exact"]
-"""The conversion's rules. "exact" is byte for byte what ``_brindle.hwp_to_markdown``
-gives."""
+Profile: TypeAlias = Literal["full", "exact"]
+"""The conversion's rules. "full" (the default) keeps everything the reader of the
+document sees: footnotes and endnotes, headers and footers, paragraph numbers,
+bullets and outline headings, links, table captions, merged cells, tabs and line
+breaks, escaped so that the Markdown renders as the document reads. "exact" is byte
+for byte what ``_brindle.hwp_to_markdown`` gives."""
 
-PROFILES: tuple[str, ...] = ("exact",)
+PROFILES: tuple[str, ...] = ("full", "exact")
 
 T = TypeVar("T")
 
@@ -66,7 +69,7 @@ def _check_profile(profile: str) -> None:
         raise ValueError(f"unknown profile {profile!r}; the profiles are {', '.join(map(repr, PROFILES))}")
 
 
-def convert(source: Source, *, profile: Profile = "exact") -> str:
+def convert(source: Source, *, profile: Profile = "full") -> str:
     """The Markdown of one HWP 5.0 document.
 
     `source` is the document: a path (``str`` or any ``os.PathLike``), its bytes
@@ -74,8 +77,10 @@ def convert(source: Source, *, profile: Profile = "exact") -> str:
     or a binary file object (anything with ``read()``; read whole). Anything else is a
     TypeError.
 
-    `profile` chooses the conversion's rules; "exact" (the default) gives byte for
-    byte what ``_brindle.hwp_to_markdown`` gives for the same file.
+    `profile` chooses the conversion's rules: "full" (the default) keeps everything
+    the reader sees (notes, headers and footers, numbers and bullets, headings,
+    links, captions, merged cells); "exact" gives byte for byte what
+    ``_brindle.hwp_to_markdown`` gives for the same file.
 
     The interpreter lock is released while the document is read and converted, so
     conversions on several threads run in parallel. A buffer other than ``bytes`` is
@@ -89,7 +94,11 @@ def convert(source: Source, *, profile: Profile = "exact") -> str:
     header a conversion never fails: damaged content yields less text.
     """
     _check_profile(profile)
-    return _run(source, _native.convert_path, _native.convert_buffer)
+    return _run(
+        source,
+        lambda path: _native.convert_path(path, profile),
+        lambda data: _native.convert_buffer(data, profile),
+    )
 
 
 def records(source: Source) -> list[tuple[int, int, int]]:

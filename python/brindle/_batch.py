@@ -64,11 +64,12 @@ def convert_many(
     *,
     workers: int | None = None,
     ordered: bool = True,
-    profile: Profile = "exact",
+    profile: Profile = "full",
 ) -> Generator[ConversionResult[S], None, None]:
     """Convert every document of `sources` (paths, bytes or file objects, as for
-    `convert`; a generator of any length) on a pool of `workers` threads (default:
-    the machine's CPU count), yielding one ConversionResult per source: in input
+    `convert`; a generator of any length) by the rules of `profile` (as for
+    `convert`) on a pool of `workers` threads (default: the machine's CPU count),
+    yielding one ConversionResult per source: in input
     order, or as each finishes when `ordered` is false.
 
     A document that fails gives a result holding its exception; the batch goes on.

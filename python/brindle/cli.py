@@ -14,7 +14,7 @@ from collections.abc import Iterator
 from typing import IO, Any
 
 from . import __version__
-from ._api import convert, records
+from ._api import PROFILES, Profile, convert, records
 from ._batch import ConversionResult, convert_many
 
 __all__ = ["main"]
@@ -33,6 +33,10 @@ Files are written atomically (a temporary file in the same folder, then a
 rename), so an interrupted run leaves no half-written Markdown behind. A
 document that cannot be converted is listed on standard error with its message
 (and in the --errors file); the others go on.
+
+--profile full (the default) keeps everything the reader of a document sees:
+notes, headers and footers, numbers and bullets, headings, links, captions and
+merged cells; --profile exact writes what _brindle.hwp_to_markdown gives.
 
 Standard error shows a progress bar when it is a terminal, and one summary line
 at the end. -q turns both off; failures are still listed.
@@ -361,10 +365,10 @@ def _open_errors(parser: argparse.ArgumentParser, path: str | None) -> IO[str] |
         parser.error(f"cannot write the errors file {path}: {error.strerror}")
 
 
-def _to_stdout(path: str, errors: IO[str] | None) -> int:
+def _to_stdout(path: str, profile: Profile, errors: IO[str] | None) -> int:
     """One document named, no -o: its Markdown on standard output."""
     try:
-        markdown = convert(path)
+        markdown = convert(path, profile=profile)
     except Exception as error:
         _report(path, error, errors)
         return 1
@@ -387,7 +391,7 @@ def _convert(parser: argparse.ArgumentParser, args: argparse.Namespace) -> int:
     errors = _open_errors(parser, args.errors)
     try:
         if len(args.paths) == 1 and args.output is None and os.path.isfile(args.paths[0]):
-            return _to_stdout(args.paths[0], errors)
+            return _to_stdout(args.paths[0], args.profile, errors)
         return _convert_many(args, errors)
     finally:
         if errors is not None:
@@ -403,7 +407,7 @@ def _convert_many(args: argparse.Namespace, errors: IO[str] | None) -> int:
             run.start_bar()
         try:
             workers = args.jobs or os.process_cpu_count() or 1
-            results = convert_many(run.sources(), workers=workers, ordered=False)
+            results = convert_many(run.sources(), workers=workers, ordered=False, profile=args.profile)
             with contextlib.closing(results):
                 for result in results:
                     run.result(result)
@@ -463,6 +467,9 @@ def _parser() -> argparse.ArgumentParser:
                       help="also write each failure as a JSON line with keys path, kind and message")
     text.add_argument("-q", "--quiet", action="store_true",
                       help="no progress bar and no summary line; failures are still listed")
+    text.add_argument("--profile", choices=PROFILES, default="full",
+                      help="full (default): everything the reader sees, notes, headers and footers, numbers, "
+                      "headings, links, captions; exact: what _brindle.hwp_to_markdown gives")
 
     listing = commands.add_parser(
         "records",
