@@ -93,6 +93,13 @@ void append_markdown_text(std::string& out, std::string_view text, const EscapeR
         }
         if (!needs_escape(text, i, rules)) continue;
         out.append(text.data() + run, i - run);
+        if (c == '\\' && rules.context == TextContext::Cell) {
+            // In a cell a backslash could escape the "|" that ends the cell
+            // (or the table writer's "\|"): a character reference cannot.
+            out.append("&#92;");
+            run = i + 1;
+            continue;
+        }
         out.push_back('\\');
         run = i;  // the character itself is copied with the next run
     }

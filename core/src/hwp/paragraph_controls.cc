@@ -148,10 +148,15 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
             std::uint32_t number = payload.size() >= NOTE_NUMBER_OFFSET + 4 ? read_u32(payload, NOTE_NUMBER_OFFSET) : 0;
             if (number == 0) number = start + seen;
             ++seen;
-            NoteDefinition note{context.note_label(endnote, number), {}};
-            const std::size_t next = walk_owned_list(records, header, note.blocks, context);
-            if (controls != nullptr) controls->notes.push_back(note.label);
-            (endnote ? context.endnotes : context.footnotes).push_back(std::move(note));
+            // The definition takes its place before its content is walked, so
+            // that notes inside it are defined after it.
+            std::vector<NoteDefinition>& notes = endnote ? context.endnotes : context.footnotes;
+            const std::size_t index = notes.size();
+            notes.push_back({context.note_label(endnote, number), {}});
+            if (controls != nullptr) controls->notes.push_back(notes[index].label);
+            BlockList blocks;
+            const std::size_t next = walk_owned_list(records, header, blocks, context);
+            notes[index].blocks = std::move(blocks);
             return next;
         }
         case CTRL_HEADER:

@@ -60,10 +60,11 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
     std::size_t link_start = 0;  // where the open link's text begins in `out`
     std::size_t pos = 0;
 
-    // Escape the text up to `offset`, then append `insert`.
+    // Escape the text up to `offset`, before `insert` (or the paragraph's
+    // end, when `insert` is empty).
     auto emit = [&](std::size_t offset) {
         offset = std::clamp(offset, pos, para.text.size());
-        rules.after = insert.empty() ? UNKNOWN_NEXT : insert.front();
+        rules.after = insert.empty() ? '\0' : insert.front();
         rules.link = link_open;
         append_markdown_text(out, std::string_view(para.text).substr(pos, offset - pos), rules);
         pos = offset;
