@@ -1,0 +1,82 @@
+"""The full profile over the real documents of ../shared/corpus: every document
+converts or fails as the exact profile does; rendered by a CommonMark renderer with
+GFM tables, its Markdown shows at least the text the exact profile writes (the
+document's own characters, none lost to syntax, no stray backslash) and every table
+stays one table of the rows and cells written; and the named samples show what the
+exact rules drop. Skipped when the corpus is not beside the repository."""
+
+from __future__ import annotations
+
+import re
+from collections import Counter
+
+import pytest
+
+import brindle
+from conftest import CORPUS_DIR
+from markdown_check import read, rendered_text, written_tables
+from test_corpus import corpus_files, sample
+
+# In the exact profile's tables: the delimiter rows, and the "|" between cells (a
+# document's own "|" is written "\|").
+DELIMITER_ROW = re.compile(r"^\|(?:---\|)+$", re.MULTILINE)
+OWN_PIPE = "\0"
+
+
+def document_text(exact: str) -> str:
+    """The exact profile's Markdown without its table syntax."""
+    text = DELIMITER_ROW.sub("", exact)
+    return text.replace("\\|", OWN_PIPE).replace("|", " ").replace(OWN_PIPE, "|")
+
+
+@pytest.mark.parametrize("path", corpus_files())
+def test_full_profile_renders_the_document(path):
+    try:
+        exact = brindle.convert(path, profile="exact")
+    except brindle.DocumentError as error:
+        with pytest.raises(type(error)):
+            brindle.convert(path)
+        return
+    full = brindle.convert(path)
+    reader = read(full)
+    assert reader.tables == written_tables(full)
+    shown = Counter("".join("".join(reader.text).split()))
+    wanted = Counter("".join(document_text(exact).split()))
+    missing = {c: n - shown[c] for c, n in wanted.items() if shown[c] < n}
+    assert not missing
+    assert shown["\\"] == wanted["\\"]  # no escape of ours shows
+
+
+def full(name: str) -> str:
+    return brindle.convert(sample(name))
+
+
+def test_samples_show_what_the_exact_rules_drop():
+    assert "> 머리말: Header 이것은 머리말입니다." in full("headerfooter.hwp")
+    assert "> 꼬리말 (홀수 쪽): Footer 이것은 꼬리말입니다." in full("headerfooter.hwp")
+    notes = full("footnote-endnote.hwp")
+    assert notes.startswith("각주참조[^1][^2]\n\n미주참조[^e1][^e2]")
+    assert notes.endswith("[^1]: 각주입니다.\n\n[^2]: 각주 두 번째입니다.\n\n[^e1]: 미주입니다.\n\n[^e2]: 미주 두 번째입니다.")
+    lists = full("lists.hwp").split("\n\n")
+    assert lists[:4] == ["글머리표", "- 1", "- 2", "- 3"]
+    start = lists.index("문단번호")
+    assert lists[start + 1:start + 11] == [
+        "1. 1", "2. 2", "가. 2-1", "3. 3", "가. 3-1", "나. 3-2", "1) 3-2-1", "2) 3-2-2", "3) 3-2-3", "4. 4"]
+    assert lists[start + 12:start + 14] == ["5. 5", "가. 5-1"]  # the list goes on after a paragraph
+    # The second section names another outline numbering: its headings start over.
+    assert lists[-10:] == ["# 제1장 1", "# 제2장 2", "## 제1절 2-1", "# 제3장 3", "## 제1절 3-1", "## 제2절 3-2",
+                           "### 제1항 3-2-1", "### 제2항 3-2-2", "### 제3항 3-2-3", "# 제4장 4"]
+    heads = full("extracting_ParaHead.hwp").split("\n\n")
+    assert heads[:2] == ["# i. 1", "# ii. 2"] and "# c. 100" in heads
+    assert "▶" not in full("lists-bullet.hwp") and full("lists-bullet.hwp").count("\n- ") > 50
+    captions = full("table-caption.hwp").split("\n\n")
+    assert captions[0] == "표 1 위 캡션" and captions[3] == "표 2 아래 캡션"  # above, then below its table
+    links = full("issue144-fields-crossing-lineseg-boundary.hwp")
+    assert links.startswith("[google google google google google google](http://google.com)")
+
+
+def test_distribution_protected_document_keeps_its_stub_text():
+    path = CORPUS_DIR / "samples" / "distribution.hwp"
+    if not path.is_file():
+        pytest.skip(f"{path} is absent")
+    assert rendered_text(brindle.convert(path)) == rendered_text(brindle.convert(path, profile="exact"))
