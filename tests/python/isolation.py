@@ -30,10 +30,15 @@ _CHILD = r"""
 import json, os, resource, sys, time
 if os.environ.get("BRINDLE_MODULE_DIR"):
     sys.path.insert(0, os.environ["BRINDLE_MODULE_DIR"])
+    sys.path.insert(0, os.path.join(os.path.dirname(os.environ["BRINDLE_MODULE_DIR"]), "python"))
 import _brindle
 
 function, path, result_file = sys.argv[1:4]
-call = getattr(_brindle, function)
+if function == "full":  # the brindle package's full profile
+    import brindle
+    call = brindle.convert
+else:
+    call = getattr(_brindle, function)
 def peak():
     # The address space's own high-water mark: ru_maxrss would start from the
     # parent's, which exec carries over into the child.

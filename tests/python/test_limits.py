@@ -302,3 +302,72 @@ def test_fields_separated_by_digits(make_hwp, plain_fields):
     outcome = run_isolated(path, timeout=limit + 3)
     assert outcome.seconds < limit, f"{outcome.seconds:.1f} s against {plain_fields.seconds:.2f} s"
     assert outcome.result == hostile.rendered_click_here_paragraph(fields, separator="0")
+
+
+# --- the full profile -----------------------------------------------------------------
+#
+# It reads more of each document (notes, headers, captions, cell addresses, DocInfo)
+# and keeps the same guarantees: every hostile document above returns or raises the
+# MemoryError of a bound, in time, within the memory of a section, its records, the
+# bounded tables and the output.
+
+
+@pytest.fixture(scope="module")
+def hostile_set(tmp_path_factory):
+    """The hostile documents, by name, written once for the module."""
+    return {p.stem: p for p in hostile.write_hostile_set(tmp_path_factory.mktemp("hostile"))}
+
+
+@pytest.mark.parametrize("name", [
+    "declared-65535x65535", "declared-at-bound", "declared-rows-only", "nested-tables", "nested-boxes",
+    "many-sections", "extended-4gib", "click-here", "nested-notes", "many-notes", "colliding-cells",
+    pytest.param("mountains", marks=slow), pytest.param("deflate-bomb", marks=slow),
+    pytest.param("tiny-records", marks=slow), pytest.param("full-table", marks=slow),
+])
+def test_full_profile_on_hostile_documents(hostile_set, name):
+    outcome = run_isolated(hostile_set[name], "full")
+    if outcome.raised:
+        expect_limit(outcome, name)
+    else:
+        assert outcome.result.strip()
+    check_peak(outcome, 3 * MAX_SECTION_SIZE, name)
+
+
+def test_notes_nested_to_the_last_level_are_read_eight_deep(make_hwp):
+    outcome = run_isolated(make_hwp([hostile.nested_notes(500)]), "full")
+    text = outcome.result
+    assert text.startswith("outside[^1]\n\nafter\n\n[^1]: n0[^2]")
+    # Lists nested deeper than eight are passed over: note 8 holds note 9's anchor,
+    # whose definition is never read, and nothing deeper is.
+    assert "[^8]: n7[^9]\n\n[^9]:" in text and "n8" not in text
+
+
+def test_thousands_of_notes_in_one_paragraph_take_linear_time(make_hwp):
+    count = 100_000
+    outcome = run_isolated(make_hwp([hostile.many_notes_paragraph(count)]), "full")
+    lines = outcome.result.split("\n\n")
+    assert lines[0] == "notes" + "".join(f"[^{k + 1}]" for k in range(count))
+    assert lines[1:] == [f"[^{k + 1}]: f{k}" for k in range(count)]
+    assert outcome.seconds < 10
+
+
+def test_number_formats_are_cut_so_each_paragraph_adds_little(make_hwp):
+    count = 20_000
+    doc_info = hwp.Stored(hwp.deflate_raw(hostile.long_numbering_doc_info(60_000)))
+    outcome = run_isolated(make_hwp([hostile.numbered_paragraphs(count)], doc_info=doc_info), "full")
+    paragraphs = outcome.result.split("\n\n")
+    assert len(paragraphs) == count
+    # 32 units of the format: "^1" sixteen times, each the paragraph's number.
+    assert paragraphs[-1] == str(count) * 16 + " x"
+
+
+def test_a_grid_of_declared_columns_is_bounded(make_hwp):
+    path = make_hwp([hostile.columns_without_cells(65535, 65535)])
+    expect_limit(run_isolated(path, "full"), "65535 rows of 65535 declared columns")
+    assert run_isolated(path).result == "before\n\n\nafter"  # the exact rules count cells only
+
+
+def test_cells_claiming_one_address_take_the_free_positions(make_hwp):
+    count = 20_000
+    outcome = run_isolated(make_hwp([hostile.cells_at_one_address(count)]), "full")
+    assert outcome.result == pipe_table([[f"c{k}"] for k in range(count)], 1).rstrip("\n")
