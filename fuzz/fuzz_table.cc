@@ -1,4 +1,5 @@
 // Table parsing and rendering over the records cut from arbitrary bytes.
+#include "brindle/convert.h"
 #include "brindle/format.h"
 #include "brindle/limits.h"
 #include "brindle/table.h"

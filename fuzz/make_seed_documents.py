@@ -13,8 +13,19 @@ import sys
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests" / "fixtures"))
 
 from hwpfixture import (  # noqa: E402
+    TAB,
+    AutoNumber,
+    Cell,
     ClickHere,
+    DocInfo,
+    Endnote,
     Equation,
+    Footnote,
+    Header,
+    Hyperlink,
+    Numbering,
+    ParaShape,
+    SectionDefinition,
     Paragraph,
     Picture,
     Table,
@@ -45,6 +56,23 @@ def main(out: pathlib.Path) -> None:
         [section(Paragraph(Equation("x^2"), Picture(caption=["cap"]), TextBox(["t1", "t2"])))],
         compressed=False,
     )
+    # What the full profile reads: numbering, bullets and outline heads in DocInfo,
+    # notes, headers, links, captions and merged cells.
+    heads = DocInfo(
+        numberings=[Numbering(), Numbering(["^1)", "^1.^2"], ["ROMAN", 8], level_starts=[3] * 7)],
+        bullets=["●"],
+        para_shapes=[ParaShape(), ParaShape("number", 0, 2), ParaShape("number", 1, 2), ParaShape("bullet", bullet=1),
+                     ParaShape("outline", 1)],
+    )
+    merged = Table([[Cell("a", 0, 0, col_span=2), "b"], [Cell("c", 0, 1, row_span=2)]], columns=3,
+                   caption=[Paragraph("표 ", AutoNumber(1))], caption_side="top")
+    full = section(
+        Paragraph(SectionDefinition(), Header(["머리"]), ClickHere("n", "d", "x", modified=True)),
+        Paragraph("# 1", TAB, "*a*", Footnote(["f"]), Endnote(["e"]), Hyperlink("link", "http://x/")),
+        Paragraph("one", shape=1), Paragraph("two", shape=2), Paragraph("dot", shape=3), Paragraph("h", shape=4),
+        Paragraph(merged),
+    )
+    write_hwp(out / "full-profile.hwp", [full], doc_info=heads, compressed=False)
     for name, data in hostile_containers(lambda full: max(8, full // 2000)).items():
         (out / f"{name}.hwp").write_bytes(data)
 

@@ -30,10 +30,23 @@ private:
     std::size_t count_ = 0;
 };
 
+// The full walk's input: [u32 length][DocInfo][section].
+brindle::ByteBuffer walk_input(brindle::Bytes doc_info, brindle::Bytes section) {
+    brindle::ByteBuffer out;
+    const auto length = static_cast<std::uint32_t>(doc_info.size());
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(length >> shift));
+    out.insert(out.end(), doc_info.begin(), doc_info.end());
+    out.insert(out.end(), section.begin(), section.end());
+    return out;
+}
+
 void gather(const std::string& path, SeedWriter& seeds) {
     brindle::Result<brindle::OpenDocument> document = brindle::open_document(path);
     if (!document) return;
     auto& [file, compressed] = document.value();
+    brindle::Result<brindle::ByteBuffer> doc_info = brindle::read_section_stream(file, "/DocInfo", compressed);
+    const brindle::ByteBuffer tables = doc_info ? std::move(doc_info).value() : brindle::ByteBuffer();
+    seeds.write("doc_info", tables);
     for (std::int32_t n = 0; n < 64; ++n) {
         brindle::Result<brindle::ByteBuffer> stored = file.read_stream(brindle::section_stream_path(n));
         if (!stored) break;
@@ -45,6 +58,7 @@ void gather(const std::string& path, SeedWriter& seeds) {
             section = std::move(inflated).value();
         }
         for (const char* target : {"records", "walk", "table"}) seeds.write(target, section);
+        seeds.write("full_walk", walk_input(tables, section));
         for (const brindle::HwpRecord& r : brindle::parse_records(section)) {
             if (r.tag_id == brindle::HWPTAG_PARA_TEXT && r.size() > 16) seeds.write("para_text", r.bytes());
             if ((r.tag_id == brindle::HWPTAG_CTRL_HEADER && brindle::control_id(r) == brindle::CTRL_CLICK_HERE) ||
@@ -68,8 +82,7 @@ int main(int argc, char** argv) {
         std::ifstream in(argv[i], std::ios::binary);
         const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         const brindle::Bytes bytes(reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size());
-        seeds.write("document", bytes);
-        seeds.write("container", bytes);
+        for (const char* target : {"document", "container", "full_document"}) seeds.write(target, bytes);
     }
     return 0;
 }

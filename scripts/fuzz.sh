@@ -2,7 +2,7 @@
 # Coverage-guided fuzzing of the core with libFuzzer (clang).
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 # Targets: records inflate para_text click_here table walk container
-# document (all by default); 60 seconds each by default. Seeds come from the fixture
+# document full_walk doc_info full_document (all by default); 60 seconds each by default. Seeds come from the fixture
 # writer and, when present, ../shared/corpus; they are gathered afresh
 # under fuzz/work (never committed). Inputs found earlier stay in
 # fuzz/work/corpus and the committed regression inputs in fuzz/regressions
@@ -12,7 +12,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(records inflate para_text click_here table walk container document)
+[ ${#targets[@]} -gt 0 ] || targets=(records inflate para_text click_here table walk container document full_walk doc_info
+                                    full_document)
 
 "$root/scripts/setup.sh"
 py="$root/.venv/bin/python"

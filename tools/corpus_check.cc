@@ -1,6 +1,7 @@
-// Converts each document named on the command line the way the module does
-// (the whole Markdown, then the record listing of the first section) and
-// prints one line per document: "ok" with the sizes, or the error's message.
+// Converts each document named on the command line the way the modules do
+// (the whole Markdown by the exact and by the full profile, then the record
+// listing of the first section) and prints one line per document: "ok" with
+// the sizes, or the error's message.
 // A plain program, so that valgrind can check the core on real files without
 // the interpreter in the way; it fails only by crashing or by the checker.
 //
@@ -40,10 +41,16 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string path = argv[i];
         std::size_t text_size = 0;
+        std::size_t full_size = 0;
         std::size_t record_count = 0;
         const std::string markdown = outcome([&] {
             auto result = brindle::convert_document(path);
             if (result) text_size = result.value().size();
+            return result;
+        });
+        const std::string full = outcome([&] {
+            auto result = brindle::convert_document(path, brindle::Profile::Full);
+            if (result) full_size = result.value().size();
             return result;
         });
         const std::string records = outcome([&] {
@@ -53,11 +60,17 @@ int main(int argc, char** argv) {
         });
         if (markdown == "ok") {
             ++converted;
-            std::printf("%s: ok, %zu bytes of Markdown; records: %s", path.c_str(), text_size, records.c_str());
+            std::printf("%s: ok, %zu bytes of Markdown", path.c_str(), text_size);
         } else {
             ++refused;
-            std::printf("%s: %s; records: %s", path.c_str(), markdown.c_str(), records.c_str());
+            std::printf("%s: %s", path.c_str(), markdown.c_str());
         }
+        if (full == "ok") {
+            std::printf("; full: ok, %zu bytes", full_size);
+        } else {
+            std::printf("; full: %s", full.c_str());
+        }
+        std::printf("; records: %s", records.c_str());
         if (records == "ok") std::printf(" (%zu)", record_count);
         std::printf("\n");
     }

@@ -1,0 +1,27 @@
+// The full profile's walk and assembly: a DocInfo stream and a section's
+// records from one input ([u32 length][DocInfo][section]), walked with
+// numbering, notes, headers, captions and merged cells, then assembled.
+#include <algorithm>
+#include <vector>
+
+#include "brindle/convert.h"
+#include "brindle/doc_info.h"
+#include "brindle/limits.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const brindle::Bytes input(data, size);
+    const std::size_t split = size < 4 ? 0 : std::min<std::size_t>(brindle::read_u32(input, 0), size - 4);
+    const brindle::Bytes doc_info = input.subspan(std::min<std::size_t>(4, size), split);
+    const brindle::RecordList records = brindle::parse_records(input.subspan(std::min<std::size_t>(4, size) + split));
+    try {
+        brindle::WalkContext context(brindle::Profile::Full, brindle::parse_doc_info(doc_info));
+        brindle::BlockList blocks;
+        brindle::walk_section(records, blocks, context);
+        std::vector<brindle::NoteDefinition> notes = std::move(context.footnotes);
+        std::move(context.endnotes.begin(), context.endnotes.end(), std::back_inserter(notes));
+        brindle::fuzz::require_utf8(brindle::assemble_markdown(std::move(blocks), notes));
+    } catch (const brindle::LimitExceeded&) {
+    }
+    return 0;
+}
