@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <deque>
 
 #include "brindle/format.h"
@@ -130,6 +131,26 @@ std::string describe(const ContentBlock& block) {
     if (const auto* t = std::get_if<Table>(&block)) return "T:" + std::to_string(t->rows.size());
     if (const auto* e = std::get_if<Equation>(&block)) return "E:" + e->script;
     return "I:" + std::get<Image>(block).caption;
+}
+
+HwpRecord para_header(std::uint16_t level, std::uint16_t shape, std::uint8_t style) {
+    // Character count, control mask, shape, style, then fields not read.
+    return record(HWPTAG_PARA_HEADER, level, ByteWriter().u32(0).u32(0).u16(shape).u8(style).zeros(11).take());
+}
+
+Numbering numbering(std::initializer_list<std::string_view> formats, std::initializer_list<std::uint8_t> shapes,
+                    std::initializer_list<std::uint32_t> starts) {
+    Numbering n;
+    n.starts.fill(1);
+    std::size_t level = 0;
+    for (std::string_view format : formats) {
+        n.formats += format;
+        n.offsets[++level] = static_cast<std::uint16_t>(n.formats.size());
+    }
+    std::fill(n.offsets.begin() + level + 1, n.offsets.end(), n.offsets[level]);
+    std::copy(shapes.begin(), shapes.end(), n.shapes.begin());
+    std::copy(starts.begin(), starts.end(), n.starts.begin());
+    return n;
 }
 
 }  // namespace brindle::test

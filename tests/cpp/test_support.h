@@ -10,6 +10,7 @@
 
 #include "brindle/bytes.h"
 #include "brindle/content_block.h"
+#include "brindle/doc_info.h"
 #include "brindle/record.h"
 
 namespace brindle::test {
@@ -70,5 +71,12 @@ std::vector<HwpRecord> cat(std::initializer_list<std::vector<HwpRecord>> pieces)
 // A block as a short string for whole-list comparisons: "P:text",
 // "T:<rows>", "E:script", "I:caption".
 std::string describe(const ContentBlock& block);
+
+// A HWPTAG_PARA_HEADER naming paragraph shape `shape` and style `style`.
+HwpRecord para_header(std::uint16_t level, std::uint16_t shape = 0, std::uint8_t style = 0);
+// A numbering with these level formats (UTF-8) and shapes; levels start at
+// `starts` (1 where not given).
+Numbering numbering(std::initializer_list<std::string_view> formats, std::initializer_list<std::uint8_t> shapes = {},
+                    std::initializer_list<std::uint32_t> starts = {});
 
 }  // namespace brindle::test

@@ -127,6 +127,9 @@ def test_tabs_breaks_and_special_spaces_become_white_space(full):
     body = Paragraph(TAB, "이름:", TAB, "홍길동", LINE_BREAK, "나이:", NBSP, "30")
     cell = Table([[[Paragraph("첫 줄", LINE_BREAK, "둘째 줄"), "다음 문단"]]])
     assert full(body, Paragraph(cell)) == "이름: 홍길동\n나이: 30\n\n|첫 줄<br>둘째 줄<br>다음 문단|\n|---|"
+    # Breaks one after another leave no blank line: that would end the list item.
+    item = Paragraph("a", LINE_BREAK, LINE_BREAK, " ", LINE_BREAK, "b", shape=1)
+    assert full(item, doc_info=NUMBERED) == "1. a\nb"
 
 
 def test_a_field_after_the_section_definition_keeps_its_description(full, make_hwp):

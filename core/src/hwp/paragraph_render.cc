@@ -26,6 +26,27 @@ private:
 
 std::size_t count_char(std::string_view text, char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); }
 
+// Line breaks one after another would leave a blank line, which ends a
+// Markdown paragraph (and a list item): the lines of one paragraph stay
+// together, each break a line feed, the empty lines between them dropped.
+void drop_blank_lines(std::string& text, std::size_t from) {
+    if (text.find('\n', from) == std::string::npos) return;
+    std::string kept;
+    kept.reserve(text.size() - from);
+    for (std::size_t line = from; line <= text.size();) {
+        std::size_t end = text.find('\n', line);
+        if (end == std::string::npos) end = text.size();
+        if (text.find_first_not_of(" \t", line) < end) {  // not blank
+            if (!kept.empty()) kept.push_back('\n');
+            kept.append(text, line, end - line);
+        }
+        line = end + 1;
+    }
+    if (kept.size() == text.size() - from) return;
+    text.resize(from);
+    text.append(kept);
+}
+
 }  // namespace
 
 void append_full_paragraph(std::string& destination, const OpenParagraph& paragraph, TextContext context) {
@@ -153,6 +174,7 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
             destination.replace(p, 1, "<br>");
         }
     } else {
+        drop_blank_lines(destination, begin);
         escape_line_starts(destination, begin);
         if (context == TextContext::Heading) escape_heading_end(destination);
     }

@@ -1,0 +1,91 @@
+// Escaping of the document's text for the full profile: what a CommonMark
+// (GFM) renderer would read as syntax gets a backslash, and nothing else
+// does; link targets from '%hlk' commands and their destinations.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "brindle/format.h"
+#include "brindle/markdown_escape.h"
+#include "brindle/paragraph_controls.h"
+#include "test_support.h"
+
+namespace brindle {
+namespace {
+
+using test::ByteWriter;
+
+TEST(AppendMarkdownText, InlineSyntaxOnly) {
+    const EscapeRules body, tildes{.tildes = true}, pipes{.pipes = true}, link{.link = true};
+    const struct {
+        const char* text;
+        EscapeRules rules;
+        const char* out;
+    } cases[] = {
+        {"a\nb", body, "a\nb"}, {"a\nb", {TextContext::Heading}, "a b"}, {"a\nb", {TextContext::Cell}, "a\nb"},
+        {"\\ ` *", body, "\\\\ \\` \\*"},
+        {"snake_case 한_글 _a a_ (a_)", body, "snake_case 한_글 \\_a a\\_ (a\\_)"},
+        {"a_", {.after = 'b'}, "a_"}, {"a_", {.after = UNKNOWN_NEXT}, "a\\_"},
+        {"~ a", body, "~ a"}, {"~a~", tildes, "\\~a\\~"}, {"a|b", body, "a|b"}, {"a|b", pipes, "a\\|b"},
+        {"<b> </a> <!-- <? < b a<1", body, "\\<b> \\</a> \\<!-- \\<? < b a<1"},
+        {"&amp; &#123; AT&T &amp & b", body, "\\&amp; \\&#123; AT&T &amp & b"},
+        {"[^1] [a] [a](b) [a][b] [a]: ![a] wow! C# :)", body, "\\[^1] [a] [a\\](b) [a\\][b] [a\\]: \\![a] wow! C# :)"},
+        {"[x] !", link, "\\[x\\] !"},
+        {"a]", {.after = '('}, "a\\]"}, {"a!", {.after = '['}, "a\\!"}, {"a[", {.after = UNKNOWN_NEXT}, "a\\["},
+    };
+    for (const auto& c : cases) {
+        std::string out = "x";
+        append_markdown_text(out, c.text, c.rules);
+        EXPECT_EQ(out, std::string("x") + c.out) << c.text;
+    }
+}
+
+TEST(EscapeLineStarts, BlockOpenersOnEveryLineAndClosingHashes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"# a", "\\# a"}, {"> a", "\\> a"}, {"- a", "\\- a"}, {"+ a", "\\+ a"}, {"===", "\\==="},
+        {"  - a", "  \\- a"}, {"a # b - c", "a # b - c"}, {"1. a", "1\\. a"}, {"1) a", "1\\) a"}, {"12.", "12\\."},
+        {"1.5 a", "1.5 a"}, {"1.a", "1.a"}, {"123456789. a", "123456789\\. a"},  // nine digits at most
+        {"1234567890. a", "1234567890. a"}, {"12345678901. a", "12345678901. a"},
+        {"[^1]: a", "[^1]\\: a"}, {"[^1] a", "[^1] a"}, {"a\n# b\n\n1. c\n", "a\n\\# b\n\n1\\. c\n"}, {"", ""},
+    };
+    for (const auto& [text, out] : cases) EXPECT_EQ(escape_line_starts(text), out) << text;
+    std::string later = "# a\n# b";
+    escape_line_starts(later, 4);
+    EXPECT_EQ(later, "# a\n\\# b");
+
+    const std::pair<std::string, const char*> headings[] = {
+        {"Title #", "Title \\#"}, {"a\t##", "a\t\\##"}, {"#", "\\#"}, {"C#", "C#"}, {"a # b", "a # b"}, {"", ""},
+    };
+    for (auto [heading, out] : headings) {
+        escape_heading_end(heading);
+        EXPECT_EQ(heading, out);
+    }
+}
+
+TEST(HyperlinkTarget, CommandToDestination) {
+    // '%hlk' header: id, attributes, one byte, the command's length in units, the command.
+    const auto target = [](std::u16string_view command, std::size_t declared) {
+        const auto units = static_cast<std::uint16_t>(declared);
+        return read_link_target(ByteWriter().u32(CTRL_HYPERLINK).u32(0).u8(0).u16(units).utf16(command).take());
+    };
+    EXPECT_EQ(target(u"http\\://a.com;1;0;0;", 20), "http://a.com");
+    EXPECT_EQ(target(u"a\\;b;1;", 7), "a;b");
+    EXPECT_EQ(target(u"ends\\", 5), "ends\\");
+    EXPECT_EQ(target(u"a\xD800;", 3), "");  // an unpaired surrogate: no target
+    EXPECT_EQ(target(u"abc;", 2), "ab");    // only the declared units...
+    EXPECT_EQ(target(u"abc", 40), "abc");   // ... that are there
+
+    const std::pair<const char*, const char*> destinations[] = {
+        {"http://a.com/?q=1&r=2", "http://a.com/?q=1&r=2"}, {"f(x)\\y", "f\\(x\\)\\\\y"},
+        {"a b", "<a b>"}, {"a(b c)\\", "<a(b c)\\\\>"}, {"a<b", "<a\\<b>"},
+        {"a\tb\x7f", "a%09b%7F"}, {"a b\n", "<a b%0A>"},  // no line may break it
+    };
+    for (const auto& [link, out] : destinations) {
+        std::string destination;
+        append_link_destination(destination, link);
+        EXPECT_EQ(destination, out) << link;
+    }
+}
+
+}  // namespace
+}  // namespace brindle
