@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and installs _brindle, writes the bundled sample document
-# with the fixture writer, and prints what the module makes of it.
+# Sets up, builds and installs brindle, writes the bundled sample document
+# with the fixture writer, and prints what the brindle command line makes of
+# it (the full profile; add --profile exact for what _brindle gives).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -9,4 +10,5 @@ py="$root/.venv/bin/python"
 sample="$root/build/sample.hwp"
 mkdir -p "$root/build"
 "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$sample"
-"$py" -c 'import sys, _brindle; print(_brindle.hwp_to_markdown(sys.argv[1]))' "$sample"
+"$root/.venv/bin/brindle" convert "$sample" "$@"
+echo

@@ -154,6 +154,8 @@ def test_unopenable_path(path):
 # --- the sample document ---------------------------------------------------------------
 
 SAMPLE_MARKDOWN = (
+    # The page header, before the heading's text, is not output, nor the paragraphs'
+    # numbers and bullets.
     "회의록\n"
     "\n"
     "이 문서는 변환기를 시험하기 위한 예제입니다.\n"
@@ -164,10 +166,20 @@ SAMPLE_MARKDOWN = (
     # placeholder. The tab between them leaves nothing.
     "작성자: {{작성자: 이름을 입력하세요 --> 홍길동}}Date: {{date: YYYY-MM-DD}}\n"
     "\n"
+    "안건\n\n실적 검토\n\n다음 분기 계획\n\n기타\n"
+    "\n"
+    # The footnote's anchor leaves nothing, nor its text; the link keeps its text.
+    "참석: 영업팀, 기획팀\n"
+    "\n"
+    "자세한 내용은 사내 게시판을 보세요.\n"
+    "\n"
     "분기별 실적\n"
     "\n"
-    "|구분|1분기|2분기|\n"
+    # The caption is passed over; cells are placed in record order, so the quarters
+    # land left of where the spans put them.
+    "|구분|실적||\n"
     "|---|---|---|\n"
+    "|1분기|2분기||\n"
     "|매출|120|130 (잠정)|\n"
     "\n"
     "넓이 공식:\n"
