@@ -1,7 +1,9 @@
 """Benchmark of the brindle package and its command line over the shared corpus (or
-the given files): brindle.convert_many on one and on two threads, in documents per
-second and the ratio between them; and `python -m brindle convert FOLDER -o OUT -q`
-end to end (start-up, walk, read, convert, write every file) in documents per second.
+the given files): brindle.convert by the exact and by the full profile, side by side
+in interleaved rounds, and the ratio between them; brindle.convert_many (the full
+profile) on one and on two threads, in documents per second and the ratio between
+them; and `python -m brindle convert FOLDER -o OUT -q` end to end (start-up, walk,
+read, convert, write every file) in documents per second.
 
     python bench/bench_cli.py [ROUNDS] [FILE...]      (also run at the end of bench.py)
 """
@@ -45,6 +47,23 @@ def _per_second(files: list[str], rounds: int, run: Callable[[], object]) -> flo
     return len(files) * rounds / (time.perf_counter() - start)
 
 
+def _profiles(brindle: ModuleType, files: list[str], rounds: int) -> dict[str, float]:
+    """Seconds per pass of brindle.convert over `files` by each profile, the profiles
+    taking turns round by round so that a busy moment falls on both alike."""
+    data = [pathlib.Path(f).read_bytes() for f in files]  # no file system in the measure
+    seconds = {"exact": 0.0, "full": 0.0}
+    for _ in range(rounds):
+        for profile in seconds:
+            start = time.perf_counter()
+            for document in data:
+                try:
+                    brindle.convert(document, profile=profile)
+                except (brindle.DocumentError, MemoryError):
+                    pass
+            seconds[profile] += time.perf_counter() - start
+    return {profile: total / rounds for profile, total in seconds.items()}
+
+
 def _cli_rate(brindle: ModuleType, files: list[str], rounds: int, converted: int) -> tuple[float, float, int]:
     """Documents per second of the command line over a folder of links to `files` (of
     which `converted` convert), the seconds of an interpreter that only imports
@@ -84,8 +103,13 @@ def main(files: list[str] | None = None, rounds: int = 3) -> int:
     if brindle is None:
         print("bench_cli: the brindle package is not importable (build build/bench first)")
         return 1
+    profiles = _profiles(brindle, files, max(rounds, 10))
+    print(f"brindle.convert over {len(files)} documents in memory, by profile, {max(rounds, 10)} rounds each")
+    for profile, seconds in profiles.items():
+        print(f"  {profile:5}: {seconds:.4f} s per pass, {len(files) / seconds:.0f} documents/s")
+    print(f"  full / exact: {profiles['full'] / profiles['exact']:.2f}x the time")
     failed = sum(not result.ok for result in brindle.convert_many(files, workers=1))
-    print(f"brindle.convert_many over {len(files)} documents ({failed} fail), {rounds} rounds")
+    print(f"brindle.convert_many (full profile) over {len(files)} documents ({failed} fail), {rounds} rounds")
     rates = {}
     for workers in (1, 2):
         rates[workers] = _per_second(files, rounds, lambda: sum(1 for _ in brindle.convert_many(files, workers=workers)))
