@@ -59,6 +59,8 @@ def test_headers_and_footers_are_quoted_where_they_are_defined(full):
     assert full(first, "본문") == "> 머리말: 회사명\n\n> 꼬리말 (홀수 쪽): \\- 1 -\n\n본문"
     with_table = Paragraph(Header([Paragraph(Table([["a", "b"]]))], pages="even"))
     assert full(with_table) == "> 머리말 (짝수 쪽):\n>\n> |a|b|\n> |---|---|"
+    # A hidden comment stays hidden.
+    assert full(Paragraph("본문", hwp.ListControl("tcmt", ["숨은 설명"]))) == "본문"
 
 
 NUMBERED = DocInfo(
