@@ -8,7 +8,7 @@
 #      ThreadSanitizer (tools/threads_check);
 #   4. the corpus and generated documents under valgrind's memcheck
 #      (scripts/valgrind-corpus.sh);
-#   5. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 30 by
+#   5. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 20 by
 #      default; 0 skips it).
 # Any failure or sanitizer report fails the run.
 set -euo pipefail
@@ -68,7 +68,7 @@ TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" "$root/build/tsan/tools/t
 echo "== valgrind (memcheck): the corpus and generated documents through the core"
 "$root/scripts/valgrind-corpus.sh"
 
-seconds=${BRINDLE_FUZZ_SECONDS:-30}
+seconds=${BRINDLE_FUZZ_SECONDS:-20}
 if [ "$seconds" -gt 0 ]; then
   echo "== fuzzing, ${seconds}s per target"
   "$root/scripts/fuzz.sh" "$seconds"

@@ -312,10 +312,6 @@ def test_fields_separated_by_digits(make_hwp, plain_fields):
 # bounded tables and the output.
 
 
-@pytest.fixture(scope="module")
-def hostile_set(tmp_path_factory):
-    """The hostile documents, by name, written once for the module."""
-    return {p.stem: p for p in hostile.write_hostile_set(tmp_path_factory.mktemp("hostile"))}
 
 
 @pytest.mark.parametrize("name", [
@@ -324,8 +320,8 @@ def hostile_set(tmp_path_factory):
     pytest.param("mountains", marks=slow), pytest.param("deflate-bomb", marks=slow),
     pytest.param("tiny-records", marks=slow), pytest.param("full-table", marks=slow),
 ])
-def test_full_profile_on_hostile_documents(hostile_set, name):
-    outcome = run_isolated(hostile_set[name], "full")
+def test_full_profile_on_hostile_documents(make_hwp, name):
+    outcome = run_isolated(make_hwp(hostile.hostile_documents()[name]()), "full")
     if outcome.raised:
         expect_limit(outcome, name)
     else:

@@ -39,10 +39,6 @@ inline void walk_section(Records records, BlockList& blocks) {
 std::size_t walk_paragraph_list(Records records, std::size_t start, std::uint16_t base, BlockList& blocks,
                                 WalkContext& context);
 
-// Full profile: the number or bullet of the paragraph whose header is
-// `header` (none for null), advancing its numbering's counters.
-ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context);
-
 // Render the pending body paragraph (if any) into a Paragraph block unless
 // it is blank; the pending paragraph becomes none.
 void flush_paragraph(std::optional<PendingParagraph>& pending, BlockList& blocks);

@@ -34,6 +34,10 @@ struct OpenParagraph {
     ParagraphControls controls;
 };
 
+// The number or bullet of the paragraph whose header is `header` (none
+// for null), advancing its numbering's counters.
+ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context);
+
 // Append the Markdown of a paragraph's text in `context`: the document's
 // characters escaped, the link brackets, note references and automatic
 // numbers put at their anchors, the click-here fields rendered, trimmed,

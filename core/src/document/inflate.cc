@@ -47,23 +47,19 @@ struct DecompressorFree {
 Result<ByteBuffer> inflate_raw_fast(Bytes compressed) {
 #ifdef BRINDLE_HAVE_LIBDEFLATE
     // libdeflate decodes into a buffer of fixed size: room for what nearly
-    // every stream inflates to (8x), then twice four times more. A stream
-    // that needs more still, or that libdeflate cannot finish (cut short,
+    // every stream inflates to (8x; a few sections in a thousand need more).
+    // A stream that needs more, or that libdeflate cannot finish (cut short,
     // damaged), is left to zlib, which grows its output up to the section
-    // bound and keeps what it can decode.
+    // bound and keeps what it can decode: a second, larger try would decode
+    // a deflate bomb once more before zlib refuses it.
     const std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor(libdeflate_alloc_decompressor());
     if (!decompressor) throw std::bad_alloc();
-    std::size_t room = std::clamp<std::size_t>(compressed.size() * 8, 4096, MAX_SECTION_SIZE);
-    for (int attempt = 0; attempt < 3; ++attempt, room = std::min(room * 4, MAX_SECTION_SIZE)) {
-        ByteBuffer out(room);
-        std::size_t used = 0, produced = 0;
-        const libdeflate_result result = libdeflate_deflate_decompress_ex(
-            decompressor.get(), compressed.data(), compressed.size(), out.data(), out.size(), &used, &produced);
-        if (result == LIBDEFLATE_SUCCESS) {
-            out.resize(produced);
-            return out;
-        }
-        if (result != LIBDEFLATE_INSUFFICIENT_SPACE || room == MAX_SECTION_SIZE) break;
+    ByteBuffer out(std::clamp<std::size_t>(compressed.size() * 8, 4096, MAX_SECTION_SIZE));
+    std::size_t used = 0, produced = 0;
+    if (libdeflate_deflate_decompress_ex(decompressor.get(), compressed.data(), compressed.size(), out.data(),
+                                         out.size(), &used, &produced) == LIBDEFLATE_SUCCESS) {
+        out.resize(produced);
+        return out;
     }
 #endif
     return inflate_raw(compressed);

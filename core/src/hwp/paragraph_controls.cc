@@ -12,6 +12,11 @@
 namespace brindle {
 namespace {
 
+// PARA_HEADER: character count, control mask, then the paragraph shape id
+// (u16) and the style id (u8).
+constexpr std::size_t PARA_HEADER_SHAPE_OFFSET = 8;
+constexpr std::size_t PARA_HEADER_STYLE_OFFSET = 10;
+
 // 'fn  ' / 'en  ': the id, then the number the document shows (u32).
 constexpr std::size_t NOTE_NUMBER_OFFSET = 4;
 
@@ -78,6 +83,14 @@ std::string margin_label(std::uint32_t id, Bytes payload) {
 }
 
 }  // namespace
+
+ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context) {
+    if (header == nullptr) return {};
+    const Bytes payload = header->bytes();
+    if (payload.size() <= PARA_HEADER_STYLE_OFFSET) return {};
+    return context.numbering.head(read_u16(payload, PARA_HEADER_SHAPE_OFFSET), payload[PARA_HEADER_STYLE_OFFSET],
+                                  context.outline_numbering);
+}
 
 std::string WalkContext::note_label(bool endnote, std::uint32_t number) {
     std::string label = endnote ? "e" : "";

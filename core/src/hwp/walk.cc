@@ -26,11 +26,6 @@
 namespace brindle {
 namespace {
 
-// PARA_HEADER: character count, control mask, then the paragraph shape id
-// (u16) and the style id (u8).
-constexpr std::size_t PARA_HEADER_SHAPE_OFFSET = 8;
-constexpr std::size_t PARA_HEADER_STYLE_OFFSET = 10;
-
 // One paragraph list and where its paragraphs stand: paragraph headers at
 // `base`, their text and controls one level down.
 struct ListWalk {
@@ -41,18 +36,6 @@ struct ListWalk {
     BlockList& blocks;
     WalkContext& context;
 };
-
-}  // namespace
-
-ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context) {
-    if (header == nullptr) return {};
-    const Bytes payload = header->bytes();
-    if (payload.size() <= PARA_HEADER_STYLE_OFFSET) return {};
-    return context.numbering.head(read_u16(payload, PARA_HEADER_SHAPE_OFFSET), payload[PARA_HEADER_STYLE_OFFSET],
-                                  context.outline_numbering);
-}
-
-namespace {
 
 // Full profile: the paragraph's block unless its text is blank, then the
 // blocks of its objects. Its number is taken now, when the paragraph's
