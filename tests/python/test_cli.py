@@ -141,6 +141,8 @@ def test_one_file_to_standard_output(tree, tmp_path):
     done = cli("convert", tree / "a.hwp")
     assert (done.returncode, done.stdout, done.stderr) == (0, brindle.convert(tree / "a.hwp").encode(), b"")
     assert not (tree / "a.md").exists()
+    exact = cli("convert", tree / "a.hwp", "--profile", "exact").stdout.decode()
+    assert exact == brindle.convert(tree / "a.hwp", profile="exact") != done.stdout.decode()
     done = cli("convert", tree / "sub" / "cut.hwp", "--errors", tmp_path / "e.jsonl")
     assert done.returncode == 1 and done.stdout == b""
     assert done.stderr.decode().count("\n") == 1 and "cut.hwp: " in done.stderr.decode()
