@@ -149,7 +149,10 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
     const HwpRecord& r = records[header];
     const Bytes payload = r.bytes();
     const std::uint32_t id = control_id(r);
-    const std::size_t after = skip_subtree(records, header + 1, r.level);
+    // The index after the control's records, for the controls that read only
+    // their header; notes and margins find it by walking their list, and a
+    // control not taken here is skipped by the caller.
+    const auto after = [&] { return skip_subtree(records, header + 1, r.level); };
     switch (id) {
         case CTRL_FOOTNOTE:
         case CTRL_ENDNOTE: {
@@ -174,7 +177,7 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
         }
         case CTRL_HEADER:
         case CTRL_FOOTER: {
-            if (!margins) return after;
+            if (!margins) return after();
             BlockList blocks;
             const std::size_t next = walk_owned_list(records, header, blocks, context);
             if (!blocks.empty()) {
@@ -185,15 +188,15 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
         }
         case CTRL_HYPERLINK:
             if (controls != nullptr) controls->links.push_back(read_link_target(payload));
-            return after;
+            return after();
         case CTRL_AUTO_NUMBER:
             if (controls != nullptr) controls->numbers.push_back(read_auto_number(payload));
-            return after;
+            return after();
         case CTRL_SECTION:
             if (payload.size() >= SECTION_OUTLINE_NUMBERING_OFFSET + 2) {
                 context.outline_numbering = read_u16(payload, SECTION_OUTLINE_NUMBERING_OFFSET);
             }
-            return after;
+            return after();
         default:
             return std::nullopt;
     }
