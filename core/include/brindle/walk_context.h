@@ -52,8 +52,6 @@ public:
     std::uint32_t list_depth = 0;         // paragraph lists open around the walk
     std::vector<NoteDefinition> footnotes;
     std::vector<NoteDefinition> endnotes;
-    std::uint32_t footnotes_seen = 0;
-    std::uint32_t endnotes_seen = 0;
 
 private:
     std::unordered_map<std::string, std::uint32_t> labels_used_;

@@ -157,17 +157,15 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
         case CTRL_FOOTNOTE:
         case CTRL_ENDNOTE: {
             const bool endnote = id == CTRL_ENDNOTE;
-            std::uint32_t& seen = endnote ? context.endnotes_seen : context.footnotes_seen;
+            std::vector<NoteDefinition>& notes = endnote ? context.endnotes : context.footnotes;
             const std::uint16_t start = endnote ? context.doc_info.endnote_start : context.doc_info.footnote_start;
             // The number the document stores; counted on from the start
             // number where it stores none.
+            const std::size_t index = notes.size();  // the notes of this kind before it
             std::uint32_t number = payload.size() >= NOTE_NUMBER_OFFSET + 4 ? read_u32(payload, NOTE_NUMBER_OFFSET) : 0;
-            if (number == 0) number = start + seen;
-            ++seen;
+            if (number == 0) number = start + static_cast<std::uint32_t>(index);
             // The definition takes its place before its content is walked, so
             // that notes inside it are defined after it.
-            std::vector<NoteDefinition>& notes = endnote ? context.endnotes : context.footnotes;
-            const std::size_t index = notes.size();
             notes.push_back({context.note_label(endnote, number), {}});
             if (controls != nullptr) controls->notes.push_back(notes[index].label);
             BlockList blocks;
