@@ -46,4 +46,13 @@ inline std::uint32_t read_u32(Bytes bytes, std::size_t offset) {
            (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
 }
 
+// The same for an optional field: `fallback` when the bytes end before it.
+inline std::uint16_t read_u16_or(Bytes bytes, std::size_t offset, std::uint16_t fallback) {
+    return offset < bytes.size() && bytes.size() - offset >= 2 ? read_u16(bytes, offset) : fallback;
+}
+
+inline std::uint32_t read_u32_or(Bytes bytes, std::size_t offset, std::uint32_t fallback) {
+    return offset < bytes.size() && bytes.size() - offset >= 4 ? read_u32(bytes, offset) : fallback;
+}
+
 }  // namespace brindle

@@ -32,10 +32,6 @@ constexpr std::size_t PARA_SHAPE_NUMBERING_OFFSET = 30;
 // shape), width adjustment, distance to the text, character shape id.
 constexpr std::size_t LEVEL_HEAD_SIZE = 12;
 
-std::uint16_t u16_or(Bytes payload, std::size_t offset, std::uint16_t fallback) {
-    return offset + 2 <= payload.size() ? read_u16(payload, offset) : fallback;
-}
-
 ParaShape read_para_shape(Bytes payload) {
     ParaShape shape;
     if (payload.size() < PARA_SHAPE_NUMBERING_OFFSET + 2) return shape;
@@ -89,7 +85,7 @@ std::uint16_t read_style_shape(Bytes payload) {
         if (q + 2 > payload.size()) return 0;
         q += 2 + 2 * std::size_t{read_u16(payload, q)};
     }
-    return u16_or(payload, q + 4, 0);
+    return read_u16_or(payload, q + 4, 0);
 }
 
 }  // namespace
@@ -101,8 +97,8 @@ DocInfo parse_doc_info(ByteBuffer&& stream) {
         const Bytes payload = r.bytes();
         switch (r.tag_id) {
             case HWPTAG_DOCUMENT_PROPERTIES:
-                info.footnote_start = u16_or(payload, FOOTNOTE_START_OFFSET, 1);
-                info.endnote_start = u16_or(payload, ENDNOTE_START_OFFSET, 1);
+                info.footnote_start = read_u16_or(payload, FOOTNOTE_START_OFFSET, 1);
+                info.endnote_start = read_u16_or(payload, ENDNOTE_START_OFFSET, 1);
                 break;
             case HWPTAG_PARA_SHAPE:
                 if (info.para_shapes.size() < MAX_U16_IDS) info.para_shapes.push_back(read_para_shape(payload));
@@ -111,7 +107,9 @@ DocInfo parse_doc_info(ByteBuffer&& stream) {
                 if (info.numberings.size() < MAX_U16_IDS) info.numberings.push_back(read_numbering(payload));
                 break;
             case HWPTAG_BULLET:
-                if (info.bullets.size() < MAX_U16_IDS) info.bullets.push_back(u16_or(payload, LEVEL_HEAD_SIZE, 0));
+                if (info.bullets.size() < MAX_U16_IDS) {
+                    info.bullets.push_back(read_u16_or(payload, LEVEL_HEAD_SIZE, 0));
+                }
                 break;
             case HWPTAG_STYLE:
                 if (info.style_shapes.size() < MAX_STYLES) info.style_shapes.push_back(read_style_shape(payload));

@@ -75,8 +75,7 @@ std::size_t walk_owned_list(Records records, std::size_t header, BlockList& bloc
 
 std::string margin_label(std::uint32_t id, Bytes payload) {
     std::string label = id == CTRL_HEADER ? "머리말" : "꼬리말";
-    const std::uint32_t pages =
-        payload.size() >= MARGIN_ATTRIBUTES_OFFSET + 4 ? read_u32(payload, MARGIN_ATTRIBUTES_OFFSET) & 0x3 : 0;
+    const std::uint32_t pages = read_u32_or(payload, MARGIN_ATTRIBUTES_OFFSET, 0) & 0x3;
     if (pages == 1) label += " (짝수 쪽)";
     if (pages == 2) label += " (홀수 쪽)";
     return label;
@@ -162,7 +161,7 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
             // The number the document stores; counted on from the start
             // number where it stores none.
             const std::size_t index = notes.size();  // the notes of this kind before it
-            std::uint32_t number = payload.size() >= NOTE_NUMBER_OFFSET + 4 ? read_u32(payload, NOTE_NUMBER_OFFSET) : 0;
+            std::uint32_t number = read_u32_or(payload, NOTE_NUMBER_OFFSET, 0);
             if (number == 0) number = start + static_cast<std::uint32_t>(index);
             // The definition takes its place before its content is walked, so
             // that notes inside it are defined after it.
@@ -191,9 +190,8 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
             if (controls != nullptr) controls->numbers.push_back(read_auto_number(payload));
             return after();
         case CTRL_SECTION:
-            if (payload.size() >= SECTION_OUTLINE_NUMBERING_OFFSET + 2) {
-                context.outline_numbering = read_u16(payload, SECTION_OUTLINE_NUMBERING_OFFSET);
-            }
+            context.outline_numbering =
+                read_u16_or(payload, SECTION_OUTLINE_NUMBERING_OFFSET, context.outline_numbering);
             return after();
         default:
             return std::nullopt;

@@ -44,8 +44,7 @@ constexpr std::string_view CELL_LINE_BREAK = "<br>";
 
 // Declared cells of row k, or 0 when the payload is too short to hold it.
 std::uint16_t declared_cells(Bytes payload, std::size_t k) {
-    const std::size_t offset = TABLE_CELL_COUNTS_OFFSET + 2 * k;
-    return offset + 2 <= payload.size() ? read_u16(payload, offset) : 0;
+    return read_u16_or(payload, TABLE_CELL_COUNTS_OFFSET + 2 * k, 0);
 }
 
 [[noreturn]] void refuse_grid(std::uint64_t rows, std::uint64_t width, std::uint64_t grid) {
@@ -276,9 +275,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
         }
         if (r.tag_id == HWPTAG_TABLE && r.level == table_level) break;
         if (full && r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level && result.caption.empty()) {
-            const Bytes payload = r.bytes();
-            const std::uint32_t side =
-                payload.size() >= LIST_OWNER_OFFSET + 4 ? read_u32(payload, LIST_OWNER_OFFSET) & 0x3 : CAPTION_BOTTOM;
+            const std::uint32_t side = read_u32_or(r.bytes(), LIST_OWNER_OFFSET, CAPTION_BOTTOM) & 0x3;
             result.caption_after = side == CAPTION_RIGHT || side == CAPTION_BOTTOM;
             i = walk_paragraph_list(records, i + 1, static_cast<std::uint16_t>(table_level), result.caption, context);
             continue;
