@@ -1,6 +1,7 @@
 // UTF-8 text helpers shared by the decoders and the Markdown writer.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,14 @@ bool is_white_space(char32_t c);
 // Narrow a UTF-8 text past White_Space characters at both ends / the end.
 std::string_view trim(std::string_view text);
 std::string_view trim_end(std::string_view text);
+
+// Append `value` in decimal digits.
+inline void append_decimal(std::string& out, std::uint64_t value) {
+    char digits[20];  // a u64 has at most 20 decimal digits
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    (void)ec;  // cannot fail: the buffer holds any u64
+    out.append(digits, end);
+}
 
 // Append the UTF-8 encoding of a Unicode scalar value (callers never pass
 // a surrogate).

@@ -2,7 +2,6 @@
 // numbers: digits, circled digits, Roman numerals, Latin letters, Hangul
 // syllables and jamo, Hangul and Hanja numerals, the heavenly stems.
 #include <array>
-#include <charconv>
 #include <string_view>
 
 #include "brindle/numbering.h"
@@ -10,13 +9,6 @@
 
 namespace brindle {
 namespace {
-
-void append_digits(std::string& out, std::uint32_t value) {
-    char digits[10];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-    (void)ec;  // a u32 has at most 10 digits
-    out.append(digits, end);
-}
 
 // Characters that repeat in a cycle: the value's place in it, from 1.
 void append_cyclic(std::string& out, std::uint32_t value, std::u32string_view cycle) {
@@ -32,13 +24,13 @@ void append_circled_digits(std::string& out, std::uint32_t value) {
     } else if (value <= 50) {
         append_utf8(out, U'\u32B1' + (value - 36));
     } else {
-        append_digits(out, value);
+        append_decimal(out, value);
     }
 }
 
 void append_roman(std::string& out, std::uint32_t value, bool upper) {
     if (value >= 4000) {
-        append_digits(out, value);
+        append_decimal(out, value);
         return;
     }
     static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 13> numerals{{
@@ -56,7 +48,7 @@ void append_roman(std::string& out, std::uint32_t value, bool upper) {
 void append_letters(std::string& out, std::uint32_t value, char first) {
     const std::uint32_t repeats = (value - 1) / 26 + 1;
     if (repeats > 10) {
-        append_digits(out, value);
+        append_decimal(out, value);
         return;
     }
     out.append(repeats, static_cast<char>(first + (value - 1) % 26));
@@ -112,7 +104,7 @@ void append_number(std::string& out, std::uint32_t value, std::uint8_t shape) {
             return append_numeral(out, value, U"一二三四五六七八九", U"千百十", U"億萬");
         case SHAPE_HEAVENLY_STEM: return append_cyclic(out, value, U"갑을병정무기경신임계");
         case SHAPE_HEAVENLY_STEM_HANJA: return append_cyclic(out, value, U"甲乙丙丁戊己庚辛壬癸");
-        default: return append_digits(out, value);
+        default: return append_decimal(out, value);
     }
 }
 

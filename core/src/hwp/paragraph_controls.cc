@@ -2,7 +2,6 @@
 // control header (the id, then the control's own fields) and, for notes
 // and page headers and footers, walks the paragraph list beneath it.
 #include <algorithm>
-#include <charconv>
 
 #include "brindle/convert.h"
 #include "brindle/format.h"
@@ -93,14 +92,11 @@ ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context)
 
 std::string WalkContext::note_label(bool endnote, std::uint32_t number) {
     std::string label = endnote ? "e" : "";
-    char digits[10];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, number);
-    (void)ec;  // a u32 has at most 10 digits
-    label.append(digits, end);
+    append_decimal(label, number);
     const std::uint32_t uses = ++labels_used_[label];
     if (uses > 1) {
         label.push_back('-');
-        label += std::to_string(uses);
+        append_decimal(label, uses);
     }
     return label;
 }

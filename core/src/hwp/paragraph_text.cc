@@ -3,7 +3,6 @@
 // pass, with click-here field contents optionally lifted out behind marks.
 #include "brindle/paragraph_text.h"
 
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -43,11 +42,8 @@ constexpr bool is_anchored_control(std::uint16_t u) {
 
 
 void append_field_mark(std::string& out, std::size_t k) {
-    char digits[20];  // a 64-bit count has at most 20 decimal digits
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, k);
-    (void)ec;  // cannot fail: the buffer holds any std::size_t
     out.append(FIELD_MARK);
-    out.append(digits, end);
+    append_decimal(out, k);
     out.append(FIELD_MARK);
 }
 
