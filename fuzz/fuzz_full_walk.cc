@@ -2,7 +2,6 @@
 // records from one input ([u32 length][DocInfo][section]), walked with
 // numbering, notes, headers, captions and merged cells, then assembled.
 #include <algorithm>
-#include <vector>
 
 #include "brindle/convert.h"
 #include "brindle/doc_info.h"
@@ -18,9 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         brindle::WalkContext context(brindle::Profile::Full, brindle::parse_doc_info(doc_info));
         brindle::BlockList blocks;
         brindle::walk_section(records, blocks, context);
-        std::vector<brindle::NoteDefinition> notes = std::move(context.footnotes);
-        std::move(context.endnotes.begin(), context.endnotes.end(), std::back_inserter(notes));
-        brindle::fuzz::require_utf8(brindle::assemble_markdown(std::move(blocks), notes));
+        brindle::fuzz::require_utf8(brindle::assemble_markdown(std::move(blocks), context.take_notes()));
     } catch (const brindle::LimitExceeded&) {
     }
     return 0;

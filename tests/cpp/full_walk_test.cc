@@ -19,9 +19,7 @@ std::string full(const Recs& records, DocInfo info = {}) {
     WalkContext context(Profile::Full, std::move(info));
     BlockList blocks;
     walk_section(records, blocks, context);
-    std::vector<NoteDefinition> notes = std::move(context.footnotes);
-    notes.insert(notes.end(), context.endnotes.begin(), context.endnotes.end());
-    return assemble_markdown(std::move(blocks), notes);
+    return assemble_markdown(std::move(blocks), context.take_notes());
 }
 
 // A body paragraph: its header (naming paragraph shape `shape`) and its text.

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "brindle/content_block.h"
@@ -41,6 +43,16 @@ public:
     // document gives it ("e" before an endnote's), with "-2", "-3" after a
     // number that comes again (numbering that restarts by section).
     std::string note_label(bool endnote, std::uint32_t number);
+
+    // The notes gathered, moved out in the order their definitions are
+    // written: footnotes, then endnotes.
+    std::vector<NoteDefinition> take_notes() {
+        std::vector<NoteDefinition> notes = std::move(footnotes);
+        std::move(endnotes.begin(), endnotes.end(), std::back_inserter(notes));
+        footnotes.clear();
+        endnotes.clear();
+        return notes;
+    }
 
     const Profile profile;
     TableBudget budget;  // one allowance for all the document's tables

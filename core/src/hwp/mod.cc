@@ -54,9 +54,7 @@ Result<std::string> convert_document(ByteSource source, Profile profile) {
         }
     }  // the container (and the file) is released before assembly
     if (!context->full()) return assemble_markdown(std::move(blocks));
-    std::vector<NoteDefinition> notes = std::move(context->footnotes);
-    std::move(context->endnotes.begin(), context->endnotes.end(), std::back_inserter(notes));
-    return assemble_markdown(std::move(blocks), notes);
+    return assemble_markdown(std::move(blocks), context->take_notes());
 }
 
 }  // namespace brindle
