@@ -154,7 +154,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
             continue;
         }
         if (r.tag_id == HWPTAG_PARA_TEXT) {
-            if (open || !full) flush_cell(open, header, text, context);
+            if (open) flush_cell(open, header, text, context);
             open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile), {}}, {}});
             ++f;
             continue;
