@@ -150,12 +150,19 @@ LOOKALIKES = [
 ]
 
 
+def in_every_context(full, text: str) -> tuple[str, list[str]]:
+    """The full profile's Markdown of `text` in a paragraph, in a paragraph's second
+    line, in a heading, in a table cell and as a link's text; and the words a reader of
+    it should see."""
+    body = full(Paragraph(SectionDefinition(), text), Paragraph("앞", LINE_BREAK, text), numbered(6, text),
+                Paragraph(Table([[text]])), Paragraph(Hyperlink(text, "http://x.kr/")), doc_info=NUMBERED)
+    return body, (text + " 앞 " + text + " 1. " + text + " " + text + " " + text).split()
+
+
 @pytest.mark.parametrize("text", LOOKALIKES)
 def test_the_documents_own_characters_render_as_themselves(full, text):
-    # In a paragraph, in a paragraph's second line, in a heading and in a table cell.
-    body = full(Paragraph(SectionDefinition(), text), Paragraph("앞", LINE_BREAK, text), numbered(6, text),
-                Paragraph(Table([[text]])), doc_info=NUMBERED)
-    assert rendered_text(body).split() == (text + " 앞 " + text + " 1. " + text + " " + text).split()
+    body, expected = in_every_context(full, text)
+    assert rendered_text(body).split() == expected
 
 
 # Random runs of the characters that matter to Markdown, between letters, digits,
@@ -172,9 +179,7 @@ def test_random_text_renders_as_itself(full):
         text = "".join(generator.choice(ALPHABET) for _ in range(generator.randint(1, 10))).strip()
         if not text:
             continue
-        body = full(Paragraph(SectionDefinition(), text), Paragraph("앞", LINE_BREAK, text), numbered(6, text),
-                    Paragraph(Table([[text]])), Paragraph(Hyperlink(text, "http://x.kr/")), doc_info=NUMBERED)
-        expected = (text + " 앞 " + text + " 1. " + text + " " + text + " " + text).split()
+        body, expected = in_every_context(full, text)
         if rendered_text(body).split() != expected:
             failures.append((text, body))
     assert not failures

@@ -312,8 +312,6 @@ def test_fields_separated_by_digits(make_hwp, plain_fields):
 # bounded tables and the output.
 
 
-
-
 @pytest.mark.parametrize("name", [
     "declared-65535x65535", "declared-at-bound", "declared-rows-only", "nested-tables", "nested-boxes",
     "many-sections", "extended-4gib", "click-here", "nested-notes", "many-notes", "colliding-cells",
