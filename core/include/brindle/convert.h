@@ -39,9 +39,9 @@ inline void walk_section(Records records, BlockList& blocks) {
 std::size_t walk_paragraph_list(Records records, std::size_t start, std::uint16_t base, BlockList& blocks,
                                 WalkContext& context);
 
-// Render the pending body paragraph (if any) into a Paragraph block unless
-// it is blank; the pending paragraph becomes none.
-void flush_paragraph(std::optional<PendingParagraph>& pending, BlockList& blocks);
+// Render a body paragraph by the exact rules into a Paragraph block, unless
+// it is blank.
+void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks);
 
 struct EquationParse {
     std::optional<std::string> script;

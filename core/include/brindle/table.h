@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,9 +25,9 @@ struct Table {
     std::size_t columns = 0;
 };
 
-// End a cell's pending paragraph: render, trim, and append to the cell text
-// (space-separated).
-void flush_cell_paragraph(std::optional<PendingParagraph>& pending, std::string& cell_text);
+// End a cell's paragraph by the exact rules: render, trim, and append to the
+// cell text (space-separated).
+void flush_cell_paragraph(const PendingParagraph& paragraph, std::string& cell_text);
 
 // Markdown pipe table appended to `out`.
 void render_table(std::string& out, const Table& table);

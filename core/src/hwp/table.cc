@@ -128,9 +128,8 @@ void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, st
                 WalkContext& context) {
     if (context.full()) return flush_full_cell_paragraph(open, header, cell_text, context);
     if (!open) return;
-    std::optional<PendingParagraph> pending(std::move(open->text));
+    flush_cell_paragraph(open->text, cell_text);
     open.reset();
-    flush_cell_paragraph(pending, cell_text);
 }
 
 // Parse the cell whose HWPTAG_LIST_HEADER is at `f`; on return `f` is the
@@ -246,10 +245,8 @@ private:
 
 }  // namespace
 
-void flush_cell_paragraph(std::optional<PendingParagraph>& pending, std::string& cell_text) {
-    if (!pending) return;
-    const std::string rendered = render_paragraph(*pending);
-    pending.reset();
+void flush_cell_paragraph(const PendingParagraph& paragraph, std::string& cell_text) {
+    const std::string rendered = render_paragraph(paragraph);
     append_part(cell_text, trim(rendered), " ");
 }
 

@@ -65,9 +65,8 @@ void flush_open(std::optional<OpenParagraph>& open, const HwpRecord*& header, co
 void flush(std::optional<OpenParagraph>& open, const HwpRecord*& header, const ListWalk& walk) {
     if (walk.context.full()) return flush_open(open, header, walk);
     if (!open) return;
-    std::optional<PendingParagraph> pending(std::move(open->text));
+    flush_paragraph(open->text, walk.blocks);
     open.reset();
-    flush_paragraph(pending, walk.blocks);
 }
 
 // A list inside a control ends at the first record above its paragraphs,
@@ -158,10 +157,8 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
 
 }  // namespace
 
-void flush_paragraph(std::optional<PendingParagraph>& pending, BlockList& blocks) {
-    if (!pending) return;
-    std::string rendered = render_paragraph(*pending);
-    pending.reset();
+void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks) {
+    std::string rendered = render_paragraph(paragraph);
     // Stored untrimmed; assembly trims.
     if (!trim(rendered).empty()) blocks.emplace_back(Paragraph{std::move(rendered), {}});
 }
