@@ -25,9 +25,11 @@ any object with the buffer protocol), or a binary file object (read whole)."""
 Profile: TypeAlias = Literal["full", "exact"]
 """The conversion's rules. "full" (the default) keeps everything the reader of the
 document sees: footnotes and endnotes, headers and footers, paragraph numbers,
-bullets and outline headings, links, table captions, merged cells, tabs and line
-breaks, escaped so that the Markdown renders as the document reads. "exact" is byte
-for byte what ``_brindle.hwp_to_markdown`` gives."""
+bullets and outline headings, links, captions, tables laid out to be read (cells at
+their own addresses, empty rows and columns left out), the text of drawing objects
+wherever they stand, tabs and line breaks, escaped so that the Markdown renders as
+the document reads. "exact" is byte for byte what ``_brindle.hwp_to_markdown``
+gives."""
 
 PROFILES: tuple[str, ...] = ("full", "exact")
 
@@ -79,8 +81,9 @@ def convert(source: Source, *, profile: Profile = "full") -> str:
 
     `profile` chooses the conversion's rules: "full" (the default) keeps everything
     the reader sees (notes, headers and footers, numbers and bullets, headings,
-    links, captions, merged cells); "exact" gives byte for byte what
-    ``_brindle.hwp_to_markdown`` gives for the same file.
+    links, captions, tables laid out to be read, the text of drawing objects);
+    "exact" gives byte for byte what ``_brindle.hwp_to_markdown`` gives for the
+    same file.
 
     The interpreter lock is released while the document is read and converted, so
     conversions on several threads run in parallel. A buffer other than ``bytes`` is

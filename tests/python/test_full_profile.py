@@ -113,22 +113,21 @@ def test_links_captions_and_merged_cells(full):
         "자세히: [안내 (PDF)](<http://ex.com/a b(1).pdf>)"
     )
     caption = [Paragraph("표 ", AutoNumber(3), " 실적")]
-    top = Paragraph(Table([["x"]], caption=caption, caption_side="top"))
-    bottom = Paragraph(Table([["y"]], caption=caption, caption_side="right"))
-    assert full(top, bottom) == "표 3 실적\n\n|x|\n|---|\n\n|y|\n|---|\n\n표 3 실적"
-    # A cell spanning two columns: the cell after it stays in its own column, the
-    # spanned position is empty, and the grid is as wide as the declared columns.
+    top = Paragraph(Table([["x", "z"]], caption=caption, caption_side="top"))
+    bottom = Paragraph(Table([["y", "z"]], caption=caption, caption_side="right"))
+    assert full(top, bottom) == "표 3 실적\n\n|x|z|\n|---|---|\n\n|y|z|\n|---|---|\n\n표 3 실적"
+    # A cell spanning two columns takes one; the cells keep their rows and order.
     merged = Table(
         [[Cell("머리", 0, 0, col_span=2), Cell("끝", 2, 0)], [Cell("가", 0, 1), Cell("다", 2, 1)]],
         columns=4,
     )
-    assert full(Paragraph(merged)) == "|머리||끝||\n|---|---|---|---|\n|가||다||"
+    assert full(Paragraph(merged)) == "|머리|끝|\n|---|---|\n|가|다|"
 
 
 def test_tabs_breaks_and_special_spaces_become_white_space(full):
     body = Paragraph(TAB, "이름:", TAB, "홍길동", LINE_BREAK, "나이:", NBSP, "30")
-    cell = Table([[[Paragraph("첫 줄", LINE_BREAK, "둘째 줄"), "다음 문단"]]])
-    assert full(body, Paragraph(cell)) == "이름: 홍길동\n나이: 30\n\n|첫 줄<br>둘째 줄<br>다음 문단|\n|---|"
+    cell = Table([[[Paragraph("첫 줄", LINE_BREAK, "둘째 줄"), "다음 문단"], "옆"]])
+    assert full(body, Paragraph(cell)) == "이름: 홍길동\n나이: 30\n\n|첫 줄<br>둘째 줄<br>다음 문단|옆|\n|---|---|"
     # Breaks one after another leave no blank line: that would end the list item.
     item = Paragraph("a", LINE_BREAK, LINE_BREAK, " ", LINE_BREAK, "b", shape=1)
     assert full(item, doc_info=NUMBERED) == "1. a\nb"
@@ -152,11 +151,14 @@ LOOKALIKES = [
 
 def in_every_context(full, text: str) -> tuple[str, list[str]]:
     """The full profile's Markdown of `text` in a paragraph, in a paragraph's second
-    line, in a heading, in a table cell and as a link's text; and the words a reader of
-    it should see."""
+    line, in a heading, in a table cell, in a text box in a cell, in a frame (a table
+    of one cell) and as a link's text; and the words a reader of it should see."""
+    cells = Paragraph(Table([[text, [Paragraph("칸", hwp.TextBox([text]))]]]))
+    frame = Paragraph(Table([[[Paragraph(text)]]]))
     body = full(Paragraph(SectionDefinition(), text), Paragraph("앞", LINE_BREAK, text), numbered(6, text),
-                Paragraph(Table([[text]])), Paragraph(Hyperlink(text, "http://x.kr/")), doc_info=NUMBERED)
-    return body, (text + " 앞 " + text + " 1. " + text + " " + text + " " + text).split()
+                cells, frame, Paragraph(Hyperlink(text, "http://x.kr/")), doc_info=NUMBERED)
+    words = f"{text} 앞 {text} 1. {text} {text} 칸 {text} {text} {text}"
+    return body, words.split()
 
 
 @pytest.mark.parametrize("text", LOOKALIKES)

@@ -14,6 +14,7 @@
 #include "brindle/click_here.h"
 #include "brindle/content_block.h"
 #include "brindle/limits.h"
+#include "brindle/markdown_escape.h"
 #include "brindle/profile.h"
 #include "brindle/record.h"
 #include "brindle/result.h"
@@ -34,10 +35,32 @@ inline void walk_section(Records records, BlockList& blocks) {
 // Full profile: walk the paragraph list whose paragraph headers stand at
 // `base`, from `start` (the record after its list header) to the first
 // record that is neither deeper nor another paragraph header at `base`;
-// returns that record's index. Lists nested deeper than MAX_LIST_DEPTH are
+// returns that record's index. Its paragraphs are written for `place`: the
+// body (and notes, headers, captions) or a table cell, where the blocks
+// become one cell's text. Lists nested deeper than MAX_LIST_DEPTH are
 // passed over.
 std::size_t walk_paragraph_list(Records records, std::size_t start, std::uint16_t base, BlockList& blocks,
-                                WalkContext& context);
+                                WalkContext& context, TextContext place = TextContext::Body);
+
+// Full profile: the caption of a table, equation or drawing object, and
+// the side of the object it stands on.
+struct Caption {
+    BlockList blocks;
+    bool after = true;  // below or right of the object
+};
+
+// Read the caption whose HWPTAG_LIST_HEADER is at `header` (its side, then
+// its paragraphs); returns the index after them.
+std::size_t take_caption(Records records, std::size_t header, Caption& caption, WalkContext& context,
+                         TextContext place);
+
+// Append an object's blocks to `out` with its caption before or after them.
+void append_captioned(BlockList& out, Caption caption, BlockList object);
+
+// Full profile: blocks written into a table cell's text, after `separator`
+// when the text is not empty: paragraphs with their numbers or bullets,
+// pictures as their placeholder, tables folded to their cells' texts.
+void append_cell_blocks(std::string& cell_text, const BlockList& blocks, std::string_view separator);
 
 // Render a body paragraph by the exact rules into a Paragraph block, unless
 // it is blank.
@@ -46,14 +69,21 @@ void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks);
 struct EquationParse {
     std::optional<std::string> script;
     std::size_t consumed = 0;
+    Caption caption;  // full profile
 };
 EquationParse parse_equation(Records records, std::size_t start, std::uint16_t level);
+EquationParse parse_equation(Records records, std::size_t start, std::uint16_t level, WalkContext& context,
+                             TextContext place);
 
 struct ShapeParse {
-    BlockList blocks;  // an Image or the object's text (one Paragraph by the exact rules)
+    // By the exact rules an Image or the object's text as one Paragraph; by
+    // the full profile every picture and paragraph list of the object and
+    // its members, in their order, with the caption on its side.
+    BlockList blocks;
     std::size_t consumed = 0;
 };
-ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level, WalkContext& context);
+ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level, WalkContext& context,
+                         TextContext place = TextContext::Body);
 inline ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level) {
     WalkContext context;
     return collect_shape(records, start, level, context);
@@ -62,15 +92,18 @@ inline ShapeParse collect_shape(Records records, std::size_t start, std::uint16_
 struct TableParse {
     std::optional<Table> table;
     std::size_t consumed = 0;  // records taken, counted from the start index
-    BlockList caption;         // full profile: the caption's paragraphs
-    bool caption_after = false;  // the caption stands below or right of the table
+    Caption caption;           // full profile
+    // Full profile: a table of one cell (a frame around text) is its
+    // content, walked as blocks, in place of `table`.
+    BlockList frame;
 };
 
 // Parse the table control whose header (at `level`) precedes `start`,
 // charging what it materialises to the context's allowance (LimitExceeded
-// when spent).
+// when spent). `place` is where the table stands: in the body a table of
+// one cell becomes its content; in a cell it is folded all the same.
 TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth,
-                       WalkContext& context);
+                       WalkContext& context, TextContext place = TextContext::Body);
 
 // The same by the exact rules with an allowance of its own, for a table
 // parsed on its own.
@@ -78,6 +111,9 @@ inline TableParse parse_table(Records records, std::size_t start, std::uint16_t 
     WalkContext context;
     return parse_table(records, start, level, depth, context);
 }
+
+// A picture as the Markdown shows it: "[이미지]", or "[이미지: caption]".
+void append_image_placeholder(std::string& out, const Image& image);
 
 // The Markdown text of a document's blocks (consumed), followed by the
 // definitions of its notes (footnotes, then endnotes), trimmed at the end.

@@ -67,6 +67,14 @@ inline constexpr std::uint16_t CODE_TAB = 9;
 inline constexpr std::uint16_t CODE_NOTE = 17;         // footnote or endnote
 inline constexpr std::uint16_t CODE_AUTO_NUMBER = 18;  // automatic number
 
+// HWPTAG_LIST_HEADER: paragraph count, attributes, then from this offset
+// what the list's owner keeps there: a cell's column, row, column span and
+// row span (u16 each); a caption's attributes (u32, bits 0-1 its side).
+inline constexpr std::size_t LIST_OWNER_OFFSET = 8;
+inline constexpr std::uint32_t CAPTION_SIDE_MASK = 0x3;
+inline constexpr std::uint32_t CAPTION_RIGHT = 1;   // 0 left, 2 top
+inline constexpr std::uint32_t CAPTION_BOTTOM = 3;
+
 // Tables nested deeper than this inside a cell are skipped.
 inline constexpr std::int32_t MAX_TABLE_DEPTH = 3;
 

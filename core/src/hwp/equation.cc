@@ -26,22 +26,37 @@ std::optional<std::string> read_script(Bytes payload) {
 }  // namespace
 
 EquationParse parse_equation(Records records, std::size_t start, std::uint16_t level) {
+    WalkContext context;
+    return parse_equation(records, start, level, context, TextContext::Body);
+}
+
+EquationParse parse_equation(Records records, std::size_t start, std::uint16_t level, WalkContext& context,
+                             TextContext place) {
     const std::size_t n = records.size();
     start = std::min(start, n);
     const std::uint32_t child_level = std::uint32_t{level} + 1;
+    EquationParse result;
+    bool captioned = false;
     std::size_t i = start;
     while (i < n && records[i].level > level) {
         const HwpRecord& r = records[i];
         if (r.level == child_level && r.tag_id == HWPTAG_EQEDIT) {
-            std::optional<std::string> script = read_script(r.bytes());
+            result.script = read_script(r.bytes());
             // The rest of the control is consumed whether or not the script
             // was usable.
             i = skip_subtree(records, i + 1, level);
-            return {std::move(script), i - start};
+            break;
+        }
+        // The full profile keeps a caption, which comes before the script.
+        if (context.full() && r.level == child_level && r.tag_id == HWPTAG_LIST_HEADER && !captioned) {
+            captioned = true;
+            i = take_caption(records, i, result.caption, context, place);
+            continue;
         }
         ++i;
     }
-    return {std::nullopt, i - start};
+    result.consumed = i - start;
+    return result;
 }
 
 }  // namespace brindle

@@ -116,13 +116,7 @@ private:
     }
 
     void write(const Image& b) {
-        if (b.caption.empty()) {
-            out_.append("[이미지]");
-        } else {
-            out_.append("[이미지: ");
-            out_.append(b.caption);
-            out_.push_back(']');
-        }
+        append_image_placeholder(out_, b);
         out_.append(BLOCK_END);
         last_ = {};
     }
@@ -188,6 +182,16 @@ void write_note(std::string& out, const NoteDefinition& note) {
 }
 
 }  // namespace
+
+void append_image_placeholder(std::string& out, const Image& image) {
+    if (image.caption.empty()) {
+        out.append("[이미지]");
+    } else {
+        out.append("[이미지: ");
+        out.append(image.caption);
+        out.push_back(']');
+    }
+}
 
 std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes) {
     std::string out;

@@ -3,14 +3,22 @@
 //
 // Beneath the control header, the paragraphs before the shape component
 // (HWPTAG_SHAPE_COMPONENT one level down) form the caption; everything
-// after it belongs to the shape: its text, its members, and for a picture
-// the HWPTAG_SHAPE_COMPONENT_PICTURE record. The exact rules take every
-// paragraph text record at any depth and join the non-blank ones; the full
-// profile walks each paragraph list (a HWPTAG_LIST_HEADER and its
-// paragraphs) as the body is walked, so a text box keeps its paragraphs,
-// numbers and bullets.
+// after it belongs to the shape: its text, its members (a group's members
+// are shape components of their own, nested to any depth, each with its
+// records beneath it), and for a picture the HWPTAG_SHAPE_COMPONENT_PICTURE
+// record.
+//
+// The exact rules take every paragraph text record at any depth and join
+// the non-blank ones, and one picture record makes the whole object a
+// picture. The full profile reads the object's records in order: each
+// picture record is a picture, and each paragraph list (a text box's, a
+// member's) is walked as the body is walked, so a group shows every
+// member's picture and text, and a text box keeps its paragraphs, numbers
+// and bullets. The caption stands on its side of the object; a lone
+// picture keeps it in its placeholder.
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "brindle/convert.h"
 #include "brindle/format.h"
@@ -29,70 +37,44 @@ void append_paragraph(std::string& joined, std::string_view text, char separator
     joined.append(kept);
 }
 
-// The paragraphs of a list, the caption's or the shape's: appended as text
-// (exact) or walked into blocks (full). Returns the index after the record.
-std::size_t take_paragraphs(Records records, std::size_t i, std::string& text, char separator, BlockList& blocks,
-                            WalkContext& context) {
-    const HwpRecord& r = records[i];
-    if (!context.full()) {
-        if (r.tag_id == HWPTAG_PARA_TEXT) append_paragraph(text, decode_plain_para_text(r.bytes()), separator);
-        return i + 1;
-    }
-    if (r.tag_id != HWPTAG_LIST_HEADER) return i + 1;
-    return walk_paragraph_list(records, i + 1, r.level, blocks, context);
+// A record too short to hold a picture does not make one.
+bool is_picture(const HwpRecord& r) {
+    return r.tag_id == HWPTAG_SHAPE_COMPONENT_PICTURE && r.size() >= PICTURE_RECORD_MIN_SIZE;
 }
 
-}  // namespace
-
-ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level, WalkContext& context) {
-    const std::size_t n = records.size();
-    start = std::min(start, n);
+// The index of the object's shape component (one level below the header),
+// or of the record that ends the control when it has none.
+std::size_t find_component(Records records, std::size_t i, std::uint16_t level) {
     const std::uint32_t child_level = std::uint32_t{level} + 1;
+    while (i < records.size() && records[i].level > level) {
+        if (records[i].level == child_level && records[i].tag_id == HWPTAG_SHAPE_COMPONENT) break;
+        ++i;
+    }
+    return i;
+}
 
-    // Caption paragraphs, up to the shape component.
+ShapeParse collect_exact(Records records, std::size_t start, std::uint16_t level) {
+    const std::size_t n = records.size();
     std::string caption;
-    BlockList caption_blocks;
-    std::size_t i = start;
-    while (i < n && records[i].level > level) {
-        const HwpRecord& r = records[i];
-        if (r.level == child_level && r.tag_id == HWPTAG_SHAPE_COMPONENT) break;
-        i = take_paragraphs(records, i, caption, ' ', caption_blocks, context);
+    const std::size_t component = find_component(records, start, level);
+    for (std::size_t i = start; i < component; ++i) {
+        if (records[i].tag_id == HWPTAG_PARA_TEXT) {
+            append_paragraph(caption, decode_plain_para_text(records[i].bytes()), ' ');
+        }
     }
     // Without a shape component the object is unusable; its caption is dropped.
-    if (i >= n || records[i].level <= level) return {{}, i - start};
+    if (component >= n || records[component].level <= level) return {{}, component - start};
 
-    // The shape's own records, from the one after the component to the end
-    // of the control.
     std::string inner;
-    BlockList inner_blocks;
     bool picture = false;
-    std::size_t j = i + 1;
-    while (j < n && records[j].level > level) {
+    std::size_t j = component + 1;
+    for (; j < n && records[j].level > level; ++j) {
         const HwpRecord& r = records[j];
-        if (r.tag_id == HWPTAG_SHAPE_COMPONENT_PICTURE) {
-            // A record too short to hold a picture does not make one; in a
-            // group the last picture record decides.
-            picture = r.size() >= PICTURE_RECORD_MIN_SIZE;
-            ++j;
-            continue;
-        }
-        j = take_paragraphs(records, j, inner, '\n', inner_blocks, context);
+        // In a group the last picture record decides.
+        if (r.tag_id == HWPTAG_SHAPE_COMPONENT_PICTURE) picture = is_picture(r);
+        if (r.tag_id == HWPTAG_PARA_TEXT) append_paragraph(inner, decode_plain_para_text(r.bytes()), '\n');
     }
     ShapeParse result{{}, j - start};
-
-    if (context.full()) {
-        // A picture's caption is its paragraphs' text on one line.
-        for (const ContentBlock& block : caption_blocks) {
-            if (const auto* paragraph = std::get_if<Paragraph>(&block)) append_paragraph(caption, paragraph->text, ' ');
-        }
-        if (picture) {
-            std::replace(caption.begin(), caption.end(), '\n', ' ');
-            result.blocks.emplace_back(Image{std::move(caption)});
-        } else {
-            result.blocks = inner_blocks.empty() ? std::move(caption_blocks) : std::move(inner_blocks);
-        }
-        return result;
-    }
     if (picture) {
         result.blocks.emplace_back(Image{std::move(caption)});
     } else if (!inner.empty()) {
@@ -101,6 +83,61 @@ ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level
         result.blocks.emplace_back(Paragraph{std::move(caption), {}});
     }
     return result;
+}
+
+ShapeParse collect_full(Records records, std::size_t start, std::uint16_t level, WalkContext& context,
+                        TextContext place) {
+    const std::size_t n = records.size();
+    const std::uint32_t child_level = std::uint32_t{level} + 1;
+    Caption caption;
+    bool captioned = false;
+    std::size_t i = start;
+    while (i < n && records[i].level > level) {
+        const HwpRecord& r = records[i];
+        if (r.level == child_level && r.tag_id == HWPTAG_SHAPE_COMPONENT) break;
+        if (r.level == child_level && r.tag_id == HWPTAG_LIST_HEADER && !captioned) {
+            captioned = true;
+            i = take_caption(records, i, caption, context, place);
+            continue;
+        }
+        ++i;
+    }
+    if (i >= n || records[i].level <= level) return {{}, i - start};
+
+    // The object's records in order, its members' included.
+    BlockList object;
+    std::size_t j = i + 1;
+    while (j < n && records[j].level > level) {
+        const HwpRecord& r = records[j];
+        if (is_picture(r)) object.emplace_back(Image{});
+        if (r.tag_id == HWPTAG_LIST_HEADER) {
+            j = walk_paragraph_list(records, j + 1, r.level, object, context, place);
+            continue;
+        }
+        ++j;
+    }
+    ShapeParse result{{}, j - start};
+
+    // A picture alone shows its caption in its placeholder, on one line.
+    if (object.size() == 1 && std::holds_alternative<Image>(object.front())) {
+        std::string& text = std::get<Image>(object.front()).caption;
+        for (const ContentBlock& block : caption.blocks) {
+            if (const auto* paragraph = std::get_if<Paragraph>(&block)) append_paragraph(text, paragraph->text, ' ');
+        }
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        caption.blocks.clear();
+    }
+    append_captioned(result.blocks, std::move(caption), std::move(object));
+    return result;
+}
+
+}  // namespace
+
+ShapeParse collect_shape(Records records, std::size_t start, std::uint16_t level, WalkContext& context,
+                         TextContext place) {
+    start = std::min(start, records.size());
+    if (context.full()) return collect_full(records, start, level, context, place);
+    return collect_exact(records, start, level);
 }
 
 }  // namespace brindle

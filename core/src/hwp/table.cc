@@ -20,6 +20,7 @@
 #include "brindle/paragraph_controls.h"
 #include "brindle/paragraph_text.h"
 #include "brindle/table.h"
+#include "brindle/table_layout.h"
 #include "brindle/text.h"
 
 namespace brindle {
@@ -30,14 +31,6 @@ namespace {
 constexpr std::size_t TABLE_ROW_COUNT_OFFSET = 4;
 constexpr std::size_t TABLE_COLUMN_COUNT_OFFSET = 6;
 constexpr std::size_t TABLE_CELL_COUNTS_OFFSET = 18;
-
-// HWPTAG_LIST_HEADER: paragraph count, attributes, then what the list's
-// owner adds from offset 8: a cell's column, row, column span and row span
-// (u16 each); a caption's attributes (u32, bits 0-1 the side: left, right,
-// top, bottom).
-constexpr std::size_t LIST_OWNER_OFFSET = 8;
-constexpr std::uint32_t CAPTION_RIGHT = 1;
-constexpr std::uint32_t CAPTION_BOTTOM = 3;
 
 // Separates a cell's paragraphs in the full profile.
 constexpr std::string_view CELL_LINE_BREAK = "<br>";
@@ -179,6 +172,14 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
             f += 1 + nested.consumed;
             continue;
         }
+        // The full profile writes a drawing object's pictures and text into
+        // the cell, after the text of the paragraph it stands in.
+        if (full && id == CTRL_DRAWING) {
+            const ShapeParse shape = collect_shape(records, f + 1, control_level, context, TextContext::Cell);
+            append_cell_blocks(open ? open->controls.trailing_text : text, shape.blocks, CELL_LINE_BREAK);
+            f += 1 + shape.consumed;
+            continue;
+        }
         if (full) {
             BlockList ignored;  // a cell holds text only
             if (const auto next = take_paragraph_control(records, f, open ? &open->controls : nullptr, ignored,
@@ -187,63 +188,44 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
                 continue;
             }
         }
-        // Equations, drawing objects, fields without a paragraph and
-        // tables nested too deep contribute nothing to the cell.
+        // Equations, drawing objects by the exact rules, fields without a
+        // paragraph and tables nested too deep contribute nothing to the cell.
         f = skip_subtree(records, f + 1, control_level);
     }
     flush_cell(open, header, text, context);
     return text;
 }
 
-// Full profile: where each cell goes. Cells land at their own address when
-// it lies in the grid and is free; a span covers the positions right and
-// below, which stay empty. A cell without a usable address takes the first
-// free position, as cells in record order would.
-class CellGrid {
-public:
-    CellGrid(Table& table, std::size_t rows, std::size_t width)
-        : table_(table), width_(width), taken_(rows * width, false) {
-        // Rows hold their cells up to the last one placed; the rest of the
-        // width is written empty.
-        table.rows.resize(rows);
-        table.columns = width;
-    }
-
-    void place(Bytes list_header, std::string text) {
-        std::size_t row = 0, column = 0, row_span = 1, column_span = 1;
-        bool addressed = list_header.size() >= LIST_OWNER_OFFSET + 8;
-        if (addressed) {
-            column = read_u16(list_header, LIST_OWNER_OFFSET);
-            row = read_u16(list_header, LIST_OWNER_OFFSET + 2);
-            column_span = std::max<std::size_t>(read_u16(list_header, LIST_OWNER_OFFSET + 4), 1);
-            row_span = std::max<std::size_t>(read_u16(list_header, LIST_OWNER_OFFSET + 6), 1);
-            addressed = row < table_.rows.size() && column < width_ && !taken_[row * width_ + column];
-        }
-        if (!addressed) {
-            while (next_free_ < taken_.size() && taken_[next_free_]) ++next_free_;
-            if (next_free_ == taken_.size()) return;  // no room left: the cell is dropped
-            row = next_free_ / width_;
-            column = next_free_ % width_;
-            row_span = column_span = 1;
-        }
-        const std::size_t last_row = std::min(row + row_span, table_.rows.size());
-        const std::size_t last_column = std::min(column + column_span, width_);
-        for (std::size_t r = row; r < last_row; ++r) {
-            for (std::size_t c = column; c < last_column; ++c) taken_[r * width_ + c] = true;
-        }
-        std::vector<TableCell>& cells = table_.rows[row];
-        if (cells.size() <= column) cells.resize(column + 1);
-        cells[column].text = std::move(text);
-    }
-
-private:
-    Table& table_;
-    std::size_t width_;
-    std::vector<bool> taken_;
-    std::size_t next_free_ = 0;
-};
+// A cell's address and spans from its list header, when it holds them.
+std::optional<CellAddress> cell_address(Bytes list_header) {
+    if (list_header.size() < LIST_OWNER_OFFSET + 8) return std::nullopt;
+    return CellAddress{read_u16(list_header, LIST_OWNER_OFFSET + 2), read_u16(list_header, LIST_OWNER_OFFSET),
+                       read_u16(list_header, LIST_OWNER_OFFSET + 6), read_u16(list_header, LIST_OWNER_OFFSET + 4)};
+}
 
 }  // namespace
+
+void append_cell_blocks(std::string& cell_text, const BlockList& blocks, std::string_view separator) {
+    for (const ContentBlock& block : blocks) {
+        std::string part;
+        if (const auto* paragraph = std::get_if<Paragraph>(&block)) {
+            const std::string_view text = trim(paragraph->text);
+            if (text.empty()) continue;
+            if (paragraph->head.kind != HeadKind::None) {
+                part = inline_head(paragraph->head);
+                if (!part.empty()) part.push_back(' ');
+            }
+            part.append(text);
+        } else if (const auto* table = std::get_if<Table>(&block)) {
+            fold_nested_table(*table, part);
+        } else if (const auto* image = std::get_if<Image>(&block)) {
+            append_image_placeholder(part, *image);
+        }
+        // An equation's script is not cell text (neither profile writes one
+        // in a cell); page headers cannot stand in a cell.
+        append_part(cell_text, part, separator);
+    }
+}
 
 void flush_cell_paragraph(const PendingParagraph& paragraph, std::string& cell_text) {
     const std::string rendered = render_paragraph(paragraph);
@@ -251,7 +233,7 @@ void flush_cell_paragraph(const PendingParagraph& paragraph, std::string& cell_t
 }
 
 TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth,
-                       WalkContext& context) {
+                       WalkContext& context, TextContext place) {
     const std::size_t n = records.size();
     const bool full = context.full();
     start = std::min(start, n);
@@ -264,6 +246,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
     // The table record comes after any caption, which the exact rules pass
     // over and the full profile walks.
     std::size_t i = start;
+    bool captioned = false;
     while (i < n) {
         const HwpRecord& r = records[i];
         if (r.level < table_level) {
@@ -271,10 +254,9 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
             return result;
         }
         if (r.tag_id == HWPTAG_TABLE && r.level == table_level) break;
-        if (full && r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level && result.caption.empty()) {
-            const std::uint32_t side = read_u32_or(r.bytes(), LIST_OWNER_OFFSET, CAPTION_BOTTOM) & 0x3;
-            result.caption_after = side == CAPTION_RIGHT || side == CAPTION_BOTTOM;
-            i = walk_paragraph_list(records, i + 1, static_cast<std::uint16_t>(table_level), result.caption, context);
+        if (full && r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level && !captioned) {
+            captioned = true;
+            i = take_caption(records, i, result.caption, context, place);
             continue;
         }
         ++i;
@@ -304,40 +286,53 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
         grid = std::max(grid, full_grid);
     }
     context.budget.charge(std::uint64_t{row_count} + grid);
-
-    Table table;
-    std::optional<CellGrid> cells;
-    if (full && width > 0) {
-        cells.emplace(table, row_count, width);
-    } else if (!full) {
-        table.rows.reserve(row_count);
-    }
     std::size_t f = i + 1;
-    for (std::size_t k = 0; k < row_count; ++k) {
-        const std::uint16_t declared = declared_cells(payload, k);
-        std::vector<TableCell> row;
-        if (!full) row.reserve(declared);
-        for (std::uint16_t c = 0; c < declared; ++c) {
-            // Once a cell header is missing, every later cell stays empty.
-            if (f < n && records[f].tag_id == HWPTAG_LIST_HEADER && records[f].level == table_level) {
-                const Bytes list_header = records[f].bytes();
-                std::string text = parse_cell(records, f, table_level, depth, context);
-                if (cells) {
-                    cells->place(list_header, std::move(text));
-                } else if (!full) {
-                    row.push_back(TableCell{std::move(text)});
+    const auto is_cell = [&](std::size_t k) {
+        return k < n && records[k].tag_id == HWPTAG_LIST_HEADER && records[k].level == table_level;
+    };
+
+    // A table of one cell in the body is a frame drawn around its content:
+    // the cell's paragraphs are walked as the body's are.
+    const bool frame = full && depth == 0 && place == TextContext::Body && row_count == 1 &&
+                       declared_cells(payload, 0) == 1 && is_cell(f);
+    if (frame) {
+        f = walk_paragraph_list(records, f + 1, static_cast<std::uint16_t>(table_level), result.frame, context);
+    } else if (full) {
+        if (width > 0) {
+            TableGrid cells(row_count, width);
+            for (std::size_t k = 0; k < row_count; ++k) {
+                const std::uint16_t declared = declared_cells(payload, k);
+                for (std::uint16_t c = 0; c < declared && is_cell(f); ++c) {
+                    const Bytes list_header = records[f].bytes();
+                    std::string text = parse_cell(records, f, table_level, depth, context);
+                    cells.place(cell_address(list_header), std::move(text));
                 }
-            } else if (!full) {
-                row.emplace_back();
+            }
+            Table table = std::move(cells).take();
+            if (!table.rows.empty()) result.table = std::move(table);
+        }
+    } else {
+        Table table;
+        table.rows.reserve(row_count);
+        for (std::size_t k = 0; k < row_count; ++k) {
+            const std::uint16_t declared = declared_cells(payload, k);
+            std::vector<TableCell>& row = table.rows.emplace_back();
+            row.reserve(declared);
+            for (std::uint16_t c = 0; c < declared; ++c) {
+                // Once a cell header is missing, every later cell stays empty.
+                if (is_cell(f)) {
+                    row.push_back(TableCell{parse_cell(records, f, table_level, depth, context)});
+                } else {
+                    row.emplace_back();
+                }
             }
         }
-        if (!full) table.rows.push_back(std::move(row));
+        if (row_count != 0) result.table = std::move(table);
     }
 
     // Surplus cells beyond the declared counts are dropped with their content.
     while (f < n && records[f].level >= table_level) ++f;
     result.consumed = f - start;
-    if (row_count != 0 && !(full && width == 0)) result.table = std::move(table);
     return result;
 }
 

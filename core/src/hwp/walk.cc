@@ -33,6 +33,7 @@ struct ListWalk {
     std::uint16_t base;
     bool bounded;   // a list inside a control, which ends with the list
     bool headings;  // outline paragraphs become headings (the body only)
+    TextContext place;  // paragraphs written for the body or for a table cell
     BlockList& blocks;
     WalkContext& context;
 };
@@ -54,7 +55,9 @@ void flush_open(std::optional<OpenParagraph>& open, const HwpRecord*& header, co
     header = nullptr;
     // Outside the body an outline paragraph keeps its number but is no heading.
     if (head.kind == HeadKind::Outline && !walk.headings) head.kind = HeadKind::Number;
-    const TextContext context = head.kind == HeadKind::Outline ? TextContext::Heading : TextContext::Body;
+    const TextContext context = walk.place == TextContext::Cell       ? TextContext::Cell
+                                : head.kind == HeadKind::Outline ? TextContext::Heading
+                                                                 : TextContext::Body;
     std::string text;
     append_full_paragraph(text, paragraph, context);
     if (!text.empty()) walk.blocks.emplace_back(Paragraph{std::move(text), std::move(head)});
@@ -119,21 +122,22 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
         const std::size_t j = i + 1;
         switch (id) {
             case CTRL_EQUATION: {
-                EquationParse eq = parse_equation(records, j, r.level);
-                if (eq.script) out.emplace_back(Equation{std::move(*eq.script)});
+                EquationParse eq = parse_equation(records, j, r.level, context, walk.place);
+                BlockList equation;
+                if (eq.script) equation.emplace_back(Equation{std::move(*eq.script)});
+                append_captioned(out, std::move(eq.caption), std::move(equation));
                 i = j + eq.consumed;
                 break;
             }
             case CTRL_TABLE: {
-                TableParse table = parse_table(records, j, r.level, 0, context);
-                if (!table.caption_after) std::move(table.caption.begin(), table.caption.end(), std::back_inserter(out));
-                if (table.table) out.emplace_back(std::move(*table.table));
-                if (table.caption_after) std::move(table.caption.begin(), table.caption.end(), std::back_inserter(out));
+                TableParse table = parse_table(records, j, r.level, 0, context, walk.place);
+                if (table.table) table.frame.emplace_back(std::move(*table.table));
+                append_captioned(out, std::move(table.caption), std::move(table.frame));
                 i = j + table.consumed;
                 break;
             }
             case CTRL_DRAWING: {
-                ShapeParse shape = collect_shape(records, j, r.level, context);
+                ShapeParse shape = collect_shape(records, j, r.level, context, walk.place);
                 std::move(shape.blocks.begin(), shape.blocks.end(), std::back_inserter(out));
                 i = j + shape.consumed;
                 break;
@@ -164,12 +168,12 @@ void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks) {
 }
 
 void walk_section(Records records, BlockList& blocks, WalkContext& context) {
-    walk_list(0, ListWalk{records, 0, false, true, blocks, context});
+    walk_list(0, ListWalk{records, 0, false, true, TextContext::Body, blocks, context});
 }
 
 std::size_t walk_paragraph_list(Records records, std::size_t start, std::uint16_t base, BlockList& blocks,
-                                WalkContext& context) {
-    const ListWalk walk{records, base, true, false, blocks, context};
+                                WalkContext& context, TextContext place) {
+    const ListWalk walk{records, base, true, false, place, blocks, context};
     if (context.list_depth >= MAX_LIST_DEPTH) {
         // Too deep to walk: the list is passed over whole.
         std::size_t i = start;
