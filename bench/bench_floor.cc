@@ -52,9 +52,9 @@ std::size_t reference_floor(const std::string& path) {
         if (!file) return 0;
         brindle::Result<brindle::ByteBuffer> header = file.value().read_stream("/FileHeader");
         if (!header) return 0;
-        brindle::Result<bool> compressed = brindle::parse_file_header(header.value());
-        if (!compressed) return 0;
-        return read_sections(file.value(), compressed.value(),
+        brindle::Result<brindle::FileProperties> properties = brindle::parse_file_header(header.value());
+        if (!properties) return 0;
+        return read_sections(file.value(), properties.value().compressed,
                              [](brindle::Bytes b) { return brindle::oracle::reference_inflate_raw(b); });
     } catch (const brindle::LimitExceeded&) {
         return 0;

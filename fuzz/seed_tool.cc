@@ -43,7 +43,8 @@ brindle::ByteBuffer walk_input(brindle::Bytes doc_info, brindle::Bytes section) 
 void gather(const std::string& path, SeedWriter& seeds) {
     brindle::Result<brindle::OpenDocument> document = brindle::open_document(path);
     if (!document) return;
-    auto& [file, compressed] = document.value();
+    auto& [file, compressed, distribution] = document.value();
+    (void)distribution;
     brindle::Result<brindle::ByteBuffer> doc_info = brindle::read_section_stream(file, "/DocInfo", compressed);
     const brindle::ByteBuffer tables = doc_info ? std::move(doc_info).value() : brindle::ByteBuffer();
     seeds.write("doc_info", tables);

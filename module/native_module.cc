@@ -29,6 +29,7 @@ State& state_of(PyObject* module) { return *static_cast<State*>(PyModule_GetStat
 
 const char* cause_name(const HwpError& error) {
     if (error.kind() == HwpError::Kind::PasswordProtected) return "password-protected";
+    if (error.kind() == HwpError::Kind::DistributionProtected) return "distribution-protected";
     switch (error.cause()) {
         case HwpError::Cause::NotACompoundFile: return "not-a-compound-file";
         case HwpError::Cause::NotAnHwpDocument: return "not-an-hwp-document";

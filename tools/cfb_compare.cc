@@ -42,6 +42,7 @@ std::string kind_name(brindle::HwpError::Kind kind) {
         case brindle::HwpError::Kind::PasswordProtected: return "PasswordProtected";
         case brindle::HwpError::Kind::CompoundFile: return "CompoundFile";
         case brindle::HwpError::Kind::Parse: return "Parse";
+        case brindle::HwpError::Kind::DistributionProtected: return "DistributionProtected";
     }
     return "?";
 }

@@ -33,6 +33,7 @@ HwpError HwpError::invalid_signature() {
     return HwpError(Kind::InvalidSignature, std::monostate{}, Cause::NotAnHwpDocument);
 }
 HwpError HwpError::password_protected() { return HwpError(Kind::PasswordProtected, std::monostate{}); }
+HwpError HwpError::distribution_protected() { return HwpError(Kind::DistributionProtected, std::monostate{}); }
 HwpError HwpError::compound_file(std::string text, Cause cause) {
     return HwpError(Kind::CompoundFile, std::move(text), cause);
 }
@@ -56,6 +57,9 @@ std::string HwpError::message() const {
             return "Compound file error: " + std::get<std::string>(payload_);
         case Kind::Parse:
             return "Parse error: " + std::get<std::string>(payload_);
+        case Kind::DistributionProtected:
+            return "Distribution-protected HWP document: its body is encrypted for viewing in the word processor "
+                   "only (the readable part is a notice, not the content); open it in the word processor to convert it";
     }
     return "internal error: unknown error kind";
 }

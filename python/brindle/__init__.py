@@ -17,6 +17,7 @@ from ._api import Profile, Source, convert, records
 from ._batch import ConversionResult, convert_many
 from ._errors import (
     DamagedDocumentError,
+    DistributionProtectedError,
     DocumentError,
     NotACompoundFileError,
     NotAnHwpDocumentError,
@@ -31,6 +32,7 @@ except _metadata.PackageNotFoundError:  # imported from a build tree
 __all__ = [
     "ConversionResult",
     "DamagedDocumentError",
+    "DistributionProtectedError",
     "DocumentError",
     "NotACompoundFileError",
     "NotAnHwpDocumentError",

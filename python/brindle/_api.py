@@ -92,9 +92,12 @@ def convert(source: Source, *, profile: Profile = "full") -> str:
     Raises the matching OSError (FileNotFoundError, IsADirectoryError,
     PermissionError, ...) when the system refuses to open or read the file; a
     DocumentError subclass (NotACompoundFileError, NotAnHwpDocumentError,
-    PasswordProtectedError, DamagedDocumentError) when the document cannot be read;
-    MemoryError when the document exceeds one of the converter's bounds. Beyond the
-    header a conversion never fails: damaged content yields less text.
+    PasswordProtectedError, DamagedDocumentError) when the document cannot be read,
+    and with the full profile DistributionProtectedError for a document saved for
+    distribution, whose text is encrypted (the exact profile converts the notice such
+    a document holds in its place); MemoryError when the document exceeds one of the
+    converter's bounds. Beyond the header a conversion never fails: damaged content
+    yields less text.
     """
     _check_profile(profile)
     return _run(

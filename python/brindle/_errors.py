@@ -14,6 +14,7 @@ __all__ = [
     "NotACompoundFileError",
     "NotAnHwpDocumentError",
     "PasswordProtectedError",
+    "DistributionProtectedError",
     "DamagedDocumentError",
 ]
 
@@ -44,6 +45,14 @@ class PasswordProtectedError(DocumentError):
     """The document is encrypted with a password."""
 
 
+class DistributionProtectedError(DocumentError):
+    """A document saved for distribution: its text is encrypted for viewing in the
+    word processor only, and what it holds in the clear is a notice asking for a newer
+    viewer, not its content. Raised by the full profile, so that a notice is never
+    passed off as the document; the exact profile converts the notice, as ``_brindle``
+    does. Such a document is not decrypted: open it in the word processor."""
+
+
 class DamagedDocumentError(DocumentError):
     """An HWP document whose container or header is damaged or truncated."""
 
@@ -52,6 +61,7 @@ _BY_CAUSE: dict[str, type[DocumentError]] = {
     "not-a-compound-file": NotACompoundFileError,
     "not-an-hwp-document": NotAnHwpDocumentError,
     "password-protected": PasswordProtectedError,
+    "distribution-protected": DistributionProtectedError,
     "damaged": DamagedDocumentError,
 }
 

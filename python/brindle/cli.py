@@ -35,8 +35,11 @@ document that cannot be converted is listed on standard error with its message
 (and in the --errors file); the others go on.
 
 --profile full (the default) keeps everything the reader of a document sees:
-notes, headers and footers, numbers and bullets, headings, links, captions and
-merged cells; --profile exact writes what _brindle.hwp_to_markdown gives.
+notes, headers and footers, numbers and bullets, headings, links, captions,
+readable tables and the text of drawing objects; a document saved for
+distribution (its text encrypted) fails as DistributionProtectedError rather
+than give the notice it holds. --profile exact writes what
+_brindle.hwp_to_markdown gives.
 
 Standard error shows a progress bar when it is a terminal, and one summary line
 at the end. -q turns both off; failures are still listed.

@@ -19,8 +19,8 @@ ByteBuffer header_bytes(std::string_view prefix, std::size_t size, std::uint32_t
     return bytes;
 }
 
-std::string message_of(const Result<bool>& result) {
-    return result.ok() ? "ok" : const_cast<Result<bool>&>(result).error().message();
+std::string message_of(const Result<FileProperties>& result) {
+    return result.ok() ? "ok" : const_cast<Result<FileProperties>&>(result).error().message();
 }
 
 TEST(FileHeader, SignatureIsCheckedBeforeLength) {
@@ -39,11 +39,15 @@ TEST(FileHeader, PropertiesBits) {
     };
     EXPECT_EQ(message_of(compressed(0x2)), "Password-protected HWP files are not supported");
     EXPECT_EQ(message_of(compressed(0x3)), "Password-protected HWP files are not supported");
-    EXPECT_TRUE(compressed(0x1).value());
-    EXPECT_FALSE(compressed(0x0).value());
-    EXPECT_FALSE(compressed(0x4).value());
+    EXPECT_TRUE(compressed(0x1).value().compressed);
+    EXPECT_FALSE(compressed(0x0).value().compressed);
+    EXPECT_FALSE(compressed(0x4).value().compressed);
+    // Bit 2: saved for distribution, whatever the compression says.
+    EXPECT_TRUE(compressed(0x4).value().distribution);
+    EXPECT_TRUE(compressed(0x5).value().distribution);
+    EXPECT_FALSE(compressed(0x1).value().distribution);
     // No NUL padding after the signature is needed.
-    EXPECT_TRUE(parse_file_header(header_bytes("HWP Document FileXXXXXXXXXXXXXXX", 256, 1)).value());
+    EXPECT_TRUE(parse_file_header(header_bytes("HWP Document FileXXXXXXXXXXXXXXX", 256, 1)).value().compressed);
 }
 
 ByteBuffer deflate_raw(const ByteBuffer& data) {

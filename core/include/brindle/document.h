@@ -27,6 +27,9 @@ public:
     // if reading fails.
     Result<ByteBuffer> read_stream(std::string_view path);
 
+    // Whether `path` names a stream (no error when it does not).
+    bool has_stream(std::string_view path);
+
     // The absolute path of every stream the directory reaches (storages
     // whose trees are damaged are passed over): for tests and tools.
     std::vector<std::string> stream_paths();
@@ -47,18 +50,26 @@ Result<CompoundFile> open_compound_file(ByteSource source);
 // Open the file at `path` (UTF-8, used unchanged) as a compound file.
 Result<CompoundFile> open_hwp_file(std::string_view path);
 
-// Validate "/FileHeader" and return whether the sections are compressed.
-Result<bool> read_file_header(CompoundFile& file);
+// What "/FileHeader" says of the document beyond its signature.
+struct FileProperties {
+    bool compressed = false;    // the sections are raw DEFLATE
+    bool distribution = false;  // saved for distribution (see FILE_HEADER_DISTRIBUTION)
+};
+
+// Validate "/FileHeader" and return its properties.
+Result<FileProperties> read_file_header(CompoundFile& file);
 
 // The validation alone, over the bytes of a "/FileHeader" stream.
-Result<bool> parse_file_header(Bytes header);
+Result<FileProperties> parse_file_header(Bytes header);
 
-// A container whose "/FileHeader" has been validated, with the flag telling
-// whether its sections are compressed: where every whole-document
-// operation starts (open_hwp_file, then read_file_header).
+// A container whose "/FileHeader" has been validated, with the flags telling
+// whether its sections are compressed and whether it was saved for
+// distribution: where every whole-document operation starts (open_hwp_file,
+// then read_file_header).
 struct OpenDocument {
     CompoundFile file;
     bool compressed = false;
+    bool distribution = false;
 };
 Result<OpenDocument> open_document(ByteSource source);
 Result<OpenDocument> open_document(std::string_view path);

@@ -22,7 +22,9 @@ struct IoError {
 
 class HwpError {
 public:
-    enum class Kind { Io, InvalidSignature, PasswordProtected, CompoundFile, Parse };
+    // DistributionProtected is the full profile's alone: the exact rules
+    // convert such a document's stub text.
+    enum class Kind { Io, InvalidSignature, PasswordProtected, CompoundFile, Parse, DistributionProtected };
 
     // What a failure says about the input beyond its kind, for callers that
     // tell causes apart (the message is the same either way).
@@ -38,6 +40,7 @@ public:
     static HwpError io(IoError error);
     static HwpError invalid_signature();
     static HwpError password_protected();
+    static HwpError distribution_protected();
     static HwpError compound_file(std::string text, Cause cause = Cause::Damaged);
     static HwpError parse(std::string text);
 

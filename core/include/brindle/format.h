@@ -14,6 +14,10 @@ inline constexpr std::size_t FILE_HEADER_MIN_SIZE = 40;
 inline constexpr std::size_t FILE_HEADER_PROPERTIES_OFFSET = 36;
 inline constexpr std::uint32_t FILE_HEADER_COMPRESSED = 0x1;  // sections are raw DEFLATE
 inline constexpr std::uint32_t FILE_HEADER_PASSWORD = 0x2;    // document is encrypted
+// Saved for distribution: the body is encrypted in "/ViewText", and
+// "/BodyText" holds only a notice that a newer viewer is needed.
+inline constexpr std::uint32_t FILE_HEADER_DISTRIBUTION = 0x4;
+inline constexpr std::string_view DISTRIBUTION_BODY_PATH = "/ViewText/Section0";
 
 // Record header: 12-bit size 0xFFF announces a u32 size after the header.
 inline constexpr std::uint32_t RECORD_SIZE_EXTENDED = 0xFFF;

@@ -241,6 +241,8 @@ CompoundFile::~CompoundFile() = default;
 
 Result<ByteBuffer> CompoundFile::read_stream(std::string_view path) { return impl_->read_stream(path); }
 
+bool CompoundFile::has_stream(std::string_view path) { return impl_->directory->find_stream(path).ok(); }
+
 std::vector<std::string> CompoundFile::stream_paths() { return impl_->directory->stream_paths(); }
 
 Result<CompoundFile> open_compound_file(ByteSource source) {

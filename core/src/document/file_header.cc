@@ -1,6 +1,6 @@
 // "/FileHeader": the HWP signature, and the properties word telling
-// whether the sections are compressed and whether the document is
-// password-protected.
+// whether the sections are compressed, whether the document is
+// password-protected and whether it was saved for distribution.
 #include <algorithm>
 
 #include "brindle/document.h"
@@ -8,7 +8,7 @@
 
 namespace brindle {
 
-Result<bool> parse_file_header(Bytes header) {
+Result<FileProperties> parse_file_header(Bytes header) {
     // The signature is compared before the length, so a short stream that
     // lacks it is an invalid signature rather than a short header.
     if (header.size() < HWP_SIGNATURE.size() ||
@@ -19,10 +19,10 @@ Result<bool> parse_file_header(Bytes header) {
     if (header.size() < FILE_HEADER_MIN_SIZE) return HwpError::parse("FileHeader too short");
     const std::uint32_t properties = read_u32(header, FILE_HEADER_PROPERTIES_OFFSET);
     if (properties & FILE_HEADER_PASSWORD) return HwpError::password_protected();
-    return (properties & FILE_HEADER_COMPRESSED) != 0;
+    return FileProperties{(properties & FILE_HEADER_COMPRESSED) != 0, (properties & FILE_HEADER_DISTRIBUTION) != 0};
 }
 
-Result<bool> read_file_header(CompoundFile& file) {
+Result<FileProperties> read_file_header(CompoundFile& file) {
     Result<ByteBuffer> header = file.read_stream("/FileHeader");
     // A compound file without a readable "/FileHeader" entry is some other
     // kind of document (a .doc or .xls file, say); a damaged one is damaged.
@@ -43,9 +43,9 @@ Result<OpenDocument> open_document(std::string_view path) {
 Result<OpenDocument> open_document(ByteSource source) {
     Result<CompoundFile> file = open_compound_file(std::move(source));
     if (!file) return std::move(file).error();
-    Result<bool> compressed = read_file_header(file.value());
-    if (!compressed) return std::move(compressed).error();
-    return OpenDocument{std::move(file).value(), compressed.value()};
+    Result<FileProperties> properties = read_file_header(file.value());
+    if (!properties) return std::move(properties).error();
+    return OpenDocument{std::move(file).value(), properties.value().compressed, properties.value().distribution};
 }
 
 }  // namespace brindle

@@ -6,6 +6,7 @@
 #include "brindle/convert.h"
 #include "brindle/doc_info.h"
 #include "brindle/document.h"
+#include "brindle/format.h"
 
 namespace brindle {
 namespace {
@@ -31,7 +32,14 @@ Result<std::string> convert_document(ByteSource source, Profile profile) {
     {
         Result<OpenDocument> document = open_document(std::move(source));
         if (!document) return std::move(document).error();
-        auto& [file, compressed] = document.value();
+        auto& [file, compressed, distribution] = document.value();
+        // A document saved for distribution holds its text encrypted; its
+        // sections hold a notice instead. The exact rules convert the notice;
+        // the full profile says what the document is rather than pass the
+        // notice off as its content.
+        if (profile == Profile::Full && distribution && file.has_stream(DISTRIBUTION_BODY_PATH)) {
+            return HwpError::distribution_protected();
+        }
         if (profile == Profile::Full) {
             context.emplace(profile, read_doc_info(file, compressed));
         } else {

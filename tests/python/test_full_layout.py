@@ -1,0 +1,198 @@
+"""The full profile's tables and drawing objects, over generated documents: tables laid
+out to be read (the declared grid reduced to the columns where cells start, empty rows
+and columns left out, a table of one cell written as its content), the text and
+pictures of drawing objects wherever they stand (groups nested in groups, table cells,
+headers, notes) with their captions, and documents saved for distribution reported
+rather than converted. Every expected text is worked out from the document written."""
+
+from __future__ import annotations
+
+import json
+import subprocess
+import sys
+
+import pytest
+
+import brindle
+import hwpfixture as hwp
+from hwpfixture import Cell, Equation, Footnote, Group, Header, Paragraph, Picture, Table, TextBox
+from markdown_check import read, rendered_text, written_tables
+
+
+@pytest.fixture
+def full(make_hwp):
+    """full(*paragraphs) -> the full profile's Markdown, checked to render with every
+    table the renderer finds being one the Markdown writes."""
+
+    def run(*paragraphs) -> str:
+        markdown = brindle.convert(make_hwp([hwp.section(*paragraphs)]))
+        assert read(markdown).tables == written_tables(markdown)
+        return markdown
+
+    return run
+
+
+def form_row(row: int, *cells: tuple[str, int, int]) -> list[Cell]:
+    """A row of a form: cells (text, first column, columns spanned)."""
+    return [Cell(text, column, row, col_span=span) for text, column, span in cells]
+
+
+def test_a_form_on_a_fine_grid_is_written_in_the_columns_where_cells_start(full):
+    # 38 declared columns, as forms declare them; the labels and values span them
+    # differently from row to row.
+    form = Table(
+        [
+            form_row(0, ("문서번호", 0, 7), ("재산46014-1161", 7, 31)),
+            form_row(1, ("세목", 0, 7), ("양도", 7, 12), ("판결유형", 19, 7), ("국승", 26, 12)),
+            form_row(2, ("직전 사건번호", 0, 11), ("2013서0827", 11, 27)),
+        ],
+        columns=38,
+    )
+    markdown = full(Paragraph(form))
+    assert markdown == (
+        "|문서번호|재산46014-1161||||\n"
+        "|---|---|---|---|---|\n"
+        "|세목|양도||판결유형|국승|\n"
+        "|직전 사건번호||2013서0827|||"
+    )
+    assert read(markdown).tables == [[5, 5, 5]]
+
+
+def test_empty_rows_and_columns_are_not_written(full):
+    grid = Table(
+        [
+            ["", "가", "", "나"],
+            ["", "", "", ""],  # a spacer row
+            ["", "다", "", "라"],
+        ]
+    )
+    assert full(Paragraph(grid)) == "|가|나|\n|---|---|\n|다|라|"
+    # A row covered only by a cell spanning down from above holds no text either.
+    spanned = Table([[Cell("위아래", 0, 0, row_span=2), Cell("a", 1, 0)], [], [Cell("b", 0, 2), Cell("c", 1, 2)]],
+                    columns=2, cells_per_row=[2, 0, 2])
+    assert full(Paragraph(spanned)) == "|위아래|a|\n|---|---|\n|b|c|"
+    # A table without text writes nothing; its caption stays.
+    assert full(Paragraph(Table([["", ""], ["", ""]], caption=["표 1 빈 표"]))) == "표 1 빈 표"
+
+
+def test_a_spanned_first_row_is_the_header_row_of_one_table(full):
+    table = Table([[Cell("2024년 실적", 0, 0, col_span=3)], ["구분", "상반기", "하반기"], ["매출", "10", "12"]],
+                  columns=3)
+    markdown = full(Paragraph(table))
+    assert markdown == "|2024년 실적|||\n|---|---|---|\n|구분|상반기|하반기|\n|매출|10|12|"
+    assert read(markdown).tables == [[3, 3, 3]]
+
+
+def test_a_table_of_one_cell_is_its_content(full, make_hwp):
+    numbered = hwp.DocInfo(numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)])
+    frame = Table([[[Paragraph("안내"), Paragraph("첫째", shape=1), Paragraph(Table([["a", "b"], ["c", "d"]]))]]],
+                  caption=["표 1 안내문"], caption_side="top")
+    path = make_hwp([hwp.section(Paragraph("앞", frame), "뒤")], doc_info=numbered)
+    assert brindle.convert(path) == "앞\n\n표 1 안내문\n\n안내\n\n1. 첫째\n\n|a|b|\n|---|---|\n|c|d|\n\n뒤"
+    # In a cell it is folded into the cell's text, as any nested table is.
+    nested = Table([[[Paragraph("x", Table([["안쪽"]]))], "y"]])
+    assert full(Paragraph(nested)) == "|x<br>안쪽|y|\n|---|---|"
+    # In a page header its blocks are the header's.
+    header = Paragraph(Header([Paragraph(Table([[["회사명", "대외비"]]]))]))
+    assert full(header, "본문") == "> 머리말: 회사명\n>\n> 대외비\n\n본문"
+
+
+def test_groups_show_every_member_nested_to_any_depth(full):
+    inner = Group([TextBox(["가장 안"], kind="$ell"), Picture()])
+    group = Group([TextBox(["바깥"]), TextBox([]), Group([TextBox(["둘째", "줄"], kind="$pol"), inner])])
+    assert full(Paragraph("앞", group), "뒤") == "앞\n\n바깥\n\n둘째\n\n줄\n\n가장 안\n\n[이미지]\n\n뒤"
+    # Every kind of shape that holds text gives it.
+    for kind in hwp.SHAPE_RECORDS:
+        assert full(Paragraph(TextBox([f"{kind} 글"], kind=kind))) == f"{kind} 글"
+
+
+def test_captions_stand_on_their_side_of_the_object(full):
+    assert full(Paragraph(TextBox(["글상자"], caption=["그림 1 캡션"]))) == "글상자\n\n그림 1 캡션"
+    assert full(Paragraph(TextBox(["글상자"], caption=["위 캡션"], caption_side="top"))) == "위 캡션\n\n글상자"
+    assert full(Paragraph(Group([Picture(), Picture()], caption=["그림 2"]))) == "[이미지]\n\n[이미지]\n\n그림 2"
+    # A picture alone keeps its caption in its placeholder.
+    assert full(Paragraph(Picture(caption=["그림 3 로고"]))) == "[이미지: 그림 3 로고]"
+    assert full(Paragraph(Equation("E=mc^2", caption=["식 1"]))) == "$$\nE=mc^2\n$$\n\n식 1"
+    assert full(Paragraph(Equation("a+b", caption=["식 2"], caption_side="left"))) == "식 2\n\n$$\na+b\n$$"
+
+
+def test_drawing_objects_in_cells_write_into_the_cell_in_its_order(full):
+    # A fraction drawn as a text box inside a cell, as tax rulings draw formulas.
+    formula = TextBox(["양도당시의 기준시가", "취득당시의 기준시가"])
+    table = Table(
+        [
+            ["계산식", [Paragraph("취득가액 = 양도가액 ×", formula), "끝"]],
+            [[Paragraph(Picture(caption=["직인"]))], [Paragraph(Group([TextBox(["| 칸"]), Picture()]))]],
+        ]
+    )
+    assert full(Paragraph(table)) == (
+        "|계산식|취득가액 = 양도가액 ×<br>양도당시의 기준시가<br>취득당시의 기준시가<br>끝|\n"
+        "|---|---|\n"
+        "|[이미지: 직인]|\\| 칸<br>[이미지]|"
+    )
+
+
+def test_drawing_objects_in_headers_and_notes(full):
+    header = Paragraph(Header([Paragraph("머리", TextBox(["상자 안"]))]))
+    body = Paragraph("본문", Footnote([Paragraph("주", Group([TextBox(["메모"])]))]))
+    assert full(header, body) == "> 머리말: 머리\n>\n> 상자 안\n\n본문[^1]\n\n[^1]: 주\n\n    메모"
+
+
+def test_the_exact_profile_keeps_its_rules(make_hwp):
+    # One picture record makes the whole group a picture; a text box drops its caption;
+    # tables are written as declared.
+    path = make_hwp([hwp.section(
+        Paragraph(Group([TextBox(["목"]), Picture()])), Paragraph(TextBox(["글"], caption=["캡션"])),
+        Paragraph(Table([["", "가"], ["", ""]])), Paragraph(Table([["하나"]])),
+    )])
+    assert brindle.convert(path, profile="exact") == "[이미지]\n\n글\n\n||가|\n|---|---|\n|||\n\n|하나|\n|---|"
+
+
+DISTRIBUTION = hwp.PROPERTY_COMPRESSED | hwp.PROPERTY_DISTRIBUTION
+NOTICE = "이 문서는 상위 버전의 배포용 문서입니다."
+
+
+def distribution_document(make_hwp, view_text: bool = True) -> str:
+    # /ViewText holds the encrypted body; its bytes are never read.
+    extra = {"/ViewText/Section0": bytes(range(256)) * 4} if view_text else {}
+    return make_hwp([hwp.section(NOTICE)], properties=DISTRIBUTION, extra_streams=extra)
+
+
+def test_a_distribution_document_is_reported_not_converted(make_hwp, tmp_path):
+    path = distribution_document(make_hwp)
+    with pytest.raises(brindle.DistributionProtectedError) as info:
+        brindle.convert(path)
+    assert isinstance(info.value, brindle.DocumentError) and info.value.filename == path
+    assert str(info.value).startswith("Distribution-protected HWP document:")
+    with pytest.raises(brindle.DistributionProtectedError):
+        brindle.convert(open(path, "rb").read())
+    # The exact profile and _brindle convert the notice it holds.
+    assert brindle.convert(path, profile="exact") == NOTICE
+    import _brindle
+
+    assert _brindle.hwp_to_markdown(path) == NOTICE
+    # The header flag without the encrypted body: the body is all there is.
+    assert brindle.convert(distribution_document(make_hwp, view_text=False)) == NOTICE
+    # The command line lists it among the failures, with its kind.
+    errors = tmp_path / "failures.jsonl"
+    done = subprocess.run([sys.executable, "-m", "brindle", "convert", path, "-o", str(tmp_path / "out"),
+                           "--errors", str(errors), "-q"], capture_output=True, text=True)
+    assert done.returncode == 1
+    assert "Distribution-protected HWP document" in done.stderr
+    record = json.loads(errors.read_text())
+    assert record["kind"] == "DistributionProtectedError" and record["path"] == path
+
+
+def test_every_character_of_the_exact_profile_is_kept(make_hwp):
+    # The documents above, by both profiles: the full profile shows at least the
+    # exact profile's characters.
+    paragraphs = [
+        Paragraph(Group([TextBox(["목"]), Group([Picture(), TextBox(["차"])])], caption=["그림"])),
+        Paragraph(Table([[Cell("넓은 칸", 0, 0, col_span=5), Cell("끝", 5, 0)], ["", "a", "", "", "", "b"]])),
+        Paragraph(Table([[[Paragraph("틀", TextBox(["안"]))]]])),
+    ]
+    path = make_hwp([hwp.section(*paragraphs)])
+    shown = rendered_text(brindle.convert(path)).replace(" ", "")
+    exact = brindle.convert(path, profile="exact").replace("[이미지: ", "").replace("|", "").replace("-", "")
+    for character in set(exact) - set(" \n[]"):
+        assert shown.count(character) >= exact.count(character), character
