@@ -3,9 +3,11 @@ files) in one process and reports documents per second, input MB per
 second and peak memory; runs the native floor benchmark, which sets the
 whole conversion against the cost of opening the files and inflating their
 sections (the reference: libgsf and the original zlib code; ours; and our
-reader with libdeflate); and times generated containers of 100 000
+reader with libdeflate); times generated containers of 100 000
 sections and of 10 000 to 400 000 directory entries, each in a child
-process for its own peak memory.
+process for its own peak memory; then the package and its command line
+(bench_cli.py) and the shape of the tables each profile writes
+(table_shape.py).
 
     scripts/bench.sh [ROUNDS] [FILE...]
 """
@@ -29,6 +31,7 @@ sys.path.insert(0, str(ROOT / "tests" / "fixtures"))
 from hwpfixture import hostile  # noqa: E402
 
 import bench_cli  # noqa: E402  (the brindle package and its command line)
+import table_shape  # noqa: E402  (how readable the full profile's tables are)
 
 # Converts one file in a fresh interpreter: seconds and the call's peak memory.
 _CHILD = r"""
@@ -100,6 +103,7 @@ def main(argv: list[str]) -> int:
         subprocess.run([tool, str(rounds), *files], check=True)
     hostile_containers()
     bench_cli.main(files, rounds)
+    table_shape.main(["table_shape", *files])
     return 0
 
 

@@ -1,0 +1,88 @@
+"""How readable the full profile's tables are, over the corpus (or the given files):
+the share of empty cells among all the cells written, how many documents hold a
+table of 20 or more columns, how many tables are written, and the Markdown's size,
+with the exact profile's beside it. Figures, not a test: read by a renderer
+(markdown-it-py with GFM tables), so a cell is what a reader would see as one.
+
+    .venv/bin/python bench/table_shape.py [FILE...]
+"""
+
+from __future__ import annotations
+
+import pathlib
+import sys
+
+from markdown_it import MarkdownIt
+
+import brindle
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+RENDERER = MarkdownIt("commonmark").enable("table")
+WIDE = 20
+
+
+def tables(markdown: str) -> list[tuple[int, int, int]]:
+    """(columns, cells, empty cells) of each table the renderer finds."""
+    found: list[tuple[int, int, int]] = []
+    columns = cells = empty = 0
+    in_cell = False
+    first_row = True
+    for token in RENDERER.parse(markdown):
+        if token.type == "table_open":
+            columns = cells = empty = 0
+            first_row = True
+        elif token.type in ("th_open", "td_open"):
+            in_cell = True
+            cells += 1
+            if first_row:
+                columns += 1
+        elif token.type == "inline" and in_cell:
+            if not token.content.strip():
+                empty += 1
+            in_cell = False
+        elif token.type in ("th_close", "td_close"):
+            if in_cell:  # no inline token: an empty cell
+                empty += 1
+            in_cell = False
+        elif token.type == "tr_close":
+            first_row = False
+        elif token.type == "table_close":
+            found.append((columns, cells, empty))
+    return found
+
+
+def corpus_files() -> list[str]:
+    return sorted(str(p) for p in (ROOT.parent / "shared" / "corpus").glob("*/*.hwp"))
+
+
+def main(argv: list[str]) -> int:
+    files = argv[1:] or corpus_files()
+    if not files:
+        print("table_shape: no documents")
+        return 1
+    totals = {"full": [0, 0, 0, 0, 0], "exact": [0, 0, 0, 0, 0]}  # bytes, tables, cells, empty, wide docs
+    documents = 0
+    for path in files:
+        try:
+            outputs = {p: brindle.convert(path, profile=p) for p in totals}
+        except (brindle.DocumentError, MemoryError):
+            continue
+        documents += 1
+        for profile, markdown in outputs.items():
+            found = tables(markdown)
+            t = totals[profile]
+            t[0] += len(markdown.encode())
+            t[1] += len(found)
+            t[2] += sum(c for _, c, _ in found)
+            t[3] += sum(e for _, _, e in found)
+            t[4] += any(w >= WIDE for w, _, _ in found)
+    print(f"tables over {documents} documents:")
+    for profile, (size, count, cells, empty, wide) in totals.items():
+        share = 100 * empty / cells if cells else 0.0
+        print(f"  {profile:5}: {size / 1e6:6.2f} MB of Markdown, {count} tables, {cells} cells, "
+              f"{share:4.1f} % empty, {wide} documents with a table of {WIDE}+ columns")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
