@@ -193,6 +193,13 @@ SAMPLE_MARKDOWN = (
     "Note: figures are in millions of won.\n"
     "단위: 백만 원\n"
     "\n"
+    # The form's cells fill its rows from the left; the text box in a cell is passed
+    # over.
+    "|[ 문서번호 ]|재산46014-1161 (2000. 10. 4.)|||\n"
+    "|---|---|---|---|\n"
+    "|[ 세    목 ]|양도|[ 판결유형 ]|국승|\n"
+    "|[ 산 식 ]|취득가액 = 양도가액 ×|||\n"
+    "\n"
     "Second section.\n"
     "\n"
     "끝."
