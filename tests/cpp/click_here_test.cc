@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "brindle/click_here.h"
+#include "brindle/paragraph_text.h"
 #include "brindle/format.h"
 #include "test_support.h"
 

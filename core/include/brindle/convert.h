@@ -14,7 +14,9 @@
 #include "brindle/click_here.h"
 #include "brindle/content_block.h"
 #include "brindle/limits.h"
+#include "brindle/markdown.h"
 #include "brindle/markdown_escape.h"
+#include "brindle/paragraph.h"
 #include "brindle/profile.h"
 #include "brindle/record.h"
 #include "brindle/result.h"
@@ -42,29 +44,11 @@ inline void walk_section(Records records, BlockList& blocks) {
 std::size_t walk_paragraph_list(Records records, std::size_t start, std::uint16_t base, BlockList& blocks,
                                 WalkContext& context, TextContext place = TextContext::Body);
 
-// Full profile: the caption of a table, equation or drawing object, and
-// the side of the object it stands on.
-struct Caption {
-    BlockList blocks;
-    bool after = true;  // below or right of the object
-};
-
 // Read the caption whose HWPTAG_LIST_HEADER is at `header` (its side, then
 // its paragraphs); returns the index after them.
 std::size_t take_caption(Records records, std::size_t header, Caption& caption, WalkContext& context,
                          TextContext place);
 
-// Append an object's blocks to `out` with its caption before or after them.
-void append_captioned(BlockList& out, Caption caption, BlockList object);
-
-// Full profile: blocks written into a table cell's text, after `separator`
-// when the text is not empty: paragraphs with their numbers or bullets,
-// pictures as their placeholder, tables folded to their cells' texts.
-void append_cell_blocks(std::string& cell_text, const BlockList& blocks, std::string_view separator);
-
-// Render a body paragraph by the exact rules into a Paragraph block, unless
-// it is blank.
-void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks);
 
 struct EquationParse {
     std::optional<std::string> script;
@@ -111,13 +95,6 @@ inline TableParse parse_table(Records records, std::size_t start, std::uint16_t 
     WalkContext context;
     return parse_table(records, start, level, depth, context);
 }
-
-// A picture as the Markdown shows it: "[이미지]", or "[이미지: caption]".
-void append_image_placeholder(std::string& out, const Image& image);
-
-// The Markdown text of a document's blocks (consumed), followed by the
-// definitions of its notes (footnotes, then endnotes), trimmed at the end.
-std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes = {});
 
 // The whole document at `path` (or in `source`) as Markdown.
 Result<std::string> convert_document(std::string_view path, Profile profile = Profile::Exact);

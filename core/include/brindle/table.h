@@ -7,10 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "brindle/click_here.h"
-#include "brindle/limits.h"
-#include "brindle/record.h"
-
 namespace brindle {
 
 struct TableCell {
@@ -24,10 +20,6 @@ struct Table {
     // stored). 0: as wide as the widest row.
     std::size_t columns = 0;
 };
-
-// End a cell's paragraph by the exact rules: render, trim, and append to the
-// cell text (space-separated).
-void flush_cell_paragraph(const PendingParagraph& paragraph, std::string& cell_text);
 
 // Markdown pipe table appended to `out`.
 void render_table(std::string& out, const Table& table);

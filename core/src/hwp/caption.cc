@@ -1,9 +1,6 @@
 // Captions of tables, equations and drawing objects: a HWPTAG_LIST_HEADER
 // one level below the control header, before the object's own records,
 // whose attributes name the side of the object it stands on.
-#include <iterator>
-#include <utility>
-
 #include "brindle/convert.h"
 #include "brindle/format.h"
 
@@ -15,12 +12,6 @@ std::size_t take_caption(Records records, std::size_t header, Caption& caption, 
     const std::uint32_t side = read_u32_or(r.bytes(), LIST_OWNER_OFFSET, CAPTION_BOTTOM) & CAPTION_SIDE_MASK;
     caption.after = side == CAPTION_RIGHT || side == CAPTION_BOTTOM;
     return walk_paragraph_list(records, header + 1, r.level, caption.blocks, context, place);
-}
-
-void append_captioned(BlockList& out, Caption caption, BlockList object) {
-    if (!caption.after) std::move(caption.blocks.begin(), caption.blocks.end(), std::back_inserter(out));
-    std::move(object.begin(), object.end(), std::back_inserter(out));
-    if (caption.after) std::move(caption.blocks.begin(), caption.blocks.end(), std::back_inserter(out));
 }
 
 }  // namespace brindle

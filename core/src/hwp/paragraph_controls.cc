@@ -90,53 +90,12 @@ ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context)
                                   context.outline_numbering);
 }
 
-std::string WalkContext::note_label(bool endnote, std::uint32_t number) {
-    std::string label = endnote ? "e" : "";
-    append_decimal(label, number);
-    const std::uint32_t uses = ++labels_used_[label];
-    if (uses > 1) {
-        label.push_back('-');
-        append_decimal(label, uses);
-    }
-    return label;
-}
-
 std::string read_link_target(Bytes payload) {
     if (payload.size() < FIELD_COMMAND_OFFSET) return {};
     const std::size_t units = read_u16(payload, FIELD_COMMAND_LENGTH_OFFSET);
     const std::size_t bytes = std::min(2 * units, (payload.size() - FIELD_COMMAND_OFFSET) & ~std::size_t{1});
     const std::optional<std::string> command = decode_utf16_strict(payload.subspan(FIELD_COMMAND_OFFSET, bytes));
-    if (!command) return {};
-    // "http\://example.com;1;0;0;": a backslash takes the next character as
-    // it is; the first ";" that is not escaped ends the target.
-    std::string target;
-    for (std::size_t i = 0; i < command->size(); ++i) {
-        const char c = (*command)[i];
-        if (c == ';') break;
-        if (c == '\\' && i + 1 < command->size()) ++i;
-        target.push_back((*command)[i]);
-    }
-    return target;
-}
-
-void append_link_destination(std::string& out, std::string_view target) {
-    const bool bare = std::none_of(target.begin(), target.end(),
-                                   [](char c) { return c == ' ' || c == '<' || c == '>'; });
-    if (!bare) out.push_back('<');
-    for (const char c : target) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            // No line may break a destination: controls are percent-encoded.
-            static constexpr char hex[] = "0123456789ABCDEF";
-            out.push_back('%');
-            out.push_back(hex[static_cast<unsigned char>(c) >> 4]);
-            out.push_back(hex[static_cast<unsigned char>(c) & 0xF]);
-            continue;
-        }
-        const bool special = bare ? (c == '(' || c == ')' || c == '\\') : (c == '<' || c == '>' || c == '\\');
-        if (special) out.push_back('\\');
-        out.push_back(c);
-    }
-    if (!bare) out.push_back('>');
+    return command ? link_target_from_command(*command) : std::string();
 }
 
 std::optional<std::size_t> take_paragraph_control(Records records, std::size_t header, ParagraphControls* controls,

@@ -33,6 +33,15 @@ constexpr char char_control_text(std::uint16_t u) {
     return '\0';
 }
 
+// What the model makes of an anchored control's place.
+constexpr AnchorKind anchor_kind(std::uint16_t code, std::uint32_t id) {
+    if (code == CODE_FIELD_START && id == CTRL_HYPERLINK) return AnchorKind::LinkStart;
+    if (code == CODE_FIELD_END) return AnchorKind::FieldEnd;
+    if (code == CODE_NOTE) return AnchorKind::Note;
+    if (code == CODE_AUTO_NUMBER) return AnchorKind::AutoNumber;
+    return AnchorKind::Other;
+}
+
 // The 8-unit controls that stand for an object with a control header of
 // its own (every 8-unit code but the inline ones, 4-9, 19 and 20), and the
 // field end, whose places the full profile keeps.
@@ -40,12 +49,6 @@ constexpr bool is_anchored_control(std::uint16_t u) {
     return !(u >= 5 && u <= 9) && u != 19 && u != 20;
 }
 
-
-void append_field_mark(std::string& out, std::size_t k) {
-    out.append(FIELD_MARK);
-    append_decimal(out, k);
-    out.append(FIELD_MARK);
-}
 
 // The scanning core of both decoders. With kLiftFields, characters between
 // a '%clk' field start and the next field end go to out.field_texts and a
@@ -84,7 +87,7 @@ void decode_units(Bytes payload, ParagraphText& out) {
                     const std::uint32_t id = m + 3 <= units ? read_u32(payload, 2 * m + 2) : 0;
                     const bool opens_field = u == CODE_FIELD_START && !field_open && complete && id == CTRL_CLICK_HERE;
                     if (!opens_field) {
-                        out.anchors.push_back({static_cast<std::uint32_t>(out.text.size()), u, id});
+                        out.anchors.push_back({static_cast<std::uint32_t>(out.text.size()), anchor_kind(u, id)});
                     }
                 }
             }
@@ -132,12 +135,6 @@ void decode_units(Bytes payload, ParagraphText& out) {
 }
 
 }  // namespace
-
-std::string field_mark(std::size_t k) {
-    std::string mark;
-    append_field_mark(mark, k);
-    return mark;
-}
 
 ParagraphText decode_para_text(Bytes payload, Profile profile) {
     ParagraphText out;

@@ -14,6 +14,7 @@
 #include <string>
 #include <utility>
 
+#include "brindle/cell_text.h"
 #include "brindle/convert.h"
 #include "brindle/format.h"
 #include "brindle/limits.h"
@@ -31,9 +32,6 @@ namespace {
 constexpr std::size_t TABLE_ROW_COUNT_OFFSET = 4;
 constexpr std::size_t TABLE_COLUMN_COUNT_OFFSET = 6;
 constexpr std::size_t TABLE_CELL_COUNTS_OFFSET = 18;
-
-// Separates a cell's paragraphs in the full profile.
-constexpr std::string_view CELL_LINE_BREAK = "<br>";
 
 // Declared cells of row k, or 0 when the payload is too short to hold it.
 std::uint16_t declared_cells(Bytes payload, std::size_t k) {
@@ -65,63 +63,17 @@ std::uint64_t check_table_size(Bytes payload, std::uint16_t rows) {
     return grid;
 }
 
-// Append `text` to a cell's text, after `separator` when it is not empty.
-void append_part(std::string& cell_text, std::string_view text, std::string_view separator) {
-    if (text.empty()) return;
-    if (!cell_text.empty()) cell_text.append(separator);
-    cell_text.append(text);
-}
-
-// Append a nested table's non-empty cell texts, row by row, to a cell text.
-void fold_nested_table(const Table& nested, std::string& cell_text) {
-    for (const auto& row : nested.rows) {
-        for (const TableCell& cell : row) append_part(cell_text, cell.text, " ");
-    }
-}
-
-// What stands before a numbered or bulleted paragraph inside a cell, where
-// there are no lists: its number, or its bullet character (a private-use
-// symbol-font character becomes "•").
-std::string inline_head(const ParagraphHead& head) {
-    if (head.kind == HeadKind::Bullet) {
-        std::string bullet;
-        const char32_t c = head.bullet;
-        const bool shown = c >= 0x20 && !(c >= 0xE000 && c <= 0xF8FF) && !is_high_surrogate(c) && !is_low_surrogate(c);
-        append_utf8(bullet, shown ? c : U'•');
-        return bullet;
-    }
-    std::string number;
-    append_markdown_text(number, head.number, EscapeRules{TextContext::Cell, false, false, false, ' '});
-    return number;
-}
-
-// Full profile: a cell paragraph's text, with its number or bullet, after a
-// line break; then the text of the tables nested in it.
-void flush_full_cell_paragraph(std::optional<OpenParagraph>& open, const HwpRecord*& header,
-                               std::string& cell_text, WalkContext& context) {
-    ParagraphHead head = read_paragraph_head(header, context);
-    header = nullptr;
-    if (!open) return;
-    // Written in place: a break if the cell has text, the head, the text;
-    // all taken back if the paragraph turns out blank.
-    const std::size_t before = cell_text.size();
-    if (!cell_text.empty()) cell_text.append(CELL_LINE_BREAK);
-    if (head.kind != HeadKind::None) {
-        const std::string shown = inline_head(head);
-        if (!shown.empty()) cell_text.append(shown).push_back(' ');
-    }
-    const std::size_t text_start = cell_text.size();
-    append_full_paragraph(cell_text, *open, TextContext::Cell);
-    if (cell_text.size() == text_start) cell_text.resize(before);
-    append_part(cell_text, open->controls.trailing_text, CELL_LINE_BREAK);
-    open.reset();
-}
-
+// End a cell's paragraph: by the full profile with the number or bullet its
+// header names (which counts even when the paragraph has no text).
 void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, std::string& cell_text,
                 WalkContext& context) {
-    if (context.full()) return flush_full_cell_paragraph(open, header, cell_text, context);
-    if (!open) return;
-    flush_cell_paragraph(open->text, cell_text);
+    if (context.full()) {
+        const ParagraphHead head = read_paragraph_head(header, context);
+        header = nullptr;
+        if (open) append_cell_paragraph(cell_text, *open, head);
+    } else if (open) {
+        flush_cell_paragraph(open->text, cell_text);
+    }
     open.reset();
 }
 
@@ -204,33 +156,6 @@ std::optional<CellAddress> cell_address(Bytes list_header) {
 }
 
 }  // namespace
-
-void append_cell_blocks(std::string& cell_text, const BlockList& blocks, std::string_view separator) {
-    for (const ContentBlock& block : blocks) {
-        std::string part;
-        if (const auto* paragraph = std::get_if<Paragraph>(&block)) {
-            const std::string_view text = trim(paragraph->text);
-            if (text.empty()) continue;
-            if (paragraph->head.kind != HeadKind::None) {
-                part = inline_head(paragraph->head);
-                if (!part.empty()) part.push_back(' ');
-            }
-            part.append(text);
-        } else if (const auto* table = std::get_if<Table>(&block)) {
-            fold_nested_table(*table, part);
-        } else if (const auto* image = std::get_if<Image>(&block)) {
-            append_image_placeholder(part, *image);
-        }
-        // An equation's script is not cell text (neither profile writes one
-        // in a cell); page headers cannot stand in a cell.
-        append_part(cell_text, part, separator);
-    }
-}
-
-void flush_cell_paragraph(const PendingParagraph& paragraph, std::string& cell_text) {
-    const std::string rendered = render_paragraph(paragraph);
-    append_part(cell_text, trim(rendered), " ");
-}
 
 TableParse parse_table(Records records, std::size_t start, std::uint16_t level, std::int32_t depth,
                        WalkContext& context, TextContext place) {

@@ -38,30 +38,15 @@ struct ListWalk {
     WalkContext& context;
 };
 
-// Full profile: the paragraph's block unless its text is blank, then the
-// blocks of its objects. Its number is taken now, when the paragraph's
-// controls have been read: the section definition in a section's first
-// paragraph sets the outline numbering that paragraph is numbered by.
+// Full profile: the paragraph's blocks. Its number is taken now, when the
+// paragraph's controls have been read: the section definition in a
+// section's first paragraph sets the outline numbering that paragraph is
+// numbered by. A paragraph without text still counts in its numbering.
 void flush_open(std::optional<OpenParagraph>& open, const HwpRecord*& header, const ListWalk& walk) {
-    if (!open) {
-        // A paragraph without text still counts in its numbering.
-        if (header != nullptr) read_paragraph_head(header, walk.context);
-        header = nullptr;
-        return;
-    }
-    OpenParagraph& paragraph = *open;
-    ParagraphHead& head = paragraph.controls.head;
-    head = read_paragraph_head(header, walk.context);
+    ParagraphHead head = read_paragraph_head(header, walk.context);
     header = nullptr;
-    // Outside the body an outline paragraph keeps its number but is no heading.
-    if (head.kind == HeadKind::Outline && !walk.headings) head.kind = HeadKind::Number;
-    const TextContext context = walk.place == TextContext::Cell       ? TextContext::Cell
-                                : head.kind == HeadKind::Outline ? TextContext::Heading
-                                                                 : TextContext::Body;
-    std::string text;
-    append_full_paragraph(text, paragraph, context);
-    if (!text.empty()) walk.blocks.emplace_back(Paragraph{std::move(text), std::move(head)});
-    for (ContentBlock& block : paragraph.controls.trailing) walk.blocks.push_back(std::move(block));
+    if (!open) return;
+    emit_paragraph(*open, std::move(head), walk.headings, walk.place, walk.blocks);
     open.reset();
 }
 
@@ -160,12 +145,6 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
 }
 
 }  // namespace
-
-void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks) {
-    std::string rendered = render_paragraph(paragraph);
-    // Stored untrimmed; assembly trims.
-    if (!trim(rendered).empty()) blocks.emplace_back(Paragraph{std::move(rendered), {}});
-}
 
 void walk_section(Records records, BlockList& blocks, WalkContext& context) {
     walk_list(0, ListWalk{records, 0, false, true, TextContext::Body, blocks, context});

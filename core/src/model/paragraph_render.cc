@@ -2,12 +2,11 @@
 // the document's characters and puts at each control's anchor what the
 // control adds (link brackets, note references, automatic numbers); then
 // the click-here fields in place of their marks, as the exact profile
-// renders them; then the trim and the line starts.
+// renders them; then the trim and the line starts. And link destinations.
 #include <algorithm>
 #include <vector>
 
-#include "brindle/format.h"
-#include "brindle/paragraph_controls.h"
+#include "brindle/paragraph.h"
 #include "brindle/text.h"
 
 namespace brindle {
@@ -104,21 +103,21 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
     for (const ControlAnchor& anchor : para.anchors) {
         insert.clear();
         bool opens = false, closes = false;
-        if (anchor.code == CODE_FIELD_START && anchor.id == CTRL_HYPERLINK) {
+        if (anchor.kind == AnchorKind::LinkStart) {
             const std::string* target = links.next();
             if (target != nullptr && !target->empty() && !link_open) {
                 link_target = *target;
                 insert = "[";
                 opens = true;
             }
-        } else if (anchor.code == CODE_FIELD_END) {
+        } else if (anchor.kind == AnchorKind::FieldEnd) {
             if (link_open) {
                 insert = "]";
                 closes = true;
             }
-        } else if (anchor.code == CODE_NOTE) {
+        } else if (anchor.kind == AnchorKind::Note) {
             if (const std::string* label = notes.next()) insert = "[^" + *label + "]";
-        } else if (anchor.code == CODE_AUTO_NUMBER) {
+        } else if (anchor.kind == AnchorKind::AutoNumber) {
             const std::string* number = numbers.next();
             if (number != nullptr && !number->empty()) {
                 // The number's own characters (prefix, suffix) are text too.
@@ -178,6 +177,26 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
         escape_line_starts(destination, begin);
         if (context == TextContext::Heading) escape_heading_end(destination);
     }
+}
+
+void append_link_destination(std::string& out, std::string_view target) {
+    const bool bare = std::none_of(target.begin(), target.end(),
+                                   [](char c) { return c == ' ' || c == '<' || c == '>'; });
+    if (!bare) out.push_back('<');
+    for (const char c : target) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            // No line may break a destination: controls are percent-encoded.
+            static constexpr char hex[] = "0123456789ABCDEF";
+            out.push_back('%');
+            out.push_back(hex[static_cast<unsigned char>(c) >> 4]);
+            out.push_back(hex[static_cast<unsigned char>(c) & 0xF]);
+            continue;
+        }
+        const bool special = bare ? (c == '(' || c == ')' || c == '\\') : (c == '<' || c == '>' || c == '\\');
+        if (special) out.push_back('\\');
+        out.push_back(c);
+    }
+    if (!bare) out.push_back('>');
 }
 
 }  // namespace brindle

@@ -1,0 +1,20 @@
+// Markdown assembly: the document's blocks, and the definitions of its notes
+// after them, as one text.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "brindle/content_block.h"
+#include "brindle/walk_context.h"
+
+namespace brindle {
+
+// A picture as the Markdown shows it: "[이미지]", or "[이미지: caption]".
+void append_image_placeholder(std::string& out, const Image& image);
+
+// The Markdown text of a document's blocks (consumed), followed by the
+// definitions of its notes (footnotes, then endnotes), trimmed at the end.
+std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes = {});
+
+}  // namespace brindle

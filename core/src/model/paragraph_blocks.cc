@@ -1,0 +1,37 @@
+// A finished paragraph in the block list: its text as a Paragraph block
+// (unless it is blank), then the blocks of the objects anchored in it; and
+// an object's blocks with its caption on its side.
+#include <iterator>
+#include <string>
+#include <utility>
+
+#include "brindle/paragraph.h"
+#include "brindle/text.h"
+
+namespace brindle {
+
+void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks) {
+    std::string rendered = render_paragraph(paragraph);
+    // Stored untrimmed; assembly trims.
+    if (!trim(rendered).empty()) blocks.emplace_back(Paragraph{std::move(rendered), {}});
+}
+
+void emit_paragraph(OpenParagraph& paragraph, ParagraphHead head, bool headings, TextContext place,
+                    BlockList& blocks) {
+    if (head.kind == HeadKind::Outline && !headings) head.kind = HeadKind::Number;
+    const TextContext context = place == TextContext::Cell       ? TextContext::Cell
+                                : head.kind == HeadKind::Outline ? TextContext::Heading
+                                                                 : TextContext::Body;
+    std::string text;
+    append_full_paragraph(text, paragraph, context);
+    if (!text.empty()) blocks.emplace_back(Paragraph{std::move(text), std::move(head)});
+    for (ContentBlock& block : paragraph.controls.trailing) blocks.push_back(std::move(block));
+}
+
+void append_captioned(BlockList& out, Caption caption, BlockList object) {
+    if (!caption.after) std::move(caption.blocks.begin(), caption.blocks.end(), std::back_inserter(out));
+    std::move(object.begin(), object.end(), std::back_inserter(out));
+    if (caption.after) std::move(caption.blocks.begin(), caption.blocks.end(), std::back_inserter(out));
+}
+
+}  // namespace brindle
