@@ -34,6 +34,19 @@ HwpError HwpError::invalid_signature() {
 }
 HwpError HwpError::password_protected() { return HwpError(Kind::PasswordProtected, std::monostate{}); }
 HwpError HwpError::distribution_protected() { return HwpError(Kind::DistributionProtected, std::monostate{}); }
+HwpError HwpError::password_protected_package() {
+    return HwpError(Kind::PasswordProtected, std::string("Password-protected HWPX documents are not supported"));
+}
+HwpError HwpError::no_binary_records() {
+    return HwpError(Kind::Package,
+                    std::string("HWPX document: it has no binary records to list (its sections are XML parts); "
+                                "records are listed for HWP 5.0 documents"),
+                    Cause::NotAnHwpDocument);
+}
+HwpError HwpError::package(std::string text, Cause cause) {
+    const char* prefix = cause == Cause::NotAnHwpDocument ? "Not an HWPX document: " : "ZIP package error: ";
+    return HwpError(Kind::Package, prefix + std::move(text), cause);
+}
 HwpError HwpError::compound_file(std::string text, Cause cause) {
     return HwpError(Kind::CompoundFile, std::move(text), cause);
 }
@@ -52,7 +65,10 @@ std::string HwpError::message() const {
         case Kind::InvalidSignature:
             return "Invalid HWP signature";
         case Kind::PasswordProtected:
+            if (const auto* text = std::get_if<std::string>(&payload_)) return *text;
             return "Password-protected HWP files are not supported";
+        case Kind::Package:
+            return std::get<std::string>(payload_);
         case Kind::CompoundFile:
             return "Compound file error: " + std::get<std::string>(payload_);
         case Kind::Parse:

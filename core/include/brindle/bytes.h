@@ -46,6 +46,10 @@ inline std::uint32_t read_u32(Bytes bytes, std::size_t offset) {
            (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
 }
 
+inline std::uint64_t read_u64(Bytes bytes, std::size_t offset) {
+    return static_cast<std::uint64_t>(read_u32(bytes, offset)) | (static_cast<std::uint64_t>(read_u32(bytes, offset + 4)) << 32);
+}
+
 // The same for an optional field: `fallback` when the bytes end before it.
 inline std::uint16_t read_u16_or(Bytes bytes, std::size_t offset, std::uint16_t fallback) {
     return offset < bytes.size() && bytes.size() - offset >= 2 ? read_u16(bytes, offset) : fallback;

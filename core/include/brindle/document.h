@@ -92,4 +92,12 @@ Result<ByteBuffer> inflate_raw(Bytes compressed);
 // damaged data, never uses it.
 Result<ByteBuffer> inflate_raw_fast(Bytes compressed);
 
+// Raw DEFLATE that must inflate to exactly `size` bytes and end there, as a
+// ZIP entry declares: anything else is a Parse error. The output is never
+// larger than `size`, so a bomb cannot grow it.
+Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size);
+
+// The CRC-32 (ISO 3309, as ZIP uses it) of `bytes`.
+std::uint32_t crc32_of(Bytes bytes);
+
 }  // namespace brindle

@@ -23,8 +23,9 @@ struct IoError {
 class HwpError {
 public:
     // DistributionProtected is the full profile's alone: the exact rules
-    // convert such a document's stub text.
-    enum class Kind { Io, InvalidSignature, PasswordProtected, CompoundFile, Parse, DistributionProtected };
+    // convert such a document's stub text. Package is an HWPX (ZIP) package
+    // that cannot be read or is not an HWPX document.
+    enum class Kind { Io, InvalidSignature, PasswordProtected, CompoundFile, Parse, DistributionProtected, Package };
 
     // What a failure says about the input beyond its kind, for callers that
     // tell causes apart (the message is the same either way).
@@ -41,6 +42,14 @@ public:
     static HwpError invalid_signature();
     static HwpError password_protected();
     static HwpError distribution_protected();
+    // An HWPX package whose parts are encrypted.
+    static HwpError password_protected_package();
+    // A ZIP package that is damaged ("ZIP package error: {text}") or, with
+    // Cause::NotAnHwpDocument, that is no HWPX document ("Not an HWPX
+    // document: {text}").
+    static HwpError package(std::string text, Cause cause = Cause::Damaged);
+    // An HWPX document asked for the binary records only HWP 5.0 has.
+    static HwpError no_binary_records();
     static HwpError compound_file(std::string text, Cause cause = Cause::Damaged);
     static HwpError parse(std::string text);
 

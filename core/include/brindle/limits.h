@@ -48,4 +48,16 @@ private:
 // few megabytes at most.
 inline constexpr std::size_t MAX_SECTION_SIZE = std::size_t{128} << 20;
 
+// A ZIP package (HWPX): the bytes one part may inflate to, as for a
+// section; the bytes all the parts read from one package may inflate to;
+// the ratio of a part's size to its stored size above which it is taken
+// for a bomb (deflate reaches about 1000:1 on long runs; real parts stay
+// under 50:1), for parts past PART_RATIO_FLOOR; and the entries a package
+// may list (real ones list a dozen or a few hundred).
+inline constexpr std::size_t MAX_PART_SIZE = MAX_SECTION_SIZE;
+inline constexpr std::uint64_t MAX_PACKAGE_INFLATED = std::uint64_t{512} << 20;
+inline constexpr std::uint64_t MAX_COMPRESSION_RATIO = 200;
+inline constexpr std::uint64_t PART_RATIO_FLOOR = std::uint64_t{1} << 20;
+inline constexpr std::size_t MAX_ZIP_ENTRIES = std::size_t{1} << 16;
+
 }  // namespace brindle

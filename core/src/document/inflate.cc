@@ -65,6 +65,62 @@ Result<ByteBuffer> inflate_raw_fast(Bytes compressed) {
     return inflate_raw(compressed);
 }
 
+Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size) {
+    ByteBuffer out(size);
+    const auto refused = [] { return HwpError::parse("corrupt deflate stream"); };
+#ifdef BRINDLE_HAVE_LIBDEFLATE
+    const std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor(libdeflate_alloc_decompressor());
+    if (!decompressor) throw std::bad_alloc();
+    std::size_t used = 0;
+    // Without an actual-size pointer libdeflate succeeds only when the
+    // stream fills the buffer exactly.
+    if (libdeflate_deflate_decompress_ex(decompressor.get(), compressed.data(), compressed.size(), out.data(), size,
+                                         &used, nullptr) != LIBDEFLATE_SUCCESS) {
+        return refused();
+    }
+    return out;
+#else
+    InflateStream inflater;
+    z_stream* z = inflater.get();
+    std::size_t consumed = 0, produced = 0;
+    for (;;) {
+        if (z->avail_in == 0 && consumed < compressed.size()) {
+            const std::size_t chunk = std::min<std::size_t>(compressed.size() - consumed, UINT_MAX);
+            z->next_in = const_cast<Bytef*>(compressed.data() + consumed);
+            z->avail_in = static_cast<uInt>(chunk);
+            consumed += chunk;
+        }
+        // One spare byte past the declared size tells a stream that runs on.
+        std::uint8_t spare = 0;
+        const std::size_t room = std::min<std::size_t>(size - produced, UINT_MAX);
+        z->next_out = room > 0 ? out.data() + produced : &spare;
+        z->avail_out = room > 0 ? static_cast<uInt>(room) : 1;
+        const int status = inflate(z, Z_FINISH);
+        if (room == 0 && z->avail_out == 0) return refused();  // more than declared
+        produced += room - (room > 0 ? z->avail_out : 0);
+        if (status == Z_STREAM_END) return produced == size ? Result<ByteBuffer>(std::move(out)) : refused();
+        if (status == Z_MEM_ERROR) throw std::bad_alloc();
+        if (status != Z_OK && status != Z_BUF_ERROR) return refused();
+        if (z->avail_in == 0 && consumed == compressed.size() && (room == 0 || z->avail_out != 0)) return refused();
+    }
+#endif
+}
+
+std::uint32_t crc32_of(Bytes bytes) {
+#ifdef BRINDLE_HAVE_LIBDEFLATE
+    return libdeflate_crc32(0, bytes.data(), bytes.size());
+#else
+    uLong crc = crc32(0L, Z_NULL, 0);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, UINT_MAX);
+        crc = crc32(crc, bytes.data() + done, static_cast<uInt>(chunk));
+        done += chunk;
+    }
+    return static_cast<std::uint32_t>(crc);
+#endif
+}
+
 Result<ByteBuffer> inflate_raw(Bytes compressed) {
     InflateStream inflater;
     z_stream* z = inflater.get();
