@@ -117,6 +117,10 @@ void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks);
 void emit_paragraph(OpenParagraph& paragraph, ParagraphHead head, bool headings, TextContext place,
                     BlockList& blocks);
 
+// Full profile: a page header or footer, its blocks after a HeaderFooter
+// block that labels them; nothing when it holds no blocks.
+void append_margin(BlockList& out, std::string label, BlockList blocks);
+
 // The caption of a table, equation or drawing object, and the side of the
 // object it stands on.
 struct Caption {

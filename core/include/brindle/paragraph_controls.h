@@ -21,8 +21,9 @@ ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context)
 // A control that adds to its paragraph instead of yielding a block of its
 // own: a footnote or endnote (its content becomes a note definition), a
 // hyperlink, an automatic number, a section definition (its outline
-// numbering), and with `margins` a header or footer (its blocks go to
-// `out`, after a HeaderFooter block). Returns the index after the control's
+// numbering), and a header or footer (its blocks go to `out` after a
+// HeaderFooter block when `margins`, the list being the body's; else to the
+// context's hoisted margins). Returns the index after the control's
 // records, or nothing for any other control. `controls` may be null (no
 // paragraph is open); the control is then read but adds to nothing.
 std::optional<std::size_t> take_paragraph_control(Records records, std::size_t header, ParagraphControls* controls,

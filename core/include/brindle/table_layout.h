@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ struct CellAddress {
     std::size_t column_span = 1;
 };
 
+// rows x width, the cells a table's grid holds; LimitExceeded past
+// MAX_TABLE_CELLS, so that a few bytes of input cannot ask for gigabytes.
+std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width);
+
 class TableGrid {
 public:
     // A grid of `rows` x `columns` positions; the caller has bounded the product.
@@ -30,7 +35,8 @@ public:
     // Put a cell at `address` when that lies in the grid and is free; its span
     // covers the positions right and below, which stay empty. A cell without
     // a usable address takes the first free position, as cells in reading
-    // order would; with no position left it is dropped.
+    // order would; with no position left it is dropped, and an empty cell
+    // without a usable address is dropped at once.
     void place(std::optional<CellAddress> address, std::string text);
 
     // The table as written: a grid column in which no cell with text starts,

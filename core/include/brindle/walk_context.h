@@ -64,9 +64,20 @@ public:
     std::uint32_t list_depth = 0;         // paragraph lists open around the walk
     std::vector<NoteDefinition> footnotes;
     std::vector<NoteDefinition> endnotes;
+    // Page headers and footers defined inside a cell, text box or note:
+    // written into the body after the body paragraph they stand in, since
+    // they belong to the page, not to the object.
+    BlockList hoisted_margins;
 
 private:
     std::unordered_map<std::string, std::uint32_t> labels_used_;
+};
+
+// Move the hoisted margins to the end of the body's `blocks`.
+inline void take_hoisted_margins(WalkContext& context, BlockList& blocks) {
+    if (context.hoisted_margins.empty()) return;
+    std::move(context.hoisted_margins.begin(), context.hoisted_margins.end(), std::back_inserter(blocks));
+    context.hoisted_margins.clear();
 };
 
 }  // namespace brindle

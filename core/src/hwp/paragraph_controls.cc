@@ -129,13 +129,9 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
         }
         case CTRL_HEADER:
         case CTRL_FOOTER: {
-            if (!margins) return after();
             BlockList blocks;
             const std::size_t next = walk_owned_list(records, header, blocks, context);
-            if (!blocks.empty()) {
-                out.emplace_back(HeaderFooter{margin_label(id, payload), static_cast<std::uint32_t>(blocks.size())});
-                std::move(blocks.begin(), blocks.end(), std::back_inserter(out));
-            }
+            append_margin(margins ? out : context.hoisted_margins, margin_label(id, payload), std::move(blocks));
             return next;
         }
         case CTRL_HYPERLINK:

@@ -38,12 +38,6 @@ std::uint16_t declared_cells(Bytes payload, std::size_t k) {
     return read_u16_or(payload, TABLE_CELL_COUNTS_OFFSET + 2 * k, 0);
 }
 
-[[noreturn]] void refuse_grid(std::uint64_t rows, std::uint64_t width, std::uint64_t grid) {
-    throw LimitExceeded("table declares " + std::to_string(rows) + " rows of up to " + std::to_string(width) +
-                        " cells (" + std::to_string(grid) + " grid cells); at most " +
-                        std::to_string(MAX_TABLE_CELLS) + " are supported");
-}
-
 // Refuse a table whose grid would let a few bytes of input allocate
 // gigabytes. The grid is every row padded to the widest one, as the pipe
 // table renders it; it is never smaller than the sum of the declared cells,
@@ -58,9 +52,7 @@ std::uint64_t check_table_size(Bytes payload, std::uint16_t rows) {
     for (std::size_t k = 0; k < counted; ++k) {
         widest = std::max<std::uint64_t>(widest, read_u16(payload, TABLE_CELL_COUNTS_OFFSET + 2 * k));
     }
-    const std::uint64_t grid = widest * rows;
-    if (grid > MAX_TABLE_CELLS) refuse_grid(rows, widest, grid);
-    return grid;
+    return checked_table_grid(rows, widest);
 }
 
 // End a cell's paragraph: by the full profile with the number or bullet its
@@ -206,9 +198,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
     if (full) {
         width = read_u16(payload, TABLE_COLUMN_COUNT_OFFSET);
         if (width == 0) width = static_cast<std::size_t>(row_count == 0 ? 0 : grid / row_count);
-        const std::uint64_t full_grid = std::uint64_t{width} * row_count;
-        if (full_grid > MAX_TABLE_CELLS) refuse_grid(row_count, width, full_grid);
-        grid = std::max(grid, full_grid);
+        grid = std::max(grid, checked_table_grid(row_count, width));
     }
     context.budget.charge(std::uint64_t{row_count} + grid);
     std::size_t f = i + 1;

@@ -45,9 +45,9 @@ struct ListWalk {
 void flush_open(std::optional<OpenParagraph>& open, const HwpRecord*& header, const ListWalk& walk) {
     ParagraphHead head = read_paragraph_head(header, walk.context);
     header = nullptr;
-    if (!open) return;
-    emit_paragraph(*open, std::move(head), walk.headings, walk.place, walk.blocks);
+    if (open) emit_paragraph(*open, std::move(head), walk.headings, walk.place, walk.blocks);
     open.reset();
+    if (!walk.bounded) take_hoisted_margins(walk.context, walk.blocks);
 }
 
 void flush(std::optional<OpenParagraph>& open, const HwpRecord*& header, const ListWalk& walk) {

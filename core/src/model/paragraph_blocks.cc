@@ -28,6 +28,12 @@ void emit_paragraph(OpenParagraph& paragraph, ParagraphHead head, bool headings,
     for (ContentBlock& block : paragraph.controls.trailing) blocks.push_back(std::move(block));
 }
 
+void append_margin(BlockList& out, std::string label, BlockList blocks) {
+    if (blocks.empty()) return;
+    out.emplace_back(HeaderFooter{std::move(label), static_cast<std::uint32_t>(blocks.size())});
+    std::move(blocks.begin(), blocks.end(), std::back_inserter(out));
+}
+
 void append_captioned(BlockList& out, Caption caption, BlockList object) {
     if (!caption.after) std::move(caption.blocks.begin(), caption.blocks.end(), std::back_inserter(out));
     std::move(object.begin(), object.end(), std::back_inserter(out));

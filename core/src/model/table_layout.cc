@@ -6,9 +6,22 @@
 #include "brindle/table_layout.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
+#include "brindle/limits.h"
+
 namespace brindle {
+
+std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width) {
+    const std::uint64_t grid = rows * width;  // both at most 65535 as the formats store them
+    if (grid > MAX_TABLE_CELLS) {
+        throw LimitExceeded("table declares " + std::to_string(rows) + " rows of up to " + std::to_string(width) +
+                            " cells (" + std::to_string(grid) + " grid cells); at most " +
+                            std::to_string(MAX_TABLE_CELLS) + " are supported");
+    }
+    return grid;
+}
 
 TableGrid::TableGrid(std::size_t rows, std::size_t columns)
     : width_(columns), rows_(rows), taken_(rows * columns, false) {}
@@ -22,6 +35,10 @@ void TableGrid::place(std::optional<CellAddress> address, std::string text) {
         at = *address;
         at.row_span = std::max<std::size_t>(at.row_span, 1);
         at.column_span = std::max<std::size_t>(at.column_span, 1);
+    } else if (text.empty()) {
+        // An empty cell without a place of its own shows nothing: it must not
+        // push the cells after it out of theirs.
+        return;
     } else {
         while (next_free_ < taken_.size() && taken_[next_free_]) ++next_free_;
         if (next_free_ == taken_.size()) return;

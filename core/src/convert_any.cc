@@ -1,0 +1,44 @@
+// A document of either format, told apart by its first bytes: the
+// compound-file signature is HWP 5.0, a ZIP header HWPX. Anything else
+// goes to the compound-file reader, which says what is wrong with it.
+#include <algorithm>
+
+#include "brindle/cfb_format.h"
+#include "brindle/convert.h"
+#include "brindle/hwpx.h"
+#include "brindle/zip_archive.h"
+
+namespace brindle {
+
+DocumentFormat sniff_format(const ByteSource& source) {
+    std::uint8_t head[8] = {};
+    const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), sizeof head));
+    if (size < 4 || source.read(0, std::span(head, size), "the file's first bytes")) return DocumentFormat::Unknown;
+    if (size == sizeof head && std::equal(cfb::SIGNATURE.begin(), cfb::SIGNATURE.end(), head)) return DocumentFormat::Hwp;
+    if (ZipArchive::looks_like_zip(Bytes(head, size))) return DocumentFormat::Hwpx;
+    return DocumentFormat::Unknown;
+}
+
+Result<std::string> convert_any(ByteSource source, Profile profile) {
+    if (sniff_format(source) == DocumentFormat::Hwpx) return convert_hwpx(std::move(source), profile);
+    return convert_document(std::move(source), profile);
+}
+
+Result<std::string> convert_any(std::string_view path, Profile profile) {
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return convert_any(std::move(source).value(), profile);
+}
+
+Result<std::vector<RecordInfo>> list_records_any(ByteSource source) {
+    if (sniff_format(source) == DocumentFormat::Hwpx) return HwpError::no_binary_records();
+    return list_section_records(std::move(source));
+}
+
+Result<std::vector<RecordInfo>> list_records_any(std::string_view path) {
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return list_records_any(std::move(source).value());
+}
+
+}  // namespace brindle

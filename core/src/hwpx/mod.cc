@@ -1,0 +1,47 @@
+// Whole-package conversion: open the package, read the header's tables for
+// the full profile, walk each section part in reading order, then assemble
+// the Markdown with the model shared with HWP 5.0 documents.
+#include <optional>
+#include <utility>
+
+#include "brindle/convert.h"
+#include "brindle/hwpx.h"
+#include "header.h"
+#include "names.h"
+#include "package.h"
+#include "walk.h"
+
+namespace brindle {
+
+Result<std::string> convert_hwpx(ByteSource source, Profile profile) {
+    Result<hwpx::Package> opened = hwpx::open_package(std::move(source));
+    if (!opened) return std::move(opened).error();
+    hwpx::Package& package = opened.value();
+
+    // A header that cannot be read leaves the document without numbers or
+    // bullets, as an unreadable DocInfo does.
+    DocInfo doc_info;
+    if (profile == Profile::Full && !package.header.empty()) {
+        if (Result<std::unique_ptr<hwpx::XmlPart>> header = hwpx::read_part(package, package.header)) {
+            doc_info = hwpx::read_header(header.value()->root());
+        }
+    }
+    WalkContext context(profile, std::move(doc_info));
+    BlockList blocks;
+    // Sections in reading order; the first that cannot be read (missing,
+    // damaged, not well-formed) ends the document, as in the binary format.
+    for (const std::string& name : package.sections) {
+        Result<std::unique_ptr<hwpx::XmlPart>> part = hwpx::read_part(package, name);
+        if (!part) break;
+        const hwpx::Element root = part.value()->root();
+        if (!root.is(hwpx::Ns::Section, hwpx::name::SECTION)) continue;  // a spine item that is no section
+        BlockList section_blocks;
+        hwpx::walk_list(root, hwpx::ListWalk{false, true, TextContext::Body, section_blocks, context});
+        blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
+                      std::make_move_iterator(section_blocks.end()));
+    }
+    if (!context.full()) return assemble_markdown(std::move(blocks));
+    return assemble_markdown(std::move(blocks), context.take_notes());
+}
+
+}  // namespace brindle

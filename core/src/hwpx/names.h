@@ -1,0 +1,61 @@
+// Names of the OWPML elements and attribute values the front end reads,
+// named once. Elements are matched by namespace and local name.
+#pragma once
+
+#include <string_view>
+
+namespace brindle::hwpx::name {
+
+// Sections and paragraphs (namespace hs, hp).
+inline constexpr std::string_view SECTION = "sec";
+inline constexpr std::string_view PARAGRAPH = "p";           // paraPrIDRef, styleIDRef
+inline constexpr std::string_view RUN = "run";
+inline constexpr std::string_view TEXT = "t";
+inline constexpr std::string_view CONTROL = "ctrl";          // holds fields, notes, headers, numbers, ...
+inline constexpr std::string_view SUB_LIST = "subList";      // a paragraph list inside an object or control
+inline constexpr std::string_view SECTION_PROPERTIES = "secPr";  // outlineShapeIDRef
+inline constexpr std::string_view SWITCH = "switch";         // alternatives: case (newer), default
+inline constexpr std::string_view SWITCH_DEFAULT = "default";
+
+// Characters inside hp:t.
+inline constexpr std::string_view TAB = "tab";
+inline constexpr std::string_view LINE_BREAK = "lineBreak";
+inline constexpr std::string_view NON_BREAKING_SPACE = "nbSpace";
+inline constexpr std::string_view FIXED_WIDTH_SPACE = "fwSpace";
+inline constexpr std::string_view DELETE_BEGIN = "deleteBegin";  // change tracking: deleted text follows
+inline constexpr std::string_view DELETE_END = "deleteEnd";
+
+// Controls inside hp:ctrl.
+inline constexpr std::string_view FIELD_BEGIN = "fieldBegin";  // type, name, dirty; parameters
+inline constexpr std::string_view FIELD_END = "fieldEnd";
+inline constexpr std::string_view FOOTNOTE = "footNote";       // number
+inline constexpr std::string_view ENDNOTE = "endNote";
+inline constexpr std::string_view HEADER = "header";           // applyPageType
+inline constexpr std::string_view FOOTER = "footer";
+inline constexpr std::string_view AUTO_NUMBER = "autoNum";     // num, numType; autoNumFormat
+inline constexpr std::string_view NEW_NUMBER = "newNum";
+inline constexpr std::string_view AUTO_NUMBER_FORMAT = "autoNumFormat";  // type, prefixChar, suffixChar
+
+// Field types and parameters.
+inline constexpr std::string_view FIELD_CLICK_HERE = "CLICK_HERE";
+inline constexpr std::string_view FIELD_HYPERLINK = "HYPERLINK";
+inline constexpr std::string_view PARAMETERS = "parameters";
+inline constexpr std::string_view STRING_PARAMETER = "stringParam";
+inline constexpr std::string_view INTEGER_PARAMETER = "integerParam";
+inline constexpr std::string_view COMMAND = "Command";  // the field's command string
+inline constexpr std::string_view PROPERTIES = "Prop";  // a click-here field's kind, 9
+
+// Objects.
+inline constexpr std::string_view TABLE = "tbl";          // rowCnt, colCnt
+inline constexpr std::string_view ROW = "tr";
+inline constexpr std::string_view CELL = "tc";
+inline constexpr std::string_view CELL_ADDRESS = "cellAddr";  // colAddr, rowAddr
+inline constexpr std::string_view CELL_SPAN = "cellSpan";     // colSpan, rowSpan
+inline constexpr std::string_view CAPTION = "caption";        // side
+inline constexpr std::string_view EQUATION = "equation";
+inline constexpr std::string_view SCRIPT = "script";
+inline constexpr std::string_view PICTURE = "pic";
+inline constexpr std::string_view CONTAINER = "container";    // a group of drawing objects
+inline constexpr std::string_view DRAW_TEXT = "drawText";     // a shape's text: a subList
+
+}  // namespace brindle::hwpx::name

@@ -1,0 +1,173 @@
+// A paragraph's runs read in one pass into the model's paragraph text, as
+// the HWP decoder reads a paragraph's code units: characters, the inline
+// marks of hp:t (tabs, breaks, special spaces), and every control in the
+// order it stands, its place kept where the full profile writes something
+// there. A click-here field's content is lifted out between its start and
+// the next field end, as in the binary format.
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "brindle/text.h"
+#include "names.h"
+#include "walk.h"
+
+namespace brindle::hwpx {
+namespace {
+
+// Drawing objects: shapes, pictures, groups, OLE objects and charts.
+constexpr std::array<std::string_view, 12> DRAWING_OBJECTS = {
+    "pic", "rect", "ellipse", "arc", "polygon", "curve", "line", "connectLine", "container", "ole", "textart", "chart",
+};
+
+bool is_drawing(const Element& e) {
+    return e.ns() == Ns::Paragraph &&
+           std::find(DRAWING_OBJECTS.begin(), DRAWING_OBJECTS.end(), e.local()) != DRAWING_OBJECTS.end();
+}
+
+class Decoder {
+public:
+    Decoder(Profile profile, bool lift) : full_(profile == Profile::Full), lift_(lift || full_) {}
+
+    void run(Element run) {
+        for (Element item : run.children()) run_item(item);
+    }
+
+    DecodedParagraph take() {
+        // A field never closed keeps its characters in the text, without a mark.
+        if (field_open_) out_.text.text.append(field_);
+        return std::move(out_);
+    }
+
+private:
+    std::string& sink() { return field_open_ ? field_ : out_.text.text; }
+
+    void anchor(AnchorKind kind) {
+        if (full_) out_.text.anchors.push_back({static_cast<std::uint32_t>(out_.text.text.size()), kind});
+    }
+
+    void control(Element element, ControlKind kind) { out_.controls.push_back({element, kind}); }
+
+    // The characters of a text node; what the binary format could not hold
+    // as characters (controls below U+0020) and ill-formed bytes are left out.
+    void characters(std::string_view text) {
+        if (deleted_) return;
+        std::string& out = sink();
+        while (!text.empty()) {
+            const Utf8Char c = decode_utf8_char(text);
+            if (c.length == 0) {
+                text.remove_prefix(1);
+                continue;
+            }
+            if (c.value >= 0x20) out.append(text.substr(0, c.length));
+            text.remove_prefix(c.length);
+        }
+    }
+
+    void text_item(Element e) {
+        if (e.ns() != Ns::Paragraph) return;
+        const std::string_view n = e.local();
+        if (n == name::DELETE_BEGIN) {
+            deleted_ = true;
+        } else if (n == name::DELETE_END) {
+            deleted_ = false;
+        } else if (deleted_ || !full_) {
+            // The exact rules write no tab, break or special space.
+        } else if (n == name::TAB || n == name::NON_BREAKING_SPACE || n == name::FIXED_WIDTH_SPACE) {
+            sink().push_back(' ');
+        } else if (n == name::LINE_BREAK) {
+            sink().push_back('\n');
+        }
+        // Hyphens, highlighting and title marks add nothing.
+    }
+
+    void field_begin(Element e) {
+        const std::string_view type = e.attribute("type");
+        if (type == name::FIELD_CLICK_HERE && lift_ && !field_open_) {
+            field_open_ = true;
+            field_.clear();
+        } else {
+            anchor(type == name::FIELD_HYPERLINK ? AnchorKind::LinkStart : AnchorKind::Other);
+        }
+        control(e, type == name::FIELD_CLICK_HERE  ? ControlKind::ClickHere
+                   : type == name::FIELD_HYPERLINK ? ControlKind::Hyperlink
+                                                   : ControlKind::Other);
+    }
+
+    void field_end() {
+        if (lift_ && field_open_) {
+            append_field_mark(out_.text.text, out_.text.field_texts.size());
+            out_.text.field_texts.push_back(std::move(field_));
+            field_ = std::string();
+            field_open_ = false;
+            return;
+        }
+        anchor(AnchorKind::FieldEnd);
+    }
+
+    void ctrl_item(Element e) {
+        if (e.ns() != Ns::Paragraph) return control(e, ControlKind::Other);
+        const std::string_view n = e.local();
+        if (n == name::FIELD_BEGIN) return field_begin(e);
+        if (n == name::FIELD_END) return field_end();  // no control of its own
+        if (n == name::FOOTNOTE || n == name::ENDNOTE) {
+            anchor(AnchorKind::Note);
+            return control(e, n == name::FOOTNOTE ? ControlKind::Footnote : ControlKind::Endnote);
+        }
+        if (n == name::AUTO_NUMBER || n == name::NEW_NUMBER) {
+            // A new number's place is a number's place too, but it writes none.
+            anchor(AnchorKind::AutoNumber);
+            return control(e, n == name::AUTO_NUMBER ? ControlKind::AutoNumber : ControlKind::Other);
+        }
+        if (n == name::HEADER) return control(e, ControlKind::Header);
+        if (n == name::FOOTER) return control(e, ControlKind::Footer);
+        control(e, ControlKind::Other);
+    }
+
+    void run_item(Element e) {
+        if (e.ns() == Ns::Paragraph) {
+            const std::string_view n = e.local();
+            if (n == name::TEXT) {
+                e.each_node([&](std::string_view text) { characters(text); }, [&](Element child) { text_item(child); });
+                return;
+            }
+            if (n == name::CONTROL) {
+                for (Element child : e.children()) ctrl_item(child);
+                return;
+            }
+            if (n == name::SWITCH) {
+                // The default branch is what every reader understands.
+                if (Element chosen = e.child(Ns::Paragraph, name::SWITCH_DEFAULT)) {
+                    for (Element child : chosen.children()) run_item(child);
+                }
+                return;
+            }
+            if (n == name::SECTION_PROPERTIES) return control(e, ControlKind::Section);
+            if (n == name::TABLE) return control(e, ControlKind::Table);
+            if (n == name::EQUATION) return control(e, ControlKind::Equation);
+            if (is_drawing(e)) return control(e, ControlKind::Drawing);
+        }
+        // Form objects, composed characters, ruby text and what else a
+        // writer puts in a run: controls the walk passes over.
+        control(e, ControlKind::Other);
+    }
+
+    const bool full_;
+    const bool lift_;
+    DecodedParagraph out_;
+    bool field_open_ = false;
+    bool deleted_ = false;
+    std::string field_;  // content of the open field
+};
+
+}  // namespace
+
+DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift) {
+    Decoder decoder(profile, lift);
+    for (Element child : p.children()) {
+        if (child.is(Ns::Paragraph, name::RUN)) decoder.run(child);
+    }
+    return decoder.take();
+}
+
+}  // namespace brindle::hwpx

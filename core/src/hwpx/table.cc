@@ -1,0 +1,144 @@
+// Tables (hp:tbl): rows (hp:tr) of cells (hp:tc), each cell a paragraph
+// list (hp:subList) with its address and spans (hp:cellAddr, hp:cellSpan).
+// By the exact rules a row's cells are taken in order and flattened to one
+// run of text, nested tables folded in; the full profile places each cell
+// at its address in the grid of the declared rows and columns, and the
+// shared layout writes the grid as a reader reads it. Cells are read as
+// the HWP walk reads them, through the same cell-text writer.
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "brindle/cell_text.h"
+#include "brindle/format.h"
+#include "brindle/limits.h"
+#include "brindle/table_layout.h"
+#include "names.h"
+#include "walk.h"
+
+namespace brindle::hwpx {
+namespace {
+
+std::optional<CellAddress> cell_address(Element cell) {
+    const Element address = cell.child(Ns::Paragraph, name::CELL_ADDRESS);
+    if (!address) return std::nullopt;
+    const Element span = cell.child(Ns::Paragraph, name::CELL_SPAN);
+    CellAddress at{address.number("rowAddr", 0), address.number("colAddr", 0), 1, 1};
+    if (span) {
+        at.row_span = span.number("rowSpan", 1);
+        at.column_span = span.number("colSpan", 1);
+    }
+    return at;
+}
+
+// One cell's text: its paragraphs in order, each with the click-here fields
+// described that the cell's controls describe, the tables nested in it
+// folded in, and by the full profile the text of its drawing objects and
+// what its notes, links and numbers add.
+std::string parse_cell(Element cell, std::int32_t depth, WalkContext& context) {
+    const bool full = context.full();
+    std::string text;
+    const Element list = cell.child(Ns::Paragraph, name::SUB_LIST);
+    if (!list) return text;
+    for (Element p : list.children()) {
+        if (!p.is(Ns::Paragraph, name::PARAGRAPH)) continue;
+        DecodedParagraph decoded = decode_paragraph(p, context.profile);
+        std::optional<OpenParagraph> open(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}});
+        for (const Control& control : decoded.controls) {
+            if (control.kind == ControlKind::ClickHere && open && open->text.wants_field()) {
+                open->text.fields.push_back(describe_click_here(control.element));
+                continue;
+            }
+            if (!full && open) {
+                flush_cell_paragraph(open->text, text);
+                open.reset();
+            }
+            std::string& into = open ? open->controls.trailing_text : text;
+            if (control.kind == ControlKind::Table && depth < MAX_TABLE_DEPTH) {
+                const TableBlocks nested = parse_table(control.element, depth + 1, context, TextContext::Cell);
+                if (nested.table) fold_nested_table(*nested.table, into);
+            } else if (full && control.kind == ControlKind::Drawing) {
+                append_cell_blocks(into, collect_shape(control.element, context, TextContext::Cell), CELL_LINE_BREAK);
+            } else if (full) {
+                BlockList ignored;  // a cell holds text only
+                take_paragraph_control(control, open ? &open->controls : nullptr, ignored, context, false);
+            }
+            // Equations, drawing objects by the exact rules and tables
+            // nested too deep contribute nothing to the cell.
+        }
+        if (full) {
+            const ParagraphHead head = paragraph_head(p, context);
+            if (open) append_cell_paragraph(text, *open, head);
+        } else if (open) {
+            flush_cell_paragraph(open->text, text);
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+void take_caption(Element caption, Caption& out, WalkContext& context, TextContext place) {
+    const std::string_view side = caption.attribute("side");
+    out.after = side != "LEFT" && side != "TOP";
+    walk_sub_list(caption.child(Ns::Paragraph, name::SUB_LIST), out.blocks, context, place);
+}
+
+TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, TextContext place) {
+    const bool full = context.full();
+    TableBlocks result;
+    if (full) {
+        if (const Element caption = tbl.child(Ns::Paragraph, name::CAPTION)) {
+            take_caption(caption, result.caption, context, place);
+        }
+    }
+    std::vector<std::vector<Element>> rows;
+    std::size_t widest = 0;
+    for (Element tr : tbl.children()) {
+        if (!tr.is(Ns::Paragraph, name::ROW)) continue;
+        std::vector<Element>& cells = rows.emplace_back();
+        for (Element tc : tr.children()) {
+            if (tc.is(Ns::Paragraph, name::CELL)) cells.push_back(tc);
+        }
+        widest = std::max(widest, cells.size());
+    }
+    std::uint64_t grid = checked_table_grid(rows.size(), widest);
+    // The full profile's grid is as wide as the declared columns (or, when
+    // none are declared, the widest row).
+    std::size_t width = 0;
+    if (full) {
+        width = tbl.number("colCnt", 0);
+        if (width == 0) width = widest;
+        grid = std::max(grid, checked_table_grid(rows.size(), width));
+    }
+    context.budget.charge(std::uint64_t{rows.size()} + grid);
+    if (rows.empty()) return result;
+
+    // A table of one cell in the body is a frame drawn around its content.
+    if (full && depth == 0 && place == TextContext::Body && rows.size() == 1 && rows.front().size() == 1) {
+        walk_sub_list(rows.front().front().child(Ns::Paragraph, name::SUB_LIST), result.frame, context,
+                      TextContext::Body);
+        return result;
+    }
+    if (full) {
+        if (width == 0) return result;
+        TableGrid cells(rows.size(), width);
+        for (const auto& row : rows) {
+            for (const Element& tc : row) cells.place(cell_address(tc), parse_cell(tc, depth, context));
+        }
+        Table table = std::move(cells).take();
+        if (!table.rows.empty()) result.table = std::move(table);
+        return result;
+    }
+    Table table;
+    table.rows.reserve(rows.size());
+    for (const auto& row : rows) {
+        std::vector<TableCell>& cells = table.rows.emplace_back();
+        cells.reserve(row.size());
+        for (const Element& tc : row) cells.push_back(TableCell{parse_cell(tc, depth, context)});
+    }
+    result.table = std::move(table);
+    return result;
+}
+
+}  // namespace brindle::hwpx

@@ -1,0 +1,102 @@
+// The OWPML front end: section parts walked into the document model's
+// blocks and notes, by the same rules as the HWP walk. A paragraph (hp:p)
+// is its runs' text with its controls in the order they stand, which is
+// the order an HWP file keeps their control headers in; what the HWP walk
+// does at a control header, this walk does at the control's element.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "brindle/content_block.h"
+#include "brindle/paragraph.h"
+#include "brindle/profile.h"
+#include "brindle/table.h"
+#include "brindle/walk_context.h"
+#include "xml.h"
+
+namespace brindle::hwpx {
+
+// What a control in a paragraph is, as far as the walk tells them apart.
+enum class ControlKind : std::uint8_t {
+    ClickHere,   // a click-here field's start
+    Hyperlink,   // a hyperlink field's start
+    Table,
+    Drawing,     // pictures, shapes, groups, OLE objects
+    Equation,
+    Footnote,
+    Endnote,
+    Header,
+    Footer,
+    AutoNumber,
+    Section,     // the section definition (its outline numbering)
+    Other,       // any other control: passed over, but it ends an exact paragraph
+};
+
+struct Control {
+    Element element;
+    ControlKind kind;
+};
+
+struct DecodedParagraph {
+    ParagraphText text;
+    std::vector<Control> controls;  // in the order they stand
+};
+
+// A paragraph's text and controls. With `lift`, click-here field contents
+// are lifted out behind marks; the full profile also turns tabs and the
+// special spaces into spaces and line breaks into line feeds, and records
+// the anchors of links, field ends, notes and numbers. Text inside a
+// change-tracking deletion is left out.
+DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift = true);
+
+// A paragraph list: the hp:p children of `list` (a section, or a subList).
+struct ListWalk {
+    bool bounded;       // a list inside a control, not the body
+    bool headings;      // outline paragraphs become headings (the body only)
+    TextContext place;  // paragraphs written for the body or for a table cell
+    BlockList& blocks;
+    WalkContext& context;
+};
+void walk_list(Element list, const ListWalk& walk);
+
+// Full profile: a list inside a control (a note, header, caption, text box),
+// passed over when lists already nest MAX_LIST_DEPTH deep.
+void walk_sub_list(Element sub_list, BlockList& blocks, WalkContext& context, TextContext place);
+
+// A click-here field's description from its hp:fieldBegin.
+ClickHereField describe_click_here(Element field_begin);
+
+// Full profile: a control that adds to its paragraph (a note, hyperlink,
+// automatic number, section definition, and with `margins` a page header
+// or footer, whose blocks go to `out`). `controls` may be null.
+void take_paragraph_control(const Control& control, ParagraphControls* controls, BlockList& out,
+                            WalkContext& context, bool margins);
+
+// The number or bullet of paragraph `p`, advancing its numbering.
+ParagraphHead paragraph_head(Element p, WalkContext& context);
+
+// Tables (hp:tbl): cells in order or, by the full profile, in the grid of
+// their addresses; the caption and, for a table of one cell in the body,
+// its content as blocks in place of the table.
+struct TableBlocks {
+    std::optional<Table> table;
+    Caption caption;
+    BlockList frame;
+};
+TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, TextContext place);
+
+// Drawing objects: by the exact rules an Image or one Paragraph of their
+// text; by the full profile every picture and paragraph list, the caption
+// on its side.
+BlockList collect_shape(Element object, WalkContext& context, TextContext place);
+
+// Equations: the script as a block, and by the full profile the caption.
+BlockList collect_equation(Element equation, WalkContext& context, TextContext place);
+
+// Full profile: a caption element (hp:caption): its side and paragraphs.
+void take_caption(Element caption, Caption& out, WalkContext& context, TextContext place);
+
+}  // namespace brindle::hwpx

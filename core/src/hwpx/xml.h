@@ -1,0 +1,159 @@
+// The XML parts of an HWPX package, parsed with pugixml and held to what
+// OWPML needs: no document type declaration (so no DTD and no entity but
+// the five predefined ones and character references; pugixml never reads
+// an external resource), UTF-8 or UTF-16 input as XML allows, and element
+// names resolved to their namespace URI, since writers choose their own
+// prefixes. Nesting depth is bounded by the walks over the tree, which
+// stop descending at MAX_XML_DEPTH.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "brindle/bytes.h"
+#include "brindle/result.h"
+
+namespace brindle::hwpx {
+
+// Elements nested deeper than this are not looked at.
+inline constexpr std::size_t MAX_XML_DEPTH = 256;
+
+// The namespaces whose elements are read, whichever of their generations
+// (http://www.hancom.co.kr/hwpml/2011/..., http://www.owpml.org/owpml/2024/...)
+// a writer uses.
+enum class Ns : std::uint8_t {
+    Other,
+    Paragraph,  // hp: paragraphs, runs, controls, objects
+    Section,    // hs: the section element
+    Head,       // hh: the header part's definitions
+    Core,       // hc: shared shapes (pictures' image references)
+    Opf,        // the package manifest (content.hpf)
+    Manifest,   // META-INF/manifest.xml (encryption)
+};
+
+// The namespace of a URI.
+Ns namespace_of(std::string_view uri);
+
+class XmlPart;
+
+// An element with its name resolved. Cheap to copy; valid while its part is.
+class Element {
+public:
+    Element() = default;
+
+    explicit operator bool() const { return !node_.empty(); }
+    Ns ns() const { return ns_; }
+    std::string_view local() const { return local_; }
+    bool is(Ns ns, std::string_view local) const { return ns_ == ns && local_ == local; }
+
+    // An attribute by name (OWPML's attributes have no prefix); empty when
+    // absent.
+    std::string_view attribute(std::string_view name) const;
+    // An attribute as an unsigned number; `fallback` when absent or not one.
+    std::uint32_t number(std::string_view name, std::uint32_t fallback = 0) const;
+
+    // The child elements, in order.
+    class Children;
+    Children children() const;
+    // The first child element of that name.
+    Element child(Ns ns, std::string_view local) const;
+
+    // Every child node in order, text and elements alike, for mixed content.
+    template <class OnText, class OnElement>
+    void each_node(OnText&& on_text, OnElement&& on_element) const;
+
+    // The text of the element's text children, joined.
+    std::string text() const;
+
+    std::size_t depth() const { return depth_; }
+    pugi::xml_node node() const { return node_; }
+
+private:
+    friend class XmlPart;
+    struct Scope;
+    Element(pugi::xml_node node, const Scope* parent, std::size_t depth, XmlPart* part);
+
+    pugi::xml_node node_;
+    const Scope* scope_ = nullptr;
+    XmlPart* part_ = nullptr;
+    std::size_t depth_ = 0;
+    Ns ns_ = Ns::Other;
+    std::string_view local_;
+};
+
+// One parsed part: its bytes, its tree, and the namespace scopes met while
+// walking it.
+class XmlPart {
+public:
+    // Parse `bytes` (the part `name`, for messages). Not well-formed XML or a
+    // document type declaration is a Package error.
+    static Result<std::unique_ptr<XmlPart>> parse(ByteBuffer bytes, std::string_view name);
+
+    Element root();
+
+private:
+    friend class Element;
+    XmlPart() = default;
+    const Element::Scope* scope_for(pugi::xml_node node, const Element::Scope* parent);
+
+    ByteBuffer bytes_;
+    pugi::xml_document document_;
+    std::deque<Element::Scope> scopes_;
+};
+
+struct Element::Scope {
+    const Scope* parent = nullptr;
+    std::vector<std::pair<std::string_view, Ns>> bindings;  // prefix ("" the default) -> namespace
+};
+
+class Element::Children {
+public:
+    class iterator {
+    public:
+        iterator(pugi::xml_node node, const Element& parent) : node_(node), parent_(&parent) { skip(); }
+        Element operator*() const;
+        iterator& operator++() {
+            node_ = node_.next_sibling();
+            skip();
+            return *this;
+        }
+        bool operator!=(const iterator& other) const { return node_ != other.node_; }
+
+    private:
+        void skip() {
+            while (node_ && node_.type() != pugi::node_element) node_ = node_.next_sibling();
+        }
+        pugi::xml_node node_;
+        const Element* parent_;
+    };
+
+    explicit Children(Element parent) : parent_(parent) {}
+    iterator begin() const;
+    iterator end() const { return iterator(pugi::xml_node(), parent_); }
+
+private:
+    Element parent_;  // by value: a temporary element's children can be walked
+};
+
+inline Element::Children Element::children() const { return Children(*this); }
+
+template <class OnText, class OnElement>
+void Element::each_node(OnText&& on_text, OnElement&& on_element) const {
+    if (depth_ >= MAX_XML_DEPTH) return;
+    for (pugi::xml_node n = node_.first_child(); n; n = n.next_sibling()) {
+        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) {
+            on_text(std::string_view(n.value()));
+        } else if (n.type() == pugi::node_element) {
+            on_element(Element(n, scope_, depth_ + 1, part_));
+        }
+    }
+}
+
+}  // namespace brindle::hwpx
