@@ -14,6 +14,7 @@
 #include "boundary.h"
 #include "brindle/byte_source.h"
 #include "brindle/convert.h"
+#include "brindle/hwpx.h"
 #include "py_ref.h"
 
 namespace brindle::module {
@@ -140,13 +141,14 @@ PyObject* run_unlocked(PyObject* module, const Input& input, Work&& work, ToPyth
 }
 
 Result<std::string> convert_input(const Input& input) {
-    if (input.from_path) return convert_document(input.path, input.profile);
-    return convert_document(ByteSource::view(input.bytes), input.profile);
+    // HWP 5.0 or HWPX, by the document's content.
+    if (input.from_path) return convert_any(input.path, input.profile);
+    return convert_any(ByteSource::view(input.bytes), input.profile);
 }
 
 Result<std::vector<RecordInfo>> records_input(const Input& input) {
-    if (input.from_path) return list_section_records(input.path);
-    return list_section_records(ByteSource::view(input.bytes));
+    if (input.from_path) return list_records_any(input.path);
+    return list_records_any(ByteSource::view(input.bytes));
 }
 
 PyObject* markdown_to_str(const std::string& text) {

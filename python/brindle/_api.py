@@ -72,7 +72,9 @@ def _check_profile(profile: str) -> None:
 
 
 def convert(source: Source, *, profile: Profile = "full") -> str:
-    """The Markdown of one HWP 5.0 document.
+    """The Markdown of one HWP document: HWP 5.0 (a compound file) or HWPX (the ZIP
+    package of OWPML XML parts), told apart by its content, not its name. An HWPX
+    document gives the Markdown its HWP 5.0 twin gives, by either profile.
 
     `source` is the document: a path (``str`` or any ``os.PathLike``), its bytes
     (``bytes``, ``bytearray``, ``memoryview`` or any object with the buffer protocol),
@@ -83,7 +85,8 @@ def convert(source: Source, *, profile: Profile = "full") -> str:
     the reader sees (notes, headers and footers, numbers and bullets, headings,
     links, captions, tables laid out to be read, the text of drawing objects);
     "exact" gives byte for byte what ``_brindle.hwp_to_markdown`` gives for the
-    same file.
+    same HWP 5.0 file (``_brindle`` reads HWP 5.0 only), and for an HWPX document
+    what those rules give for its twin.
 
     The interpreter lock is released while the document is read and converted, so
     conversions on several threads run in parallel. A buffer other than ``bytes`` is
@@ -92,7 +95,10 @@ def convert(source: Source, *, profile: Profile = "full") -> str:
     Raises the matching OSError (FileNotFoundError, IsADirectoryError,
     PermissionError, ...) when the system refuses to open or read the file; a
     DocumentError subclass (NotACompoundFileError, NotAnHwpDocumentError,
-    PasswordProtectedError, DamagedDocumentError) when the document cannot be read,
+    PasswordProtectedError, DamagedDocumentError) when the document cannot be read
+    (a ZIP archive that is no HWPX document, such as a .docx, is
+    NotAnHwpDocumentError; an HWPX package whose parts are encrypted,
+    PasswordProtectedError),
     and with the full profile DistributionProtectedError for a document saved for
     distribution, whose text is encrypted (the exact profile converts the notice such
     a document holds in its place); MemoryError when the document exceeds one of the
@@ -110,5 +116,6 @@ def convert(source: Source, *, profile: Profile = "full") -> str:
 def records(source: Source) -> list[tuple[int, int, int]]:
     """The ``(tag_id, level, size)`` of each record of the document's first body
     section, a debugging aid. Takes the same sources and raises the same errors as
-    `convert`; a first section that cannot be read is an error too."""
+    `convert`; a first section that cannot be read is an error too. HWPX documents
+    have no binary records: for one, NotAnHwpDocumentError says so."""
     return _run(source, _native.records_path, _native.records_buffer)

@@ -20,9 +20,10 @@ __all__ = [
 
 
 class DocumentError(RuntimeError):
-    """A document that cannot be converted. ``str(error)`` is the message that
-    ``_brindle`` raises for the same file; ``filename`` is the path converted, or
-    None for a document given as bytes or a file object.
+    """A document that cannot be converted. ``str(error)`` is, for an HWP 5.0 file,
+    the message that ``_brindle`` raises for the same file (``_brindle`` reads no
+    HWPX); ``filename`` is the path converted, or None for a document given as bytes
+    or a file object.
 
     A subclass of RuntimeError, the exception ``_brindle`` raises, so that code
     written for it keeps working."""
@@ -34,15 +35,20 @@ class DocumentError(RuntimeError):
 
 
 class NotACompoundFileError(DocumentError):
-    """The input is not a compound file at all (an empty, text or ZIP file, ...)."""
+    """The input is neither a compound file nor a ZIP archive (an empty file, a text
+    file, ...)."""
 
 
 class NotAnHwpDocumentError(DocumentError):
-    """A compound file, but not an HWP 5.0 document (no FileHeader, wrong signature)."""
+    """A container that holds no HWP document: a compound file without an HWP 5.0
+    FileHeader or signature (a .doc, .xls), or a ZIP archive that is no HWPX package
+    (a .docx, a plain archive). Also raised by `records` for an HWPX document, which
+    has no binary records."""
 
 
 class PasswordProtectedError(DocumentError):
-    """The document is encrypted with a password."""
+    """The document is encrypted with a password (an HWP 5.0 file, or an HWPX package
+    whose manifest marks its parts as encrypted)."""
 
 
 class DistributionProtectedError(DocumentError):
@@ -54,7 +60,8 @@ class DistributionProtectedError(DocumentError):
 
 
 class DamagedDocumentError(DocumentError):
-    """An HWP document whose container or header is damaged or truncated."""
+    """An HWP document whose container (compound file or ZIP package) or header is
+    damaged or truncated."""
 
 
 _BY_CAUSE: dict[str, type[DocumentError]] = {

@@ -20,13 +20,15 @@ from ._batch import ConversionResult, convert_many
 __all__ = ["main"]
 
 CONVERT_HELP = """\
-Convert HWP documents to Markdown.
+Convert HWP documents (HWP 5.0 and HWPX) to Markdown.
 
 Each PATH is a document or a folder; folders are searched recursively for *.hwp
-files (any letter case), in sorted order. A document found under folder F is
-written to OUTDIR/<its path below F>.md, a document named on the command line to
+and *.hwpx files (any letter case), in sorted order; a document's format is told
+by its content, not its name. A document found under folder F is written to
+OUTDIR/<its path below F>.md, a document named on the command line to
 OUTDIR/<its name>.md; without -o each Markdown file is written next to its
-document. With exactly one PATH that is a file and no -o, the Markdown goes to
+document. Where x.hwp and x.hwpx would both write x.md, the HWPX one writes
+x.hwpx.md. With exactly one PATH that is a file and no -o, the Markdown goes to
 standard output instead (the same bytes a file would hold; no summary line).
 
 Files are written atomically (a temporary file in the same folder, then a
@@ -74,7 +76,7 @@ class Document(str):
 
 
 def _walk(folder: str) -> Iterator[tuple[str, str] | Document]:
-    """The *.hwp files under `folder` as (path, path relative to folder), lazily,
+    """The *.hwp and *.hwpx files under `folder` as (path, path relative to folder), lazily,
     depth first in name order; a sub-folder that cannot be listed is a Document
     holding the error. Links to folders are not followed (they could loop)."""
     prefix = os.path.join(folder, "")
@@ -102,12 +104,19 @@ def _walk(folder: str) -> Iterator[tuple[str, str] | Document]:
                 yield below
             else:
                 stack.append(below)
-        elif entry.name.lower().endswith(".hwp") and entry.is_file():
+        elif entry.name.lower().endswith(DOCUMENT_SUFFIXES) and entry.is_file():
             yield entry.path, entry.path[len(prefix):]
+
+
+DOCUMENT_SUFFIXES = (".hwp", ".hwpx")
 
 
 def _markdown_name(relative: str) -> str:
     return os.path.splitext(relative)[0] + ".md"
+
+
+def _is_hwpx_name(path: str) -> bool:
+    return path.lower().endswith(".hwpx")
 
 
 def _documents(paths: list[str], outdir: str | None) -> Iterator[Document]:
@@ -128,6 +137,11 @@ def _documents(paths: list[str], outdir: str | None) -> Iterator[Document]:
         with contextlib.suppress(OSError):
             if os.path.samefile(earlier, path):
                 return None
+        # x.hwp and x.hwpx side by side, the same document in two formats as
+        # often as not: the HWPX one keeps its extension in its Markdown name.
+        if _is_hwpx_name(path) and not output.endswith(".hwpx.md"):
+            stem = output[: -len(".md")]
+            return place(path, stem + os.path.splitext(path)[1] + ".md")
         return Document(path, output, ConflictingOutputError(f"{earlier} is also written to {output}"))
 
     for top in paths:
@@ -450,7 +464,7 @@ def _records(args: argparse.Namespace) -> int:
 
 
 def _parser() -> argparse.ArgumentParser:
-    parser = argparse.ArgumentParser(prog="brindle", description="Convert HWP 5.0 documents to Markdown.")
+    parser = argparse.ArgumentParser(prog="brindle", description="Convert HWP documents (HWP 5.0 and HWPX) to Markdown.")
     parser.add_argument("--version", action="version", version=f"brindle {__version__}")
     commands = parser.add_subparsers(dest="command", required=True, metavar="COMMAND")
 
@@ -460,7 +474,7 @@ def _parser() -> argparse.ArgumentParser:
         description=CONVERT_HELP,
         formatter_class=argparse.RawDescriptionHelpFormatter,
     )
-    text.add_argument("paths", nargs="+", metavar="PATH", help="a document, or a folder searched for *.hwp")
+    text.add_argument("paths", nargs="+", metavar="PATH", help="a document, or a folder searched for *.hwp and *.hwpx")
     text.add_argument("-o", "--output", metavar="OUTDIR", help="the folder to write the Markdown into")
     text.add_argument("-j", "--jobs", type=_positive, metavar="N",
                       help="documents converted at once (default: the number of CPUs)")
