@@ -2,7 +2,8 @@
 # Coverage-guided fuzzing of the core with libFuzzer (clang).
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 # Targets: records inflate para_text click_here table walk container
-# document full_walk doc_info full_document (all by default); 60 seconds each by default. Seeds come from the fixture
+# document full_walk doc_info full_document zip hwpx_walk hwpx_document (all
+# by default); 60 seconds each by default. Seeds come from the fixture
 # writer and, when present, ../shared/corpus; they are gathered afresh
 # under fuzz/work (never committed). Inputs found earlier stay in
 # fuzz/work/corpus and the committed regression inputs in fuzz/regressions
@@ -13,7 +14,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(records inflate para_text click_here table walk container document full_walk doc_info
-                                    full_document)
+                                    full_document zip hwpx_walk hwpx_document)
 
 "$root/scripts/setup.sh"
 py="$root/.venv/bin/python"
@@ -30,6 +31,9 @@ docs=("$work"/docs/*.hwp)
 corpus="$root/../shared/corpus"
 if [ -d "$corpus" ]; then docs+=("$corpus"/samples/*.hwp "$corpus"/public/*.hwp); fi
 ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/seed_tool" "$work/seeds" "${docs[@]}"
+packages=()
+if [ -d "$corpus/hwpx" ]; then packages+=("$corpus"/hwpx/real/*.hwpx "$corpus"/hwpx/twins/samples/*.hwpx); fi
+"$py" "$root/fuzz/make_hwpx_seeds.py" "$work/seeds" "${packages[@]}"
 
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
 status=0

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Prepares a fresh Debian machine for building and testing: the system
-# packages (zlib and libdeflate; libgsf as the tests' oracle; GoogleTest, clang
-# for fuzzing, valgrind) and a
+# packages (zlib, libdeflate and pugixml; libgsf and libzip as the tests'
+# oracles, expat for the XML parsers' benchmark; GoogleTest, clang for
+# fuzzing, valgrind) and a
 # virtual environment of CPython 3.13 with the build and test tools.
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-packages=(pkg-config g++ zlib1g-dev libdeflate-dev libgsf-1-dev libgtest-dev clang libclang-rt-14-dev valgrind)
+packages=(pkg-config g++ zlib1g-dev libdeflate-dev libpugixml-dev libgsf-1-dev libzip-dev libexpat1-dev libgtest-dev clang
+          libclang-rt-14-dev valgrind)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

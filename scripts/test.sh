@@ -32,7 +32,7 @@ ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
 echo "== release build: pip install and Python tests"
 BRINDLE_WERROR=ON "$py" -m pip install -q --disable-pip-version-check --no-build-isolation "$root"
 (cd "$root/tests" && BRINDLE_CFB_COMPARE="$root/build/release/tools/cfb_compare" \
-  "$py" -m pytest -q "$root/tests/python")
+  BRINDLE_ZIP_COMPARE="$root/build/release/tools/zip_compare" "$py" -m pytest -q "$root/tests/python")
 
 echo "== sanitizer build (address, undefined): C++ tests"
 configure "$root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_SANITIZE=ON
@@ -50,7 +50,7 @@ asan_runtime=$(g++ -print-file-name=libasan.so)
 asan_runtime="$asan_runtime $(g++ -print-file-name=libstdc++.so)"
 (cd "$root/tests" && \
   LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc BRINDLE_MODULE_DIR="$root/build/asan/module" \
-  BRINDLE_CFB_COMPARE="$root/build/asan/tools/cfb_compare" \
+  BRINDLE_CFB_COMPARE="$root/build/asan/tools/cfb_compare" BRINDLE_ZIP_COMPARE="$root/build/asan/tools/zip_compare" \
   PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "$root/tests/python")
 
 echo "== ThreadSanitizer: the core converting on several threads at once"
@@ -61,8 +61,11 @@ tsan_docs=("$root/build/tsan/generated")
 rm -rf "${tsan_docs[0]}"
 "$py" "$root/tests/fixtures/hwp_fixture.py" hostile "${tsan_docs[0]}" 0.02 >/dev/null
 "$py" "$root/tests/fixtures/hwp_fixture.py" sample "${tsan_docs[0]}/sample.hwp"
-threaded=("${tsan_docs[0]}"/container-*.hwp "${tsan_docs[0]}"/sample.hwp "${tsan_docs[0]}"/nested-*.hwp)
-[ -d "$root/../shared/corpus" ] && threaded+=("$root"/../shared/corpus/samples/*.hwp "$root"/../shared/corpus/public/*.hwp)
+"$py" "$root/tests/fixtures/hwp_fixture.py" sample "${tsan_docs[0]}/sample.hwpx"
+threaded=("${tsan_docs[0]}"/container-*.hwp "${tsan_docs[0]}"/sample.hwp "${tsan_docs[0]}"/sample.hwpx
+          "${tsan_docs[0]}"/nested-*.hwp)
+[ -d "$root/../shared/corpus" ] && threaded+=("$root"/../shared/corpus/samples/*.hwp "$root"/../shared/corpus/public/*.hwp
+                                             "$root"/../shared/corpus/hwpx/real/*.hwpx)
 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" "$root/build/tsan/tools/threads_check" 4 "${threaded[@]}"
 
 echo "== valgrind (memcheck): the corpus and generated documents through the core"

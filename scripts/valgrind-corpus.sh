@@ -25,7 +25,8 @@ files=()
 corpus="$root/../shared/corpus"
 if [ -d "$corpus" ]; then
   while IFS= read -r -d '' f; do files+=("$f"); done \
-    < <(find "$corpus/samples" "$corpus/public" -maxdepth 1 -type f -print0 2>/dev/null | sort -z)
+    < <(find "$corpus/samples" "$corpus/public" "$corpus/hwpx/real" -maxdepth 1 -type f -name '*.hwp*' -print0 \
+        2>/dev/null | sort -z)
   echo "valgrind-corpus: ${#files[@]} corpus documents"
 else
   echo "valgrind-corpus: no corpus at $corpus; generated documents only"
@@ -40,6 +41,9 @@ mapfile -t hostile < <("$py" "$root/tests/fixtures/hwp_fixture.py" hostile "$gen
 # profiles (tests/python/test_limits.py).
 hostile=("${hostile[@]/*deflate-bomb.hwp/}")
 "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$generated/sample.hwp"
+"$py" "$root/tests/fixtures/hwp_fixture.py" sample "$generated/sample.hwpx"
+"$py" "$root/fuzz/make_hwpx_seeds.py" "$generated/hwpx-seeds" >/dev/null
+files+=("$generated/sample.hwpx" "$generated"/hwpx-seeds/hwpx_document/*.hwpx)
 for path in "${hostile[@]}"; do [ -n "$path" ] && files+=("$path"); done
 files+=("$generated/sample.hwp")
 

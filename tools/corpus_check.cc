@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "brindle/convert.h"
+#include "brindle/hwpx.h"
 #include "brindle/limits.h"
 
 namespace {
@@ -37,7 +38,7 @@ std::string outcome(Call&& call) {
 std::string convert(const std::string& path, brindle::Profile profile) {
     std::size_t size = 0;
     const std::string result = outcome([&] {
-        auto markdown = brindle::convert_document(path, profile);
+        auto markdown = brindle::convert_any(path, profile);
         if (markdown) size = markdown.value().size();
         return markdown;
     });
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
         }
         std::size_t record_count = 0;
         const std::string records = outcome([&] {
-            auto result = brindle::list_section_records(path);
+            auto result = brindle::list_records_any(path);
             if (result) record_count = result.value().size();
             return result;
         });

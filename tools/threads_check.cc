@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "brindle/convert.h"
+#include "brindle/hwpx.h"
 #include "brindle/limits.h"
 
 namespace {
@@ -18,7 +19,7 @@ namespace {
 // The Markdown, or the error's message, or the bound that was reached.
 std::string outcome(const std::string& path, brindle::Profile profile) {
     try {
-        brindle::Result<std::string> markdown = brindle::convert_document(path, profile);
+        brindle::Result<std::string> markdown = brindle::convert_any(path, profile);
         return markdown ? "ok " + markdown.value() : "error " + markdown.error().message();
     } catch (const brindle::LimitExceeded& limit) {
         return std::string("limit ") + limit.what();

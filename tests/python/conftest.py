@@ -53,6 +53,35 @@ def make_hwp(tmp_path):
 
 
 @pytest.fixture
+def make_hwpx(tmp_path):
+    """make_hwpx(sections, doc_info=None, **options) -> path of a new HWPX package whose
+    section n holds the paragraphs `sections[n]` (fixture objects, as for hwp.section)."""
+    counter = itertools.count()
+
+    def make(sections, doc_info=None, **options) -> str:
+        path = tmp_path / f"doc{next(counter)}.hwpx"
+        hwpfixture.write_hwpx(path, sections, doc_info, **options)
+        return str(path)
+
+    return make
+
+
+@pytest.fixture
+def twins(make_hwp, make_hwpx):
+    """twins(*paragraphs, doc_info=None, profile="full") -> the Markdown of the document
+    written as HWP 5.0, checked to be the Markdown of the same document written as
+    HWPX."""
+    import brindle
+
+    def run(*paragraphs, doc_info=None, profile="full") -> str:
+        markdown = brindle.convert(make_hwp([hwpfixture.section(*paragraphs)], doc_info=doc_info), profile=profile)
+        assert brindle.convert(make_hwpx([paragraphs], doc_info), profile=profile) == markdown
+        return markdown
+
+    return run
+
+
+@pytest.fixture
 def make_file(tmp_path):
     """make_file(bytes) -> path of a new file holding exactly those bytes."""
     counter = itertools.count()

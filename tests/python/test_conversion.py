@@ -9,6 +9,8 @@ import random
 
 import pytest
 
+import brindle
+
 import _brindle
 import hwpfixture as hwp
 from conftest import runtime_error
@@ -33,12 +35,16 @@ def convert(path: str) -> str:
 
 
 @pytest.fixture
-def markdown(make_hwp):
+def markdown(make_hwp, make_hwpx):
     """markdown(*paragraphs, **write_hwp options): the Markdown of a one-section
-    document holding those paragraphs."""
+    document holding those paragraphs; without options also checked to be what the
+    exact profile gives for the same paragraphs written as HWPX."""
 
     def run(*paragraphs, **options) -> str:
-        return convert(make_hwp([hwp.section(*paragraphs)], **options))
+        result = convert(make_hwp([hwp.section(*paragraphs)], **options))
+        if not options:
+            assert brindle.convert(make_hwpx([paragraphs]), profile="exact") == result
+        return result
 
     return run
 

@@ -20,12 +20,13 @@ from markdown_check import read, rendered_text, written_tables
 
 
 @pytest.fixture
-def full(make_hwp):
+def full(twins):
     """full(*paragraphs) -> the full profile's Markdown, checked to render with every
-    table the renderer finds being one the Markdown writes."""
+    table the renderer finds being one the Markdown writes, and to be that of the same
+    paragraphs written as HWPX."""
 
     def run(*paragraphs) -> str:
-        markdown = brindle.convert(make_hwp([hwp.section(*paragraphs)]))
+        markdown = twins(*paragraphs)
         assert read(markdown).tables == written_tables(markdown)
         return markdown
 

@@ -33,11 +33,14 @@ NBSP = hwp.char_control(30)
 
 
 @pytest.fixture
-def full(make_hwp):
-    """full(*paragraphs, doc_info=None, sections=None) -> the full profile's Markdown."""
+def full(make_hwp, twins):
+    """full(*paragraphs, doc_info=None, sections=None) -> the full profile's Markdown,
+    checked to be that of the same paragraphs written as HWPX."""
 
     def run(*paragraphs, doc_info=None, sections=None) -> str:
-        path = make_hwp(sections or [hwp.section(*paragraphs)], doc_info=doc_info)
+        if sections is None:
+            return twins(*paragraphs, doc_info=doc_info)
+        path = make_hwp(sections, doc_info=doc_info)
         result = brindle.convert(path)
         assert result == brindle.convert(open(path, "rb").read())  # the buffer path agrees
         return result

@@ -1,0 +1,40 @@
+// The OWPML walk and assembly: a header part and a section part from one
+// input ([u32 length][header.xml][section.xml]), parsed and walked by both
+// profiles, then assembled.
+#include <algorithm>
+
+#include "brindle/limits.h"
+#include "brindle/markdown.h"
+#include "fuzz_support.h"
+#include "hwpx/header.h"
+#include "hwpx/walk.h"
+#include "hwpx/xml.h"
+
+namespace {
+
+brindle::ByteBuffer copy(brindle::Bytes bytes) { return brindle::ByteBuffer(bytes.begin(), bytes.end()); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace brindle;
+    const Bytes input(data, size);
+    const std::size_t start = std::min<std::size_t>(4, size);
+    const std::size_t split = size < 4 ? 0 : std::min<std::size_t>(read_u32(input, 0), size - 4);
+    for (const Profile profile : {Profile::Exact, Profile::Full}) {
+        try {
+            DocInfo info;
+            if (auto header = hwpx::XmlPart::parse(copy(input.subspan(start, split)), "header")) {
+                info = hwpx::read_header(header.value()->root());
+            }
+            auto section = hwpx::XmlPart::parse(copy(input.subspan(start + split)), "section");
+            if (!section) continue;
+            WalkContext context(profile, std::move(info));
+            BlockList blocks;
+            hwpx::walk_list(section.value()->root(), hwpx::ListWalk{false, true, TextContext::Body, blocks, context});
+            fuzz::require_utf8(assemble_markdown(std::move(blocks), context.take_notes()));
+        } catch (const LimitExceeded&) {
+        }
+    }
+    return 0;
+}
