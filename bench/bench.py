@@ -31,6 +31,7 @@ sys.path.insert(0, str(ROOT / "tests" / "fixtures"))
 from hwpfixture import hostile  # noqa: E402
 
 import bench_cli  # noqa: E402  (the brindle package and its command line)
+import bench_hwpx  # noqa: E402  (HWPX documents)
 import table_shape  # noqa: E402  (how readable the full profile's tables are)
 
 # Converts one file in a fresh interpreter: seconds and the call's peak memory.
@@ -104,6 +105,7 @@ def main(argv: list[str]) -> int:
     hostile_containers()
     bench_cli.main(files, rounds)
     table_shape.main(["table_shape", *files])
+    bench_hwpx.main(rounds)
     return 0
 
 

@@ -9,5 +9,6 @@ export PATH="$root/.venv/bin:$PATH"
 cmake -S "$root" -B "$root/build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPython_EXECUTABLE="$py" \
   -DBRINDLE_BENCH=ON >/dev/null
 cmake --build "$root/build/bench" >/dev/null
-BRINDLE_BENCH_FLOOR="$root/build/bench/bench/bench_floor" PYTHONPATH="$root/build/bench/module" \
+BRINDLE_BENCH_FLOOR="$root/build/bench/bench/bench_floor" BRINDLE_BENCH_HWPX="$root/build/bench/bench/bench_hwpx" \
+  PYTHONPATH="$root/build/bench/module" \
   "$py" "$root/bench/bench.py" "$@"

@@ -5,9 +5,13 @@
 // not (two bullets both "1"), the place is what the body's references mean.
 #include "header.h"
 
+#include <string.h>  // memmem
+
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "brindle/numbering.h"
 #include "brindle/text.h"
@@ -89,7 +93,138 @@ char32_t read_bullet(Element bullet) {
     return c.length > 0 ? c.value : 0;
 }
 
+// The lists of refList that hold nothing the walk reads.
+constexpr std::array<std::string_view, 4> UNREAD_LISTS = {"fontfaces", "borderFills", "charProperties", "tabProperties"};
+constexpr std::string_view PARAGRAPH_PROPERTIES = "paraProperties";
+constexpr std::string_view ALTERNATIVES = "switch";
+
+bool is_name_char(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+           c == '.' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Where an element named `local` (with any prefix) starts at or after
+// `from`: the "<" of its start tag and the end of its qualified name.
+struct StartTag {
+    std::size_t lt = std::string_view::npos;
+    std::size_t name_end = 0;
+};
+
+// The first `needle` in `text` at or after `from`. Over long stretches
+// memmem, which has far fewer false starts than a search by first character
+// in markup; over short ones, where its setup would cost more than the
+// search, the plain search.
+std::size_t find(std::string_view text, std::string_view needle, std::size_t from) {
+    if (from > text.size()) return std::string_view::npos;
+    constexpr std::size_t SHORT = 4096;
+    if (text.size() - from < SHORT) return text.find(needle, from);
+    const void* hit = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
+    return hit == nullptr ? std::string_view::npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+}
+
+StartTag find_start_tag(std::string_view text, std::string_view local, std::size_t from) {
+    for (std::size_t at = find(text, local, from); at != std::string_view::npos; at = find(text, local, at + 1)) {
+        // "<local" or "<prefix:local", followed by white space, "/" or ">".
+        if (at == 0) continue;
+        std::size_t lt = at - 1;
+        if (text[lt] == ':') {
+            std::size_t p = lt;
+            while (p > 0 && is_name_char(text[p - 1])) --p;
+            if (p == lt || p == 0) continue;
+            lt = p - 1;
+        }
+        const std::size_t after = at + local.size();
+        if (text[lt] == '<' && after < text.size() && !is_name_char(text[after]) && text[after] != ':') {
+            return {lt, after};
+        }
+    }
+    return {};
+}
+
+// The span of the element whose start tag is `tag`, start tag to end tag,
+// when its end tag is found and (with `nested_check`) no element of its name
+// stands inside it. Empty otherwise.
+std::string_view element_span(std::string_view text, StartTag tag, bool nested_check = true) {
+    const std::string_view qualified = text.substr(tag.lt + 1, tag.name_end - tag.lt - 1);
+    const std::string close = "</" + std::string(qualified) + ">";
+    const std::size_t end = find(text, close, tag.name_end);
+    if (end == std::string_view::npos) return {};
+    const std::string_view element = text.substr(tag.lt, end + close.size() - tag.lt);
+    if (nested_check && find(element, "<" + std::string(qualified), 1) != std::string_view::npos) return {};
+    return element;
+}
+
+// Spans to take out of the part, in order and apart.
+using Spans = std::vector<std::string_view>;
+
+// The part without `spans`, written over itself in one pass.
+void remove(ByteBuffer& bytes, std::string_view text, Spans& spans) {
+    std::sort(spans.begin(), spans.end(), [](std::string_view a, std::string_view b) { return a.data() < b.data(); });
+    std::size_t out = 0, in = 0;
+    for (const std::string_view span : spans) {
+        const std::size_t at = static_cast<std::size_t>(span.data() - text.data());
+        if (at < in) continue;  // inside one already taken out
+        std::memmove(bytes.data() + out, bytes.data() + in, at - in);
+        out += at - in;
+        in = at + span.size();
+    }
+    std::memmove(bytes.data() + out, bytes.data() + in, bytes.size() - in);
+    bytes.resize(out + bytes.size() - in);
+}
+
 }  // namespace
+
+void skip_unread_definitions(ByteBuffer& header) {
+    if (header.size() < 2 || header[0] == 0 || header[1] == 0 || header[0] == 0xFF || header[0] == 0xFE) return;
+    const std::string_view text(reinterpret_cast<const char*>(header.data()), header.size());
+    // Markup that could hide an element's end (a comment, CDATA; "<!" opens
+    // nothing else a part may hold): such a part is parsed whole.
+    for (const char* bang = text.data(); (bang = static_cast<const char*>(
+                                             std::memchr(bang, '!', text.size() - static_cast<std::size_t>(bang - text.data()))));
+         ++bang) {
+        if (bang > text.data() && bang[-1] == '<') return;  // "!" is rare in markup: found by memchr
+        if (bang + 1 == text.data() + text.size()) break;
+    }
+    Spans spans;
+    for (const std::string_view local : UNREAD_LISTS) {
+        const StartTag tag = find_start_tag(text, local, 0);
+        if (tag.lt == std::string_view::npos) continue;
+        // These lists never hold one another: the first end tag of the name
+        // closes the list.
+        const std::string_view span = element_span(text, tag, false);
+        if (!span.empty()) spans.push_back(span);
+    }
+    // Paragraph properties keep their margins and spacing in alternatives
+    // (hp:switch), most of their bytes; the heading the walk reads stands
+    // outside them, and an alternative that holds one is kept. One pass over
+    // the list's tags.
+    const StartTag properties = find_start_tag(text, PARAGRAPH_PROPERTIES, 0);
+    const std::string_view list =
+        properties.lt == std::string_view::npos ? std::string_view() : element_span(text, properties);
+    for (std::size_t at = 0; at < list.size();) {
+        const void* lt = std::memchr(list.data() + at, '<', list.size() - at);
+        if (lt == nullptr) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(lt) - list.data());
+        std::size_t end = at + 1;
+        while (end < list.size() && (is_name_char(list[end]) || list[end] == ':')) ++end;
+        const std::string_view qualified = list.substr(at + 1, end - at - 1);
+        const std::size_t colon = qualified.rfind(':');
+        if (qualified.substr(colon == std::string_view::npos ? 0 : colon + 1) != ALTERNATIVES) {
+            at = end;
+            continue;
+        }
+        const std::string close = "</" + std::string(qualified) + ">";
+        const std::size_t close_at = list.find(close, end);  // near: an alternative is a few hundred bytes
+        if (close_at == std::string_view::npos) break;
+        const std::string_view span = list.substr(at, close_at + close.size() - at);
+        if (span.find("heading") == std::string_view::npos &&
+            span.find("<" + std::string(qualified), 1) == std::string_view::npos) {
+            spans.push_back(span);
+        }
+        at = close_at + close.size();
+    }
+    remove(header, text, spans);
+}
 
 std::uint8_t number_shape_of(std::string_view name) {
     const auto it = std::find(NUMBER_SHAPES.begin(), NUMBER_SHAPES.end(), name);

@@ -9,6 +9,14 @@
 
 namespace brindle::hwpx {
 
+// Take out of a header part's bytes the definitions the walk never reads
+// (fonts, border fills, character shapes, tab stops, and the paragraph
+// properties' margins and spacing: nine tenths of the part), so that parsing
+// it costs what the numbering tables need. Each is a whole element, so a
+// well-formed part stays well-formed; a part in UTF-16, or an element not
+// plainly delimited, is left as it is.
+void skip_unread_definitions(ByteBuffer& header);
+
 // The tables of a header part's root (hh:head). Never fails: what cannot be
 // read keeps its place with default contents.
 DocInfo read_header(Element head);

@@ -22,8 +22,13 @@ Result<std::string> convert_hwpx(ByteSource source, Profile profile) {
     // bullets, as an unreadable DocInfo does.
     DocInfo doc_info;
     if (profile == Profile::Full && !package.header.empty()) {
-        if (Result<std::unique_ptr<hwpx::XmlPart>> header = hwpx::read_part(package, package.header)) {
-            doc_info = hwpx::read_header(header.value()->root());
+        if (const ZipArchive::Entry* entry = package.zip.find(package.header)) {
+            if (Result<ByteBuffer> bytes = package.zip.read(*entry)) {
+                hwpx::skip_unread_definitions(bytes.value());
+                if (auto header = hwpx::XmlPart::parse(std::move(bytes).value(), package.header)) {
+                    doc_info = hwpx::read_header(header.value()->root());
+                }
+            }
         }
     }
     WalkContext context(profile, std::move(doc_info));

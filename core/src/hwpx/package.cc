@@ -29,8 +29,10 @@ std::string describe_other_zip(const ZipArchive& zip) {
     return "a ZIP archive that holds neither an HWPX mimetype nor an HWPX manifest";
 }
 
-// The name of the package file (content.hpf) as the container lists it.
+// The name of the package file: Contents/content.hpf, where every writer
+// puts it, or else the one the container lists.
 std::string package_file(Package& package) {
+    if (package.zip.find(DEFAULT_PACKAGE_FILE) != nullptr) return std::string(DEFAULT_PACKAGE_FILE);
     const ZipArchive::Entry* entry = package.zip.find(CONTAINER_PART);
     if (entry == nullptr) return std::string(DEFAULT_PACKAGE_FILE);
     Result<std::unique_ptr<XmlPart>> container = read_part(package, CONTAINER_PART);

@@ -19,26 +19,43 @@
 namespace brindle::hwpx {
 namespace {
 
-std::optional<CellAddress> cell_address(Element cell) {
-    const Element address = cell.child(Ns::Paragraph, name::CELL_ADDRESS);
-    if (!address) return std::nullopt;
-    const Element span = cell.child(Ns::Paragraph, name::CELL_SPAN);
-    CellAddress at{address.number("rowAddr", 0), address.number("colAddr", 0), 1, 1};
-    if (span) {
-        at.row_span = span.number("rowSpan", 1);
-        at.column_span = span.number("colSpan", 1);
+// What a cell holds, found in one pass over its children: its paragraph
+// list, and its address and spans when it gives them.
+struct CellParts {
+    Element list;
+    std::optional<CellAddress> address;
+};
+
+CellParts cell_parts(Element cell) {
+    CellParts parts;
+    Element address, span;
+    for (Element child : cell.children()) {
+        if (child.ns() != Ns::Paragraph) continue;
+        if (child.local() == name::SUB_LIST) {
+            parts.list = child;
+        } else if (child.local() == name::CELL_ADDRESS) {
+            address = child;
+        } else if (child.local() == name::CELL_SPAN) {
+            span = child;
+        }
     }
-    return at;
+    if (address) {
+        CellAddress& at = parts.address.emplace(CellAddress{address.number("rowAddr", 0), address.number("colAddr", 0), 1, 1});
+        if (span) {
+            at.row_span = span.number("rowSpan", 1);
+            at.column_span = span.number("colSpan", 1);
+        }
+    }
+    return parts;
 }
 
-// One cell's text: its paragraphs in order, each with the click-here fields
+// One cell's text (of its paragraph list): its paragraphs in order, each with the click-here fields
 // described that the cell's controls describe, the tables nested in it
 // folded in, and by the full profile the text of its drawing objects and
 // what its notes, links and numbers add.
-std::string parse_cell(Element cell, std::int32_t depth, WalkContext& context) {
+std::string parse_cell(Element list, std::int32_t depth, WalkContext& context) {
     const bool full = context.full();
     std::string text;
-    const Element list = cell.child(Ns::Paragraph, name::SUB_LIST);
     if (!list) return text;
     for (Element p : list.children()) {
         if (!p.is(Ns::Paragraph, name::PARAGRAPH)) continue;
@@ -116,15 +133,17 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
 
     // A table of one cell in the body is a frame drawn around its content.
     if (full && depth == 0 && place == TextContext::Body && rows.size() == 1 && rows.front().size() == 1) {
-        walk_sub_list(rows.front().front().child(Ns::Paragraph, name::SUB_LIST), result.frame, context,
-                      TextContext::Body);
+        walk_sub_list(cell_parts(rows.front().front()).list, result.frame, context, TextContext::Body);
         return result;
     }
     if (full) {
         if (width == 0) return result;
         TableGrid cells(rows.size(), width);
         for (const auto& row : rows) {
-            for (const Element& tc : row) cells.place(cell_address(tc), parse_cell(tc, depth, context));
+            for (const Element& tc : row) {
+                CellParts parts = cell_parts(tc);
+                cells.place(parts.address, parse_cell(parts.list, depth, context));
+            }
         }
         Table table = std::move(cells).take();
         if (!table.rows.empty()) result.table = std::move(table);
@@ -135,7 +154,7 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
     for (const auto& row : rows) {
         std::vector<TableCell>& cells = table.rows.emplace_back();
         cells.reserve(row.size());
-        for (const Element& tc : row) cells.push_back(TableCell{parse_cell(tc, depth, context)});
+        for (const Element& tc : row) cells.push_back(TableCell{parse_cell(cell_parts(tc).list, depth, context)});
     }
     result.table = std::move(table);
     return result;

@@ -5,20 +5,45 @@
 #include "xml.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace brindle::hwpx {
 namespace {
 
 // pugixml's options: CDATA, the predefined entities and character
-// references, line ends normalised; white space kept, since a run's text
-// may be nothing else; the document type declaration kept only to be
-// refused.
-constexpr unsigned PARSE_OPTIONS = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol |
-                                   pugi::parse_ws_pcdata | pugi::parse_doctype;
+// references; white space kept, since a run's text may be nothing else; the
+// document type declaration kept only to be refused. Line ends are left as
+// they are (a carriage return in text is dropped like any control
+// character; an equation's script keeps it, as the binary format's does),
+// which spares a pass over every attribute.
+constexpr unsigned PARSE_OPTIONS = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata | pugi::parse_doctype;
 
-std::string_view local_part(std::string_view qualified) {
-    const std::size_t colon = qualified.find(':');
-    return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+// Whether any element but the root may declare a namespace prefix: false
+// when the text is UTF-8 and "xmlns" stands nowhere after the root's start
+// tag, as in the parts every writer writes. Then every element resolves its
+// prefix in the root's scope, and no element's attributes need looking at.
+bool declarations_below_root(Bytes text) {
+    if (text.size() >= 2 && (text[0] == 0 || text[1] == 0 || text[0] == 0xFF || text[0] == 0xFE)) return true;
+    const std::string_view s(reinterpret_cast<const char*>(text.data()), text.size());
+    // The root's start tag: the first "<" that opens an element, to the ">"
+    // outside quotes that closes it.
+    std::size_t at = 0;
+    while ((at = s.find('<', at)) != std::string_view::npos && at + 1 < s.size() && (s[at + 1] == '?' || s[at + 1] == '!')) {
+        ++at;
+    }
+    if (at == std::string_view::npos) return true;
+    char quote = 0;
+    for (; at < s.size(); ++at) {
+        const char c = s[at];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            break;
+        }
+    }
+    return s.find("xmlns", at) != std::string_view::npos;
 }
 
 }  // namespace
@@ -52,6 +77,7 @@ Ns namespace_of(std::string_view uri) {
 Result<std::unique_ptr<XmlPart>> XmlPart::parse(ByteBuffer bytes, std::string_view name) {
     std::unique_ptr<XmlPart> part(new XmlPart());
     part->bytes_ = std::move(bytes);
+    part->declarations_below_root_ = declarations_below_root(part->bytes_);
     const pugi::xml_parse_result parsed = part->document_.load_buffer_inplace(
         part->bytes_.data(), part->bytes_.size(), PARSE_OPTIONS, pugi::encoding_auto);
     if (!parsed) {
@@ -70,6 +96,7 @@ Result<std::unique_ptr<XmlPart>> XmlPart::parse(ByteBuffer bytes, std::string_vi
 Element XmlPart::root() { return Element(document_.document_element(), nullptr, 0, this); }
 
 const Element::Scope* XmlPart::scope_for(pugi::xml_node node, const Element::Scope* parent) {
+    if (parent != nullptr && !declarations_below_root_) return parent;
     Element::Scope* scope = nullptr;
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
         const std::string_view name = a.name();
@@ -83,15 +110,27 @@ const Element::Scope* XmlPart::scope_for(pugi::xml_node node, const Element::Sco
 Element::Element(pugi::xml_node node, const Scope* parent, std::size_t depth, XmlPart* part)
     : node_(node), part_(part), depth_(depth) {
     scope_ = part->scope_for(node, parent);
-    const std::string_view qualified = node.name();
-    const std::size_t colon = qualified.find(':');
-    const std::string_view prefix = colon == std::string_view::npos ? std::string_view() : qualified.substr(0, colon);
-    local_ = local_part(qualified);
+    // One pass over the name for its colon and its end.
+    const char* name = node.name();
+    const char* colon = nullptr;
+    const char* end = name;
+    for (; *end != '\0'; ++end) {
+        if (*end == ':' && colon == nullptr) colon = end;
+    }
+    const std::string_view prefix = colon == nullptr ? std::string_view() : std::string_view(name, colon - name);
+    local_ = colon == nullptr ? std::string_view(name, end - name) : std::string_view(colon + 1, end - colon - 1);
+    // Runs of elements share a prefix: the last resolution is kept.
+    XmlPart::Resolved& last = part->last_resolved_;
+    if (last.scope == scope_ && last.prefix == prefix && last.scope != nullptr) {
+        ns_ = last.ns;
+        return;
+    }
+    last = {scope_, prefix, Ns::Other};
     for (const Scope* s = scope_; s != nullptr; s = s->parent) {
         // The innermost declaration of the prefix wins.
         for (auto it = s->bindings.rbegin(); it != s->bindings.rend(); ++it) {
             if (it->first == prefix) {
-                ns_ = it->second;
+                ns_ = last.ns = it->second;
                 return;
             }
         }
@@ -100,7 +139,12 @@ Element::Element(pugi::xml_node node, const Scope* parent, std::size_t depth, Xm
 
 std::string_view Element::attribute(std::string_view name) const {
     for (pugi::xml_attribute a = node_.first_attribute(); a; a = a.next_attribute()) {
-        if (name == a.name()) return a.value();
+        // Compared without measuring every attribute's name first.
+        const char* candidate = a.name();
+        if (candidate[0] == name.front() && std::strncmp(candidate, name.data(), name.size()) == 0 &&
+            candidate[name.size()] == '\0') {
+            return a.value();
+        }
     }
     return {};
 }

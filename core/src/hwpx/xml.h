@@ -106,6 +106,13 @@ private:
     ByteBuffer bytes_;
     pugi::xml_document document_;
     std::deque<Element::Scope> scopes_;
+    bool declarations_below_root_ = true;
+    struct Resolved {
+        const Element::Scope* scope = nullptr;
+        std::string_view prefix;
+        Ns ns = Ns::Other;
+    };
+    Resolved last_resolved_;
 };
 
 struct Element::Scope {
