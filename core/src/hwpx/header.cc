@@ -40,9 +40,16 @@ HeadKind head_kind(std::string_view type) {
 
 ParaShape read_para_shape(Element para_pr) {
     ParaShape shape;
-    // The heading may stand in a switch's default branch in newer writers'
-    // files; its first occurrence is taken.
+    // The heading stands among the properties, or in an alternative's
+    // default branch (hp:switch > hp:default) where a writer puts it there.
     Element heading = para_pr.child(Ns::Head, "heading");
+    if (!heading) {
+        if (const Element alternatives = para_pr.child(Ns::Paragraph, "switch")) {
+            if (const Element fallback = alternatives.child(Ns::Paragraph, "default")) {
+                heading = fallback.child(Ns::Head, "heading");
+            }
+        }
+    }
     if (!heading) return shape;
     shape.head = head_kind(heading.attribute("type"));
     shape.level = static_cast<std::uint8_t>(std::min<std::uint32_t>(heading.number("level"), NUMBERING_LEVELS - 1));
