@@ -131,4 +131,8 @@ struct Caption {
 // Append an object's blocks to `out` with its caption before or after them.
 void append_captioned(BlockList& out, Caption caption, BlockList object);
 
+// The same for a drawing object: a picture alone shows its caption in its
+// placeholder, on one line, instead.
+void append_object(BlockList& out, Caption caption, BlockList object);
+
 }  // namespace brindle

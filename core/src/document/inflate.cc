@@ -36,6 +36,16 @@ private:
     z_stream stream_{};
 };
 
+// Give zlib the next stretch of the input when it has used what it had
+// (zlib takes at most UINT_MAX bytes at once).
+void feed(z_stream* z, Bytes compressed, std::size_t& consumed) {
+    if (z->avail_in != 0 || consumed >= compressed.size()) return;
+    const std::size_t chunk = std::min<std::size_t>(compressed.size() - consumed, UINT_MAX);
+    z->next_in = const_cast<Bytef*>(compressed.data() + consumed);
+    z->avail_in = static_cast<uInt>(chunk);
+    consumed += chunk;
+}
+
 #ifdef BRINDLE_HAVE_LIBDEFLATE
 struct DecompressorFree {
     void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
@@ -84,12 +94,7 @@ Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size) {
     z_stream* z = inflater.get();
     std::size_t consumed = 0, produced = 0;
     for (;;) {
-        if (z->avail_in == 0 && consumed < compressed.size()) {
-            const std::size_t chunk = std::min<std::size_t>(compressed.size() - consumed, UINT_MAX);
-            z->next_in = const_cast<Bytef*>(compressed.data() + consumed);
-            z->avail_in = static_cast<uInt>(chunk);
-            consumed += chunk;
-        }
+        feed(z, compressed, consumed);
         // One spare byte past the declared size tells a stream that runs on.
         std::uint8_t spare = 0;
         const std::size_t room = std::min<std::size_t>(size - produced, UINT_MAX);
@@ -131,12 +136,7 @@ Result<ByteBuffer> inflate_raw(Bytes compressed) {
     std::size_t produced = 0;
     std::size_t consumed = 0;
     for (;;) {
-        if (z->avail_in == 0 && consumed < compressed.size()) {
-            const std::size_t chunk = std::min<std::size_t>(compressed.size() - consumed, UINT_MAX);
-            z->next_in = const_cast<Bytef*>(compressed.data() + consumed);
-            z->avail_in = static_cast<uInt>(chunk);
-            consumed += chunk;
-        }
+        feed(z, compressed, consumed);
         if (produced == out.size()) {
             if (out.size() >= MAX_SECTION_SIZE) {
                 throw LimitExceeded("a section inflates to more than " + std::to_string(MAX_SECTION_SIZE >> 20) +

@@ -118,16 +118,7 @@ ShapeParse collect_full(Records records, std::size_t start, std::uint16_t level,
     }
     ShapeParse result{{}, j - start};
 
-    // A picture alone shows its caption in its placeholder, on one line.
-    if (object.size() == 1 && std::holds_alternative<Image>(object.front())) {
-        std::string& text = std::get<Image>(object.front()).caption;
-        for (const ContentBlock& block : caption.blocks) {
-            if (const auto* paragraph = std::get_if<Paragraph>(&block)) append_paragraph(text, paragraph->text, ' ');
-        }
-        std::replace(text.begin(), text.end(), '\n', ' ');
-        caption.blocks.clear();
-    }
-    append_captioned(result.blocks, std::move(caption), std::move(object));
+    append_object(result.blocks, std::move(caption), std::move(object));
     return result;
 }
 

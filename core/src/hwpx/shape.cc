@@ -103,17 +103,8 @@ BlockList collect_shape(Element object, WalkContext& context, TextContext place)
     if (const Element element = object.child(Ns::Paragraph, name::CAPTION)) take_caption(element, caption, context, place);
     BlockList content;
     collect_members(object, content, context, place);
-    // A picture alone shows its caption in its placeholder, on one line.
-    if (content.size() == 1 && std::holds_alternative<Image>(content.front())) {
-        std::string& text = std::get<Image>(content.front()).caption;
-        for (const ContentBlock& block : caption.blocks) {
-            if (const auto* paragraph = std::get_if<Paragraph>(&block)) append_joined(text, paragraph->text, ' ');
-        }
-        std::replace(text.begin(), text.end(), '\n', ' ');
-        caption.blocks.clear();
-    }
     BlockList blocks;
-    append_captioned(blocks, std::move(caption), std::move(content));
+    append_object(blocks, std::move(caption), std::move(content));
     return blocks;
 }
 

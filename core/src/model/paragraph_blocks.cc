@@ -1,6 +1,7 @@
 // A finished paragraph in the block list: its text as a Paragraph block
 // (unless it is blank), then the blocks of the objects anchored in it; and
 // an object's blocks with its caption on its side.
+#include <algorithm>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -38,6 +39,22 @@ void append_captioned(BlockList& out, Caption caption, BlockList object) {
     if (!caption.after) std::move(caption.blocks.begin(), caption.blocks.end(), std::back_inserter(out));
     std::move(object.begin(), object.end(), std::back_inserter(out));
     if (caption.after) std::move(caption.blocks.begin(), caption.blocks.end(), std::back_inserter(out));
+}
+
+void append_object(BlockList& out, Caption caption, BlockList object) {
+    if (object.size() == 1 && std::holds_alternative<Image>(object.front())) {
+        std::string& text = std::get<Image>(object.front()).caption;
+        for (const ContentBlock& block : caption.blocks) {
+            const auto* paragraph = std::get_if<Paragraph>(&block);
+            const std::string_view kept = paragraph ? trim(paragraph->text) : std::string_view();
+            if (kept.empty()) continue;
+            if (!text.empty()) text.push_back(' ');
+            text.append(kept);
+        }
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        caption.blocks.clear();
+    }
+    append_captioned(out, std::move(caption), std::move(object));
 }
 
 }  // namespace brindle
