@@ -96,6 +96,21 @@ std::string_view trim(std::string_view text) {
     return trim_end(text);
 }
 
+void append_valid_utf8(std::string& out, std::string_view text) {
+    while (!text.empty()) {
+        // Runs of ASCII are copied whole.
+        std::size_t ascii = 0;
+        while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+        out.append(text.substr(0, ascii));
+        text.remove_prefix(ascii);
+        if (text.empty()) break;
+        const Utf8Char c = decode_utf8_char(text);
+        const std::size_t length = c.length == 0 ? 1 : c.length;
+        if (c.length != 0) out.append(text.substr(0, length));
+        text.remove_prefix(length);
+    }
+}
+
 std::optional<std::string> decode_utf16_strict(Bytes utf16le) {
     const std::size_t units = utf16le.size() / 2;  // a final odd byte is ignored
     std::string out;

@@ -208,6 +208,15 @@ def hostile_section(body: str, doctype: str = "") -> bytes:
             f'xmlns:hp="{owpml.URIS_2011["hp"]}">{body}</hs:sec>').encode()
 
 
+def test_text_that_is_not_utf8_never_reaches_the_markdown():
+    text = parts()
+    text["Contents/section0.xml"] = text["Contents/section0.xml"].replace(b"http://ex.com/a", b"http://ex\xf7.com/a")
+    text["Contents/section0.xml"] = text["Contents/section0.xml"].replace(b"\xec\xb2\xab", b"\xec&#xDC00;\xb2")
+    markdown = brindle.convert(package(text))
+    assert "[안내](http://ex.com/a)" in markdown and "\n\n문단\n\n" in markdown  # the broken "첫" is dropped
+    markdown.encode("utf-8")  # no surrogate
+
+
 def test_xml_that_asks_for_more_than_owpml_is_refused(tmp_path):
     secret = tmp_path / "secret.txt"
     secret.write_text("do not read")

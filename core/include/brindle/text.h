@@ -56,6 +56,10 @@ struct Utf8Char {
 };
 Utf8Char decode_utf8_char(std::string_view text);
 
+// Append the well-formed characters of `text`, passing over every byte that
+// does not begin one (text from outside that may not be UTF-8).
+void append_valid_utf8(std::string& out, std::string_view text);
+
 // UTF-16 surrogate code units and their combination into one character.
 constexpr bool is_high_surrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 constexpr bool is_low_surrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }

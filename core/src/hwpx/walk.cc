@@ -158,7 +158,7 @@ private:
 
 ClickHereField describe_click_here(Element field_begin) {
     ClickHereField field;
-    field.name = std::string(field_begin.attribute("name"));
+    field.name = field_begin.attribute_text("name");
     // The guide text and the modified flag are read as the binary format's
     // header is: only for a field of the click-here kind.
     if (parameter(field_begin, name::INTEGER_PARAMETER, name::PROPERTIES) == CLICK_HERE_KIND) {

@@ -4,6 +4,8 @@
 // scope.
 #include "xml.h"
 
+#include "brindle/text.h"
+
 #include <charconv>
 #include <cstring>
 
@@ -165,7 +167,13 @@ Element Element::child(Ns ns, std::string_view local) const {
 
 std::string Element::text() const {
     std::string out;
-    each_node([&](std::string_view t) { out.append(t); }, [](const Element&) {});
+    each_node([&](std::string_view t) { append_valid_utf8(out, t); }, [](const Element&) {});
+    return out;
+}
+
+std::string Element::attribute_text(std::string_view name) const {
+    std::string out;
+    append_valid_utf8(out, attribute(name));
     return out;
 }
 

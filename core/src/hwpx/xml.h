@@ -69,8 +69,11 @@ public:
     template <class OnText, class OnElement>
     void each_node(OnText&& on_text, OnElement&& on_element) const;
 
-    // The text of the element's text children, joined.
+    // The text of the element's text children, joined; only well-formed
+    // UTF-8 (a part's bytes, or its character references, may not be).
     std::string text() const;
+    // An attribute's value as text: only well-formed UTF-8.
+    std::string attribute_text(std::string_view name) const;
 
     std::size_t depth() const { return depth_; }
     pugi::xml_node node() const { return node_; }
