@@ -121,6 +121,7 @@ if [ "$check_sdist" = 1 ]; then
   fi
   "$work/venv/bin/python" -m pip install -q --disable-pip-version-check "$work"/from-sdist/brindle-*.whl
   "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$work/sample.hwp"
+  "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$work/sample.hwpx"
   # This tree's full profile (with libdeflate, when it was found) for comparison.
   "$py" -c 'import sys, brindle; open(sys.argv[2], "w").write(brindle.convert(sys.argv[1]))' \
     "$work/sample.hwp" "$work/full.md"
@@ -130,6 +131,8 @@ markdown = _brindle.hwp_to_markdown(sys.argv[1])
 assert markdown and brindle.convert(sys.argv[1], profile="exact") == markdown, "the sdist's build converts otherwise"
 full = brindle.convert(sys.argv[1])
 assert full != markdown and full == open(sys.argv[2]).read(), "the sdist's full profile (zlib alone) differs"
+hwpx = sys.argv[1].replace(".hwp", ".hwpx")
+assert [brindle.convert(hwpx, profile="exact"), brindle.convert(hwpx)] == [markdown, full], "HWPX converts otherwise"
 print(f"the sdist's build converts the sample: {len(markdown)} and {len(full)} characters")
 EOF
   )

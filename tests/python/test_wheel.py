@@ -49,9 +49,10 @@ ALLOWED_LIBRARIES = {"libz.so.1", "libstdc++.so.6", "libgcc_s.so.1", "libc.so.6"
 # Where the sample's expected conversion is computed in the fresh environment.
 CHILD_SCRIPT = """
 import json, sys, _brindle, brindle
-path = sys.argv[1]
+path, hwpx = sys.argv[1], sys.argv[2]
 data = open(path, "rb").read()
 print(json.dumps({
+    "hwpx": [brindle.convert(hwpx, profile="exact"), brindle.convert(hwpx)],
     "compat": _brindle.hwp_to_markdown(path),
     "records": _brindle.hwp_debug_records(path),
     "convert_path": brindle.convert(path, profile="exact"),
@@ -158,7 +159,7 @@ def test_extensions_need_only_what_manylinux_allows(wheel: Path, work: Path) -> 
         needed = set(re.findall(r"\(NEEDED\)\s+Shared library: \[([^]]+)\]", dynamic))
         assert "libz.so.1" in needed, dynamic
         assert needed <= ALLOWED_LIBRARIES, f"{extension.name} needs {needed - ALLOWED_LIBRARIES}"
-        assert not re.search(r"glib|gsf|gobject|deflate|gtest", dynamic, re.IGNORECASE), dynamic
+        assert not re.search(r"glib|gsf|gobject|deflate|gtest|pugixml|expat|libzip", dynamic, re.IGNORECASE), dynamic
         # No search path into this machine's build tree.
         assert "RPATH" not in dynamic and "RUNPATH" not in dynamic, dynamic
     shown = run(["auditwheel", "show", wheel], cwd=work).stdout
@@ -167,7 +168,9 @@ def test_extensions_need_only_what_manylinux_allows(wheel: Path, work: Path) -> 
 
 
 def test_installed_wheel_converts_as_this_process_does(venv_python: Path, sample: Path, work: Path) -> None:
-    result = run([venv_python, "-c", CHILD_SCRIPT, sample], cwd=work)
+    hwpx = work / "sample.hwpx"
+    run([sys.executable, REPO_ROOT / "tests" / "fixtures" / "hwp_fixture.py", "sample", hwpx], cwd=work)
+    result = run([venv_python, "-c", CHILD_SCRIPT, sample, hwpx], cwd=work)
     child = json.loads(result.stdout)
     # The fresh environment's own copies were imported, not this tree's.
     site = venv_python.parent.parent / "lib"
@@ -182,6 +185,8 @@ def test_installed_wheel_converts_as_this_process_does(venv_python: Path, sample
     assert child["convert_bytes"] == expected
     # The wheel's full profile, with its own libdeflate, reads as this build's does.
     assert child["full"] == brindle.convert(sample) != expected
+    # The same document as HWPX, through the wheel's own ZIP reader and pugixml.
+    assert child["hwpx"] == [expected, child["full"]]
     assert [tuple(r) for r in child["records"]] == _brindle.hwp_debug_records(str(sample))
     assert child["version"] == VERSION
 
