@@ -15,6 +15,7 @@
 #include "brindle/byte_source.h"
 #include "brindle/convert.h"
 #include "brindle/hwpx.h"
+#include "brindle/parse.h"
 #include "py_ref.h"
 
 namespace brindle::module {
@@ -61,6 +62,7 @@ struct Input {
     Bytes bytes;
     ByteBuffer copy;
     Profile profile = Profile::Exact;
+    std::string image_prefix;  // parse: what each picture's link starts with
 };
 
 // The conversions take the document and the profile's name; the listings
@@ -151,8 +153,41 @@ Result<std::vector<RecordInfo>> records_input(const Input& input) {
     return list_records_any(ByteSource::view(input.bytes));
 }
 
+Result<ParsedDocument> parse_input(const Input& input) {
+    if (input.from_path) return parse_any(input.path, input.profile, input.image_prefix);
+    return parse_any(ByteSource::view(input.bytes), input.profile, input.image_prefix);
+}
+
 PyObject* markdown_to_str(const std::string& text) {
     return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
+
+PyObject* utf8_to_str(std::string_view text) {
+    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace");
+}
+
+// (markdown, [(name, bytes)], [(key, value)], format): the package builds
+// its Document from these.
+PyObject* parsed_to_tuple(const ParsedDocument& parsed) {
+    PyRef images(PyList_New(static_cast<Py_ssize_t>(parsed.images.size())));
+    if (!images) return nullptr;
+    for (std::size_t i = 0; i < parsed.images.size(); ++i) {
+        const PictureFile& file = parsed.images[i];
+        PyRef item(Py_BuildValue("(Ny#)", utf8_to_str(file.name), reinterpret_cast<const char*>(file.bytes.data()),
+                                 static_cast<Py_ssize_t>(file.bytes.size())));
+        if (!item) return nullptr;
+        PyList_SET_ITEM(images.get(), static_cast<Py_ssize_t>(i), item.release());
+    }
+    const auto& fields = parsed.properties.fields;
+    PyRef properties(PyList_New(static_cast<Py_ssize_t>(fields.size())));
+    if (!properties) return nullptr;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        PyRef item(Py_BuildValue("(NN)", utf8_to_str(fields[i].first), utf8_to_str(fields[i].second)));
+        if (!item) return nullptr;
+        PyList_SET_ITEM(properties.get(), static_cast<Py_ssize_t>(i), item.release());
+    }
+    const char* format = parsed.format == DocumentFormat::Hwpx ? "hwpx" : "hwp";
+    return Py_BuildValue("(NOOs)", markdown_to_str(parsed.markdown), images.get(), properties.get(), format);
 }
 
 // One function of the module: how it takes its argument, the core work,
@@ -184,8 +219,28 @@ std::optional<Input> with_profile(PyObject* const* args, Py_ssize_t nargs, PyObj
     return input;
 }
 
+// (document, profile, image_prefix): the same, then the links' prefix.
+template <const char* name, auto take>
+std::optional<Input> with_prefix(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!positional_arguments(name, nargs, kwnames, 3)) return std::nullopt;
+    Py_ssize_t size = 0;
+    const char* prefix = PyUnicode_Check(args[2]) ? PyUnicode_AsUTF8AndSize(args[2], &size) : nullptr;
+    if (prefix == nullptr) {
+        if (!PyErr_Occurred()) {
+            PyErr_Format(PyExc_TypeError, "%s() takes the image prefix as str, not %.200s", name,
+                         Py_TYPE(args[2])->tp_name);
+        }
+        return std::nullopt;
+    }
+    std::optional<Input> input = with_profile<name, take>(args, 2, nullptr);
+    if (input) input->image_prefix.assign(prefix, static_cast<std::size_t>(size));
+    return input;
+}
+
 constexpr char CONVERT_PATH[] = "convert_path";
 constexpr char CONVERT_BUFFER[] = "convert_buffer";
+constexpr char PARSE_PATH[] = "parse_path";
+constexpr char PARSE_BUFFER[] = "parse_buffer";
 constexpr char RECORDS_PATH[] = "records_path";
 constexpr char RECORDS_BUFFER[] = "records_buffer";
 
@@ -193,6 +248,9 @@ constexpr auto convert_path =
     entry<with_profile<CONVERT_PATH, path_argument<CONVERT_PATH>>, convert_input, markdown_to_str>;
 constexpr auto convert_buffer =
     entry<with_profile<CONVERT_BUFFER, buffer_argument<CONVERT_BUFFER>>, convert_input, markdown_to_str>;
+constexpr auto parse_path = entry<with_prefix<PARSE_PATH, path_argument<PARSE_PATH>>, parse_input, parsed_to_tuple>;
+constexpr auto parse_buffer =
+    entry<with_prefix<PARSE_BUFFER, buffer_argument<PARSE_BUFFER>>, parse_input, parsed_to_tuple>;
 constexpr auto records_path = entry<path_argument<RECORDS_PATH>, records_input, records_to_list>;
 constexpr auto records_buffer = entry<buffer_argument<RECORDS_BUFFER>, records_input, records_to_list>;
 
@@ -208,6 +266,12 @@ PyMethodDef methods[] = {
     {"convert_buffer", fastcall(convert_buffer), METH_FASTCALL | METH_KEYWORDS,
      "convert_buffer(data, profile: str) -> str\n--\n\nThe Markdown of the document whose bytes are `data`, by "
      "the rules of the profile (\"exact\" or \"full\")."},
+    {"parse_path", fastcall(parse_path), METH_FASTCALL | METH_KEYWORDS,
+     "parse_path(path: bytes, profile: str, image_prefix: str) -> tuple\n--\n\nThe document at the file-system "
+     "path parsed: (markdown, [(name, bytes)], [(key, value)], format)."},
+    {"parse_buffer", fastcall(parse_buffer), METH_FASTCALL | METH_KEYWORDS,
+     "parse_buffer(data, profile: str, image_prefix: str) -> tuple\n--\n\nThe document whose bytes are `data` "
+     "parsed: (markdown, [(name, bytes)], [(key, value)], format)."},
     {"records_path", fastcall(records_path), METH_FASTCALL | METH_KEYWORDS,
      "records_path(path: bytes) -> list\n--\n\nThe (tag_id, level, size) records of section 0."},
     {"records_buffer", fastcall(records_buffer), METH_FASTCALL | METH_KEYWORDS,

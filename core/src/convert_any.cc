@@ -6,6 +6,7 @@
 #include "brindle/cfb_format.h"
 #include "brindle/convert.h"
 #include "brindle/hwpx.h"
+#include "brindle/parse.h"
 #include "brindle/zip_archive.h"
 
 namespace brindle {
@@ -28,6 +29,17 @@ Result<std::string> convert_any(std::string_view path, Profile profile) {
     Result<ByteSource> source = ByteSource::open_file(path);
     if (!source) return std::move(source).error();
     return convert_any(std::move(source).value(), profile);
+}
+
+Result<ParsedDocument> parse_any(ByteSource source, Profile profile, std::string_view image_prefix) {
+    if (sniff_format(source) == DocumentFormat::Hwpx) return parse_hwpx(std::move(source), profile, image_prefix);
+    return parse_hwp(std::move(source), profile, image_prefix);
+}
+
+Result<ParsedDocument> parse_any(std::string_view path, Profile profile, std::string_view image_prefix) {
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return parse_any(std::move(source).value(), profile, image_prefix);
 }
 
 Result<std::vector<RecordInfo>> list_records_any(ByteSource source) {

@@ -2,6 +2,7 @@
 
     import brindle
     markdown = brindle.convert("report.hwp")            # a path, bytes or a file object
+    document = brindle.parse("report.hwpx")             # .markdown, .images, .metadata
     for result in brindle.convert_many(paths):          # on a pool of threads
         print(result.source, result.ok, result.seconds)
 
@@ -15,6 +16,7 @@ from importlib import metadata as _metadata
 
 from ._api import Profile, Source, convert, records
 from ._batch import ConversionResult, convert_many
+from ._document import Document, Metadata, parse
 from ._errors import (
     DamagedDocumentError,
     DistributionProtectedError,
@@ -33,7 +35,9 @@ __all__ = [
     "ConversionResult",
     "DamagedDocumentError",
     "DistributionProtectedError",
+    "Document",
     "DocumentError",
+    "Metadata",
     "NotACompoundFileError",
     "NotAnHwpDocumentError",
     "PasswordProtectedError",
@@ -41,6 +45,7 @@ __all__ = [
     "Source",
     "convert",
     "convert_many",
+    "parse",
     "records",
     "__version__",
 ]

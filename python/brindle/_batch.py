@@ -12,6 +12,7 @@ from dataclasses import dataclass
 from typing import Generic, TypeVar
 
 from ._api import Profile, Source, _check_profile, convert
+from ._document import Document, parse
 
 __all__ = ["ConversionResult", "convert_many"]
 
@@ -29,24 +30,29 @@ CHUNKS_PER_WORKER = 2
 @dataclass(frozen=True)
 class ConversionResult(Generic[S]):
     """The outcome of one document of a batch: `markdown` when it converted, else
-    `error` (the exception `convert` raised), and the `seconds` it took."""
+    `error` (the exception `convert` raised), and the `seconds` it took. A batch run
+    with ``parse=True`` also gives the `document` (`parse`'s `Document`, whose
+    Markdown `markdown` is)."""
 
     source: S
     markdown: str | None
     error: Exception | None
     seconds: float
+    document: Document | None = None
 
     @property
     def ok(self) -> bool:
         return self.error is None
 
 
-def _convert_chunk(chunk: list[S], profile: Profile, stop: threading.Event) -> list[ConversionResult[S]]:
+def _convert_chunk(
+    chunk: list[S], profile: Profile, parsing: bool, stop: threading.Event
+) -> list[ConversionResult[S]]:
     results = []
     for source in chunk:
         if stop.is_set():  # the caller has gone: leave the rest of the chunk
             break
-        results.append(_convert_one(source, profile))
+        results.append(_parse_one(source, profile) if parsing else _convert_one(source, profile))
     return results
 
 
@@ -59,18 +65,30 @@ def _convert_one(source: S, profile: Profile) -> ConversionResult[S]:
     return ConversionResult(source, markdown, None, time.perf_counter() - start)
 
 
+def _parse_one(source: S, profile: Profile) -> ConversionResult[S]:
+    start = time.perf_counter()
+    try:
+        document = parse(source, profile=profile)
+    except Exception as error:
+        return ConversionResult(source, None, error, time.perf_counter() - start)
+    return ConversionResult(source, document.markdown, None, time.perf_counter() - start, document)
+
+
 def convert_many(
     sources: Iterable[S],
     *,
     workers: int | None = None,
     ordered: bool = True,
     profile: Profile = "full",
+    parse: bool = False,
 ) -> Generator[ConversionResult[S], None, None]:
     """Convert every document of `sources` (paths, bytes or file objects, as for
     `convert`; a generator of any length) by the rules of `profile` (as for
     `convert`) on a pool of `workers` threads (default: the machine's CPU count),
     yielding one ConversionResult per source: in input
-    order, or as each finishes when `ordered` is false.
+    order, or as each finishes when `ordered` is false. With `parse` true each
+    document is parsed as by `parse` (pictures linked under "images/"), and each
+    result's `document` holds the `Document`.
 
     A document that fails gives a result holding its exception; the batch goes on.
     At most 64 documents per worker are in flight at once (in chunks of 32, which
@@ -83,11 +101,11 @@ def convert_many(
     if count < 1:
         raise ValueError(f"workers must be at least 1, not {count}")
     _check_profile(profile)
-    return _run_pool(iter(sources), count, ordered, profile)
+    return _run_pool(iter(sources), count, ordered, profile, bool(parse))
 
 
 def _run_pool(
-    iterator: Iterator[S], count: int, ordered: bool, profile: Profile
+    iterator: Iterator[S], count: int, ordered: bool, profile: Profile, parsing: bool
 ) -> Generator[ConversionResult[S], None, None]:
     limit = count * CHUNKS_PER_WORKER
     pending: deque[Future[list[ConversionResult[S]]]] = deque()
@@ -108,7 +126,7 @@ def _run_pool(
                 else:
                     exhausted = True
                 if chunk:
-                    pending.append(executor.submit(_convert_chunk, chunk, profile, stop))
+                    pending.append(executor.submit(_convert_chunk, chunk, profile, parsing, stop))
                     size = min(2 * size, CHUNK)
             if not pending:
                 return

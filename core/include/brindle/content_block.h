@@ -25,7 +25,14 @@ struct Equation {
 };
 
 struct Image {
+    explicit Image(std::string caption = {}) : caption(std::move(caption)) {}
+
     std::string caption;  // trimmed; empty when the picture has none
+    // A parsed document's picture: the link to its file, or the path of a
+    // picture kept outside the document (Markdown-escaped); both empty for
+    // the placeholder alone.
+    std::string target;
+    std::string linked_path;
 };
 
 // Full profile: a page header or footer, whose content is the next

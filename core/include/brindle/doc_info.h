@@ -44,11 +44,25 @@ struct Numbering {
     }
 };
 
+// A HWPTAG_BIN_DATA record: what a picture's binary-data id refers to.
+struct BinItem {
+    enum class Kind : std::uint8_t { Link = 0, Embedding = 1, Storage = 2, Unknown = 3 };
+    // How its stream is stored: as the document's sections are, or always
+    // deflated, or never.
+    enum class Compression : std::uint8_t { AsDocument = 0, Deflated = 1, Stored = 2 };
+    Kind kind = Kind::Unknown;
+    Compression compression = Compression::AsDocument;
+    std::uint16_t storage_id = 0;  // Embedding, Storage: names the stream BIN%04X
+    std::string extension;         // Embedding: "jpg", "png", ... (UTF-8, cut to 16 units)
+    std::string path;              // Link: where the file is kept (UTF-8, cut to 1024 units)
+};
+
 struct DocInfo {
     std::vector<ParaShape> para_shapes;
     std::vector<Numbering> numberings;
     std::vector<char32_t> bullets;            // each bullet's character (0 when unreadable)
     std::vector<std::uint16_t> style_shapes;  // each style's paragraph shape
+    std::vector<BinItem> bin_items;           // pictures and objects the body refers to
     std::uint16_t footnote_start = 1;
     std::uint16_t endnote_start = 1;
 };

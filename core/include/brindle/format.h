@@ -19,11 +19,15 @@ inline constexpr std::uint32_t FILE_HEADER_PASSWORD = 0x2;    // document is enc
 inline constexpr std::uint32_t FILE_HEADER_DISTRIBUTION = 0x4;
 inline constexpr std::string_view DISTRIBUTION_BODY_PATH = "/ViewText/Section0";
 
+// The document's properties: an OLE property set.
+inline constexpr std::string_view SUMMARY_INFORMATION_PATH = "/\005HwpSummaryInformation";
+
 // Record header: 12-bit size 0xFFF announces a u32 size after the header.
 inline constexpr std::uint32_t RECORD_SIZE_EXTENDED = 0xFFF;
 
 // Record tags of "/DocInfo".
 inline constexpr std::uint16_t HWPTAG_DOCUMENT_PROPERTIES = 16;  // section count, start numbers
+inline constexpr std::uint16_t HWPTAG_BIN_DATA = 18;             // a binary-data item: kind, storage id, extension
 inline constexpr std::uint16_t HWPTAG_NUMBERING = 23;            // a paragraph numbering: 7 level formats
 inline constexpr std::uint16_t HWPTAG_BULLET = 24;               // a bullet: its character
 inline constexpr std::uint16_t HWPTAG_PARA_SHAPE = 25;           // a paragraph shape: head kind, level, numbering
@@ -84,5 +88,14 @@ inline constexpr std::int32_t MAX_TABLE_DEPTH = 3;
 
 // Minimum HWPTAG_SHAPE_COMPONENT_PICTURE payload that marks a real picture.
 inline constexpr std::size_t PICTURE_RECORD_MIN_SIZE = 73;
+// Where that payload holds the picture's binary-data item (u16, the 1-based
+// index of a HWPTAG_BIN_DATA record): after the border (12 bytes), the
+// picture's corners (32), the crop (16), the inner margins (8), brightness,
+// contrast and effect (3).
+inline constexpr std::size_t PICTURE_BIN_ITEM_OFFSET = 71;
+
+// "/BinData/BIN0001.jpg": the stream of an embedded binary-data item, by its
+// storage id in upper-case hexadecimal and its extension.
+inline constexpr std::string_view BIN_DATA_STORAGE = "/BinData/";
 
 }  // namespace brindle

@@ -10,7 +10,9 @@
 
 namespace brindle {
 
-// A picture as the Markdown shows it: "[이미지]", or "[이미지: caption]".
+// A picture as the Markdown shows it: "[이미지]", "[이미지: caption]", a
+// linked picture's path in the same brackets, or, for a picture handed out
+// as a file, "![caption](target)".
 void append_image_placeholder(std::string& out, const Image& image);
 
 // The Markdown text of a document's blocks (consumed), followed by the

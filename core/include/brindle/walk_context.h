@@ -14,7 +14,9 @@
 #include "brindle/content_block.h"
 #include "brindle/doc_info.h"
 #include "brindle/limits.h"
+#include "brindle/markdown_escape.h"
 #include "brindle/numbering.h"
+#include "brindle/pictures.h"
 #include "brindle/profile.h"
 
 namespace brindle {
@@ -68,10 +70,18 @@ public:
     // written into the body after the body paragraph they stand in, since
     // they belong to the page, not to the object.
     BlockList hoisted_margins;
+    // Where a parsed document's pictures come from; none for a conversion
+    // to Markdown alone, whose pictures stay placeholders.
+    PictureStore* pictures = nullptr;
 
 private:
     std::unordered_map<std::string, std::uint32_t> labels_used_;
 };
+
+// The image block of the picture the document keys `key`, linked to its
+// file when the conversion hands pictures out; a linked path is escaped for
+// `place`.
+Image picture_block(WalkContext& context, std::string_view key, TextContext place);
 
 // Move the hoisted margins to the end of the body's `blocks`.
 inline void take_hoisted_margins(WalkContext& context, BlockList& blocks) {

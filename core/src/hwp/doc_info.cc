@@ -88,6 +88,47 @@ std::uint16_t read_style_shape(Bytes payload) {
     return read_u16_or(payload, q + 4, 0);
 }
 
+// BIN_DATA: attributes (bits 0-3 the kind, 4-5 the compression); a link
+// has its absolute and relative paths (each a u16 length and UTF-16
+// units), an embedded or stored item its storage id (u16), an embedded one
+// then its extension (a u16 length and UTF-16 units).
+constexpr std::size_t MAX_EXTENSION_UNITS = 16;
+constexpr std::size_t MAX_LINK_PATH_UNITS = 1024;
+
+// The string at `q` (u16 length, UTF-16 units), cut to `limit` units; `q`
+// moves past all of it. Empty when it does not fit or does not decode.
+std::string read_counted_string(Bytes payload, std::size_t& q, std::size_t limit) {
+    if (q + 2 > payload.size()) {
+        q = payload.size();
+        return {};
+    }
+    const std::size_t units = read_u16(payload, q);
+    q += 2;
+    const std::size_t present = std::min(units, (payload.size() - q) / 2);
+    std::string text = decode_utf16_strict(payload.subspan(q, 2 * std::min(present, limit))).value_or(std::string());
+    q += 2 * present;
+    return text;
+}
+
+BinItem read_bin_item(Bytes payload) {
+    BinItem item;
+    if (payload.size() < 2) return item;
+    const std::uint16_t attributes = read_u16(payload, 0);
+    item.kind = static_cast<BinItem::Kind>(std::min(attributes & 0xF, 3));
+    item.compression = static_cast<BinItem::Compression>(std::min((attributes >> 4) & 0x3, 2));
+    std::size_t q = 2;
+    if (item.kind == BinItem::Kind::Link) {
+        std::string absolute = read_counted_string(payload, q, MAX_LINK_PATH_UNITS);
+        std::string relative = read_counted_string(payload, q, MAX_LINK_PATH_UNITS);
+        item.path = absolute.empty() ? std::move(relative) : std::move(absolute);
+    } else if (item.kind != BinItem::Kind::Unknown) {
+        item.storage_id = read_u16_or(payload, q, 0);
+        q += 2;
+        if (item.kind == BinItem::Kind::Embedding) item.extension = read_counted_string(payload, q, MAX_EXTENSION_UNITS);
+    }
+    return item;
+}
+
 }  // namespace
 
 DocInfo parse_doc_info(ByteBuffer&& stream) {
@@ -110,6 +151,9 @@ DocInfo parse_doc_info(ByteBuffer&& stream) {
                 if (info.bullets.size() < MAX_U16_IDS) {
                     info.bullets.push_back(read_u16_or(payload, LEVEL_HEAD_SIZE, 0));
                 }
+                break;
+            case HWPTAG_BIN_DATA:
+                if (info.bin_items.size() < MAX_U16_IDS) info.bin_items.push_back(read_bin_item(payload));
                 break;
             case HWPTAG_STYLE:
                 if (info.style_shapes.size() < MAX_STYLES) info.style_shapes.push_back(read_style_shape(payload));

@@ -7,6 +7,8 @@
 #include "brindle/doc_info.h"
 #include "brindle/document.h"
 #include "brindle/format.h"
+#include "brindle/parse.h"
+#include "bin_data.h"
 
 namespace brindle {
 namespace {
@@ -18,15 +20,20 @@ DocInfo read_doc_info(CompoundFile& file, bool compressed) {
     return bytes ? parse_doc_info(std::move(bytes).value()) : DocInfo{};
 }
 
-}  // namespace
+// What a parse asks for beyond the Markdown, and where it is put.
+struct Extras {
+    std::string_view image_prefix;
+    ParsedDocument& parsed;
+};
 
-Result<std::string> convert_document(std::string_view path, Profile profile) {
-    Result<ByteSource> source = ByteSource::open_file(path);
-    if (!source) return std::move(source).error();
-    return convert_document(std::move(source).value(), profile);
+// The properties, read with the compound-file reader; a document without
+// the stream, or with one that cannot be read, has none.
+DocumentProperties read_properties(CompoundFile& file) {
+    Result<ByteBuffer> bytes = file.read_stream(SUMMARY_INFORMATION_PATH);
+    return bytes ? parse_summary_information(bytes.value()) : DocumentProperties{};
 }
 
-Result<std::string> convert_document(ByteSource source, Profile profile) {
+Result<std::string> convert(ByteSource source, Profile profile, Extras* extras) {
     BlockList blocks;
     std::optional<WalkContext> context;  // one table allowance, numbering and notes for the document
     {
@@ -45,6 +52,14 @@ Result<std::string> convert_document(ByteSource source, Profile profile) {
         } else {
             context.emplace(profile);
         }
+        std::optional<HwpPictureStore> pictures;
+        if (extras != nullptr) {
+            extras->parsed.properties = read_properties(file);
+            if (context->full()) {
+                pictures.emplace(std::string(extras->image_prefix), file, compressed, context->doc_info.bin_items);
+                context->pictures = &*pictures;
+            }
+        }
 
         // Sections are numbered from 0 without gaps; the first that cannot
         // be read, for whatever reason, ends the document.
@@ -60,9 +75,35 @@ Result<std::string> convert_document(ByteSource source, Profile profile) {
                           std::make_move_iterator(section_blocks.end()));
             if (n == INT32_MAX) break;
         }
+        if (pictures) {
+            extras->parsed.images = pictures->take_files();
+            context->pictures = nullptr;
+        }
     }  // the container (and the file) is released before assembly
     if (!context->full()) return assemble_markdown(std::move(blocks));
     return assemble_markdown(std::move(blocks), context->take_notes());
+}
+
+}  // namespace
+
+Result<std::string> convert_document(std::string_view path, Profile profile) {
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return convert_document(std::move(source).value(), profile);
+}
+
+Result<std::string> convert_document(ByteSource source, Profile profile) {
+    return convert(std::move(source), profile, nullptr);
+}
+
+Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, std::string_view image_prefix) {
+    ParsedDocument parsed;
+    Extras extras{image_prefix, parsed};
+    Result<std::string> markdown = convert(std::move(source), profile, &extras);
+    if (!markdown) return std::move(markdown).error();
+    parsed.markdown = std::move(markdown).value();
+    parsed.format = DocumentFormat::Hwp;
+    return parsed;
 }
 
 }  // namespace brindle

@@ -109,7 +109,12 @@ ShapeParse collect_full(Records records, std::size_t start, std::uint16_t level,
     std::size_t j = i + 1;
     while (j < n && records[j].level > level) {
         const HwpRecord& r = records[j];
-        if (is_picture(r)) object.emplace_back(Image{});
+        if (is_picture(r)) {
+            // The picture's binary-data item, as its key.
+            std::string key;
+            append_decimal(key, read_u16(r.bytes(), PICTURE_BIN_ITEM_OFFSET));
+            object.emplace_back(picture_block(context, key, place));
+        }
         if (r.tag_id == HWPTAG_LIST_HEADER) {
             j = walk_paragraph_list(records, j + 1, r.level, object, context, place);
             continue;

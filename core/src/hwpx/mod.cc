@@ -6,6 +6,8 @@
 
 #include "brindle/convert.h"
 #include "brindle/hwpx.h"
+#include "brindle/parse.h"
+#include "bin_data.h"
 #include "header.h"
 #include "names.h"
 #include "package.h"
@@ -13,7 +15,14 @@
 
 namespace brindle {
 
-Result<std::string> convert_hwpx(ByteSource source, Profile profile) {
+namespace {
+
+struct Extras {
+    std::string_view image_prefix;
+    ParsedDocument& parsed;
+};
+
+Result<std::string> convert(ByteSource source, Profile profile, Extras* extras) {
     Result<hwpx::Package> opened = hwpx::open_package(std::move(source));
     if (!opened) return std::move(opened).error();
     hwpx::Package& package = opened.value();
@@ -32,6 +41,14 @@ Result<std::string> convert_hwpx(ByteSource source, Profile profile) {
         }
     }
     WalkContext context(profile, std::move(doc_info));
+    std::optional<hwpx::HwpxPictureStore> pictures;
+    if (extras != nullptr) {
+        extras->parsed.properties = std::move(package.properties);
+        if (context.full()) {
+            pictures.emplace(std::string(extras->image_prefix), package);
+            context.pictures = &*pictures;
+        }
+    }
     BlockList blocks;
     // Sections in reading order; the first that cannot be read (missing,
     // damaged, not well-formed) ends the document, as in the binary format.
@@ -45,8 +62,28 @@ Result<std::string> convert_hwpx(ByteSource source, Profile profile) {
         blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
                       std::make_move_iterator(section_blocks.end()));
     }
+    if (pictures) {
+        extras->parsed.images = pictures->take_files();
+        context.pictures = nullptr;
+    }
     if (!context.full()) return assemble_markdown(std::move(blocks));
     return assemble_markdown(std::move(blocks), context.take_notes());
+}
+
+}  // namespace
+
+Result<std::string> convert_hwpx(ByteSource source, Profile profile) {
+    return convert(std::move(source), profile, nullptr);
+}
+
+Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, std::string_view image_prefix) {
+    ParsedDocument parsed;
+    Extras extras{image_prefix, parsed};
+    Result<std::string> markdown = convert(std::move(source), profile, &extras);
+    if (!markdown) return std::move(markdown).error();
+    parsed.markdown = std::move(markdown).value();
+    parsed.format = DocumentFormat::Hwpx;
+    return parsed;
 }
 
 }  // namespace brindle

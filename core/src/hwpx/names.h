@@ -55,6 +55,8 @@ inline constexpr std::string_view CAPTION = "caption";        // side
 inline constexpr std::string_view EQUATION = "equation";
 inline constexpr std::string_view SCRIPT = "script";
 inline constexpr std::string_view PICTURE = "pic";
+inline constexpr std::string_view IMAGE = "img";                  // hc: a picture's image
+inline constexpr std::string_view BINARY_ITEM = "binaryItemIDRef";  // the manifest item holding it
 inline constexpr std::string_view CONTAINER = "container";    // a group of drawing objects
 inline constexpr std::string_view DRAW_TEXT = "drawText";     // a shape's text: a subList
 

@@ -65,21 +65,52 @@ std::string resolve(const ZipArchive& zip, std::string_view href, std::string_vi
     return std::string(href);  // missing: reading it will say so
 }
 
+// The properties of the package file's metadata: dc-like elements
+// (opf:title) and opf:meta elements named by their "name".
+void read_metadata(Element metadata, DocumentProperties& properties) {
+    struct Named {
+        std::string_view name;
+        std::string_view key;
+        bool date;
+    };
+    static constexpr Named NAMED[] = {
+        {"title", property::TITLE, false},         {"subject", property::SUBJECT, false},
+        {"creator", property::AUTHOR, false},      {"keyword", property::KEYWORDS, false},
+        {"description", property::COMMENTS, false}, {"lastsaveby", property::LAST_SAVED_BY, false},
+        {"CreatedDate", property::CREATED, true},  {"ModifiedDate", property::MODIFIED, true},
+    };
+    for (Element field : metadata.children()) {
+        const std::string_view name = field.local() == "meta" ? field.attribute("name") : field.local();
+        for (const Named& named : NAMED) {
+            if (name != named.name) continue;
+            const std::string text = field.text();
+            if (!named.date) {
+                properties.set(named.key, text);
+            } else if (auto date = normalize_date(text)) {
+                properties.set(named.key, *date);
+            }
+        }
+    }
+}
+
 // The header and the sections from the package file's manifest and spine.
 bool read_manifest(Package& package, const std::string& file) {
     if (package.zip.find(file) == nullptr) return false;
     Result<std::unique_ptr<XmlPart>> opf = read_part(package, file);
     if (!opf) return false;
-    std::unordered_map<std::string, std::string> items;  // id -> part name
+    std::unordered_map<std::string, ManifestItem>& items = package.items;
     std::vector<std::string> spine;
     for (Element block : opf.value()->root().children()) {
-        if (block.is(Ns::Opf, "manifest")) {
+        if (block.is(Ns::Opf, "metadata")) {
+            read_metadata(block, package.properties);
+        } else if (block.is(Ns::Opf, "manifest")) {
             for (Element item : block.children()) {
                 if (!item.is(Ns::Opf, "item")) continue;
-                const std::string part = resolve(package.zip, item.attribute("href"), file);
+                const std::string_view href = item.attribute("href");
+                std::string part = resolve(package.zip, href, file);
                 const std::string id(item.attribute("id"));
                 if (id == "header" || (package.header.empty() && part.ends_with("header.xml"))) package.header = part;
-                items.emplace(id, part);
+                items.emplace(id, ManifestItem{std::move(part), std::string(href), item.attribute("isEmbeded") != "0"});
             }
         } else if (block.is(Ns::Opf, "spine")) {
             for (Element ref : block.children()) {
@@ -91,7 +122,7 @@ bool read_manifest(Package& package, const std::string& file) {
         const auto it = items.find(id);
         // A spine entry naming no item is a section that cannot be read:
         // the document ends before it.
-        const std::string part = it == items.end() ? "(spine item '" + id + "')" : it->second;
+        const std::string part = it == items.end() ? "(spine item '" + id + "')" : it->second.part;
         if (part != package.header) package.sections.push_back(part);
     }
     return !spine.empty();
@@ -123,7 +154,7 @@ Result<std::unique_ptr<XmlPart>> read_part(Package& package, std::string_view na
 Result<Package> open_package(ByteSource source) {
     Result<ZipArchive> zip = ZipArchive::open(std::move(source));
     if (!zip) return std::move(zip).error();
-    Package package{std::move(zip).value(), {}, {}};
+    Package package{std::move(zip).value(), {}, {}, {}, {}};
 
     // The mimetype decides; without one, the manifest where HWPX keeps it.
     if (const ZipArchive::Entry* mimetype = package.zip.find(MIMETYPE_PART)) {

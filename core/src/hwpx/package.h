@@ -5,9 +5,11 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "brindle/byte_source.h"
+#include "brindle/properties.h"
 #include "brindle/result.h"
 #include "brindle/zip_archive.h"
 #include "xml.h"
@@ -16,10 +18,20 @@ namespace brindle::hwpx {
 
 inline constexpr std::string_view HWPX_MIME_TYPE = "application/hwp+zip";
 
+// A manifest item: the part it names (resolved against the package) and
+// whether the package says it holds it (a picture may be linked instead).
+struct ManifestItem {
+    std::string part;
+    std::string href;  // as written
+    bool embedded = true;
+};
+
 struct Package {
     ZipArchive zip;
     std::string header;                 // the header part's name; empty when there is none
     std::vector<std::string> sections;  // the section parts, in reading order
+    std::unordered_map<std::string, ManifestItem> items;  // by id
+    DocumentProperties properties;      // the package file's metadata
 };
 
 // Open `source` as an HWPX package. A ZIP archive that is no HWPX document

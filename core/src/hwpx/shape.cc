@@ -83,7 +83,9 @@ BlockList collect_exact(Element object) {
 // Full profile: an object's pictures and text lists, its members' after it.
 void collect_members(Element object, BlockList& blocks, WalkContext& context, TextContext place) {
     if (object.is(Ns::Paragraph, name::PICTURE)) {
-        blocks.emplace_back(Image{});
+        // hc:img names the manifest item that holds the picture.
+        const Element image = object.child(Ns::Core, name::IMAGE);
+        blocks.emplace_back(picture_block(context, image ? image.attribute(name::BINARY_ITEM) : "", place));
         return;
     }
     for (Element child : object.children()) {

@@ -184,13 +184,33 @@ void write_note(std::string& out, const NoteDefinition& note) {
 }  // namespace
 
 void append_image_placeholder(std::string& out, const Image& image) {
-    if (image.caption.empty()) {
-        out.append("[이미지]");
-    } else {
-        out.append("[이미지: ");
-        out.append(image.caption);
-        out.push_back(']');
+    if (!image.target.empty()) {
+        // The caption is escaped text already; only a bracket it leaves bare
+        // could end the image's description early.
+        out.append("![");
+        std::size_t backslashes = 0;
+        for (const char c : image.caption) {
+            if ((c == '[' || c == ']') && backslashes % 2 == 0) out.push_back('\\');
+            backslashes = c == '\\' ? backslashes + 1 : 0;
+            out.push_back(c);
+        }
+        out.append("](");
+        out.append(image.target);
+        out.push_back(')');
+        return;
     }
+    if (image.caption.empty() && image.linked_path.empty()) {
+        out.append("[이미지]");
+        return;
+    }
+    out.append("[이미지: ");
+    out.append(image.caption);
+    if (!image.linked_path.empty()) {
+        if (!image.caption.empty()) out.append(" (");
+        out.append(image.linked_path);
+        if (!image.caption.empty()) out.push_back(')');
+    }
+    out.push_back(']');
 }
 
 std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes) {

@@ -1,5 +1,6 @@
 // What one conversion carries from paragraph to paragraph, whichever front
-// end reads the document: here, the labels of its notes.
+// end reads the document: here, the labels of its notes and the image
+// blocks of its pictures.
 #include "brindle/walk_context.h"
 
 #include "brindle/text.h"
@@ -15,6 +16,17 @@ std::string WalkContext::note_label(bool endnote, std::uint32_t number) {
         append_decimal(label, uses);
     }
     return label;
+}
+
+Image picture_block(WalkContext& context, std::string_view key, TextContext place) {
+    Image image;
+    if (context.pictures == nullptr) return image;
+    const ShownPicture& shown = context.pictures->show(key);
+    image.target = shown.target;
+    if (!shown.linked_path.empty()) {
+        append_markdown_text(image.linked_path, shown.linked_path, EscapeRules{place, false, false, true});
+    }
+    return image;
 }
 
 }  // namespace brindle

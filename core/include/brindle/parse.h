@@ -1,0 +1,35 @@
+// A document parsed whole: its Markdown with its pictures linked to files,
+// the pictures' bytes and the properties the document keeps about itself.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "brindle/byte_source.h"
+#include "brindle/hwpx.h"
+#include "brindle/pictures.h"
+#include "brindle/profile.h"
+#include "brindle/properties.h"
+#include "brindle/result.h"
+
+namespace brindle {
+
+struct ParsedDocument {
+    // The full profile links each picture the document holds as
+    // "![caption](<image_prefix><name>)"; the exact profile's text is the
+    // conversion's, and hands no picture out.
+    std::string markdown;
+    std::vector<PictureFile> images;
+    DocumentProperties properties;
+    DocumentFormat format = DocumentFormat::Hwp;
+};
+
+Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, std::string_view image_prefix);
+Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, std::string_view image_prefix);
+
+// Either format, told apart by the document's first bytes as convert_any does.
+Result<ParsedDocument> parse_any(ByteSource source, Profile profile, std::string_view image_prefix);
+Result<ParsedDocument> parse_any(std::string_view path, Profile profile, std::string_view image_prefix);
+
+}  // namespace brindle

@@ -1,0 +1,28 @@
+// The pictures of an HWP 5.0 document, read from its "/BinData" streams as
+// the body shows them.
+#pragma once
+
+#include <span>
+
+#include "brindle/doc_info.h"
+#include "brindle/document.h"
+#include "brindle/pictures.h"
+
+namespace brindle {
+
+// Keys are the decimal binary-data item of a picture record.
+class HwpPictureStore final : public PictureStore {
+public:
+    HwpPictureStore(std::string prefix, CompoundFile& file, bool compressed, std::span<const BinItem> items)
+        : PictureStore(std::move(prefix)), file_(file), compressed_(compressed), items_(items) {}
+
+protected:
+    PictureData fetch(std::string_view key) override;
+
+private:
+    CompoundFile& file_;
+    bool compressed_;
+    std::span<const BinItem> items_;
+};
+
+}  // namespace brindle

@@ -1,0 +1,114 @@
+"""Parsing one document whole: its Markdown, its pictures and its properties."""
+
+from __future__ import annotations
+
+import datetime
+from collections.abc import Mapping
+from dataclasses import dataclass, field
+from types import MappingProxyType
+from typing import Literal, TypedDict
+
+from . import _native
+from ._api import Profile, Source, _check_profile, _run
+
+__all__ = ["Document", "Metadata", "parse"]
+
+Format = Literal["hwp", "hwpx"]
+
+
+class Metadata(TypedDict, total=False):
+    """The properties a document keeps about itself. A property the document leaves
+    empty or unset is absent; dates are timezone-aware ``datetime`` values in UTC."""
+
+    title: str
+    subject: str
+    author: str
+    keywords: str
+    comments: str
+    last_saved_by: str
+    created: datetime.datetime
+    modified: datetime.datetime
+
+
+METADATA_KEYS: tuple[str, ...] = (
+    "title",
+    "subject",
+    "author",
+    "keywords",
+    "comments",
+    "last_saved_by",
+    "created",
+    "modified",
+)
+_DATES = frozenset({"created", "modified"})
+
+
+@dataclass(frozen=True)
+class Document:
+    """A parsed document.
+
+    `markdown` is the document's Markdown, in which (with the full profile) each
+    picture the document holds is linked to its file, ``![caption](images/BIN0001.png)``;
+    a picture kept outside the document stays a placeholder with the path it is
+    linked to. `images` maps each picture's file name (unique in the document and
+    safe as a file name: letters, digits, ``-``, ``_``, ``.``) to its bytes as
+    stored, each picture once however often it is shown; the extension is the one
+    its bytes call for (``.png``, ``.jpg``, ``.gif``, ``.bmp``, ``.wmf``, ``.emf``,
+    ``.tif``, ``.webp``, or ``.bin`` for an unknown kind). `metadata` holds the
+    document's properties; `format` is "hwp" (HWP 5.0) or "hwpx"."""
+
+    markdown: str
+    images: Mapping[str, bytes] = field(default_factory=lambda: MappingProxyType({}))
+    metadata: Metadata = field(default_factory=lambda: Metadata())
+    format: Format = "hwp"
+
+
+def _metadata(fields: list[tuple[str, str]]) -> Metadata:
+    found = dict(fields)
+    metadata = Metadata()
+    for key in METADATA_KEYS:
+        value = found.get(key)
+        if value is None:
+            continue
+        if key in _DATES:
+            metadata[key] = datetime.datetime.strptime(value, "%Y-%m-%dT%H:%M:%SZ").replace(  # type: ignore[literal-required]
+                tzinfo=datetime.timezone.utc
+            )
+        else:
+            metadata[key] = value  # type: ignore[literal-required]
+    return metadata
+
+
+def _document(parsed: tuple[str, list[tuple[str, bytes]], list[tuple[str, str]], str]) -> Document:
+    markdown, images, fields, format_ = parsed
+    return Document(
+        markdown=markdown,
+        images=MappingProxyType(dict(images)),
+        metadata=_metadata(fields),
+        format="hwpx" if format_ == "hwpx" else "hwp",
+    )
+
+
+def parse(source: Source, *, profile: Profile = "full", image_prefix: str = "images/") -> Document:
+    """The document parsed whole: a `Document` with its Markdown, its pictures, its
+    properties and its format. Takes the same sources, releases the interpreter lock
+    and raises the same errors as `convert`.
+
+    With the full profile (the default) the Markdown is `convert`'s, except that each
+    picture the document holds is linked to its file in `images`, as
+    ``![caption](<image_prefix><name>)``, and a picture linked from outside the
+    document shows the path it is linked to in its placeholder; `image_prefix`
+    (``"images/"`` by default) is written before each name, with the characters that
+    would end a Markdown link (spaces, parentheses, ``<``, ``>``, ``%``, ``\\``)
+    percent-encoded. With the exact profile the Markdown is ``convert(source,
+    profile="exact")`` and `images` is empty. `metadata` is read in both."""
+    _check_profile(profile)
+    if not isinstance(image_prefix, str):
+        raise TypeError(f"image_prefix must be a str, not {type(image_prefix).__name__}")
+    return _document(
+        _run(
+            source,
+            lambda path: _native.parse_path(path, profile, image_prefix),
+            lambda data: _native.parse_buffer(data, profile, image_prefix),
+        )
+    )
