@@ -48,6 +48,9 @@ void gather(const std::string& path, SeedWriter& seeds) {
     brindle::Result<brindle::ByteBuffer> doc_info = brindle::read_section_stream(file, "/DocInfo", compressed);
     const brindle::ByteBuffer tables = doc_info ? std::move(doc_info).value() : brindle::ByteBuffer();
     seeds.write("doc_info", tables);
+    if (brindle::Result<brindle::ByteBuffer> summary = file.read_stream(brindle::SUMMARY_INFORMATION_PATH)) {
+        seeds.write("properties", summary.value());
+    }
     for (std::int32_t n = 0; n < 64; ++n) {
         brindle::Result<brindle::ByteBuffer> stored = file.read_stream(brindle::section_stream_path(n));
         if (!stored) break;

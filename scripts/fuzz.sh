@@ -2,7 +2,8 @@
 # Coverage-guided fuzzing of the core with libFuzzer (clang).
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 # Targets: records inflate para_text click_here table walk container
-# document full_walk doc_info full_document zip hwpx_walk hwpx_document (all
+# document full_walk doc_info full_document zip hwpx_walk hwpx_document
+# equation properties (all
 # by default); 60 seconds each by default. Seeds come from the fixture
 # writer and, when present, ../shared/corpus; they are gathered afresh
 # under fuzz/work (never committed). Inputs found earlier stay in
@@ -14,7 +15,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(records inflate para_text click_here table walk container document full_walk doc_info
-                                    full_document zip hwpx_walk hwpx_document)
+                                    full_document zip hwpx_walk hwpx_document equation properties)
 
 "$root/scripts/setup.sh"
 py="$root/.venv/bin/python"

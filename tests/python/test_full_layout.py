@@ -113,7 +113,7 @@ def test_captions_stand_on_their_side_of_the_object(full):
     assert full(Paragraph(Group([Picture(), Picture()], caption=["그림 2"]))) == "[이미지]\n\n[이미지]\n\n그림 2"
     # A picture alone keeps its caption in its placeholder.
     assert full(Paragraph(Picture(caption=["그림 3 로고"]))) == "[이미지: 그림 3 로고]"
-    assert full(Paragraph(Equation("E=mc^2", caption=["식 1"]))) == "$$\nE=mc^2\n$$\n\n식 1"
+    assert full(Paragraph(Equation("E=mc^2", caption=["식 1"]))) == "$$\nE=mc^{2}\n$$\n\n식 1"  # LaTeX in the full profile
     assert full(Paragraph(Equation("a+b", caption=["식 2"], caption_side="left"))) == "식 2\n\n$$\na+b\n$$"
 
 

@@ -21,7 +21,10 @@ struct Paragraph {
 };
 
 struct Equation {
-    std::string script;  // as decoded, untrimmed
+    explicit Equation(std::string script = {}, bool latex = false) : script(std::move(script)), latex(latex) {}
+
+    std::string script;  // as decoded, untrimmed; or, with `latex`, its LaTeX
+    bool latex = false;  // full profile: written as display math
 };
 
 struct Image {

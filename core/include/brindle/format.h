@@ -86,6 +86,10 @@ inline constexpr std::uint32_t CAPTION_BOTTOM = 3;
 // Tables nested deeper than this inside a cell are skipped.
 inline constexpr std::int32_t MAX_TABLE_DEPTH = 3;
 
+// An object control's attributes (u32 after its control id), bit 0: the
+// object is placed as a character of its line.
+inline constexpr std::uint32_t OBJECT_TREAT_AS_CHAR = 1;
+
 // Minimum HWPTAG_SHAPE_COMPONENT_PICTURE payload that marks a real picture.
 inline constexpr std::size_t PICTURE_RECORD_MIN_SIZE = 73;
 // Where that payload holds the picture's binary-data item (u16, the 1-based

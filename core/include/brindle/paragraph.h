@@ -30,7 +30,7 @@ void append_field_mark(std::string& out, std::size_t k);
 // hyperlink, the end of a field, a note's reference, an automatic number;
 // Other for any other control (an object, a field of another kind, ...),
 // whose place only counts in the order of the controls.
-enum class AnchorKind : std::uint8_t { Other, LinkStart, FieldEnd, Note, AutoNumber };
+enum class AnchorKind : std::uint8_t { Other, LinkStart, FieldEnd, Note, AutoNumber, Equation };
 
 struct ControlAnchor {
     std::uint32_t offset;  // byte offset in `text`
@@ -83,6 +83,7 @@ struct ParagraphControls {
     std::vector<std::string> links;     // hyperlink targets ("" when unreadable)
     std::vector<std::string> notes;     // footnote and endnote labels
     std::vector<std::string> numbers;   // automatic numbers as shown ("" for none)
+    std::vector<std::string> equations;  // inline equations' LaTeX ("" for one written as a block)
     BlockList trailing;                 // blocks of the objects anchored in it
     std::string trailing_text;          // in a cell: the text of nested tables and objects
 };
@@ -134,5 +135,13 @@ void append_captioned(BlockList& out, Caption caption, BlockList object);
 // The same for a drawing object: a picture alone shows its caption in its
 // placeholder, on one line, instead.
 void append_object(BlockList& out, Caption caption, BlockList object);
+
+// Full profile: the equation of `script` in the paragraph being read
+// (none when the equation stands in no paragraph's text). One that stands
+// in a line of text (`in_line`: treated as a character, in a paragraph
+// with text of its own) is written as inline math at its place; any other
+// as a display block after the paragraph, in `out`, with its caption.
+void append_equation(OpenParagraph* paragraph, BlockList& out, std::string_view script, bool in_line,
+                     Caption caption);
 
 }  // namespace brindle

@@ -39,6 +39,7 @@ constexpr AnchorKind anchor_kind(std::uint16_t code, std::uint32_t id) {
     if (code == CODE_FIELD_END) return AnchorKind::FieldEnd;
     if (code == CODE_NOTE) return AnchorKind::Note;
     if (code == CODE_AUTO_NUMBER) return AnchorKind::AutoNumber;
+    if (id == CTRL_EQUATION) return AnchorKind::Equation;
     return AnchorKind::Other;
 }
 

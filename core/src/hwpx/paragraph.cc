@@ -144,7 +144,10 @@ private:
             }
             if (n == name::SECTION_PROPERTIES) return control(e, ControlKind::Section);
             if (n == name::TABLE) return control(e, ControlKind::Table);
-            if (n == name::EQUATION) return control(e, ControlKind::Equation);
+            if (n == name::EQUATION) {
+                anchor(AnchorKind::Equation);
+                return control(e, ControlKind::Equation);
+            }
             if (is_drawing(e)) return control(e, ControlKind::Drawing);
         }
         // Form objects, composed characters, ruby text and what else a

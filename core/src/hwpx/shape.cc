@@ -110,6 +110,16 @@ BlockList collect_shape(Element object, WalkContext& context, TextContext place)
     return blocks;
 }
 
+void take_equation(Element equation, OpenParagraph* paragraph, BlockList& out, WalkContext& context,
+                   TextContext place) {
+    Caption caption;
+    if (const Element element = equation.child(Ns::Paragraph, name::CAPTION)) take_caption(element, caption, context, place);
+    const Element script = equation.child(Ns::Paragraph, name::SCRIPT);
+    const Element position = equation.child(Ns::Paragraph, name::POSITION);
+    const bool in_line = position && position.attribute(name::TREAT_AS_CHAR) == "1";
+    append_equation(paragraph, out, script ? script.text() : std::string(), in_line, std::move(caption));
+}
+
 BlockList collect_equation(Element equation, WalkContext& context, TextContext place) {
     Caption caption;
     if (context.full()) {

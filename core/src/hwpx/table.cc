@@ -76,11 +76,16 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context) {
                 if (nested.table) fold_nested_table(*nested.table, into);
             } else if (full && control.kind == ControlKind::Drawing) {
                 append_cell_blocks(into, collect_shape(control.element, context, TextContext::Cell), CELL_LINE_BREAK);
+            } else if (full && control.kind == ControlKind::Equation) {
+                // Inline math in a cell: at its place, or after the text.
+                BlockList blocks;
+                take_equation(control.element, open ? &*open : nullptr, blocks, context, TextContext::Cell);
+                append_cell_blocks(into, blocks, CELL_LINE_BREAK);
             } else if (full) {
                 BlockList ignored;  // a cell holds text only
                 take_paragraph_control(control, open ? &open->controls : nullptr, ignored, context, false);
             }
-            // Equations, drawing objects by the exact rules and tables
+            // Equations and drawing objects by the exact rules and tables
             // nested too deep contribute nothing to the cell.
         }
         if (full) {

@@ -125,6 +125,10 @@ private:
                 break;
             }
             case ControlKind::Equation: {
+                if (full_) {
+                    take_equation(control.element, open_ ? &*open_ : nullptr, out, context, walk_.place);
+                    break;
+                }
                 BlockList blocks = collect_equation(control.element, context, walk_.place);
                 std::move(blocks.begin(), blocks.end(), std::back_inserter(out));
                 break;

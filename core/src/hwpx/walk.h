@@ -96,6 +96,11 @@ BlockList collect_shape(Element object, WalkContext& context, TextContext place)
 // Equations: the script as a block, and by the full profile the caption.
 BlockList collect_equation(Element equation, WalkContext& context, TextContext place);
 
+// Full profile: the same as LaTeX, inline in `paragraph` when it stands in
+// its line of text, else a display block in `out`.
+void take_equation(Element equation, OpenParagraph* paragraph, BlockList& out, WalkContext& context,
+                   TextContext place);
+
 // Full profile: a caption element (hp:caption): its side and paragraphs.
 void take_caption(Element caption, Caption& out, WalkContext& context, TextContext place);
 

@@ -73,9 +73,12 @@ void append_cell_blocks(std::string& cell_text, const BlockList& blocks, std::st
             fold_nested_table(*table, part);
         } else if (const auto* image = std::get_if<Image>(&block)) {
             append_image_placeholder(part, *image);
+        } else if (const auto* equation = std::get_if<Equation>(&block); equation && equation->latex) {
+            // A cell holds no display math: the equation is inline there.
+            part = "$" + equation->script + "$";
         }
-        // An equation's script is not cell text (neither profile writes one
-        // in a cell); page headers cannot stand in a cell.
+        // An equation's script is not cell text; page headers cannot stand
+        // in a cell.
         append_part(cell_text, part, separator);
     }
 }

@@ -107,7 +107,8 @@ private:
     }
 
     void write(const Equation& b) {
-        // A display block even when the script is blank.
+        // A display block even when the script is blank (by the exact
+        // rules; LaTeX is never blank).
         out_.append("$$\n");
         out_.append(trim(b.script));
         out_.append("\n$$");

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "brindle/equation_latex.h"
 #include "brindle/paragraph.h"
 #include "brindle/text.h"
 
@@ -27,6 +28,24 @@ void emit_paragraph(OpenParagraph& paragraph, ParagraphHead head, bool headings,
     append_full_paragraph(text, paragraph, context);
     if (!text.empty()) blocks.emplace_back(Paragraph{std::move(text), std::move(head)});
     for (ContentBlock& block : paragraph.controls.trailing) blocks.push_back(std::move(block));
+}
+
+void append_equation(OpenParagraph* paragraph, BlockList& out, std::string_view script, bool in_line,
+                     Caption caption) {
+    std::string latex = equation_to_latex(script);
+    if (paragraph != nullptr) {
+        in_line = in_line && !trim(paragraph->text.para.text).empty();
+        // Every equation takes its anchor's entry, so that the k-th anchor
+        // finds the k-th equation.
+        paragraph->controls.equations.push_back(in_line ? latex : std::string());
+        if (in_line) {
+            std::move(caption.blocks.begin(), caption.blocks.end(), std::back_inserter(out));
+            return;
+        }
+    }
+    BlockList equation;
+    if (!latex.empty()) equation.emplace_back(Equation{std::move(latex), true});
+    append_captioned(out, std::move(caption), std::move(equation));
 }
 
 void append_margin(BlockList& out, std::string label, BlockList blocks) {

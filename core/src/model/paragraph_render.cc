@@ -73,7 +73,7 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
     std::string& out = fields ? scratch : destination;
     const std::size_t start = out.size();
     out.reserve(start + para.text.size() + para.text.size() / 8 + 16);
-    Queue links(controls.links), notes(controls.notes), numbers(controls.numbers);
+    Queue links(controls.links), notes(controls.notes), numbers(controls.numbers), equations(controls.equations);
     std::string insert;
     std::string link_target;  // of the open link
     bool link_open = false;
@@ -117,6 +117,10 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
             }
         } else if (anchor.kind == AnchorKind::Note) {
             if (const std::string* label = notes.next()) insert = "[^" + *label + "]";
+        } else if (anchor.kind == AnchorKind::Equation) {
+            if (const std::string* latex = equations.next(); latex != nullptr && !latex->empty()) {
+                insert = "$" + *latex + "$";
+            }
         } else if (anchor.kind == AnchorKind::AutoNumber) {
             const std::string* number = numbers.next();
             if (number != nullptr && !number->empty()) {
@@ -141,6 +145,13 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
     insert = link_open ? "]" : std::string();
     emit(para.text.size());
     if (link_open) close_link();  // a link running past the paragraph ends with it
+    // Inline equations whose anchors the text did not hold end the text.
+    for (const std::string* latex = equations.next(); latex != nullptr; latex = equations.next()) {
+        if (latex->empty()) continue;
+        out.append(" $");
+        out.append(*latex);
+        out.push_back('$');
+    }
 
     // Fields: their contents and descriptions are the document's text.
     if (fields) {
