@@ -62,7 +62,7 @@ struct Input {
     Bytes bytes;
     ByteBuffer copy;
     Profile profile = Profile::Exact;
-    std::string image_prefix;  // parse: what each picture's link starts with
+    std::optional<std::string> image_prefix;  // parse: what each picture's link starts with; none: placeholders
 };
 
 // The conversions take the document and the profile's name; the listings
@@ -154,8 +154,9 @@ Result<std::vector<RecordInfo>> records_input(const Input& input) {
 }
 
 Result<ParsedDocument> parse_input(const Input& input) {
-    if (input.from_path) return parse_any(input.path, input.profile, input.image_prefix);
-    return parse_any(ByteSource::view(input.bytes), input.profile, input.image_prefix);
+    const ImagePrefix prefix = input.image_prefix ? ImagePrefix(*input.image_prefix) : std::nullopt;
+    if (input.from_path) return parse_any(input.path, input.profile, prefix);
+    return parse_any(ByteSource::view(input.bytes), input.profile, prefix);
 }
 
 PyObject* markdown_to_str(const std::string& text) {
@@ -224,16 +225,17 @@ template <const char* name, auto take>
 std::optional<Input> with_prefix(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     if (!positional_arguments(name, nargs, kwnames, 3)) return std::nullopt;
     Py_ssize_t size = 0;
+    const bool none = args[2] == Py_None;
     const char* prefix = PyUnicode_Check(args[2]) ? PyUnicode_AsUTF8AndSize(args[2], &size) : nullptr;
-    if (prefix == nullptr) {
+    if (prefix == nullptr && !none) {
         if (!PyErr_Occurred()) {
-            PyErr_Format(PyExc_TypeError, "%s() takes the image prefix as str, not %.200s", name,
+            PyErr_Format(PyExc_TypeError, "%s() takes the image prefix as str or None, not %.200s", name,
                          Py_TYPE(args[2])->tp_name);
         }
         return std::nullopt;
     }
     std::optional<Input> input = with_profile<name, take>(args, 2, nullptr);
-    if (input) input->image_prefix.assign(prefix, static_cast<std::size_t>(size));
+    if (input && !none) input->image_prefix.emplace(prefix, static_cast<std::size_t>(size));
     return input;
 }
 
@@ -267,10 +269,10 @@ PyMethodDef methods[] = {
      "convert_buffer(data, profile: str) -> str\n--\n\nThe Markdown of the document whose bytes are `data`, by "
      "the rules of the profile (\"exact\" or \"full\")."},
     {"parse_path", fastcall(parse_path), METH_FASTCALL | METH_KEYWORDS,
-     "parse_path(path: bytes, profile: str, image_prefix: str) -> tuple\n--\n\nThe document at the file-system "
+     "parse_path(path: bytes, profile: str, image_prefix: str | None) -> tuple\n--\n\nThe document at the file-system "
      "path parsed: (markdown, [(name, bytes)], [(key, value)], format)."},
     {"parse_buffer", fastcall(parse_buffer), METH_FASTCALL | METH_KEYWORDS,
-     "parse_buffer(data, profile: str, image_prefix: str) -> tuple\n--\n\nThe document whose bytes are `data` "
+     "parse_buffer(data, profile: str, image_prefix: str | None) -> tuple\n--\n\nThe document whose bytes are `data` "
      "parsed: (markdown, [(name, bytes)], [(key, value)], format)."},
     {"records_path", fastcall(records_path), METH_FASTCALL | METH_KEYWORDS,
      "records_path(path: bytes) -> list\n--\n\nThe (tag_id, level, size) records of section 0."},

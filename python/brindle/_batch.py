@@ -6,7 +6,7 @@ import os
 import threading
 import time
 from collections import deque
-from collections.abc import Generator, Iterable, Iterator
+from collections.abc import Callable, Generator, Iterable, Iterator
 from concurrent.futures import FIRST_COMPLETED, Future, ThreadPoolExecutor, wait
 from dataclasses import dataclass
 from typing import Generic, TypeVar
@@ -46,13 +46,16 @@ class ConversionResult(Generic[S]):
 
 
 def _convert_chunk(
-    chunk: list[S], profile: Profile, parsing: bool, stop: threading.Event
+    chunk: list[S], profile: Profile, prefix: str | Callable[[S], str | None] | None | bool, stop: threading.Event
 ) -> list[ConversionResult[S]]:
     results = []
     for source in chunk:
         if stop.is_set():  # the caller has gone: leave the rest of the chunk
             break
-        results.append(_parse_one(source, profile) if parsing else _convert_one(source, profile))
+        if prefix is False:
+            results.append(_convert_one(source, profile))
+        else:
+            results.append(_parse_one(source, profile, prefix(source) if callable(prefix) else prefix))
     return results
 
 
@@ -65,10 +68,10 @@ def _convert_one(source: S, profile: Profile) -> ConversionResult[S]:
     return ConversionResult(source, markdown, None, time.perf_counter() - start)
 
 
-def _parse_one(source: S, profile: Profile) -> ConversionResult[S]:
+def _parse_one(source: S, profile: Profile, image_prefix: str | None) -> ConversionResult[S]:
     start = time.perf_counter()
     try:
-        document = parse(source, profile=profile)
+        document = parse(source, profile=profile, image_prefix=image_prefix)
     except Exception as error:
         return ConversionResult(source, None, error, time.perf_counter() - start)
     return ConversionResult(source, document.markdown, None, time.perf_counter() - start, document)
@@ -81,14 +84,17 @@ def convert_many(
     ordered: bool = True,
     profile: Profile = "full",
     parse: bool = False,
+    image_prefix: str | None | Callable[[S], str | None] = "images/",
 ) -> Generator[ConversionResult[S], None, None]:
     """Convert every document of `sources` (paths, bytes or file objects, as for
     `convert`; a generator of any length) by the rules of `profile` (as for
     `convert`) on a pool of `workers` threads (default: the machine's CPU count),
     yielding one ConversionResult per source: in input
     order, or as each finishes when `ordered` is false. With `parse` true each
-    document is parsed as by `parse` (pictures linked under "images/"), and each
-    result's `document` holds the `Document`.
+    document is parsed as by `parse`, its pictures linked under `image_prefix` (a
+    str, None for placeholders, or a function of the source giving each
+    document's), and each result's
+    `document` holds the `Document`.
 
     A document that fails gives a result holding its exception; the batch goes on.
     At most 64 documents per worker are in flight at once (in chunks of 32, which
@@ -101,11 +107,17 @@ def convert_many(
     if count < 1:
         raise ValueError(f"workers must be at least 1, not {count}")
     _check_profile(profile)
-    return _run_pool(iter(sources), count, ordered, profile, bool(parse))
+    if not (image_prefix is None or isinstance(image_prefix, str) or callable(image_prefix)):
+        raise TypeError(f"image_prefix must be a str, None or a function of the source, not {type(image_prefix).__name__}")
+    return _run_pool(iter(sources), count, ordered, profile, image_prefix if parse else False)
 
 
 def _run_pool(
-    iterator: Iterator[S], count: int, ordered: bool, profile: Profile, parsing: bool
+    iterator: Iterator[S],
+    count: int,
+    ordered: bool,
+    profile: Profile,
+    prefix: str | Callable[[S], str | None] | None | bool,
 ) -> Generator[ConversionResult[S], None, None]:
     limit = count * CHUNKS_PER_WORKER
     pending: deque[Future[list[ConversionResult[S]]]] = deque()
@@ -126,7 +138,7 @@ def _run_pool(
                 else:
                     exhausted = True
                 if chunk:
-                    pending.append(executor.submit(_convert_chunk, chunk, profile, parsing, stop))
+                    pending.append(executor.submit(_convert_chunk, chunk, profile, prefix, stop))
                     size = min(2 * size, CHUNK)
             if not pending:
                 return

@@ -89,7 +89,7 @@ def _document(parsed: tuple[str, list[tuple[str, bytes]], list[tuple[str, str]],
     )
 
 
-def parse(source: Source, *, profile: Profile = "full", image_prefix: str = "images/") -> Document:
+def parse(source: Source, *, profile: Profile = "full", image_prefix: str | None = "images/") -> Document:
     """The document parsed whole: a `Document` with its Markdown, its pictures, its
     properties and its format. Takes the same sources, releases the interpreter lock
     and raises the same errors as `convert`.
@@ -100,11 +100,13 @@ def parse(source: Source, *, profile: Profile = "full", image_prefix: str = "ima
     document shows the path it is linked to in its placeholder; `image_prefix`
     (``"images/"`` by default) is written before each name, with the characters that
     would end a Markdown link (spaces, parentheses, ``<``, ``>``, ``%``, ``\\``)
-    percent-encoded. With the exact profile the Markdown is ``convert(source,
-    profile="exact")`` and `images` is empty. `metadata` is read in both."""
+    percent-encoded; with `image_prefix` None the pictures stay placeholders, as in
+    `convert`, and `images` is empty. With the exact profile the Markdown is
+    ``convert(source, profile="exact")`` and `images` is empty. `metadata` is read
+    in both."""
     _check_profile(profile)
-    if not isinstance(image_prefix, str):
-        raise TypeError(f"image_prefix must be a str, not {type(image_prefix).__name__}")
+    if image_prefix is not None and not isinstance(image_prefix, str):
+        raise TypeError(f"image_prefix must be a str or None, not {type(image_prefix).__name__}")
     return _document(
         _run(
             source,

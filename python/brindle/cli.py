@@ -16,6 +16,8 @@ from typing import IO, Any
 from . import __version__
 from ._api import PROFILES, Profile, convert, records
 from ._batch import ConversionResult, convert_many
+from ._document import Document as Parsed
+from ._document import parse
 
 __all__ = ["main"]
 
@@ -28,8 +30,9 @@ by its content, not its name. A document found under folder F is written to
 OUTDIR/<its path below F>.md, a document named on the command line to
 OUTDIR/<its name>.md; without -o each Markdown file is written next to its
 document. Where x.hwp and x.hwpx would both write x.md, the HWPX one writes
-x.hwpx.md. With exactly one PATH that is a file and no -o, the Markdown goes to
-standard output instead (the same bytes a file would hold; no summary line).
+x.hwpx.md. With exactly one PATH that is a file and no -o (and no --images,
+which writes files), the Markdown goes to standard output instead (the same bytes
+a file would hold; no summary line).
 
 Files are written atomically (a temporary file in the same folder, then a
 rename), so an interrupted run leaves no half-written Markdown behind. A
@@ -45,6 +48,15 @@ _brindle.hwp_to_markdown gives.
 
 Standard error shows a progress bar when it is a terminal, and one summary line
 at the end. -q turns both off; failures are still listed.
+
+--images writes each document's pictures into a folder beside its Markdown,
+<name>.images/, and links them from the Markdown relatively (pictures are named
+by the document and their kind: BIN0001.png, image1.jpg); --front-matter starts
+each Markdown file with a YAML block of the document's properties (title,
+subject, author, keywords, comments, last_saved_by, created, modified) and its
+source file name; --format json writes <name>.json instead, one object per
+document: source, format, markdown, metadata and the names of its images. No
+name taken from a document chooses a path outside the output folder.
 
 Exit status: 0 when every document converted or was skipped, 1 when some
 failed, 2 for a usage error, 130 when interrupted (Ctrl-C; 143 for SIGTERM)
@@ -111,16 +123,16 @@ def _walk(folder: str) -> Iterator[tuple[str, str] | Document]:
 DOCUMENT_SUFFIXES = (".hwp", ".hwpx")
 
 
-def _markdown_name(relative: str) -> str:
-    return os.path.splitext(relative)[0] + ".md"
+def _output_name(relative: str, suffix: str) -> str:
+    return os.path.splitext(relative)[0] + suffix
 
 
 def _is_hwpx_name(path: str) -> bool:
     return path.lower().endswith(".hwpx")
 
 
-def _documents(paths: list[str], outdir: str | None) -> Iterator[Document]:
-    """Every document of the run with its output, in a fixed order. A second
+def _documents(paths: list[str], outdir: str | None, suffix: str = ".md") -> Iterator[Document]:
+    """Every document of the run with its output (named with `suffix`), in a fixed order. A second
     document aimed at an output already taken is a ConflictingOutputError; the
     same document reached twice (named and inside a named folder) is dropped."""
     cwd = os.getcwd()
@@ -139,9 +151,9 @@ def _documents(paths: list[str], outdir: str | None) -> Iterator[Document]:
                 return None
         # x.hwp and x.hwpx side by side, the same document in two formats as
         # often as not: the HWPX one keeps its extension in its Markdown name.
-        if _is_hwpx_name(path) and not output.endswith(".hwpx.md"):
-            stem = output[: -len(".md")]
-            return place(path, stem + os.path.splitext(path)[1] + ".md")
+        if _is_hwpx_name(path) and not output.endswith(".hwpx" + suffix):
+            stem = output[: -len(suffix)]
+            return place(path, stem + os.path.splitext(path)[1] + suffix)
         return Document(path, output, ConflictingOutputError(f"{earlier} is also written to {output}"))
 
     for top in paths:
@@ -151,12 +163,12 @@ def _documents(paths: list[str], outdir: str | None) -> Iterator[Document]:
                 if isinstance(found, Document):
                     yield found
                     continue
-                document = place(found[0], os.path.join(base, _markdown_name(found[1])))
+                document = place(found[0], os.path.join(base, _output_name(found[1], suffix)))
                 if document is not None:
                     yield document
         else:  # a file, or a path that does not exist: converting it reports why
             base = outdir if outdir is not None else os.path.dirname(top)
-            document = place(top, os.path.join(base, _markdown_name(os.path.basename(top))))
+            document = place(top, os.path.join(base, _output_name(os.path.basename(top), suffix)))
             if document is not None:
                 yield document
 
@@ -200,6 +212,52 @@ def _json_line(path: str, error: BaseException) -> str:
     return line + "\n"
 
 
+# What YAML's double-quoted scalars may hold as they are; anything else is escaped.
+def _yaml_printable(c: str) -> bool:
+    o = ord(c)
+    return (0x20 <= o <= 0x7E or 0xA0 <= o <= 0xD7FF or 0xE000 <= o <= 0xFFFD or o >= 0x10000) and o not in (
+        0x2028, 0x2029, 0xFEFF)
+
+
+def _yaml_string(text: str) -> str:
+    """`text` as a YAML double-quoted scalar: JSON's escapes (which YAML shares) for
+    quotes, backslashes and controls, and \\u escapes for what YAML would not take."""
+    quoted = json.dumps(text, ensure_ascii=False)
+    return "".join(c if _yaml_printable(c) else f"\\u{ord(c):04x}" for c in quoted)
+
+
+def front_matter(document: Parsed, source: str) -> str:
+    """The YAML front matter of a parsed document: its properties and its source's
+    file name, each string quoted so that no content can break the block."""
+    lines = ["---"]
+    for key, value in document.metadata.items():
+        if hasattr(value, "isoformat"):
+            lines.append(f"{key}: {value.strftime('%Y-%m-%dT%H:%M:%SZ')}")
+        else:
+            lines.append(f"{key}: {_yaml_string(str(value))}")
+    lines.append(f"source: {_yaml_string(os.path.basename(source))}")
+    lines.append(f"format: {document.format}")
+    lines.append("---")
+    return "\n".join(lines) + "\n\n"
+
+
+def json_record(document: Parsed, source: str) -> str:
+    metadata = {k: v.strftime("%Y-%m-%dT%H:%M:%SZ") if hasattr(v, "strftime") else v
+                for k, v in document.metadata.items()}
+    record = {"source": os.path.basename(source), "format": document.format, "markdown": document.markdown,
+              "metadata": metadata, "images": list(document.images)}
+    return json.dumps(record, ensure_ascii=False) + "\n"
+
+
+def images_folder(output: str, suffix: str) -> str:
+    """Where a document's pictures go: beside its output, named after it."""
+    return output[: -len(suffix)] + ".images"
+
+
+def _image_prefix(output: str, suffix: str) -> str:
+    return os.path.basename(images_folder(output, suffix)) + "/"
+
+
 class _Signals:
     """Turns the first SIGINT or SIGTERM into a request to stop (the run finishes the
     files it is writing); a second one acts as usual. Only in the main thread."""
@@ -236,6 +294,7 @@ class _Run:
 
     def __init__(self, args: argparse.Namespace, errors: IO[str] | None, signals: _Signals) -> None:
         self.args = args
+        self.suffix = ".json" if args.format == "json" else ".md"
         self.errors = errors
         self.signals = signals
         self.converted = self.failed = self.skipped = 0
@@ -251,7 +310,7 @@ class _Run:
     # --- the documents fed to the pool ---
 
     def sources(self) -> Iterator[Document]:
-        for index, document in enumerate(_documents(self.args.paths, self.args.output)):
+        for index, document in enumerate(_documents(self.args.paths, self.args.output, self.suffix)):
             if self.signals.signum:
                 return
             document.position = index
@@ -266,7 +325,7 @@ class _Run:
     def count(self) -> None:
         """Counts the documents in a second walk, so that the bar can show time left."""
         total = 0
-        for _ in _documents(self.args.paths, self.args.output):
+        for _ in _documents(self.args.paths, self.args.output, self.suffix):
             if self.finished or self.signals.signum:
                 return
             total += 1
@@ -280,12 +339,31 @@ class _Run:
         if error is None:
             assert result.markdown is not None
             try:
-                self.write(document.output, result.markdown.encode("utf-8"))
+                if result.document is None:
+                    self.write(document.output, result.markdown.encode("utf-8"))
+                else:
+                    self.write_parsed(document, result.document)
             except Exception as write_error:  # a full disk or a read-only folder fails this one document
                 error = write_error
         if error is None:
             self.converted += 1
         self.done(document, error)
+
+    def write_parsed(self, document: Document, parsed: Parsed) -> None:
+        """The pictures first (so that the Markdown never links a file not yet
+        there), then the Markdown or JSON file."""
+        if self.args.images:
+            folder = images_folder(document.output, self.suffix)
+            for name, data in parsed.images.items():
+                # Names are the core's: letters, digits, "-", "_", "."; checked all the same.
+                if os.path.basename(name) != name or name.startswith("."):
+                    raise ValueError(f"refusing the picture name {name!r}")
+                self.write(os.path.join(folder, name), data)
+        if self.args.format == "json":
+            text = json_record(parsed, document)
+        else:
+            text = (front_matter(parsed, document) if self.args.front_matter else "") + parsed.markdown
+        self.write(document.output, text.encode("utf-8"))
 
     def write(self, output: str, data: bytes) -> None:
         """Writes `data` to a temporary file beside `output`, then renames it over
@@ -382,10 +460,17 @@ def _open_errors(parser: argparse.ArgumentParser, path: str | None) -> IO[str] |
         parser.error(f"cannot write the errors file {path}: {error.strerror}")
 
 
-def _to_stdout(path: str, profile: Profile, errors: IO[str] | None) -> int:
-    """One document named, no -o: its Markdown on standard output."""
+def _to_stdout(path: str, args: argparse.Namespace, errors: IO[str] | None) -> int:
+    """One document named, no -o: its Markdown (or JSON) on standard output."""
     try:
-        markdown = convert(path, profile=profile)
+        if args.front_matter or args.format == "json":
+            parsed = parse(path, profile=args.profile, image_prefix=None)
+            if args.format == "json":
+                markdown = json_record(parsed, path)
+            else:
+                markdown = front_matter(parsed, path) + parsed.markdown
+        else:
+            markdown = convert(path, profile=args.profile)
     except Exception as error:
         _report(path, error, errors)
         return 1
@@ -407,8 +492,8 @@ def _convert(parser: argparse.ArgumentParser, args: argparse.Namespace) -> int:
         parser.error(f"-o {args.output}: not a folder")
     errors = _open_errors(parser, args.errors)
     try:
-        if len(args.paths) == 1 and args.output is None and os.path.isfile(args.paths[0]):
-            return _to_stdout(args.paths[0], args.profile, errors)
+        if len(args.paths) == 1 and args.output is None and os.path.isfile(args.paths[0]) and not args.images:
+            return _to_stdout(args.paths[0], args, errors)
         return _convert_many(args, errors)
     finally:
         if errors is not None:
@@ -424,7 +509,11 @@ def _convert_many(args: argparse.Namespace, errors: IO[str] | None) -> int:
             run.start_bar()
         try:
             workers = args.jobs or os.process_cpu_count() or 1
-            results = convert_many(run.sources(), workers=workers, ordered=False, profile=args.profile)
+            parsing = args.images or args.front_matter or args.format == "json"
+            suffix = run.suffix
+            results = convert_many(run.sources(), workers=workers, ordered=False, profile=args.profile,
+                                   parse=parsing,
+                                   image_prefix=lambda d: _image_prefix(d.output, suffix) if args.images else None)
             with contextlib.closing(results):
                 for result in results:
                     run.result(result)
@@ -484,6 +573,13 @@ def _parser() -> argparse.ArgumentParser:
                       help="also write each failure as a JSON line with keys path, kind and message")
     text.add_argument("-q", "--quiet", action="store_true",
                       help="no progress bar and no summary line; failures are still listed")
+    text.add_argument("--images", action="store_true",
+                      help="write each document's pictures into <name>.images/ beside its Markdown and link them")
+    text.add_argument("--front-matter", action="store_true",
+                      help="start each Markdown file with a YAML block of the document's properties")
+    text.add_argument("--format", choices=("md", "json"), default="md",
+                      help="md (default): Markdown files; json: one JSON object per document, with its "
+                      "Markdown, properties and image names")
     text.add_argument("--profile", choices=PROFILES, default="full",
                       help="full (default): everything the reader sees, notes, headers and footers, numbers, "
                       "headings, links, captions; exact: what _brindle.hwp_to_markdown gives")

@@ -48,6 +48,9 @@ class TestHwpPictures:
                                      "![](images/BIN0001.png)")
         # convert keeps the placeholders; the exact profile hands nothing out.
         assert brindle.convert(path) == "[이미지: 그림 1]\n\n사이\n\n[이미지]\n\n[이미지]"
+        # Without a prefix the pictures stay placeholders.
+        unlinked = brindle.parse(path, image_prefix=None)
+        assert unlinked.markdown == brindle.convert(path) and dict(unlinked.images) == {}
         exact = brindle.parse(path, profile="exact")
         assert exact.markdown == brindle.convert(path, profile="exact") and dict(exact.images) == {}
         # The prefix is the caller's; what would end a link is encoded.
@@ -167,6 +170,9 @@ class TestProperties:
         assert brindle.parse(self.hwp(make_hwp, None)).metadata == {}
         stream = summary_information(title=" \0", author="작성자", created=0, modified=1 << 63)
         assert brindle.parse(self.hwp(make_hwp, stream)).metadata == {"author": "작성자"}
+        # A date stored as a string, a title as a date: values of the wrong type are left out.
+        stream = summary_information(created="2024년 3월", title=datetime.datetime(2024, 1, 1, tzinfo=UTC))
+        assert brindle.parse(self.hwp(make_hwp, stream)).metadata == {}
 
     def test_code_pages_and_format_ids(self, make_hwp):
         utf8 = summary_information(code_page=65001, title="제목".encode(), subject=b"plain")

@@ -2,6 +2,7 @@
 // the pictures' bytes and the properties the document keeps about itself.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,11 +26,15 @@ struct ParsedDocument {
     DocumentFormat format = DocumentFormat::Hwp;
 };
 
-Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, std::string_view image_prefix);
-Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, std::string_view image_prefix);
+// Without an image prefix the pictures stay placeholders, as in the
+// conversion, and none is handed out.
+using ImagePrefix = std::optional<std::string_view>;
+
+Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, ImagePrefix image_prefix);
+Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, ImagePrefix image_prefix);
 
 // Either format, told apart by the document's first bytes as convert_any does.
-Result<ParsedDocument> parse_any(ByteSource source, Profile profile, std::string_view image_prefix);
-Result<ParsedDocument> parse_any(std::string_view path, Profile profile, std::string_view image_prefix);
+Result<ParsedDocument> parse_any(ByteSource source, Profile profile, ImagePrefix image_prefix);
+Result<ParsedDocument> parse_any(std::string_view path, Profile profile, ImagePrefix image_prefix);
 
 }  // namespace brindle

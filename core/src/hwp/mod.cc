@@ -22,7 +22,7 @@ DocInfo read_doc_info(CompoundFile& file, bool compressed) {
 
 // What a parse asks for beyond the Markdown, and where it is put.
 struct Extras {
-    std::string_view image_prefix;
+    ImagePrefix image_prefix;
     ParsedDocument& parsed;
 };
 
@@ -55,8 +55,8 @@ Result<std::string> convert(ByteSource source, Profile profile, Extras* extras) 
         std::optional<HwpPictureStore> pictures;
         if (extras != nullptr) {
             extras->parsed.properties = read_properties(file);
-            if (context->full()) {
-                pictures.emplace(std::string(extras->image_prefix), file, compressed, context->doc_info.bin_items);
+            if (context->full() && extras->image_prefix) {
+                pictures.emplace(std::string(*extras->image_prefix), file, compressed, context->doc_info.bin_items);
                 context->pictures = &*pictures;
             }
         }
@@ -96,7 +96,7 @@ Result<std::string> convert_document(ByteSource source, Profile profile) {
     return convert(std::move(source), profile, nullptr);
 }
 
-Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, std::string_view image_prefix) {
+Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, ImagePrefix image_prefix) {
     ParsedDocument parsed;
     Extras extras{image_prefix, parsed};
     Result<std::string> markdown = convert(std::move(source), profile, &extras);

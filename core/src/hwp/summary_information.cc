@@ -129,9 +129,12 @@ DocumentProperties parse_summary_information(Bytes stream) {
         const std::size_t at = value_at(known.id);
         if (at == 0) continue;
         const std::uint16_t type = read_u16(set, at);
-        if (type == VT_FILETIME) {
-            if (size - at < 12) continue;
-            if (auto date = filetime_to_iso(read_u64(set, at + 4))) properties.set(known.key, *date);
+        // Dates are FILETIMEs and the rest strings; a value of another type
+        // is left out.
+        const bool date = known.key == property::CREATED || known.key == property::MODIFIED;
+        if (date) {
+            if (type != VT_FILETIME || size - at < 12) continue;
+            if (auto iso = filetime_to_iso(read_u64(set, at + 4))) properties.set(known.key, *iso);
         } else if (type == VT_LPWSTR || type == VT_LPSTR) {
             if (auto text = read_string(set, at + 4, type, code_page)) properties.set(known.key, *text);
         }

@@ -18,7 +18,7 @@ namespace brindle {
 namespace {
 
 struct Extras {
-    std::string_view image_prefix;
+    ImagePrefix image_prefix;
     ParsedDocument& parsed;
 };
 
@@ -44,8 +44,8 @@ Result<std::string> convert(ByteSource source, Profile profile, Extras* extras) 
     std::optional<hwpx::HwpxPictureStore> pictures;
     if (extras != nullptr) {
         extras->parsed.properties = std::move(package.properties);
-        if (context.full()) {
-            pictures.emplace(std::string(extras->image_prefix), package);
+        if (context.full() && extras->image_prefix) {
+            pictures.emplace(std::string(*extras->image_prefix), package);
             context.pictures = &*pictures;
         }
     }
@@ -76,7 +76,7 @@ Result<std::string> convert_hwpx(ByteSource source, Profile profile) {
     return convert(std::move(source), profile, nullptr);
 }
 
-Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, std::string_view image_prefix) {
+Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, ImagePrefix image_prefix) {
     ParsedDocument parsed;
     Extras extras{image_prefix, parsed};
     Result<std::string> markdown = convert(std::move(source), profile, &extras);
