@@ -194,6 +194,13 @@ SAMPLE_MARKDOWN = (
     "S = pi r^2\n"
     "$$\n"
     "\n"
+    # By the exact rules an equation ends the text before it, whatever its placing.
+    "근의 공식 로 푼다.\n"
+    "\n"
+    "$$\n"
+    "x = {-b +- sqrt {b^2 - 4ac}} over {2a}\n"
+    "$$\n"
+    "\n"
     "[이미지: 그림 1. 회사 로고]\n"
     "\n"
     "Note: figures are in millions of won.\n"
