@@ -46,13 +46,17 @@ class ConversionResult(Generic[S]):
 
 
 def _convert_chunk(
-    chunk: list[S], profile: Profile, prefix: str | Callable[[S], str | None] | None | bool, stop: threading.Event
+    chunk: list[S],
+    profile: Profile,
+    parsing: bool,
+    prefix: str | Callable[[S], str | None] | None,
+    stop: threading.Event,
 ) -> list[ConversionResult[S]]:
     results = []
     for source in chunk:
         if stop.is_set():  # the caller has gone: leave the rest of the chunk
             break
-        if prefix is False:
+        if not parsing:
             results.append(_convert_one(source, profile))
         else:
             results.append(_parse_one(source, profile, prefix(source) if callable(prefix) else prefix))
@@ -109,7 +113,7 @@ def convert_many(
     _check_profile(profile)
     if not (image_prefix is None or isinstance(image_prefix, str) or callable(image_prefix)):
         raise TypeError(f"image_prefix must be a str, None or a function of the source, not {type(image_prefix).__name__}")
-    return _run_pool(iter(sources), count, ordered, profile, image_prefix if parse else False)
+    return _run_pool(iter(sources), count, ordered, profile, bool(parse), image_prefix)
 
 
 def _run_pool(
@@ -117,7 +121,8 @@ def _run_pool(
     count: int,
     ordered: bool,
     profile: Profile,
-    prefix: str | Callable[[S], str | None] | None | bool,
+    parsing: bool,
+    prefix: str | Callable[[S], str | None] | None,
 ) -> Generator[ConversionResult[S], None, None]:
     limit = count * CHUNKS_PER_WORKER
     pending: deque[Future[list[ConversionResult[S]]]] = deque()
@@ -138,7 +143,7 @@ def _run_pool(
                 else:
                     exhausted = True
                 if chunk:
-                    pending.append(executor.submit(_convert_chunk, chunk, profile, prefix, stop))
+                    pending.append(executor.submit(_convert_chunk, chunk, profile, parsing, prefix, stop))
                     size = min(2 * size, CHUNK)
             if not pending:
                 return

@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import argparse
 import contextlib
+import datetime
 import json
 import os
 import signal
@@ -231,7 +232,7 @@ def front_matter(document: Parsed, source: str) -> str:
     file name, each string quoted so that no content can break the block."""
     lines = ["---"]
     for key, value in document.metadata.items():
-        if hasattr(value, "isoformat"):
+        if isinstance(value, datetime.datetime):
             lines.append(f"{key}: {value.strftime('%Y-%m-%dT%H:%M:%SZ')}")
         else:
             lines.append(f"{key}: {_yaml_string(str(value))}")
@@ -242,7 +243,7 @@ def front_matter(document: Parsed, source: str) -> str:
 
 
 def json_record(document: Parsed, source: str) -> str:
-    metadata = {k: v.strftime("%Y-%m-%dT%H:%M:%SZ") if hasattr(v, "strftime") else v
+    metadata = {k: v.strftime("%Y-%m-%dT%H:%M:%SZ") if isinstance(v, datetime.datetime) else v
                 for k, v in document.metadata.items()}
     record = {"source": os.path.basename(source), "format": document.format, "markdown": document.markdown,
               "metadata": metadata, "images": list(document.images)}
