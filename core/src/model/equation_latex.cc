@@ -349,11 +349,17 @@ private:
         if (t.kind == Tok::End) return true;
         if (stops.close && t.kind == Tok::Close) return true;
         if (stops.cells && (t.kind == Tok::Column || t.kind == Tok::Row)) return true;
-        return stops.right && t.kind == Tok::Word && lower(t.text) == "right";
+        return stops.right && is_word(t, "right");
     }
 
+    // Whether `t` is the keyword `word` (lower case), in any case.
     static bool is_word(const Token& t, std::string_view word) {
-        return t.kind == Tok::Word && t.text.size() == word.size() && lower(t.text) == word;
+        if (t.kind != Tok::Word || t.text.size() != word.size()) return false;
+        for (std::size_t k = 0; k < word.size(); ++k) {
+            const char c = t.text[k];
+            if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != word[k]) return false;
+        }
+        return true;
     }
 
     // Items until a stop; "over" and "atop" take the items on either side;
@@ -408,23 +414,25 @@ private:
     // An atom with its scripts, at most one of each slot; a slot taken
     // again starts scripts of its own after it, on an empty base
     // ("x^2^3" is x², then ³), which keeps the tree flat.
+    static std::uint8_t script_slot(const Token& t) {
+        if (t.kind == Tok::Sub) return SUB;
+        if (t.kind == Tok::Sup) return SUP;
+        if (t.kind != Tok::Word || t.text.size() > 4) return 0;
+        if (is_word(t, "sub") || is_word(t, "from")) return SUB;
+        if (is_word(t, "sup") || is_word(t, "to")) return SUP;
+        if (is_word(t, "lsub")) return LEFT_SUB;
+        if (is_word(t, "lsup")) return LEFT_SUP;
+        return 0;
+    }
+
     Node scripted(const Stops& stops) {
+        Node base = atom(stops);
+        if (script_slot(lex_.peek()) == 0) return base;  // most atoms have none
         std::vector<Node> parts;
-        Node scripts = Node::of(Node::Kind::Scripts, {atom(stops), Node{}, Node{}, Node{}, Node{}});
+        Node scripts = Node::of(Node::Kind::Scripts, {std::move(base), Node{}, Node{}, Node{}, Node{}});
         for (;;) {
-            const Token& t = lex_.peek();
-            std::uint8_t slot = 0;
-            if (t.kind == Tok::Sub || is_word(t, "sub") || is_word(t, "from")) {
-                slot = SUB;
-            } else if (t.kind == Tok::Sup || is_word(t, "sup") || is_word(t, "to")) {
-                slot = SUP;
-            } else if (is_word(t, "lsub")) {
-                slot = LEFT_SUB;
-            } else if (is_word(t, "lsup")) {
-                slot = LEFT_SUP;
-            } else {
-                break;
-            }
+            const std::uint8_t slot = script_slot(lex_.peek());
+            if (slot == 0) break;
             lex_.take();
             if (scripts.slots & slot) {
                 parts.push_back(std::move(scripts));
