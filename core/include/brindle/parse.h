@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "brindle/byte_source.h"
@@ -29,6 +30,25 @@ struct ParsedDocument {
 // Without an image prefix the pictures stay placeholders, as in the
 // conversion, and none is handed out.
 using ImagePrefix = std::optional<std::string_view>;
+
+// What a front end's conversion fills in when it runs for a parse.
+struct ParseExtras {
+    ImagePrefix image_prefix;
+    ParsedDocument& parsed;
+};
+
+// A parse run through a front end's conversion, `convert(ParseExtras&)`
+// giving the Markdown.
+template <class Convert>
+Result<ParsedDocument> parse_through(ImagePrefix image_prefix, DocumentFormat format, Convert&& convert) {
+    ParsedDocument parsed;
+    ParseExtras extras{image_prefix, parsed};
+    Result<std::string> markdown = convert(extras);
+    if (!markdown) return std::move(markdown).error();
+    parsed.markdown = std::move(markdown).value();
+    parsed.format = format;
+    return parsed;
+}
 
 Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, ImagePrefix image_prefix);
 Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, ImagePrefix image_prefix);

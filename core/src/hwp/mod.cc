@@ -20,12 +20,6 @@ DocInfo read_doc_info(CompoundFile& file, bool compressed) {
     return bytes ? parse_doc_info(std::move(bytes).value()) : DocInfo{};
 }
 
-// What a parse asks for beyond the Markdown, and where it is put.
-struct Extras {
-    ImagePrefix image_prefix;
-    ParsedDocument& parsed;
-};
-
 // The properties, read with the compound-file reader; a document without
 // the stream, or with one that cannot be read, has none.
 DocumentProperties read_properties(CompoundFile& file) {
@@ -33,7 +27,7 @@ DocumentProperties read_properties(CompoundFile& file) {
     return bytes ? parse_summary_information(bytes.value()) : DocumentProperties{};
 }
 
-Result<std::string> convert(ByteSource source, Profile profile, Extras* extras) {
+Result<std::string> convert(ByteSource source, Profile profile, ParseExtras* extras) {
     BlockList blocks;
     std::optional<WalkContext> context;  // one table allowance, numbering and notes for the document
     {
@@ -97,13 +91,8 @@ Result<std::string> convert_document(ByteSource source, Profile profile) {
 }
 
 Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, ImagePrefix image_prefix) {
-    ParsedDocument parsed;
-    Extras extras{image_prefix, parsed};
-    Result<std::string> markdown = convert(std::move(source), profile, &extras);
-    if (!markdown) return std::move(markdown).error();
-    parsed.markdown = std::move(markdown).value();
-    parsed.format = DocumentFormat::Hwp;
-    return parsed;
+    return parse_through(image_prefix, DocumentFormat::Hwp,
+                         [&](ParseExtras& extras) { return convert(std::move(source), profile, &extras); });
 }
 
 }  // namespace brindle

@@ -17,12 +17,7 @@ namespace brindle {
 
 namespace {
 
-struct Extras {
-    ImagePrefix image_prefix;
-    ParsedDocument& parsed;
-};
-
-Result<std::string> convert(ByteSource source, Profile profile, Extras* extras) {
+Result<std::string> convert(ByteSource source, Profile profile, ParseExtras* extras) {
     Result<hwpx::Package> opened = hwpx::open_package(std::move(source));
     if (!opened) return std::move(opened).error();
     hwpx::Package& package = opened.value();
@@ -77,13 +72,8 @@ Result<std::string> convert_hwpx(ByteSource source, Profile profile) {
 }
 
 Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, ImagePrefix image_prefix) {
-    ParsedDocument parsed;
-    Extras extras{image_prefix, parsed};
-    Result<std::string> markdown = convert(std::move(source), profile, &extras);
-    if (!markdown) return std::move(markdown).error();
-    parsed.markdown = std::move(markdown).value();
-    parsed.format = DocumentFormat::Hwpx;
-    return parsed;
+    return parse_through(image_prefix, DocumentFormat::Hwpx,
+                         [&](ParseExtras& extras) { return convert(std::move(source), profile, &extras); });
 }
 
 }  // namespace brindle
