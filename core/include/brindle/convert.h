@@ -59,6 +59,13 @@ EquationParse parse_equation(Records records, std::size_t start, std::uint16_t l
 EquationParse parse_equation(Records records, std::size_t start, std::uint16_t level, WalkContext& context,
                              TextContext place);
 
+// Full profile: the equation control whose header is records[header],
+// written as LaTeX for `paragraph` (inline at its place when it is placed
+// as a character, else a display block in `out`); returns the index after
+// its records.
+std::size_t take_equation(Records records, std::size_t header, OpenParagraph* paragraph, BlockList& out,
+                          WalkContext& context, TextContext place);
+
 struct ShapeParse {
     // By the exact rules an Image or the object's text as one Paragraph; by
     // the full profile every picture and paragraph list of the object and

@@ -59,4 +59,15 @@ EquationParse parse_equation(Records records, std::size_t start, std::uint16_t l
     return result;
 }
 
+std::size_t take_equation(Records records, std::size_t header, OpenParagraph* paragraph, BlockList& out,
+                          WalkContext& context, TextContext place) {
+    const HwpRecord& control = records[header];
+    EquationParse eq = parse_equation(records, header + 1, control.level, context, place);
+    // The object's attributes (after the control id): bit 0, placed as a
+    // character of the line.
+    const bool in_line = (read_u32_or(control.bytes(), 4, 0) & OBJECT_TREAT_AS_CHAR) != 0;
+    append_equation(paragraph, out, eq.script.value_or(std::string()), in_line, std::move(eq.caption));
+    return header + 1 + eq.consumed;
+}
+
 }  // namespace brindle

@@ -127,13 +127,9 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         // Equations are inline math in a cell: at their place, or after the
         // paragraph's text.
         if (full && id == CTRL_EQUATION) {
-            EquationParse eq = parse_equation(records, f + 1, control_level, context, TextContext::Cell);
-            const bool in_line = (read_u32_or(r.bytes(), 4, 0) & OBJECT_TREAT_AS_CHAR) != 0;
             BlockList blocks;
-            append_equation(open ? &*open : nullptr, blocks, eq.script.value_or(std::string()), in_line,
-                            std::move(eq.caption));
+            f = take_equation(records, f, open ? &*open : nullptr, blocks, context, TextContext::Cell);
             append_cell_blocks(open ? open->controls.trailing_text : text, blocks, CELL_LINE_BREAK);
-            f += 1 + eq.consumed;
             continue;
         }
         if (full) {

@@ -107,18 +107,14 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
         const std::size_t j = i + 1;
         switch (id) {
             case CTRL_EQUATION: {
-                EquationParse eq = parse_equation(records, j, r.level, context, walk.place);
                 if (full) {
-                    // The object's attributes (after the control id): bit 0,
-                    // placed as a character of the line.
-                    const bool in_line = (read_u32_or(r.bytes(), 4, 0) & OBJECT_TREAT_AS_CHAR) != 0;
-                    append_equation(open ? &*open : nullptr, out, eq.script.value_or(std::string()), in_line,
-                                    std::move(eq.caption));
-                } else {
-                    BlockList equation;
-                    if (eq.script) equation.emplace_back(Equation{std::move(*eq.script)});
-                    append_captioned(out, std::move(eq.caption), std::move(equation));
+                    i = take_equation(records, i, open ? &*open : nullptr, out, context, walk.place);
+                    break;
                 }
+                EquationParse eq = parse_equation(records, j, r.level, context, walk.place);
+                BlockList equation;
+                if (eq.script) equation.emplace_back(Equation{std::move(*eq.script)});
+                append_captioned(out, std::move(eq.caption), std::move(equation));
                 i = j + eq.consumed;
                 break;
             }
