@@ -43,14 +43,19 @@ PictureData HwpPictureStore::fetch(std::string_view key) {
     if (!file_.has_stream(path)) {
         // An extension the record and the stream spell differently: the
         // stream of that storage id whatever its extension.
-        path.clear();
-        for (const std::string& stream : file_.stream_paths()) {
-            if (stream.size() > prefix.size() && stream.compare(0, prefix.size(), prefix) == 0) {
-                path = stream;
-                break;
+        if (!by_stem_) {
+            by_stem_.emplace();
+            for (std::string& stream : file_.stream_paths()) {
+                if (stream.compare(0, BIN_DATA_STORAGE.size(), BIN_DATA_STORAGE) != 0) continue;
+                const std::size_t dot = stream.find('.', BIN_DATA_STORAGE.size());
+                if (dot != std::string::npos && dot + 1 < stream.size()) {
+                    by_stem_->emplace(stream.substr(0, dot + 1), std::move(stream));
+                }
             }
         }
-        if (path.empty()) return data;
+        const auto found = by_stem_->find(prefix);
+        if (found == by_stem_->end()) return data;
+        path = found->second;
     }
     const bool deflated = item.compression == BinItem::Compression::Deflated ||
                           (item.compression == BinItem::Compression::AsDocument && compressed_);

@@ -2,7 +2,10 @@
 // the body shows them.
 #pragma once
 
+#include <optional>
 #include <span>
+#include <string>
+#include <unordered_map>
 
 #include "brindle/doc_info.h"
 #include "brindle/document.h"
@@ -23,6 +26,10 @@ private:
     CompoundFile& file_;
     bool compressed_;
     std::span<const BinItem> items_;
+    // The "/BinData" streams by their name up to the extension's dot
+    // ("/BinData/BIN0001."), indexed on the first stream not found by its
+    // item's own name; once, however many pictures miss.
+    std::optional<std::unordered_map<std::string, std::string>> by_stem_;
 };
 
 }  // namespace brindle
