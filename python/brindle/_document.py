@@ -41,6 +41,8 @@ METADATA_KEYS: tuple[str, ...] = (
     "modified",
 )
 _DATES = frozenset({"created", "modified"})
+# How the core gives dates, and how the command line writes them: UTC, to the second.
+ISO_FORMAT = "%Y-%m-%dT%H:%M:%SZ"
 
 
 @dataclass(frozen=True)
@@ -71,7 +73,7 @@ def _metadata(fields: list[tuple[str, str]]) -> Metadata:
         if value is None:
             continue
         if key in _DATES:
-            metadata[key] = datetime.datetime.strptime(value, "%Y-%m-%dT%H:%M:%SZ").replace(  # type: ignore[literal-required]
+            metadata[key] = datetime.datetime.strptime(value, ISO_FORMAT).replace(  # type: ignore[literal-required]
                 tzinfo=datetime.timezone.utc
             )
         else:

@@ -17,8 +17,8 @@ from typing import IO, Any
 from . import __version__
 from ._api import PROFILES, Profile, convert, records
 from ._batch import ConversionResult, convert_many
+from ._document import ISO_FORMAT, parse
 from ._document import Document as Parsed
-from ._document import parse
 
 __all__ = ["main"]
 
@@ -233,7 +233,7 @@ def front_matter(document: Parsed, source: str) -> str:
     lines = ["---"]
     for key, value in document.metadata.items():
         if isinstance(value, datetime.datetime):
-            lines.append(f"{key}: {value.strftime('%Y-%m-%dT%H:%M:%SZ')}")
+            lines.append(f"{key}: {value.strftime(ISO_FORMAT)}")
         else:
             lines.append(f"{key}: {_yaml_string(str(value))}")
     lines.append(f"source: {_yaml_string(os.path.basename(source))}")
@@ -243,7 +243,7 @@ def front_matter(document: Parsed, source: str) -> str:
 
 
 def json_record(document: Parsed, source: str) -> str:
-    metadata = {k: v.strftime("%Y-%m-%dT%H:%M:%SZ") if isinstance(v, datetime.datetime) else v
+    metadata = {k: v.strftime(ISO_FORMAT) if isinstance(v, datetime.datetime) else v
                 for k, v in document.metadata.items()}
     record = {"source": os.path.basename(source), "format": document.format, "markdown": document.markdown,
               "metadata": metadata, "images": list(document.images)}
