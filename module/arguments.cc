@@ -2,6 +2,7 @@
 // messages the functions document.
 #include "arguments.h"
 
+#include "py_compat.h"
 #include "py_ref.h"
 
 namespace brindle::module {
@@ -36,7 +37,7 @@ PyObject* find_path(const char* function_name, PyObject* const* args, Py_ssize_t
 }
 
 void raise_not_a_string(PyObject* path) {
-    PyRef qualname(PyType_GetQualName(Py_TYPE(path)));
+    PyRef qualname(type_qualname(Py_TYPE(path)));
     if (qualname.get() == nullptr) {
         PyErr_Clear();
         PyErr_Format(PyExc_TypeError, "argument '%s': '%s' object cannot be converted to '%s'", "path",
@@ -50,9 +51,9 @@ void raise_not_a_string(PyObject* path) {
 // Only an exception of exactly TypeError is re-raised with the argument's
 // name; it keeps the cause of the one it replaces.
 void wrap_type_error() {
-    PyRef raised(PyErr_GetRaisedException());
+    PyRef raised(take_raised_exception());
     if (raised.get() == nullptr || !Py_IS_TYPE(raised.get(), reinterpret_cast<PyTypeObject*>(PyExc_TypeError))) {
-        PyErr_SetRaisedException(raised.release());
+        set_raised_exception(raised.release());
         return;
     }
     PyRef message(PyUnicode_FromFormat("argument '%s': %S", "path", raised.get()));
@@ -60,7 +61,7 @@ void wrap_type_error() {
     PyRef wrapped(PyObject_CallOneArg(PyExc_TypeError, message.get()));
     if (wrapped.get() == nullptr) return;
     PyException_SetCause(wrapped.get(), PyException_GetCause(raised.get()));
-    PyErr_SetRaisedException(wrapped.release());
+    set_raised_exception(wrapped.release());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "boundary.h"
 #include "brindle/convert.h"
 #include "brindle/limits.h"
+#include "py_compat.h"
 #include "py_ref.h"
 
 namespace brindle::module {
@@ -33,7 +34,7 @@ void raise_hwp_error(const HwpError& error) {
     if (!text) return;
     PyRef exception(PyObject_CallOneArg(PyExc_RuntimeError, text.get()));
     if (!exception) return;
-    PyErr_SetRaisedException(exception.release());
+    set_raised_exception(exception.release());
 }
 
 PyObject* hwp_to_markdown(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

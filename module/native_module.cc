@@ -304,7 +304,10 @@ void free_module(void* module) { clear_module(static_cast<PyObject*>(module)); }
 
 PyModuleDef_Slot slots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(exec_module)},
+#if PY_VERSION_HEX >= 0x030C0000
+    // No state outside the module object: safe in interpreters with a lock of their own.
     {Py_mod_multiple_interpreters, Py_MOD_PER_INTERPRETER_GIL_SUPPORTED},
+#endif
     {0, nullptr},
 };
 

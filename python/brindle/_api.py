@@ -3,8 +3,14 @@
 from __future__ import annotations
 
 import os
-from collections.abc import Buffer, Callable
+import sys
+from collections.abc import Callable
 from typing import Literal, Protocol, TypeAlias, TypeVar
+
+if sys.version_info >= (3, 12):
+    from collections.abc import Buffer
+else:
+    from typing_extensions import Buffer
 
 from . import _native
 from ._errors import from_failure
@@ -49,13 +55,13 @@ def _run(
             if b"\0" in path:
                 raise ValueError("embedded null byte")  # as open() says it
             return from_path(path)
-        if isinstance(source, Buffer):
-            view = memoryview(source)
+        view = _view(source)
+        if view is not None:
             return from_buffer(view if view.c_contiguous else view.tobytes())
         read = getattr(source, "read", None)
         if callable(read):
             data = read()
-            if not isinstance(data, Buffer):
+            if _view(data) is None:
                 raise TypeError(f"read() of the file object returned {type(data).__name__}, not bytes")
             return from_buffer(data)
     except _native.Failure as failure:
@@ -64,6 +70,15 @@ def _run(
         "source must be a path (str or os.PathLike), the document's bytes (a bytes-like object) "
         f"or a binary file object, not {type(source).__name__}"
     )
+
+
+def _view(source: object) -> memoryview | None:
+    """A view of `source` when it has the buffer protocol. Asked of the object itself
+    rather than of `Buffer`, which before Python 3.12 knows only the built-in types."""
+    try:
+        return memoryview(source)  # type: ignore[arg-type]
+    except TypeError:
+        return None
 
 
 def _check_profile(profile: str) -> None:

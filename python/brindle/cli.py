@@ -501,6 +501,15 @@ def _convert(parser: argparse.ArgumentParser, args: argparse.Namespace) -> int:
             errors.close()
 
 
+def _cpu_count() -> int:
+    """The CPUs this process may run on (its affinity mask, where the system has one)."""
+    if sys.version_info >= (3, 13):
+        return os.process_cpu_count() or 1
+    if hasattr(os, "sched_getaffinity"):
+        return len(os.sched_getaffinity(0)) or 1
+    return os.cpu_count() or 1
+
+
 def _convert_many(args: argparse.Namespace, errors: IO[str] | None) -> int:
     start = time.perf_counter()
     with _Signals() as signals:
@@ -509,7 +518,7 @@ def _convert_many(args: argparse.Namespace, errors: IO[str] | None) -> int:
         if not args.quiet and stderr is not None and stderr.isatty():
             run.start_bar()
         try:
-            workers = args.jobs or os.process_cpu_count() or 1
+            workers = args.jobs or _cpu_count()
             parsing = args.images or args.front_matter or args.format == "json"
             suffix = run.suffix
             results = convert_many(run.sources(), workers=workers, ordered=False, profile=args.profile,

@@ -1,0 +1,225 @@
+"""A LangChain document loader for HWP and HWPX documents.
+
+    from brindle.integrations.langchain import BrindleLoader
+
+    for document in BrindleLoader("reports/").lazy_load():       # every .hwp and .hwpx below
+        print(document.metadata["source"], len(document.page_content))
+    chunks = BrindleLoader("report.hwp", mode="elements").load()  # a Document per block
+
+Documents are converted on brindle's pool of threads (`brindle.convert_many`) as the
+loader is iterated, so a folder of any size is loaded in bounded memory.
+"""
+
+from __future__ import annotations
+
+import datetime
+import logging
+import os
+import re
+from collections.abc import Iterable, Iterator
+from pathlib import Path
+from typing import Any, Literal
+
+from langchain_core.document_loaders import BaseLoader
+from langchain_core.documents import Document
+
+import brindle
+
+from .._document import ISO_FORMAT
+
+__all__ = ["BrindleLoader"]
+
+logger = logging.getLogger(__name__)
+
+PathLike = str | os.PathLike[str]
+Mode = Literal["single", "elements"]
+OnError = Literal["raise", "skip"]
+
+SUFFIXES = (".hwp", ".hwpx")
+
+_HEADING = re.compile(r"(#{1,6})(?:[ \t]+(.*))?")
+_LIST_ITEM = re.compile(r"(?:[-*+]|\d{1,9}[.)])(?:[ \t]|$)")
+_FOOTNOTE = re.compile(r"\[\^[^\]\s]+\]:")
+# A picture linked to its file, or the placeholder it stays without one; a bracket in
+# a caption is escaped, so the first unescaped one ends it.
+_IMAGE = re.compile(r"!\[(?:\\.|[^\\\]])*\]\((?:<[^>\n]*>|[^)\s]*)\)|\[이미지(?:: (?:\\.|[^\\\]\n])*)?\]")
+
+
+def metadata_of(document: brindle.Document) -> dict[str, Any]:
+    """The document's format and properties as JSON values: dates as ISO 8601 in UTC."""
+    found: dict[str, Any] = {"format": document.format}
+    for key, value in document.metadata.items():
+        found[key] = value.strftime(ISO_FORMAT) if isinstance(value, datetime.datetime) else value
+    return found
+
+
+def category(block: str) -> str:
+    """What a block of brindle's Markdown is, from its first characters: "heading",
+    "table", "list" (one item), "quote" (page headers and footers), "equation" (a
+    display equation), "image" (a picture on its own), "footnote" (a note's text),
+    "separator" (the comment that keeps two lists apart) or "paragraph"."""
+    if _HEADING.fullmatch(block.partition("\n")[0]):
+        return "heading"
+    if block.startswith("|"):
+        return "table"
+    if block.startswith(">"):
+        return "quote"
+    if block.startswith("$$"):
+        return "equation"
+    if block == "<!-- -->":
+        return "separator"
+    if _LIST_ITEM.match(block):
+        return "list"
+    if _FOOTNOTE.match(block):
+        return "footnote"
+    if _IMAGE.fullmatch(block):
+        return "image"
+    return "paragraph"
+
+
+def elements(markdown: str) -> Iterator[tuple[str, dict[str, Any]]]:
+    """Each top-level block of brindle's Markdown with its `category`, its
+    `element_index`, its `start_index` (offset in the Markdown) and its `headings`:
+    the text of the ATX headings it stands under, outermost first (a heading's own
+    text last in its own). Joined with blank lines the blocks are the Markdown again:
+    brindle writes a blank line only between blocks (table rows, quoted lines and the
+    lines of an equation are never apart)."""
+    if not markdown:
+        return
+    path: list[tuple[int, str]] = []
+    offset = 0
+    for index, block in enumerate(markdown.split("\n\n")):
+        kind = category(block)
+        if kind == "heading":
+            match = _HEADING.fullmatch(block.partition("\n")[0])
+            assert match is not None
+            level = len(match[1])
+            while path and path[-1][0] >= level:
+                path.pop()
+            path.append((level, (match[2] or "").strip()))
+        yield block, {
+            "category": kind,
+            "element_index": index,
+            "start_index": offset,
+            "headings": [text for _, text in path],
+        }
+        offset += len(block) + 2
+
+
+def _walk(folder: PathLike) -> Iterator[str]:
+    """Every HWP or HWPX file in `folder` and below, in sorted order, one directory
+    listed at a time; symbolic links to directories are not followed."""
+    for root, dirs, files in os.walk(folder, onerror=_raise):
+        dirs.sort()
+        for name in sorted(files):
+            if name.lower().endswith(SUFFIXES):
+                yield os.path.join(root, name)
+
+
+def _raise(error: OSError) -> None:
+    raise error
+
+
+def _named(error: Exception, source: str) -> Exception:
+    """`error` with a message that names the file (DocumentError's alone does not)."""
+    if isinstance(error, brindle.DocumentError):
+        named = type(error)(f"{source}: {error.message}", error.filename)
+        named.__traceback__ = error.__traceback__
+        return named
+    return error
+
+
+class BrindleLoader(BaseLoader):
+    """Loads HWP 5.0 and HWPX documents as LangChain Documents of Markdown.
+
+    `paths_or_dir` is one document's path, a directory or an iterable of paths (a
+    generator is consumed as the loader goes). In a directory, by default every file
+    whose name ends in ``.hwp`` or ``.hwpx`` (in any case) is loaded, in it and in all
+    directories below it, in sorted order; `glob` (a `pathlib.Path.glob` pattern such
+    as ``"*.hwp"`` or ``"2024/**/*.hwpx"``) chooses other files, in the order the
+    system lists them.
+
+    With `mode` "single" each document gives one Document whose ``page_content`` is
+    its whole Markdown; with "elements", one Document per top-level block of the
+    Markdown (a heading, a paragraph, a list item, a whole table, ...), whose metadata
+    adds ``category``, ``element_index``, ``start_index`` and ``headings`` (see
+    `elements`). Every Document's metadata holds ``source`` (the path, as a str),
+    ``format`` ("hwp" or "hwpx") and each property the document has: ``title``,
+    ``subject``, ``author``, ``keywords``, ``comments``, ``last_saved_by``, and
+    ``created`` and ``modified`` as ISO 8601 strings in UTC ("2024-03-05T09:30:00Z").
+
+    Pictures are placeholders in the text (``[이미지: caption]``), as in
+    `brindle.convert`: a Document carries no picture. With `image_prefix` (such as
+    ``"images/"``) they are linked as ``![caption](images/BIN0001.png)`` instead and
+    the metadata's ``images`` lists the file names; `brindle.parse` gives their bytes.
+
+    `profile` is brindle's ("full" or "exact"); `workers` the number of threads
+    (default: one per CPU).
+
+    A document that cannot be read raises, with `on_error` "raise" (the default), the
+    exception `brindle.convert` raises, a DocumentError naming the file or an OSError.
+    With "skip" it is logged as a warning on this module's logger and skipped, and the
+    other documents are loaded.
+    """
+
+    def __init__(
+        self,
+        paths_or_dir: PathLike | Iterable[PathLike],
+        *,
+        profile: brindle.Profile = "full",
+        glob: str | None = None,
+        mode: Mode = "single",
+        workers: int | None = None,
+        on_error: OnError = "raise",
+        image_prefix: str | None = None,
+    ) -> None:
+        if mode not in ("single", "elements"):
+            raise ValueError(f"mode must be 'single' or 'elements', not {mode!r}")
+        if on_error not in ("raise", "skip"):
+            raise ValueError(f"on_error must be 'raise' or 'skip', not {on_error!r}")
+        if profile not in ("full", "exact"):
+            raise ValueError(f"profile must be 'full' or 'exact', not {profile!r}")
+        if workers is not None and workers < 1:
+            raise ValueError(f"workers must be at least 1, not {workers}")
+        self.paths_or_dir = paths_or_dir
+        self.profile: brindle.Profile = profile
+        self.glob = glob
+        self.mode: Mode = mode
+        self.workers = workers
+        self.on_error: OnError = on_error
+        self.image_prefix = image_prefix
+
+    def _paths(self) -> Iterator[PathLike]:
+        given = self.paths_or_dir
+        if not isinstance(given, (str, os.PathLike)):
+            yield from given
+        elif not os.path.isdir(given):
+            yield given  # a file, or what convert reports as missing
+        elif self.glob is None:
+            yield from _walk(given)
+        else:
+            yield from (path for path in Path(given).glob(self.glob) if path.is_file())
+
+    def lazy_load(self) -> Iterator[Document]:
+        results = brindle.convert_many(
+            self._paths(), workers=self.workers, profile=self.profile, parse=True, image_prefix=self.image_prefix
+        )
+        try:
+            for result in results:
+                source = os.fspath(result.source)
+                if result.document is None:
+                    error = result.error or RuntimeError(f"{source}: not converted")
+                    if self.on_error == "raise":
+                        raise _named(error, source)
+                    logger.warning("skipped %s: %s", source, error)
+                    continue
+                metadata = {"source": source, **metadata_of(result.document)}
+                if self.image_prefix is not None:
+                    metadata["images"] = list(result.document.images)
+                if self.mode == "single":
+                    yield Document(page_content=result.document.markdown, metadata=metadata)
+                else:
+                    for block, about in elements(result.document.markdown):
+                        yield Document(page_content=block, metadata={**metadata, **about})
+        finally:
+            results.close()  # stops the pool when the caller stops early

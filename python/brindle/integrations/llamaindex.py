@@ -1,0 +1,104 @@
+"""A LlamaIndex file reader for HWP and HWPX documents.
+
+    from llama_index.core import SimpleDirectoryReader
+    from brindle.integrations.llamaindex import BrindleReader
+
+    reader = BrindleReader()
+    documents = SimpleDirectoryReader("reports/", file_extractor={".hwp": reader, ".hwpx": reader}).load_data()
+"""
+
+from __future__ import annotations
+
+import datetime
+import os
+from collections.abc import Iterator
+from contextlib import AbstractContextManager
+from pathlib import PurePath
+from typing import Any, Protocol
+
+from llama_index.core.readers.base import BaseReader
+from llama_index.core.schema import Document
+
+import brindle
+
+from .._document import ISO_FORMAT
+
+__all__ = ["BrindleReader"]
+
+
+class FileSystem(Protocol):
+    """What the reader uses of an fsspec file system (``fsspec.AbstractFileSystem``)."""
+
+    def open(self, path: str, mode: str = "rb") -> AbstractContextManager[Any]: ...
+
+
+# Kept out of the text embedded and shown to the model, as SimpleDirectoryReader
+# keeps the file's dates out: they tell nothing of the content.
+EXCLUDED_KEYS = ("format", "created", "modified", "last_saved_by")
+
+
+class BrindleReader(BaseReader):
+    """Reads one HWP 5.0 or HWPX document (told apart by its content) into one
+    Document whose text is its Markdown, by brindle's `profile` ("full" or "exact").
+    Pictures stay placeholders (``[이미지: caption]``), as in `brindle.convert`.
+
+    The Document's metadata is `extra_info` (what SimpleDirectoryReader gives: the
+    file_path, file_name, file_size, ...) with ``format`` ("hwp" or "hwpx") and each
+    property the document has: ``title``, ``subject``, ``author``, ``keywords``,
+    ``comments``, ``last_saved_by``, and ``created`` and ``modified`` (the document's
+    own dates, not the file's) as ISO 8601 strings in UTC, "2024-03-05T09:30:00Z";
+    a key of `extra_info` takes precedence. ``format``, the dates and
+    ``last_saved_by`` are kept out of the text embedded and given to the model.
+
+    A document that cannot be read raises what `brindle.convert` raises (a
+    DocumentError or an OSError), so that SimpleDirectoryReader skips it and reports
+    it or, with ``raise_on_error=True``, raises.
+    """
+
+    def __init__(self, *, profile: brindle.Profile = "full") -> None:
+        if profile not in ("full", "exact"):
+            raise ValueError(f"profile must be 'full' or 'exact', not {profile!r}")
+        self.profile: brindle.Profile = profile
+
+    def lazy_load_data(
+        self,
+        file: str | os.PathLike[str],
+        extra_info: dict[str, Any] | None = None,
+        fs: FileSystem | None = None,
+    ) -> Iterator[Document]:
+        """The document at `file`, read through the fsspec file system `fs` when one is
+        given (SimpleDirectoryReader passes its own when it is not the local one)."""
+        yield self._read(file, extra_info, fs)
+
+    def load_data(
+        self,
+        file: str | os.PathLike[str],
+        extra_info: dict[str, Any] | None = None,
+        fs: FileSystem | None = None,
+    ) -> list[Document]:
+        return [self._read(file, extra_info, fs)]
+
+    def _read(
+        self, file: str | os.PathLike[str], extra_info: dict[str, Any] | None, fs: FileSystem | None
+    ) -> Document:
+        if fs is None:
+            parsed = brindle.parse(file, profile=self.profile, image_prefix=None)
+        else:
+            # A remote path is posix whatever the system: str(PurePosixPath), not fspath.
+            name = str(file) if isinstance(file, PurePath) else os.fspath(file)
+            with fs.open(name, "rb") as stream:
+                data = stream.read()
+            try:
+                parsed = brindle.parse(data, profile=self.profile, image_prefix=None)
+            except brindle.DocumentError as error:  # name the file the bytes came from
+                raise type(error)(error.message, name) from None
+        metadata: dict[str, Any] = {"format": parsed.format}
+        for key, value in parsed.metadata.items():
+            metadata[key] = value.strftime(ISO_FORMAT) if isinstance(value, datetime.datetime) else value
+        metadata.update(extra_info or {})
+        return Document(
+            text=parsed.markdown,
+            metadata=metadata,
+            excluded_embed_metadata_keys=list(EXCLUDED_KEYS),
+            excluded_llm_metadata_keys=list(EXCLUDED_KEYS),
+        )
