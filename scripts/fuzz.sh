@@ -37,20 +37,36 @@ if [ -d "$corpus/hwpx" ]; then packages+=("$corpus"/hwpx/real/*.hwpx "$corpus"/h
 "$py" "$root/fuzz/make_hwpx_seeds.py" "$work/seeds" "${packages[@]}"
 
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
-status=0
-for target in "${targets[@]}"; do
+fuzz_one() {  # fuzz_one <target>: its report on stdout, non-zero when it failed
+  local target=$1
   mkdir -p "$work/corpus/$target" "$work/artifacts/$target" "$work/seeds/$target"
-  regressions=()
+  local regressions=()
   [ -d "$root/fuzz/regressions/$target" ] && regressions=("$root/fuzz/regressions/$target")
-  echo "== fuzz_$target: ${seconds}s"
-  if ! "$build/fuzz/fuzz_$target" "$work/corpus/$target" "$work/seeds/$target" "${regressions[@]}" \
+  if ! "$build/fuzz/fuzz_$target" "$work/corpus/$target" "$work/seeds/$target" ${regressions[@]+"${regressions[@]}"} \
       -max_total_time="$seconds" -timeout=20 -rss_limit_mb=3072 -max_len=1048576 -print_final_stats=0 \
       -artifact_prefix="$work/artifacts/$target/" >"$work/$target.log" 2>&1; then
-    echo "fuzz_$target FAILED; see $work/$target.log and $work/artifacts/$target/" >&2
-    tail -40 "$work/$target.log" >&2
-    status=1
-  else
-    grep -E '^Done [0-9]+ runs' "$work/$target.log" | tail -1 || true
+    { echo "fuzz_$target FAILED; see $work/$target.log and $work/artifacts/$target/"; tail -40 "$work/$target.log"; } >&2
+    return 1
   fi
+  echo "== fuzz_$target: ${seconds}s, $(grep -E '^Done [0-9]+ runs' "$work/$target.log" | tail -1 || true)"
+}
+
+# Each target is one process on one core: run as many at once as there are
+# cores (BRINDLE_FUZZ_JOBS), so that the run takes its seconds per target
+# divided by the cores.
+jobs=${BRINDLE_FUZZ_JOBS:-$(nproc 2>/dev/null || echo 2)}
+status=0
+running=0
+for target in "${targets[@]}"; do
+  if [ "$running" -ge "$jobs" ]; then
+    wait -n || status=1
+    running=$((running - 1))
+  fi
+  fuzz_one "$target" &
+  running=$((running + 1))
+done
+while [ "$running" -gt 0 ]; do
+  wait -n || status=1
+  running=$((running - 1))
 done
 exit $status

@@ -2,14 +2,14 @@
 # Prepares a fresh Debian machine for building and testing: the system
 # packages (zlib, libdeflate and pugixml; libgsf and libzip as the tests'
 # oracles, expat for the XML parsers' benchmark; GoogleTest, clang for
-# fuzzing, valgrind) and a
+# fuzzing, valgrind, ccache for the wheels of several Python versions) and a
 # virtual environment of CPython 3.13 with the build and test tools.
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(pkg-config g++ zlib1g-dev libdeflate-dev libpugixml-dev libgsf-1-dev libzip-dev libexpat1-dev libgtest-dev clang
-          libclang-rt-14-dev valgrind)
+          libclang-rt-14-dev valgrind ccache)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -22,7 +22,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-# CPython 3.13 and nothing else: the module uses its version-specific C API.
+# The environment is CPython 3.13, the main version; scripts/wheel.sh builds
+# for 3.10 to 3.12 with their own interpreters.
 python=${BRINDLE_PYTHON:-}
 if [ -z "$python" ]; then
   for candidate in /root/.pyenv/versions/3.13*/bin/python3.13 "$(command -v python3.13 || true)"; do

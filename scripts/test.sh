@@ -9,8 +9,13 @@
 #   4. the corpus and generated documents under valgrind's memcheck
 #      (scripts/valgrind-corpus.sh);
 #   5. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 20 by
-#      default; 0 skips it).
-# Any failure or sanitizer report fails the run.
+#      default; 0 skips it);
+#   6. a wheel for each of CPython 3.10 to 3.13, repaired, installed into a
+#      fresh environment of its version and smoke-tested there
+#      (scripts/wheel.sh --all --smoke);
+#   7. the API reference, generated into docs/api (scripts/docs.sh).
+# Any failure or sanitizer report fails the run. Each step's header says
+# how long the run has taken so far.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -18,6 +23,8 @@ cd "$root"
 py="$root/.venv/bin/python"
 export PATH="$root/.venv/bin:$PATH"
 jobs=$(nproc 2>/dev/null || echo 2)
+started=$SECONDS
+step() { echo "== $* (at $((SECONDS - started)) s)"; }
 
 configure() {  # configure <build dir> <extra cmake args...>
   local dir=$1; shift
@@ -25,22 +32,32 @@ configure() {  # configure <build dir> <extra cmake args...>
   cmake --build "$dir" -j "$jobs"
 }
 
-echo "== release build: C++ tests"
-configure "$root/build/release" -DCMAKE_BUILD_TYPE=Release
+# The release build, the package pip installs and every wheel compile the
+# core with the same command: through ccache it compiles once for them all.
+export BRINDLE_WERROR=ON CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+cached=()
+pip_cached=()
+if command -v ccache >/dev/null; then
+  cached=(-DCMAKE_CXX_COMPILER=g++ -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  pip_cached=(--config-settings=cmake.define.CMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
+step "release build: C++ tests"
+configure "$root/build/release" -DCMAKE_BUILD_TYPE=Release ${cached[@]+"${cached[@]}"}
 ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
 
-echo "== release build: pip install and Python tests"
-BRINDLE_WERROR=ON "$py" -m pip install -q --disable-pip-version-check --no-build-isolation "$root"
+step "release build: pip install and Python tests"
+"$py" -m pip install -q --disable-pip-version-check --no-build-isolation ${pip_cached[@]+"${pip_cached[@]}"} "$root"
 (cd "$root/tests" && BRINDLE_CFB_COMPARE="$root/build/release/tools/cfb_compare" \
   BRINDLE_ZIP_COMPARE="$root/build/release/tools/zip_compare" "$py" -m pytest -q "$root/tests/python")
 
-echo "== sanitizer build (address, undefined): C++ tests"
+step "sanitizer build (address, undefined): C++ tests"
 configure "$root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_SANITIZE=ON
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=0:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 ctest --test-dir "$root/build/asan" --output-on-failure -j "$jobs"
 
-echo "== sanitizer build: Python tests through the sanitized module"
+step "sanitizer build: Python tests through the sanitized module"
 # The interpreter is not instrumented, so the ASan runtime is preloaded, and
 # Python's own allocator is bypassed so that ASan sees every allocation.
 asan_runtime=$(g++ -print-file-name=libasan.so)
@@ -53,7 +70,7 @@ asan_runtime="$asan_runtime $(g++ -print-file-name=libstdc++.so)"
   BRINDLE_CFB_COMPARE="$root/build/asan/tools/cfb_compare" BRINDLE_ZIP_COMPARE="$root/build/asan/tools/zip_compare" \
   PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "$root/tests/python")
 
-echo "== ThreadSanitizer: the core converting on several threads at once"
+step "ThreadSanitizer: the core converting on several threads at once"
 cmake -S "$root" -B "$root/build/tsan" -G Ninja -DPython_EXECUTABLE="$py" -DBRINDLE_TESTS=ON -DBRINDLE_WERROR=ON \
   -DBRINDLE_MODULE=OFF -DBRINDLE_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build/tsan" -j "$jobs" --target threads_check >/dev/null
@@ -68,11 +85,18 @@ threaded=("${tsan_docs[0]}"/container-*.hwp "${tsan_docs[0]}"/sample.hwp "${tsan
                                              "$root"/../shared/corpus/hwpx/real/*.hwpx)
 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" "$root/build/tsan/tools/threads_check" 4 "${threaded[@]}"
 
-echo "== valgrind (memcheck): the corpus and generated documents through the core"
+step "valgrind (memcheck): the corpus and generated documents through the core"
 "$root/scripts/valgrind-corpus.sh"
 
 seconds=${BRINDLE_FUZZ_SECONDS:-20}
 if [ "$seconds" -gt 0 ]; then
-  echo "== fuzzing, ${seconds}s per target"
+  step "fuzzing, ${seconds}s per target"
   "$root/scripts/fuzz.sh" "$seconds"
 fi
+
+step "wheels for CPython 3.10 to 3.13: built, repaired, installed fresh and smoke-tested"
+"$root/scripts/wheel.sh" --all --smoke --dist "$root/build/wheels" --build-dir "$root/build/wheels-build"
+
+step "API reference"
+"$root/scripts/docs.sh"
+step "done"
