@@ -5,7 +5,7 @@ from __future__ import annotations
 import os
 import sys
 from collections.abc import Callable
-from typing import Literal, Protocol, TypeAlias, TypeVar
+from typing import Literal, Protocol, TypeAlias, TypeVar, Union
 
 if sys.version_info >= (3, 12):
     from collections.abc import Buffer
@@ -24,7 +24,9 @@ class Readable(Protocol):
     def read(self, size: int = -1, /) -> bytes: ...
 
 
-Source: TypeAlias = "str | os.PathLike[str] | Buffer | Readable"
+# A union object, not a string, so that it resolves wherever it is used
+# (typing.get_type_hints of parse or convert_many, documentation tools).
+Source: TypeAlias = Union[str, os.PathLike[str], Buffer, Readable]
 """A document: a path (str or os.PathLike), its bytes (bytes, bytearray, memoryview or
 any object with the buffer protocol), or a binary file object (read whole)."""
 
