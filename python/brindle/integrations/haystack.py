@@ -14,7 +14,6 @@ that cannot be read or converted is logged as a warning and skipped.
 
 from __future__ import annotations
 
-import datetime
 import os
 from dataclasses import dataclass
 from pathlib import Path
@@ -26,7 +25,7 @@ from haystack.dataclasses import ByteStream
 
 from .._api import Profile, _check_profile
 from .._batch import convert_many
-from .._document import Document as BrindleDocument
+from ._metadata import document_metadata
 
 __all__ = ["BrindleConverter"]
 
@@ -41,14 +40,6 @@ class _Pending:
     document: str | Path | bytes
     file_meta: dict[str, Any]
     meta: dict[str, Any]
-
-
-def _properties(parsed: BrindleDocument) -> dict[str, Any]:
-    # Dates as ISO strings: meta must stay JSON-serialisable for the document stores.
-    properties: dict[str, Any] = {"format": parsed.format}
-    for key, value in parsed.metadata.items():
-        properties[key] = value.isoformat() if isinstance(value, datetime.datetime) else value
-    return properties
 
 
 @component
@@ -174,7 +165,7 @@ class BrindleConverter:
                     )
                 continue
 
-            merged_metadata = {**_properties(result.document), **item.file_meta, **item.meta}
+            merged_metadata = {**document_metadata(result.document), **item.file_meta, **item.meta}
             if not self.store_full_path and (file_path := item.file_meta.get("file_path")):
                 merged_metadata["file_path"] = os.path.basename(file_path)
             documents.append(Document(content=result.document.markdown, meta=merged_metadata))

@@ -12,7 +12,6 @@ loader is iterated, so a folder of any size is loaded in bounded memory.
 
 from __future__ import annotations
 
-import datetime
 import logging
 import os
 import re
@@ -25,7 +24,7 @@ from langchain_core.documents import Document
 
 import brindle
 
-from .._document import ISO_FORMAT
+from ._metadata import document_metadata
 
 __all__ = ["BrindleLoader"]
 
@@ -43,14 +42,6 @@ _FOOTNOTE = re.compile(r"\[\^[^\]\s]+\]:")
 # A picture linked to its file, or the placeholder it stays without one; a bracket in
 # a caption is escaped, so the first unescaped one ends it.
 _IMAGE = re.compile(r"!\[(?:\\.|[^\\\]])*\]\((?:<[^>\n]*>|[^)\s]*)\)|\[이미지(?:: (?:\\.|[^\\\]\n])*)?\]")
-
-
-def metadata_of(document: brindle.Document) -> dict[str, Any]:
-    """The document's format and properties as JSON values: dates as ISO 8601 in UTC."""
-    found: dict[str, Any] = {"format": document.format}
-    for key, value in document.metadata.items():
-        found[key] = value.strftime(ISO_FORMAT) if isinstance(value, datetime.datetime) else value
-    return found
 
 
 def category(block: str) -> str:
@@ -213,7 +204,7 @@ class BrindleLoader(BaseLoader):
                         raise _named(error, source)
                     logger.warning("skipped %s: %s", source, error)
                     continue
-                metadata = {"source": source, **metadata_of(result.document)}
+                metadata = {"source": source, **document_metadata(result.document)}
                 if self.image_prefix is not None:
                     metadata["images"] = list(result.document.images)
                 if self.mode == "single":

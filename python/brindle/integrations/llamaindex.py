@@ -9,7 +9,6 @@
 
 from __future__ import annotations
 
-import datetime
 import os
 from collections.abc import Iterator
 from contextlib import AbstractContextManager
@@ -21,7 +20,7 @@ from llama_index.core.schema import Document
 
 import brindle
 
-from .._document import ISO_FORMAT
+from ._metadata import document_metadata
 
 __all__ = ["BrindleReader"]
 
@@ -92,10 +91,7 @@ class BrindleReader(BaseReader):
                 parsed = brindle.parse(data, profile=self.profile, image_prefix=None)
             except brindle.DocumentError as error:  # name the file the bytes came from
                 raise type(error)(error.message, name) from None
-        metadata: dict[str, Any] = {"format": parsed.format}
-        for key, value in parsed.metadata.items():
-            metadata[key] = value.strftime(ISO_FORMAT) if isinstance(value, datetime.datetime) else value
-        metadata.update(extra_info or {})
+        metadata = {**document_metadata(parsed), **(extra_info or {})}
         return Document(
             text=parsed.markdown,
             metadata=metadata,

@@ -41,12 +41,11 @@ __plugin_interface_version__ = 1
 EXTENSIONS = frozenset({".hwp", ".hwpx"})
 
 MIME_TYPES = frozenset({
-    # HWP 5.0: the names mail clients, web servers and the word processor's own
-    # installers use for it.
+    # HWP 5.0
     "application/x-hwp",
     "application/haansofthwp",
     "application/vnd.hancom.hwp",
-    # HWPX: the type its mimetype entry names, and the names in use for the extension.
+    # HWPX, the first being the type its own mimetype entry names
     "application/hwp+zip",
     "application/vnd.hancom.hwpx",
     "application/haansofthwpx",
