@@ -11,8 +11,11 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 py=${PYTHON:-$root/.venv/bin/python}
 out=$(realpath -m "${1:-$root/docs/api}")
-modules=(brindle brindle.integrations brindle.integrations.langchain brindle.integrations.llamaindex
-         brindle.integrations.haystack brindle.integrations.markitdown _brindle)
+# pdoc documents the public submodules of a package without __all__ (the
+# integrations) with it.
+modules=(brindle brindle.integrations "!brindle.integrations._metadata" _brindle)
+pages=(brindle brindle.integrations brindle.integrations.langchain brindle.integrations.llamaindex
+       brindle.integrations.haystack brindle.integrations.markitdown _brindle)
 
 rm -rf "$out"
 # From outside the tree, so that the installed package is documented, not
@@ -20,7 +23,7 @@ rm -rf "$out"
 # cross-reference) are errors.
 (cd / && HAYSTACK_TELEMETRY_ENABLED=False "$py" -W error::UserWarning -m pdoc --docformat markdown \
   --footer-text "brindle $("$py" -c 'import brindle; print(brindle.__version__)')" -o "$out" "${modules[@]}")
-for module in "${modules[@]}"; do
+for module in "${pages[@]}"; do
   page="$out/${module//.//}.html"
   if [ ! -s "$page" ]; then
     echo "docs.sh: pdoc wrote no page for $module ($page)" >&2
