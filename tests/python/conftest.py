@@ -29,6 +29,15 @@ def corpus_documents() -> list[Path]:
     """Every document of the shared corpus, sorted; empty when it is absent."""
     return sorted(p for folder in ("samples", "public") for p in (CORPUS_DIR / folder).glob("*") if p.is_file())
 
+def import_framework(name: str):
+    """The module `name` of a loader's framework, imported; the calling test module is
+    skipped without it, and in the sanitizer run, where the frameworks' own native
+    extensions would run under a runtime they were not built for."""
+    if "asan" in os.environ.get("LD_PRELOAD", ""):
+        pytest.skip("the frameworks are not run under the sanitizer", allow_module_level=True)
+    return pytest.importorskip(name)
+
+
 # Prefixes of every message a document failure can carry.
 ERROR_PREFIXES = (
     "IO error: ",

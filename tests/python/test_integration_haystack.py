@@ -14,10 +14,10 @@ os.environ["HAYSTACK_TELEMETRY_ENABLED"] = "False"  # before haystack is first i
 
 import brindle
 import hwpfixture as hwp
-from conftest import CORPUS_DIR
+from conftest import CORPUS_DIR, import_framework
 from hwpfixture.properties import SUMMARY_INFORMATION, hpf_metadata, summary_information
 
-pytest.importorskip("haystack")
+import_framework("haystack")
 
 from haystack import Pipeline  # noqa: E402
 from haystack.components.writers import DocumentWriter  # noqa: E402
@@ -26,7 +26,6 @@ from haystack.document_stores.in_memory import InMemoryDocumentStore  # noqa: E4
 
 from brindle.integrations.haystack import BrindleConverter  # noqa: E402
 
-pytestmark = pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""), reason="not under the sanitizer run")
 
 
 def properties(path: Path) -> dict[str, object]:

@@ -7,14 +7,13 @@ import datetime
 import itertools
 import json
 import logging
-import os
 from pathlib import Path
 
 import pytest
 
-if "asan" in os.environ.get("LD_PRELOAD", ""):
-    pytest.skip("the frameworks are not run under the sanitizer", allow_module_level=True)
-pytest.importorskip("langchain_core")
+from conftest import import_framework
+
+import_framework("langchain_core")
 
 import brindle  # noqa: E402
 import hwpfixture as hwp  # noqa: E402

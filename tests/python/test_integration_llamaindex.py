@@ -11,9 +11,9 @@ import uuid
 
 import pytest
 
-if "asan" in os.environ.get("LD_PRELOAD", ""):
-    pytest.skip("the frameworks are not run under the sanitizer", allow_module_level=True)
-pytest.importorskip("llama_index.core")
+from conftest import import_framework
+
+import_framework("llama_index.core")
 
 import brindle  # noqa: E402
 from brindle.integrations.llamaindex import BrindleReader  # noqa: E402

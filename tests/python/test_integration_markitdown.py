@@ -15,17 +15,16 @@ from pathlib import Path
 import pytest
 
 import brindle
-from conftest import CORPUS_DIR
+from conftest import CORPUS_DIR, import_framework
 from hwpfixture.cfb import compound_file_bytes
 
-pytest.importorskip("markitdown")
+import_framework("markitdown")
 
 import markitdown._markitdown as markitdown_core  # noqa: E402
 from markitdown import FileConversionException, MarkItDown, StreamInfo  # noqa: E402
 
 from brindle.integrations import markitdown as plugin  # noqa: E402
 
-pytestmark = pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""), reason="not under the sanitizer run")
 
 ENTRY_POINT = "brindle.integrations.markitdown"
 

@@ -325,3 +325,20 @@ def test_keyboard_interrupt_in_the_consumer_stops_the_pool_promptly(long_documen
     assert pulled[0] <= brindle._batch.CHUNK * 5
     assert time.perf_counter() - start < 20 * single
     assert _brindle_threads() == 0
+
+
+def test_importing_the_package_imports_no_framework():
+    # The loaders' frameworks are optional and slow to import: brindle and its
+    # integrations package must not pull any of them in.
+    import subprocess
+    import sys
+
+    frameworks = ("langchain_core", "llama_index", "haystack", "markitdown")
+    script = (
+        "import sys, brindle, brindle.integrations, brindle.cli\n"
+        f"print([m for m in sys.modules if m.split('.')[0] in {frameworks!r}])"
+    )
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                          env={**os.environ, "PYTHONPATH": os.pathsep.join(sys.path)})
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.strip() == "[]"
