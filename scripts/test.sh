@@ -25,6 +25,9 @@ export PATH="$root/.venv/bin:$PATH"
 jobs=$(nproc 2>/dev/null || echo 2)
 started=$SECONDS
 step() { echo "== $* (at $((SECONDS - started)) s)"; }
+# The Python tests on every core (pytest-xdist), a test file per worker, so
+# that a file's module fixtures are built once.
+parallel=(-n "$jobs" --dist loadfile)
 
 configure() {  # configure <build dir> <extra cmake args...>
   local dir=$1; shift
@@ -49,7 +52,7 @@ ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
 step "release build: pip install and Python tests"
 "$py" -m pip install -q --disable-pip-version-check --no-build-isolation ${pip_cached[@]+"${pip_cached[@]}"} "$root"
 (cd "$root/tests" && BRINDLE_CFB_COMPARE="$root/build/release/tools/cfb_compare" \
-  BRINDLE_ZIP_COMPARE="$root/build/release/tools/zip_compare" "$py" -m pytest -q "$root/tests/python")
+  BRINDLE_ZIP_COMPARE="$root/build/release/tools/zip_compare" "$py" -m pytest -q "${parallel[@]}" "$root/tests/python")
 
 step "sanitizer build (address, undefined): C++ tests"
 configure "$root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_SANITIZE=ON
@@ -68,7 +71,7 @@ asan_runtime="$asan_runtime $(g++ -print-file-name=libstdc++.so)"
 (cd "$root/tests" && \
   LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc BRINDLE_MODULE_DIR="$root/build/asan/module" \
   BRINDLE_CFB_COMPARE="$root/build/asan/tools/cfb_compare" BRINDLE_ZIP_COMPARE="$root/build/asan/tools/zip_compare" \
-  PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "$root/tests/python")
+  PYTHONPATH="$root/build/asan/module" "$py" -m pytest -q -p no:cacheprovider "${parallel[@]}" "$root/tests/python")
 
 step "ThreadSanitizer: the core converting on several threads at once"
 cmake -S "$root" -B "$root/build/tsan" -G Ninja -DPython_EXECUTABLE="$py" -DBRINDLE_TESTS=ON -DBRINDLE_WERROR=ON \
