@@ -8,12 +8,13 @@
 #      ThreadSanitizer (tools/threads_check);
 #   4. the corpus and generated documents under valgrind's memcheck
 #      (scripts/valgrind-corpus.sh);
-#   5. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 20 by
-#      default; 0 skips it);
-#   6. a wheel for each of CPython 3.10 to 3.13, repaired, installed into a
-#      fresh environment of its version and smoke-tested there
-#      (scripts/wheel.sh --all --smoke);
-#   7. the API reference, generated into docs/api (scripts/docs.sh).
+#   5. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 12 by
+#      default, as many at once as there are cores; 0 skips it);
+#   6. the API reference, generated into docs/api (scripts/docs.sh).
+# Between the release build's C++ and Python tests, a wheel for each of
+# CPython 3.10 to 3.13 is built, repaired, installed into a fresh
+# environment of its version and smoke-tested there (scripts/wheel.sh --all
+# --smoke); the Python tests check the 3.13 one further.
 # Any failure or sanitizer report fails the run. Each step's header says
 # how long the run has taken so far.
 set -euo pipefail
@@ -49,9 +50,13 @@ step "release build: C++ tests"
 configure "$root/build/release" -DCMAKE_BUILD_TYPE=Release ${cached[@]+"${cached[@]}"}
 ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
 
-step "release build: pip install and Python tests"
+step "wheels for CPython 3.10 to 3.13: built, repaired, installed fresh and smoke-tested"
+rm -rf "$root/build/wheels"
+"$root/scripts/wheel.sh" --all --smoke --dist "$root/build/wheels" --build-dir "$root/build/wheels-build"
+
+step "release build: pip install and Python tests (the 3.13 wheel's own tests on the wheel just built)"
 "$py" -m pip install -q --disable-pip-version-check --no-build-isolation ${pip_cached[@]+"${pip_cached[@]}"} "$root"
-(cd "$root/tests" && BRINDLE_CFB_COMPARE="$root/build/release/tools/cfb_compare" \
+(cd "$root/tests" && BRINDLE_WHEELS="$root/build/wheels" BRINDLE_CFB_COMPARE="$root/build/release/tools/cfb_compare" \
   BRINDLE_ZIP_COMPARE="$root/build/release/tools/zip_compare" "$py" -m pytest -q "${parallel[@]}" "$root/tests/python")
 
 step "sanitizer build (address, undefined): C++ tests"
@@ -91,14 +96,12 @@ TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" "$root/build/tsan/tools/t
 step "valgrind (memcheck): the corpus and generated documents through the core"
 "$root/scripts/valgrind-corpus.sh"
 
-seconds=${BRINDLE_FUZZ_SECONDS:-20}
+seconds=${BRINDLE_FUZZ_SECONDS:-12}
 if [ "$seconds" -gt 0 ]; then
   step "fuzzing, ${seconds}s per target"
   "$root/scripts/fuzz.sh" "$seconds"
 fi
 
-step "wheels for CPython 3.10 to 3.13: built, repaired, installed fresh and smoke-tested"
-"$root/scripts/wheel.sh" --all --smoke --dist "$root/build/wheels" --build-dir "$root/build/wheels-build"
 
 step "API reference"
 "$root/scripts/docs.sh"

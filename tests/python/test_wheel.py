@@ -87,7 +87,12 @@ def work(tmp_path_factory: pytest.TempPathFactory) -> Path:
 @pytest.fixture(scope="module")
 def wheel(work: Path) -> Path:
     """The repaired wheel, built by scripts/wheel.sh into a folder of its own (the CMake
-    build folder is kept under build/ so that a second run only relinks)."""
+    build folder is kept under build/ so that a second run only relinks), or the one
+    the test command has built already with the other versions' (BRINDLE_WHEELS)."""
+    built = os.environ.get("BRINDLE_WHEELS")
+    if built:
+        [path] = Path(built).glob(f"brindle-{VERSION}-cp313-cp313-*.whl")
+        return path
     dist = work / "dist"
     result = run(
         ["bash", REPO_ROOT / "scripts" / "wheel.sh", "--dist", dist, "--build-dir", REPO_ROOT / "build" / "wheel-test"],
