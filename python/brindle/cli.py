@@ -19,6 +19,7 @@ from ._api import PROFILES, Profile, convert, records
 from ._batch import ConversionResult, convert_many
 from ._document import ISO_FORMAT, parse
 from ._document import Document as Parsed
+from ._walk import walk_documents
 
 __all__ = ["main"]
 
@@ -88,42 +89,6 @@ class Document(str):
         return self
 
 
-def _walk(folder: str) -> Iterator[tuple[str, str] | Document]:
-    """The *.hwp and *.hwpx files under `folder` as (path, path relative to folder), lazily,
-    depth first in name order; a sub-folder that cannot be listed is a Document
-    holding the error. Links to folders are not followed (they could loop)."""
-    prefix = os.path.join(folder, "")
-    stack: list[Iterator[os.DirEntry[str]]] = []
-
-    def listing(path: str) -> Iterator[os.DirEntry[str]] | Document:
-        try:
-            with os.scandir(path) as entries:
-                return iter(sorted(entries, key=lambda entry: entry.name))
-        except OSError as error:
-            return Document(path, error=error)
-
-    first = listing(folder)
-    if isinstance(first, Document):
-        yield first
-        return
-    stack.append(first)
-    while stack:
-        entry = next(stack[-1], None)
-        if entry is None:
-            stack.pop()
-        elif entry.is_dir(follow_symlinks=False):
-            below = listing(entry.path)
-            if isinstance(below, Document):
-                yield below
-            else:
-                stack.append(below)
-        elif entry.name.lower().endswith(DOCUMENT_SUFFIXES) and entry.is_file():
-            yield entry.path, entry.path[len(prefix):]
-
-
-DOCUMENT_SUFFIXES = (".hwp", ".hwpx")
-
-
 def _output_name(relative: str, suffix: str) -> str:
     return os.path.splitext(relative)[0] + suffix
 
@@ -160,11 +125,12 @@ def _documents(paths: list[str], outdir: str | None, suffix: str = ".md") -> Ite
     for top in paths:
         if os.path.isdir(top):
             base = outdir if outdir is not None else top
-            for found in _walk(top):
-                if isinstance(found, Document):
-                    yield found
+            prefix = os.path.join(top, "")
+            for path, error in walk_documents(top):
+                if error is not None:  # a folder that cannot be listed
+                    yield Document(path, error=error)
                     continue
-                document = place(found[0], os.path.join(base, _output_name(found[1], suffix)))
+                document = place(path, os.path.join(base, _output_name(path[len(prefix):], suffix)))
                 if document is not None:
                     yield document
         else:  # a file, or a path that does not exist: converting it reports why

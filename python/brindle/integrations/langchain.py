@@ -24,6 +24,7 @@ from langchain_core.documents import Document
 
 import brindle
 
+from .._walk import walk_documents
 from ._metadata import document_metadata
 
 __all__ = ["BrindleLoader"]
@@ -33,8 +34,6 @@ logger = logging.getLogger(__name__)
 PathLike = str | os.PathLike[str]
 Mode = Literal["single", "elements"]
 OnError = Literal["raise", "skip"]
-
-SUFFIXES = (".hwp", ".hwpx")
 
 _HEADING = re.compile(r"(#{1,6})(?:[ \t]+(.*))?")
 _LIST_ITEM = re.compile(r"(?:[-*+]|\d{1,9}[.)])(?:[ \t]|$)")
@@ -97,20 +96,6 @@ def elements(markdown: str) -> Iterator[tuple[str, dict[str, Any]]]:
         offset += len(block) + 2
 
 
-def _walk(folder: PathLike) -> Iterator[str]:
-    """Every HWP or HWPX file in `folder` and below, in sorted order, one directory
-    listed at a time; symbolic links to directories are not followed."""
-    for root, dirs, files in os.walk(folder, onerror=_raise):
-        dirs.sort()
-        for name in sorted(files):
-            if name.lower().endswith(SUFFIXES):
-                yield os.path.join(root, name)
-
-
-def _raise(error: OSError) -> None:
-    raise error
-
-
 def _named(error: Exception, source: str) -> Exception:
     """`error` with a message that names the file (DocumentError's alone does not)."""
     if isinstance(error, brindle.DocumentError):
@@ -126,7 +111,8 @@ class BrindleLoader(BaseLoader):
     `paths_or_dir` is one document's path, a directory or an iterable of paths (a
     generator is consumed as the loader goes). In a directory, by default every file
     whose name ends in ``.hwp`` or ``.hwpx`` (in any case) is loaded, in it and in all
-    directories below it, in sorted order; `glob` (a `pathlib.Path.glob` pattern such
+    directories below it, depth first in name order, as the command line walks a
+    folder (links to directories are not followed); `glob` (a `pathlib.Path.glob` pattern such
     as ``"*.hwp"`` or ``"2024/**/*.hwpx"``) chooses other files, in the order the
     system lists them.
 
@@ -150,7 +136,7 @@ class BrindleLoader(BaseLoader):
     A document that cannot be read raises, with `on_error` "raise" (the default), the
     exception `brindle.convert` raises, a DocumentError naming the file or an OSError.
     With "skip" it is logged as a warning on this module's logger and skipped, and the
-    other documents are loaded.
+    other documents are loaded; so is a directory of the walk that cannot be listed.
     """
 
     def __init__(
@@ -187,7 +173,13 @@ class BrindleLoader(BaseLoader):
         elif not os.path.isdir(given):
             yield given  # a file, or what convert reports as missing
         elif self.glob is None:
-            yield from _walk(given)
+            for path, error in walk_documents(os.fspath(given)):
+                if error is None:
+                    yield path
+                elif self.on_error == "raise":
+                    raise error
+                else:
+                    logger.warning("skipped %s: %s", path, error)
         else:
             yield from (path for path in Path(given).glob(self.glob) if path.is_file())
 
