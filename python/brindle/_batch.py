@@ -107,13 +107,17 @@ def convert_many(
     loop) or an exception in the consumer, KeyboardInterrupt included, cancels the
     documents not yet started and waits only for those being converted.
     """
+    _check_workers(workers)
     count = workers if workers is not None else (os.cpu_count() or 1)
-    if count < 1:
-        raise ValueError(f"workers must be at least 1, not {count}")
     _check_profile(profile)
     if not (image_prefix is None or isinstance(image_prefix, str) or callable(image_prefix)):
         raise TypeError(f"image_prefix must be a str, None or a function of the source, not {type(image_prefix).__name__}")
     return _run_pool(iter(sources), count, ordered, profile, bool(parse), image_prefix)
+
+
+def _check_workers(workers: int | None) -> None:
+    if workers is not None and workers < 1:
+        raise ValueError(f"workers must be at least 1, not {workers}")
 
 
 def _run_pool(

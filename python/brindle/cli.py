@@ -17,7 +17,7 @@ from typing import IO, Any
 from . import __version__
 from ._api import PROFILES, Profile, convert, records
 from ._batch import ConversionResult, convert_many
-from ._document import ISO_FORMAT, parse
+from ._document import ISO_FORMAT, json_metadata, parse
 from ._document import Document as Parsed
 from ._walk import walk_documents
 
@@ -209,10 +209,8 @@ def front_matter(document: Parsed, source: str) -> str:
 
 
 def json_record(document: Parsed, source: str) -> str:
-    metadata = {k: v.strftime(ISO_FORMAT) if isinstance(v, datetime.datetime) else v
-                for k, v in document.metadata.items()}
     record = {"source": os.path.basename(source), "format": document.format, "markdown": document.markdown,
-              "metadata": metadata, "images": list(document.images)}
+              "metadata": json_metadata(document.metadata), "images": list(document.images)}
     return json.dumps(record, ensure_ascii=False) + "\n"
 
 

@@ -24,7 +24,7 @@ from haystack.components.converters.utils import normalize_metadata
 from haystack.dataclasses import ByteStream
 
 from .._api import Profile, _check_profile
-from .._batch import convert_many
+from .._batch import _check_workers, convert_many
 from ._metadata import document_metadata
 
 __all__ = ["BrindleConverter"]
@@ -74,8 +74,7 @@ class BrindleConverter:
             The number of threads converting documents; None for one per CPU.
         """
         _check_profile(profile)
-        if workers is not None and workers < 1:
-            raise ValueError(f"workers must be at least 1, not {workers}")
+        _check_workers(workers)
         self.profile: Profile = profile
         self.store_full_path = store_full_path
         self.workers = workers

@@ -24,6 +24,8 @@ from langchain_core.documents import Document
 
 import brindle
 
+from .._api import _check_profile
+from .._batch import _check_workers
 from .._walk import walk_documents
 from ._metadata import document_metadata
 
@@ -154,10 +156,8 @@ class BrindleLoader(BaseLoader):
             raise ValueError(f"mode must be 'single' or 'elements', not {mode!r}")
         if on_error not in ("raise", "skip"):
             raise ValueError(f"on_error must be 'raise' or 'skip', not {on_error!r}")
-        if profile not in ("full", "exact"):
-            raise ValueError(f"profile must be 'full' or 'exact', not {profile!r}")
-        if workers is not None and workers < 1:
-            raise ValueError(f"workers must be at least 1, not {workers}")
+        _check_profile(profile)
+        _check_workers(workers)
         self.paths_or_dir = paths_or_dir
         self.profile: brindle.Profile = profile
         self.glob = glob

@@ -20,6 +20,7 @@ from llama_index.core.schema import Document
 
 import brindle
 
+from .._api import _check_profile
 from ._metadata import document_metadata
 
 __all__ = ["BrindleReader"]
@@ -55,8 +56,7 @@ class BrindleReader(BaseReader):
     """
 
     def __init__(self, *, profile: brindle.Profile = "full") -> None:
-        if profile not in ("full", "exact"):
-            raise ValueError(f"profile must be 'full' or 'exact', not {profile!r}")
+        _check_profile(profile)
         self.profile: brindle.Profile = profile
 
     def lazy_load_data(
