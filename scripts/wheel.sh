@@ -97,13 +97,17 @@ elif [ ${#targets[@]} -eq 0 ]; then
   targets=("$py")
 fi
 pythons=()
+versions=()  # each interpreter's "3.X"
 for target in "${targets[@]}"; do
   found=$(find_python "$target")
-  if [ -z "$found" ] || [ -z "$(version_of "$found")" ]; then
+  version=
+  [ -n "$found" ] && version=$(version_of "$found")
+  if [ -z "$version" ]; then
     echo "wheel.sh: no CPython 3.10 to 3.13 found for '$target'" >&2
     exit 1
   fi
   pythons+=("$found")
+  versions+=("$version")
 done
 
 bindir=$(dirname "$py")
@@ -150,8 +154,9 @@ build_python() {  # build_python <python> <version>
 }
 
 wheels=()
-for python in "${pythons[@]}"; do
-  version=$(version_of "$python")
+for i in "${!pythons[@]}"; do
+  python=${pythons[$i]}
+  version=${versions[$i]}
   tag=cp${version/./}
   folder=$build_dir
   [ ${#pythons[@]} -gt 1 ] && folder=$build_dir/$tag
@@ -199,7 +204,7 @@ if [ "$smoke" = 1 ]; then
   first=
   for i in "${!wheels[@]}"; do
     python=${pythons[$i]}
-    version=$(version_of "$python")
+    version=${versions[$i]}
     echo "== smoke test: $(basename "${wheels[$i]}") in a fresh CPython $version environment"
     env="$work/smoke-$version"
     "$python" -m venv "$env"
