@@ -102,7 +102,6 @@ if [ "$seconds" -gt 0 ]; then
   "$root/scripts/fuzz.sh" "$seconds"
 fi
 
-
 step "API reference"
 "$root/scripts/docs.sh"
 step "done"

@@ -29,6 +29,7 @@ def corpus_documents() -> list[Path]:
     """Every document of the shared corpus, sorted; empty when it is absent."""
     return sorted(p for folder in ("samples", "public") for p in (CORPUS_DIR / folder).glob("*") if p.is_file())
 
+
 def import_framework(name: str):
     """The module `name` of a loader's framework, imported; the calling test module is
     skipped without it, and in the sanitizer run, where the frameworks' own native
