@@ -178,12 +178,19 @@ def many(tmp_path_factory) -> tuple[Path, str]:
     return folder, brindle.convert(folder / "d000.hwp")
 
 
+def default_stop_signals() -> None:
+    for signum in (signal.SIGINT, signal.SIGTERM):
+        signal.signal(signum, signal.SIG_DFL)
+
+
 @pytest.mark.parametrize("signum, status", [(signal.SIGINT, 130), (signal.SIGTERM, 143)], ids=["sigint", "sigterm"])
 def test_interrupted_run_leaves_only_whole_files(many, tmp_path, signum, status):
     folder, markdown = many
     out = tmp_path / "out"
+    # A child inherits ignored signals (a test run as a background job ignores SIGINT),
+    # so both are set back to their defaults for it.
     child = subprocess.Popen([sys.executable, "-m", "brindle", "convert", str(folder), "-o", str(out), "-j", "1"],
-                             env=ENV, stderr=subprocess.PIPE)
+                             env=ENV, stderr=subprocess.PIPE, preexec_fn=default_stop_signals)
     deadline = time.monotonic() + 30
     while len(files(out, "*.md")) < 3 and time.monotonic() < deadline:
         time.sleep(0.002)
