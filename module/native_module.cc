@@ -142,10 +142,21 @@ PyObject* run_unlocked(PyObject* module, const Input& input, Work&& work, ToPyth
     return guarded([&] { return to_python(result->value()); }, MODULE_NAME);
 }
 
-Result<std::string> convert_input(const Input& input) {
+// The Markdown and the damage read past on the way.
+struct Converted {
+    std::string markdown;
+    std::vector<std::string> warnings;
+};
+
+Result<Converted> convert_input(const Input& input) {
     // HWP 5.0 or HWPX, by the document's content.
-    if (input.from_path) return convert_any(input.path, input.profile);
-    return convert_any(ByteSource::view(input.bytes), input.profile);
+    Converted converted;
+    Result<std::string> markdown = input.from_path
+                                       ? convert_any(input.path, input.profile, &converted.warnings)
+                                       : convert_any(ByteSource::view(input.bytes), input.profile, &converted.warnings);
+    if (!markdown) return std::move(markdown).error();
+    converted.markdown = std::move(markdown).value();
+    return converted;
 }
 
 Result<std::vector<RecordInfo>> records_input(const Input& input) {
@@ -167,8 +178,39 @@ PyObject* utf8_to_str(std::string_view text) {
     return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace");
 }
 
-// (markdown, [(name, bytes)], [(key, value)], format): the package builds
-// its Document from these.
+PyObject* strings_to_list(const std::vector<std::string>& texts) {
+    PyRef list(PyList_New(static_cast<Py_ssize_t>(texts.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        PyObject* text = utf8_to_str(texts[i]);
+        if (text == nullptr) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), text);
+    }
+    return list.release();
+}
+
+// (markdown, [warning]).
+PyObject* converted_to_tuple(const Converted& converted) {
+    return Py_BuildValue("(NN)", markdown_to_str(converted.markdown), strings_to_list(converted.warnings));
+}
+
+// [(name, guide, value or None)]: the form fields.
+PyObject* fields_to_list(const std::vector<FormField>& fields) {
+    PyRef list(PyList_New(static_cast<Py_ssize_t>(fields.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const FormField& field = fields[i];
+        PyObject* value = field.value ? utf8_to_str(*field.value) : Py_NewRef(Py_None);
+        PyObject* item = value == nullptr ? nullptr
+                                          : Py_BuildValue("(NNN)", utf8_to_str(field.name), utf8_to_str(field.guide), value);
+        if (item == nullptr) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
+    }
+    return list.release();
+}
+
+// (markdown, [(name, bytes)], [(key, value)], format, [warning], [field]):
+// the package builds its Document from these.
 PyObject* parsed_to_tuple(const ParsedDocument& parsed) {
     PyRef images(PyList_New(static_cast<Py_ssize_t>(parsed.images.size())));
     if (!images) return nullptr;
@@ -188,7 +230,8 @@ PyObject* parsed_to_tuple(const ParsedDocument& parsed) {
         PyList_SET_ITEM(properties.get(), static_cast<Py_ssize_t>(i), item.release());
     }
     const char* format = parsed.format == DocumentFormat::Hwpx ? "hwpx" : "hwp";
-    return Py_BuildValue("(NOOs)", markdown_to_str(parsed.markdown), images.get(), properties.get(), format);
+    return Py_BuildValue("(NOOsNN)", markdown_to_str(parsed.markdown), images.get(), properties.get(), format,
+                         strings_to_list(parsed.warnings), fields_to_list(parsed.fields));
 }
 
 // One function of the module: how it takes its argument, the core work,
@@ -247,9 +290,9 @@ constexpr char RECORDS_PATH[] = "records_path";
 constexpr char RECORDS_BUFFER[] = "records_buffer";
 
 constexpr auto convert_path =
-    entry<with_profile<CONVERT_PATH, path_argument<CONVERT_PATH>>, convert_input, markdown_to_str>;
+    entry<with_profile<CONVERT_PATH, path_argument<CONVERT_PATH>>, convert_input, converted_to_tuple>;
 constexpr auto convert_buffer =
-    entry<with_profile<CONVERT_BUFFER, buffer_argument<CONVERT_BUFFER>>, convert_input, markdown_to_str>;
+    entry<with_profile<CONVERT_BUFFER, buffer_argument<CONVERT_BUFFER>>, convert_input, converted_to_tuple>;
 constexpr auto parse_path = entry<with_prefix<PARSE_PATH, path_argument<PARSE_PATH>>, parse_input, parsed_to_tuple>;
 constexpr auto parse_buffer =
     entry<with_prefix<PARSE_BUFFER, buffer_argument<PARSE_BUFFER>>, parse_input, parsed_to_tuple>;
@@ -263,17 +306,17 @@ PyCFunction fastcall(F function) {
 
 PyMethodDef methods[] = {
     {"convert_path", fastcall(convert_path), METH_FASTCALL | METH_KEYWORDS,
-     "convert_path(path: bytes, profile: str) -> str\n--\n\nThe Markdown of the document at the file-system "
-     "path, by the rules of the profile (\"exact\" or \"full\")."},
+     "convert_path(path: bytes, profile: str) -> tuple\n--\n\nThe Markdown of the document at the file-system "
+     "path, by the rules of the profile (\"exact\" or \"full\"), and its warnings: (markdown, [warning])."},
     {"convert_buffer", fastcall(convert_buffer), METH_FASTCALL | METH_KEYWORDS,
-     "convert_buffer(data, profile: str) -> str\n--\n\nThe Markdown of the document whose bytes are `data`, by "
-     "the rules of the profile (\"exact\" or \"full\")."},
+     "convert_buffer(data, profile: str) -> tuple\n--\n\nThe Markdown of the document whose bytes are `data`, by "
+     "the rules of the profile (\"exact\" or \"full\"), and its warnings: (markdown, [warning])."},
     {"parse_path", fastcall(parse_path), METH_FASTCALL | METH_KEYWORDS,
      "parse_path(path: bytes, profile: str, image_prefix: str | None) -> tuple\n--\n\nThe document at the file-system "
-     "path parsed: (markdown, [(name, bytes)], [(key, value)], format)."},
+     "path parsed: (markdown, [(name, bytes)], [(key, value)], format, [warning], [(name, guide, value)])."},
     {"parse_buffer", fastcall(parse_buffer), METH_FASTCALL | METH_KEYWORDS,
      "parse_buffer(data, profile: str, image_prefix: str | None) -> tuple\n--\n\nThe document whose bytes are `data` "
-     "parsed: (markdown, [(name, bytes)], [(key, value)], format)."},
+     "parsed: (markdown, [(name, bytes)], [(key, value)], format, [warning], [(name, guide, value)])."},
     {"records_path", fastcall(records_path), METH_FASTCALL | METH_KEYWORDS,
      "records_path(path: bytes) -> list\n--\n\nThe (tag_id, level, size) records of section 0."},
     {"records_buffer", fastcall(records_buffer), METH_FASTCALL | METH_KEYWORDS,

@@ -20,15 +20,15 @@ DocumentFormat sniff_format(const ByteSource& source) {
     return DocumentFormat::Unknown;
 }
 
-Result<std::string> convert_any(ByteSource source, Profile profile) {
-    if (sniff_format(source) == DocumentFormat::Hwpx) return convert_hwpx(std::move(source), profile);
-    return convert_document(std::move(source), profile);
+Result<std::string> convert_any(ByteSource source, Profile profile, std::vector<std::string>* warnings) {
+    if (sniff_format(source) == DocumentFormat::Hwpx) return convert_hwpx(std::move(source), profile, warnings);
+    return convert_document(std::move(source), profile, warnings);
 }
 
-Result<std::string> convert_any(std::string_view path, Profile profile) {
+Result<std::string> convert_any(std::string_view path, Profile profile, std::vector<std::string>* warnings) {
     Result<ByteSource> source = ByteSource::open_file(path);
     if (!source) return std::move(source).error();
-    return convert_any(std::move(source).value(), profile);
+    return convert_any(std::move(source).value(), profile, warnings);
 }
 
 Result<ParsedDocument> parse_any(ByteSource source, Profile profile, ImagePrefix image_prefix) {

@@ -16,7 +16,7 @@ from importlib import metadata as _metadata
 
 from ._api import Profile, Source, convert, records
 from ._batch import ConversionResult, convert_many
-from ._document import Document, Metadata, parse
+from ._document import Document, FormField, Metadata, parse
 from ._errors import (
     DamagedDocumentError,
     DistributionProtectedError,
@@ -37,6 +37,7 @@ __all__ = [
     "DistributionProtectedError",
     "Document",
     "DocumentError",
+    "FormField",
     "Metadata",
     "NotACompoundFileError",
     "NotAnHwpDocumentError",

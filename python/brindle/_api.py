@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import logging
 import os
 import sys
 from collections.abc import Callable
@@ -40,6 +41,8 @@ the document reads. "exact" is byte for byte what ``_brindle.hwp_to_markdown``
 gives."""
 
 PROFILES: tuple[str, ...] = ("full", "exact")
+
+_log = logging.getLogger("brindle")
 
 T = TypeVar("T")
 
@@ -119,15 +122,36 @@ def convert(source: Source, *, profile: Profile = "full") -> str:
     and with the full profile DistributionProtectedError for a document saved for
     distribution, whose text is encrypted (the exact profile converts the notice such
     a document holds in its place); MemoryError when the document exceeds one of the
-    converter's bounds. Beyond the header a conversion never fails: damaged content
-    yields less text.
+    converter's bounds. An HWPX document whose section part is missing, empty, not
+    XML or declares a DTD is DamagedDocumentError. Beyond that a conversion never
+    fails: damaged content yields less text, and what was read past (a section cut
+    short, a record cut short, ...) is logged as a warning on the ``brindle``
+    logger, one message per damage (`parse` gives them as `Document.warnings`).
     """
+    markdown, warnings = _converted(source, profile)
+    if warnings:
+        name = _source_name(source)
+        for warning in warnings:
+            _log.warning("%s: %s", name, warning)
+    return markdown
+
+
+def _converted(source: Source, profile: Profile) -> tuple[str, list[str]]:
+    """The Markdown and the warnings of a conversion."""
     _check_profile(profile)
     return _run(
         source,
         lambda path: _native.convert_path(path, profile),
         lambda data: _native.convert_buffer(data, profile),
     )
+
+
+def _source_name(source: Source) -> str:
+    """How a warning names its document: its path, or what kind of source it was."""
+    if isinstance(source, (str, os.PathLike)):
+        return os.fsdecode(source)
+    name = getattr(source, "name", None)
+    return name if isinstance(name, str) else f"<{type(source).__name__}>"
 
 
 def records(source: Source) -> list[tuple[int, int, int]]:

@@ -8,10 +8,10 @@ import time
 from collections import deque
 from collections.abc import Callable, Generator, Iterable, Iterator
 from concurrent.futures import FIRST_COMPLETED, Future, ThreadPoolExecutor, wait
-from dataclasses import dataclass
+from dataclasses import dataclass, field
 from typing import Generic, TypeVar
 
-from ._api import Profile, Source, _check_profile, convert
+from ._api import Profile, Source, _check_profile, _converted
 from ._document import Document, parse
 
 __all__ = ["ConversionResult", "convert_many"]
@@ -32,13 +32,15 @@ class ConversionResult(Generic[S]):
     """The outcome of one document of a batch: `markdown` when it converted, else
     `error` (the exception `convert` raised), and the `seconds` it took. A batch run
     with ``parse=True`` also gives the `document` (`parse`'s `Document`, whose
-    Markdown `markdown` is)."""
+    Markdown `markdown` is). `warnings` are the damage the conversion read past
+    (`Document.warnings`); a batch does not log them."""
 
     source: S
     markdown: str | None
     error: Exception | None
     seconds: float
     document: Document | None = None
+    warnings: list[str] = field(default_factory=list)
 
     @property
     def ok(self) -> bool:
@@ -66,10 +68,10 @@ def _convert_chunk(
 def _convert_one(source: S, profile: Profile) -> ConversionResult[S]:
     start = time.perf_counter()
     try:
-        markdown = convert(source, profile=profile)
+        markdown, warnings = _converted(source, profile)
     except Exception as error:  # a bad document never stops the batch (MemoryError included)
         return ConversionResult(source, None, error, time.perf_counter() - start)
-    return ConversionResult(source, markdown, None, time.perf_counter() - start)
+    return ConversionResult(source, markdown, None, time.perf_counter() - start, warnings=warnings)
 
 
 def _parse_one(source: S, profile: Profile, image_prefix: str | None) -> ConversionResult[S]:
@@ -78,7 +80,7 @@ def _parse_one(source: S, profile: Profile, image_prefix: str | None) -> Convers
         document = parse(source, profile=profile, image_prefix=image_prefix)
     except Exception as error:
         return ConversionResult(source, None, error, time.perf_counter() - start)
-    return ConversionResult(source, document.markdown, None, time.perf_counter() - start, document)
+    return ConversionResult(source, document.markdown, None, time.perf_counter() - start, document, document.warnings)
 
 
 def convert_many(

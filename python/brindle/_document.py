@@ -11,7 +11,7 @@ from typing import Literal, TypedDict
 from . import _native
 from ._api import Profile, Source, _check_profile, _run
 
-__all__ = ["Document", "Metadata", "parse"]
+__all__ = ["Document", "FormField", "Metadata", "parse"]
 
 Format = Literal["hwp", "hwpx"]
 
@@ -46,6 +46,17 @@ ISO_FORMAT = "%Y-%m-%dT%H:%M:%SZ"
 
 
 @dataclass(frozen=True)
+class FormField:
+    """A click-here form field: its `name` (may be empty), its `guide` (the direction
+    text the word processor shows in the empty field; may be empty) and its `value`,
+    what fills it, or None while it still shows only its guide."""
+
+    name: str
+    guide: str
+    value: str | None
+
+
+@dataclass(frozen=True)
 class Document:
     """A parsed document.
 
@@ -57,12 +68,19 @@ class Document:
     stored, each picture once however often it is shown; the extension is the one
     its bytes call for (``.png``, ``.jpg``, ``.gif``, ``.bmp``, ``.wmf``, ``.emf``,
     ``.tif``, ``.webp``, or ``.bin`` for an unknown kind). `metadata` holds the
-    document's properties; `format` is "hwp" (HWP 5.0) or "hwpx"."""
+    document's properties; `format` is "hwp" (HWP 5.0) or "hwpx". `warnings` lists
+    the damage the conversion read past, a short message each (the part or stream,
+    the byte offset where it can tell, what went wrong); it is empty for a sound
+    document. `fields` lists the document's click-here form fields (`FormField`), in
+    document order, wherever they stand: the body, table cells, text boxes, page
+    headers and footers, notes. Both profiles give the same fields."""
 
     markdown: str
     images: Mapping[str, bytes] = field(default_factory=lambda: MappingProxyType({}))
     metadata: Metadata = field(default_factory=lambda: Metadata())
     format: Format = "hwp"
+    warnings: list[str] = field(default_factory=list)
+    fields: list[FormField] = field(default_factory=list)
 
 
 def _metadata(fields: list[tuple[str, str]]) -> Metadata:
@@ -88,13 +106,17 @@ def json_metadata(metadata: Metadata) -> dict[str, str]:
             for key, value in metadata.items()}
 
 
-def _document(parsed: tuple[str, list[tuple[str, bytes]], list[tuple[str, str]], str]) -> Document:
-    markdown, images, fields, format_ = parsed
+def _document(
+    parsed: tuple[str, list[tuple[str, bytes]], list[tuple[str, str]], str, list[str], list[tuple[str, str, str | None]]],
+) -> Document:
+    markdown, images, properties, format_, warnings, fields = parsed
     return Document(
         markdown=markdown,
         images=MappingProxyType(dict(images)),
-        metadata=_metadata(fields),
+        metadata=_metadata(properties),
         format="hwpx" if format_ == "hwpx" else "hwp",
+        warnings=warnings,
+        fields=[FormField(*f) for f in fields],
     )
 
 

@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import argparse
 import contextlib
+import dataclasses
 import datetime
 import json
 import os
@@ -15,7 +16,7 @@ from collections.abc import Iterator
 from typing import IO, Any
 
 from . import __version__
-from ._api import PROFILES, Profile, convert, records
+from ._api import PROFILES, Profile, _converted, records
 from ._batch import ConversionResult, convert_many
 from ._document import ISO_FORMAT, json_metadata, parse
 from ._document import Document as Parsed
@@ -39,7 +40,9 @@ a file would hold; no summary line).
 Files are written atomically (a temporary file in the same folder, then a
 rename), so an interrupted run leaves no half-written Markdown behind. A
 document that cannot be converted is listed on standard error with its message
-(and in the --errors file); the others go on.
+(and in the --errors file); the others go on. Damage a conversion read past (a
+section cut short, say) is listed the same way as a warning, and in the --errors
+file as a line of kind "warning"; the summary line counts the warnings.
 
 --profile full (the default) keeps everything the reader of a document sees:
 notes, headers and footers, numbers and bullets, headings, links, captions,
@@ -57,7 +60,8 @@ by the document and their kind: BIN0001.png, image1.jpg); --front-matter starts
 each Markdown file with a YAML block of the document's properties (title,
 subject, author, keywords, comments, last_saved_by, created, modified) and its
 source file name; --format json writes <name>.json instead, one object per
-document: source, format, markdown, metadata and the names of its images. No
+document: source, format, markdown, metadata, the names of its images and its
+click-here form fields (name, guide, value). No
 name taken from a document chooses a path outside the output folder.
 
 Exit status: 0 when every document converted or was skipped, 1 when some
@@ -169,8 +173,26 @@ def _report(path: str, error: BaseException, errors: IO[str] | None, bar: Any = 
         errors.flush()
 
 
-def _json_line(path: str, error: BaseException) -> str:
-    record = {"path": path, "kind": type(error).__name__, "message": _message(path, error)}
+def _report_warnings(path: str, warnings: list[str], errors: IO[str] | None, bar: Any = None) -> None:
+    """Damage a conversion read past: on standard error and, with --errors, as JSON
+    lines of kind "warning" beside the document's failures."""
+    for warning in warnings:
+        line = f"brindle: {path}: warning: {warning}"
+        if bar is not None:
+            bar.write(line, file=sys.stderr)
+        else:
+            print(line, file=sys.stderr)
+        if errors is not None:
+            errors.write(_json_line(path, None, warning))
+    if errors is not None and warnings:
+        errors.flush()
+
+
+def _json_line(path: str, error: BaseException | None, warning: str = "") -> str:
+    if error is None:
+        record = {"path": path, "kind": "warning", "message": warning}
+    else:
+        record = {"path": path, "kind": type(error).__name__, "message": _message(path, error)}
     line = json.dumps(record, ensure_ascii=False)
     try:
         line.encode("utf-8")
@@ -210,7 +232,8 @@ def front_matter(document: Parsed, source: str) -> str:
 
 def json_record(document: Parsed, source: str) -> str:
     record = {"source": os.path.basename(source), "format": document.format, "markdown": document.markdown,
-              "metadata": json_metadata(document.metadata), "images": list(document.images)}
+              "metadata": json_metadata(document.metadata), "images": list(document.images),
+              "fields": [dataclasses.asdict(f) for f in document.fields]}
     return json.dumps(record, ensure_ascii=False) + "\n"
 
 
@@ -262,12 +285,13 @@ class _Run:
         self.suffix = ".json" if args.format == "json" else ".md"
         self.errors = errors
         self.signals = signals
-        self.converted = self.failed = self.skipped = 0
+        self.converted = self.failed = self.skipped = self.warnings = 0
         self.temporaries: set[str] = set()
         self.folders: set[str] = set()
         self.pid = os.getpid()
         self.next_index = 0
-        self.held: dict[int, tuple[str, BaseException] | None] = {}
+        # Each document's failure or warnings, held until the ones before it are done.
+        self.held: dict[int, tuple[str, BaseException | None, list[str]] | None] = {}
         self.bar: Any = None
         self.counted: int | None = None
         self.finished = False
@@ -312,7 +336,7 @@ class _Run:
                 error = write_error
         if error is None:
             self.converted += 1
-        self.done(document, error)
+        self.done(document, error, result.warnings if error is None else [])
 
     def write_parsed(self, document: Document, parsed: Parsed) -> None:
         """The pictures first (so that the Markdown never links a file not yet
@@ -356,29 +380,33 @@ class _Run:
                 os.unlink(temporary)
             self.temporaries.discard(temporary)
 
-    def done(self, document: Document, error: BaseException | None) -> None:
-        """Records the outcome of the document at `document.position`; failures are
-        reported once every earlier document is done, in walk order."""
+    def done(self, document: Document, error: BaseException | None, warnings: list[str] | None = None) -> None:
+        """Records the outcome of the document at `document.position`; failures and
+        warnings are reported once every earlier document is done, in walk order."""
         if error is not None:
             self.failed += 1
-        self.held[document.position] = None if error is None else (str(document), error)
+        self.warnings += len(warnings or ())
+        reported = error is not None or bool(warnings)
+        self.held[document.position] = (str(document), error, warnings or []) if reported else None
         while self.next_index in self.held:
-            failure = self.held.pop(self.next_index)
+            outcome = self.held.pop(self.next_index)
             self.next_index += 1
-            if failure is not None:
-                self.report(*failure)
+            if outcome is not None:
+                self.report(*outcome)
         self.tick(error is not None)
 
     def flush(self) -> None:
-        """Reports the failures still held (after an interruption, earlier documents
+        """Reports the outcomes still held (after an interruption, earlier documents
         may never finish)."""
         for index in sorted(self.held):
-            failure = self.held.pop(index)
-            if failure is not None:
-                self.report(*failure)
+            outcome = self.held.pop(index)
+            if outcome is not None:
+                self.report(*outcome)
 
-    def report(self, path: str, error: BaseException) -> None:
-        _report(path, error, self.errors, self.bar)
+    def report(self, path: str, error: BaseException | None, warnings: list[str]) -> None:
+        if error is not None:
+            _report(path, error, self.errors, self.bar)
+        _report_warnings(path, warnings, self.errors, self.bar)
 
     # --- progress ---
 
@@ -434,8 +462,10 @@ def _to_stdout(path: str, args: argparse.Namespace, errors: IO[str] | None) -> i
                 markdown = json_record(parsed, path)
             else:
                 markdown = front_matter(parsed, path) + parsed.markdown
+            warnings = parsed.warnings
         else:
-            markdown = convert(path, profile=args.profile)
+            markdown, warnings = _converted(path, args.profile)
+        _report_warnings(path, warnings, errors)
     except Exception as error:
         _report(path, error, errors)
         return 1
@@ -506,8 +536,8 @@ def _convert_many(args: argparse.Namespace, errors: IO[str] | None) -> int:
             rate = processed / seconds if seconds > 0 else 0.0
             state = "interrupted: " if signals.signum else ""
             print(
-                f"brindle: {state}converted {run.converted}, failed {run.failed}, skipped {run.skipped} "
-                f"in {seconds:.2f} s ({rate:.1f} documents/s)",
+                f"brindle: {state}converted {run.converted}, failed {run.failed}, skipped {run.skipped}, "
+                f"warnings {run.warnings} in {seconds:.2f} s ({rate:.1f} documents/s)",
                 file=sys.stderr,
             )
     if signals.signum:
@@ -544,7 +574,8 @@ def _parser() -> argparse.ArgumentParser:
     text.add_argument("--skip-existing", action="store_true",
                       help="skip documents whose Markdown exists and is not older than the document")
     text.add_argument("--errors", metavar="FILE.jsonl",
-                      help="also write each failure as a JSON line with keys path, kind and message")
+                      help="also write each failure (and each warning, of kind \"warning\") as a JSON line "
+                           "with keys path, kind and message")
     text.add_argument("-q", "--quiet", action="store_true",
                       help="no progress bar and no summary line; failures are still listed")
     text.add_argument("--images", action="store_true",

@@ -101,6 +101,24 @@ def test_failures_reported_in_walk_order_however_conversions_finish(tree, tmp_pa
     assert paths == [str(p) for p, outcome in outcomes(tree).items() if isinstance(outcome, BaseException)]
 
 
+def test_warnings_are_listed_beside_the_markdown_and_counted(tmp_path, capsys):
+    docs, out, log = tmp_path / "docs", tmp_path / "out", tmp_path / "e.jsonl"
+    docs.mkdir()
+    parts = hwp.owpml.package_parts([["온전한 문단", "잘린 문단"]])
+    section = parts["Contents/section0.xml"]
+    parts["Contents/section0.xml"] = section[: section.index("잘린".encode())]
+    (docs / "cut.hwpx").write_bytes(hwp.owpml.zip_bytes(parts))
+    hwp.write_hwp(docs / "whole.hwp", [hwp.section("문단")])
+    assert main(["convert", str(docs), "-o", str(out), "--errors", str(log)]) == 0
+    assert (out / "cut.md").read_text(encoding="utf-8") == "온전한 문단"
+    [line] = [json.loads(line) for line in log.read_text(encoding="utf-8").splitlines()]
+    assert line["path"] == str(docs / "cut.hwpx") and line["kind"] == "warning"
+    assert line["message"].startswith("Contents/section0.xml: cut short at byte ")
+    err = capsys.readouterr().err
+    assert f"{docs / 'cut.hwpx'}: warning: {line['message']}" in err
+    assert "converted 2, failed 0, skipped 0, warnings 1 in" in err.splitlines()[-1]
+
+
 def test_outputs_beside_documents_and_named_files(tree, tmp_path, capsys):
     # Without -o the Markdown lands next to each document; the other files stay alone.
     before = files(tree)

@@ -111,8 +111,9 @@ def test_an_encrypted_package_is_password_protected():
         brindle.convert(package(encrypted))
     flagged = [ZipEntry(e.name, e.data, e.method, flags=FLAG_ENCRYPTED if e.name == "Contents/section0.xml" else 0)
                for e in entries_of(parts())]
-    # A ZIP-encrypted section cannot be read: the document ends before it.
-    assert brindle.convert(zip_archive(flagged)) == ""
+    # A ZIP-encrypted section cannot be read: the document is refused, not cut short.
+    with pytest.raises(brindle.PasswordProtectedError):
+        brindle.convert(zip_archive(flagged))
 
 
 SECOND = ["둘째 구역"]
@@ -124,29 +125,64 @@ def two_sections(**changes) -> dict[str, bytes | None]:
     return result
 
 
-def test_parts_that_cannot_be_read_end_the_document_where_they_stand():
-    assert brindle.convert(package(two_sections())) == EXPECTED.replace("\n\n[^1]", "\n\n둘째 구역\n\n[^1]")
-    # The first section cut short as XML, or missing: nothing after it is read,
-    # as for an HWP section; a second section that is damaged keeps the first.
-    broken = b'<?xml version="1.0"?><hs:sec xmlns:hs="urn:x"><unclosed>'
-    assert brindle.convert(package(two_sections(**{"Contents/section1.xml": broken}))) == EXPECTED
-    assert brindle.convert(package(two_sections(**{"Contents/section1.xml": None}))) == EXPECTED
-    assert brindle.convert(package(two_sections(**{"Contents/section0.xml": broken}))) == ""
-    # A spine naming a part the package lacks.
-    spine = owpml.content_hpf(["Contents/section0.xml", "Contents/section1.xml"],
-                              spine=["header", "section0", "ghost", "section1"])
-    assert brindle.convert(package(two_sections(**{"Contents/content.hpf": spine.encode()}))) == EXPECTED
+def test_every_section_is_read_and_damage_to_one_is_never_silent():
+    both = EXPECTED.replace("\n\n[^1]", "\n\n둘째 구역\n\n[^1]")
+    assert brindle.convert(package(two_sections())) == both
+    # Script items between the sections and itemrefs that say linear="no" hide no section.
+    names = ["Contents/section0.xml", "Contents/section1.xml"]
+    script = '<opf:item id="headersc" href="Scripts/headerScripts.js" media-type="application/x-javascript ;charset=utf-16"/>'
+    hpf = owpml.content_hpf(names, spine=["header", "section0", "headersc", "section1"]).replace(
+        "<opf:manifest>", "<opf:manifest>" + script).replace('idref="section1"', 'idref="section1" linear="no"')
+    scripted = two_sections(**{"Contents/content.hpf": hpf.encode(), "Scripts/headerScripts.js": "f();".encode("utf-16")})
+    document = brindle.parse(package(scripted), image_prefix=None)
+    assert document.markdown == both and document.warnings == []
+    # A section missing, empty, not XML, declaring a DTD or failing its CRC is a damaged
+    # document, in both profiles, the error naming the part and what is wrong with it.
+    doctype = hostile_section("<hp:p/>", "<!DOCTYPE x>")
+    for damage, why in ((None, "has no part"), (b"", "is empty"), (b"\x89PNG\r\n\x1a\n\x00", "not well-formed XML"),
+                        (doctype, "declares a document type")):
+        data = package(two_sections(**{"Contents/section1.xml": damage}))
+        for profile in ("full", "exact"):
+            with pytest.raises(brindle.DamagedDocumentError) as caught:
+                brindle.convert(data, profile=profile)
+            assert "'Contents/section1.xml'" in str(caught.value) and why in str(caught.value)
+    # XML that is no section is passed over, and said to be.
+    other = brindle.parse(package(two_sections(**{"Contents/section1.xml": b"<html><p>x</p></html>"})))
+    assert other.markdown == EXPECTED and other.warnings == [
+        "Contents/section1.xml: passed over: its root element <html> is no section of a namespace read here"]
+    entries = entries_of(two_sections())
+    for e in entries:
+        if e.name == "Contents/section1.xml":
+            e.crc = 12345
+    with pytest.raises(brindle.DamagedDocumentError):
+        brindle.convert(zip_archive(entries))
+    # A spine naming an item the manifest lacks: the other sections, and a warning.
+    spine = owpml.content_hpf(names, spine=["header", "section0", "ghost", "section1"])
+    ghost = brindle.parse(package(two_sections(**{"Contents/content.hpf": spine.encode()})))
+    assert ghost.markdown == both and ghost.warnings == [
+        "content.hpf: the spine names item 'ghost', which the manifest does not list"]
     # No manifest at all: the sections by their usual names.
     no_manifest = two_sections(**{"Contents/content.hpf": None, "META-INF/container.xml": None})
     assert brindle.convert(package(no_manifest)).startswith("> 머리말: 회사명\n\n첫 문단")
     # A header that cannot be read: no numbers, the text all the same.
     assert brindle.convert(package(two_sections(**{"Contents/header.xml": b"<not xml"}))).startswith("> 머리말")
-    # A section whose CRC does not match its bytes.
-    entries = entries_of(two_sections())
-    for e in entries:
-        if e.name == "Contents/section1.xml":
-            e.crc = 12345
-    assert brindle.convert(zip_archive(entries)) == EXPECTED
+
+
+@pytest.mark.parametrize("profile", ["full", "exact"])
+def test_a_section_cut_short_keeps_the_text_before_the_break_and_says_so(profile, caplog):
+    whole = brindle.convert(package(two_sections()), profile=profile)
+    section = two_sections()["Contents/section1.xml"]
+    assert section is not None
+    cut = section[: section.index("역".encode()) + 1]  # inside a character: it goes, the text before it stays
+    data = package(two_sections(**{"Contents/section1.xml": cut}))
+    document = brindle.parse(data, profile=profile)
+    assert document.markdown == whole.replace("둘째 구역", "둘째 구")
+    [warning] = document.warnings
+    assert warning.startswith(f"Contents/section1.xml: cut short at byte {len(cut) - 1} (")  # its last byte
+    # convert gives the same Markdown and logs the warning under "brindle".
+    with caplog.at_level("WARNING", logger="brindle"):
+        assert brindle.convert(data, profile=profile) == document.markdown
+    assert [r.getMessage() for r in caplog.records if r.name == "brindle"] == [f"<bytes>: {warning}"]
 
 
 def damaged(entries: list[ZipEntry] | None = None, **options) -> bytes:
@@ -226,7 +262,8 @@ def test_xml_that_asks_for_more_than_owpml_is_refused(tmp_path):
     for doctype, entity in ((laughs, "&lol9;"), (external, "&secret;")):
         section = hostile_section(f"<hp:p><hp:run><hp:t>{entity}</hp:t></hp:run></hp:p>", doctype)
         data = package(two_sections(**{"Contents/section0.xml": section}))
-        assert brindle.convert(data) == ""  # the section is refused: the document ends there
+        with pytest.raises(brindle.DamagedDocumentError, match="declares a document type"):
+            brindle.convert(data)  # the section is refused
     # Character references and the predefined entities are what they are.
     refs = hostile_section("<hp:p><hp:run><hp:t>&lt;a&gt; &amp;&#xAC00;&#44032;&#1;</hp:t></hp:run></hp:p>")
     assert brindle.convert(package(two_sections(**{"Contents/section0.xml": refs})), profile="exact") == (

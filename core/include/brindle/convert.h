@@ -103,9 +103,11 @@ inline TableParse parse_table(Records records, std::size_t start, std::uint16_t 
     return parse_table(records, start, level, depth, context);
 }
 
-// The whole document at `path` (or in `source`) as Markdown.
+// The whole document at `path` (or in `source`) as Markdown; damage read
+// past goes to `warnings` when given.
 Result<std::string> convert_document(std::string_view path, Profile profile = Profile::Exact);
-Result<std::string> convert_document(ByteSource source, Profile profile = Profile::Exact);
+Result<std::string> convert_document(ByteSource source, Profile profile = Profile::Exact,
+                                     std::vector<std::string>* warnings = nullptr);
 
 struct RecordInfo {
     std::uint16_t tag_id;

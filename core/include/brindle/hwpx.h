@@ -15,7 +15,8 @@ namespace brindle {
 
 // The Markdown of the HWPX package in `source`, by the same rules as an HWP
 // 5.0 document's.
-Result<std::string> convert_hwpx(ByteSource source, Profile profile);
+// Damage read past goes to `warnings` when given.
+Result<std::string> convert_hwpx(ByteSource source, Profile profile, std::vector<std::string>* warnings = nullptr);
 
 // The format a document's first bytes say it is in.
 enum class DocumentFormat { Hwp, Hwpx, Unknown };
@@ -24,8 +25,8 @@ DocumentFormat sniff_format(const ByteSource& source);
 // The Markdown of a document of either format: a compound file is HWP 5.0,
 // a ZIP archive HWPX; anything else fails as a compound file that cannot
 // be opened.
-Result<std::string> convert_any(ByteSource source, Profile profile);
-Result<std::string> convert_any(std::string_view path, Profile profile);
+Result<std::string> convert_any(ByteSource source, Profile profile, std::vector<std::string>* warnings = nullptr);
+Result<std::string> convert_any(std::string_view path, Profile profile, std::vector<std::string>* warnings = nullptr);
 
 // The record listing of an HWP 5.0 document; an HWPX document has none.
 Result<std::vector<RecordInfo>> list_records_any(ByteSource source);

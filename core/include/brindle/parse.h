@@ -14,6 +14,7 @@
 #include "brindle/profile.h"
 #include "brindle/properties.h"
 #include "brindle/result.h"
+#include "brindle/walk_context.h"
 
 namespace brindle {
 
@@ -25,6 +26,8 @@ struct ParsedDocument {
     std::vector<PictureFile> images;
     DocumentProperties properties;
     DocumentFormat format = DocumentFormat::Hwp;
+    std::vector<std::string> warnings;  // damage read past, as WalkContext::warnings
+    std::vector<FormField> fields;      // the click-here fields, in document order
 };
 
 // Without an image prefix the pictures stay placeholders, as in the
@@ -35,6 +38,23 @@ using ImagePrefix = std::optional<std::string_view>;
 struct ParseExtras {
     ImagePrefix image_prefix;
     ParsedDocument& parsed;
+};
+
+// Where a conversion puts what it gathers beside the Markdown: a parse's
+// extras, or for a conversion to Markdown alone its warnings (either may
+// be null).
+struct ConversionOutputs {
+    ParseExtras* extras = nullptr;
+    std::vector<std::string>* warnings = nullptr;
+
+    // The warnings and fields the walk gathered.
+    void take_from(WalkContext& context) {
+        if (extras != nullptr) {
+            extras->parsed.warnings = std::move(context.warnings);
+            extras->parsed.fields = std::move(context.fields);
+        }
+        if (warnings != nullptr) *warnings = std::move(context.warnings);
+    }
 };
 
 // A parse run through a front end's conversion, `convert(ParseExtras&)`

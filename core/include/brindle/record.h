@@ -54,6 +54,15 @@ public:
     auto end() const { return records_.end(); }
     operator Records() const { return records_; }
 
+    // How many bytes of the section the records take, from its start: less
+    // than its size when a record is cut short.
+    std::size_t parsed_size() const {
+        if (records_.empty()) return 0;
+        const Bytes last = records_.back().bytes();
+        return static_cast<std::size_t>(last.data() + last.size() - bytes_.data());
+    }
+    std::size_t section_size() const { return bytes_.size(); }
+
 private:
     ByteBuffer bytes_;  // moving a vector keeps its heap block, so the views survive
     std::vector<HwpRecord> records_;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "brindle/limits.h"
 #include "brindle/markdown_escape.h"
 #include "brindle/numbering.h"
+#include "brindle/paragraph.h"
 #include "brindle/pictures.h"
 #include "brindle/profile.h"
 
@@ -25,6 +27,14 @@ namespace brindle {
 struct NoteDefinition {
     std::string label;
     BlockList blocks;
+};
+
+// A click-here form field as data: its name, its guide text, and what
+// fills it (none while it shows only its guide, or nothing).
+struct FormField {
+    std::string name;
+    std::string guide;
+    std::optional<std::string> value;
 };
 
 // Paragraph lists nested in one another (a note in a text box in a
@@ -58,6 +68,11 @@ public:
 
     const Profile profile;
     TableBudget budget;  // one allowance for all the document's tables
+    // Damage passed over and read past: short messages naming the part or
+    // stream, the byte offset where it can tell, and what went wrong.
+    std::vector<std::string> warnings;
+    // The click-here fields met, in document order, in both profiles.
+    std::vector<FormField> fields;
 
     // Full profile only.
     const DocInfo doc_info;
@@ -82,6 +97,9 @@ private:
 // file when the conversion hands pictures out; a linked path is escaped for
 // `place`.
 Image picture_block(WalkContext& context, std::string_view key, TextContext place);
+
+// Record the field `paragraph` was last given the description of.
+void record_form_field(WalkContext& context, const PendingParagraph& paragraph);
 
 // Move the hoisted margins to the end of the body's `blocks`.
 inline void take_hoisted_margins(WalkContext& context, BlockList& blocks) {

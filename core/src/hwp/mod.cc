@@ -27,7 +27,8 @@ DocumentProperties read_properties(CompoundFile& file) {
     return bytes ? parse_summary_information(bytes.value()) : DocumentProperties{};
 }
 
-Result<std::string> convert(ByteSource source, Profile profile, ParseExtras* extras) {
+Result<std::string> convert(ByteSource source, Profile profile, ConversionOutputs outputs) {
+    ParseExtras* extras = outputs.extras;
     BlockList blocks;
     std::optional<WalkContext> context;  // one table allowance, numbering and notes for the document
     {
@@ -56,13 +57,25 @@ Result<std::string> convert(ByteSource source, Profile profile, ParseExtras* ext
         }
 
         // Sections are numbered from 0 without gaps; the first that cannot
-        // be read, for whatever reason, ends the document.
+        // be read, for whatever reason, ends the document (a warning says so
+        // when the stream is there).
         for (std::int32_t n = 0;; ++n) {
-            Result<ByteBuffer> bytes = read_section_stream(file, section_stream_path(n), compressed, context->full());
-            if (!bytes) break;
+            const std::string path = section_stream_path(n);
+            Result<ByteBuffer> bytes = read_section_stream(file, path, compressed, context->full());
+            if (!bytes) {
+                if (file.has_stream(path)) {
+                    context->warnings.push_back(path + ": " + bytes.error().message() + "; the document ends before it");
+                }
+                break;
+            }
             // The records view the section's bytes, which they now own; both
             // go when this iteration ends.
             const RecordList records = parse_records(std::move(bytes).value());
+            if (records.parsed_size() < records.section_size()) {
+                context->warnings.push_back(path + ": a record cut short at byte " + std::to_string(records.parsed_size()) +
+                                            " of " + std::to_string(records.section_size()) +
+                                            "; the records from there on are passed over");
+            }
             BlockList section_blocks;
             walk_section(records, section_blocks, *context);
             blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
@@ -73,6 +86,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ParseExtras* ext
             extras->parsed.images = pictures->take_files();
             context->pictures = nullptr;
         }
+        outputs.take_from(*context);
     }  // the container (and the file) is released before assembly
     if (!context->full()) return assemble_markdown(std::move(blocks));
     return assemble_markdown(std::move(blocks), context->take_notes());
@@ -86,13 +100,13 @@ Result<std::string> convert_document(std::string_view path, Profile profile) {
     return convert_document(std::move(source).value(), profile);
 }
 
-Result<std::string> convert_document(ByteSource source, Profile profile) {
-    return convert(std::move(source), profile, nullptr);
+Result<std::string> convert_document(ByteSource source, Profile profile, std::vector<std::string>* warnings) {
+    return convert(std::move(source), profile, ConversionOutputs{nullptr, warnings});
 }
 
 Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, ImagePrefix image_prefix) {
     return parse_through(image_prefix, DocumentFormat::Hwp,
-                         [&](ParseExtras& extras) { return convert(std::move(source), profile, &extras); });
+                         [&](ParseExtras& extras) { return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr}); });
 }
 
 }  // namespace brindle

@@ -105,6 +105,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         // pending paragraph; its name record, if any, is one level deeper.
         if (id == CTRL_CLICK_HERE && open && open->text.wants_field()) {
             f = take_click_here_field(records, f, std::uint32_t{control_level} + 1, open->text);
+            record_form_field(context, open->text);
             continue;
         }
         // The full profile keeps the paragraph open: a nested table's text

@@ -97,6 +97,7 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
         const std::uint32_t id = control_id(r);
         if (r.level == text_level && id == CTRL_CLICK_HERE && open && open->text.wants_field()) {
             i = take_click_here_field(records, i, text_level + 1, open->text);
+            record_form_field(context, open->text);
             continue;
         }
 

@@ -17,7 +17,8 @@ namespace brindle {
 
 namespace {
 
-Result<std::string> convert(ByteSource source, Profile profile, ParseExtras* extras) {
+Result<std::string> convert(ByteSource source, Profile profile, ConversionOutputs outputs) {
+    ParseExtras* extras = outputs.extras;
     Result<hwpx::Package> opened = hwpx::open_package(std::move(source));
     if (!opened) return std::move(opened).error();
     hwpx::Package& package = opened.value();
@@ -44,14 +45,31 @@ Result<std::string> convert(ByteSource source, Profile profile, ParseExtras* ext
             context.pictures = &*pictures;
         }
     }
+    context.warnings = std::move(package.warnings);
     BlockList blocks;
-    // Sections in reading order; the first that cannot be read (missing,
-    // damaged, not well-formed) ends the document, as in the binary format.
-    for (const std::string& name : package.sections) {
-        Result<std::unique_ptr<hwpx::XmlPart>> part = hwpx::read_part(package, name);
-        if (!part) break;
+    // Every section in reading order. A section that cannot be read is a
+    // damaged document; one cut short gives the text before the break.
+    for (const hwpx::SectionPart& section : package.sections) {
+        Result<std::unique_ptr<hwpx::XmlPart>> part = hwpx::read_part(package, section.part, true);
+        if (!part) {
+            if (section.named) return std::move(part).error();
+            context.warnings.push_back(section.part + ": passed over: " + part.error().message());
+            continue;
+        }
         const hwpx::Element root = part.value()->root();
-        if (!root.is(hwpx::Ns::Section, hwpx::name::SECTION)) continue;  // a spine item that is no section
+        // A spine item that is no section (a bibliography, say) is passed
+        // over; one the package calls a section, with a warning.
+        if (!root.is(hwpx::Ns::Section, hwpx::name::SECTION)) {
+            if (section.named) {
+                context.warnings.push_back(section.part + ": passed over: its root element <" +
+                                           std::string(root.local()) + "> is no section of a namespace read here");
+            }
+            continue;
+        }
+        if (const auto& broken = part.value()->broken()) {
+            context.warnings.push_back(section.part + ": cut short at byte " + std::to_string(broken->offset) + " (" +
+                                       broken->what + "); the text before it is kept");
+        }
         BlockList section_blocks;
         hwpx::walk_list(root, hwpx::ListWalk{false, true, TextContext::Body, section_blocks, context});
         blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
@@ -61,19 +79,20 @@ Result<std::string> convert(ByteSource source, Profile profile, ParseExtras* ext
         extras->parsed.images = pictures->take_files();
         context.pictures = nullptr;
     }
+    outputs.take_from(context);
     if (!context.full()) return assemble_markdown(std::move(blocks));
     return assemble_markdown(std::move(blocks), context.take_notes());
 }
 
 }  // namespace
 
-Result<std::string> convert_hwpx(ByteSource source, Profile profile) {
-    return convert(std::move(source), profile, nullptr);
+Result<std::string> convert_hwpx(ByteSource source, Profile profile, std::vector<std::string>* warnings) {
+    return convert(std::move(source), profile, ConversionOutputs{nullptr, warnings});
 }
 
 Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, ImagePrefix image_prefix) {
     return parse_through(image_prefix, DocumentFormat::Hwpx,
-                         [&](ParseExtras& extras) { return convert(std::move(source), profile, &extras); });
+                         [&](ParseExtras& extras) { return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr}); });
 }
 
 }  // namespace brindle

@@ -93,6 +93,23 @@ void read_metadata(Element metadata, DocumentProperties& properties) {
     }
 }
 
+// Whether a manifest item's media type is XML's; an item that gives none
+// may be.
+bool xml_media_type(std::string_view type) { return type.empty() || type.find("xml") != std::string_view::npos; }
+
+// "section<digits>", optionally followed by ".xml": what writers call a
+// section's item and its part.
+bool numbered_section(std::string_view name) {
+    if (name.ends_with(".xml")) name.remove_suffix(4);
+    if (!name.starts_with("section") || name.size() == 7) return false;
+    return std::all_of(name.begin() + 7, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string_view base_name(std::string_view part) {
+    const std::size_t slash = part.rfind('/');
+    return slash == std::string_view::npos ? part : part.substr(slash + 1);
+}
+
 // The header and the sections from the package file's manifest and spine.
 bool read_manifest(Package& package, const std::string& file) {
     if (package.zip.find(file) == nullptr) return false;
@@ -110,7 +127,8 @@ bool read_manifest(Package& package, const std::string& file) {
                 std::string part = resolve(package.zip, href, file);
                 const std::string id(item.attribute("id"));
                 if (id == "header" || (package.header.empty() && part.ends_with("header.xml"))) package.header = part;
-                items.emplace(id, ManifestItem{std::move(part), std::string(href), item.attribute("isEmbeded") != "0"});
+                items.emplace(id, ManifestItem{std::move(part), std::string(href), std::string(item.attribute("media-type")),
+                                               item.attribute("isEmbeded") != "0"});
             }
         } else if (block.is(Ns::Opf, "spine")) {
             for (Element ref : block.children()) {
@@ -118,12 +136,17 @@ bool read_manifest(Package& package, const std::string& file) {
             }
         }
     }
+    // Every spine entry whatever its "linear" says; the header and the
+    // parts that are no XML (scripts) hold no section.
     for (const std::string& id : spine) {
         const auto it = items.find(id);
-        // A spine entry naming no item is a section that cannot be read:
-        // the document ends before it.
-        const std::string part = it == items.end() ? "(spine item '" + id + "')" : it->second.part;
-        if (part != package.header) package.sections.push_back(part);
+        if (it == items.end()) {
+            package.warnings.push_back("content.hpf: the spine names item '" + id + "', which the manifest does not list");
+            continue;
+        }
+        const ManifestItem& item = it->second;
+        if (item.part == package.header || !xml_media_type(item.media_type)) continue;
+        package.sections.push_back(SectionPart{item.part, numbered_section(id) || numbered_section(base_name(item.part))});
     }
     return !spine.empty();
 }
@@ -143,18 +166,18 @@ bool encrypted(Package& package) {
 
 }  // namespace
 
-Result<std::unique_ptr<XmlPart>> read_part(Package& package, std::string_view name) {
+Result<std::unique_ptr<XmlPart>> read_part(Package& package, std::string_view name, bool keep_broken) {
     const ZipArchive::Entry* entry = package.zip.find(name);
     if (entry == nullptr) return HwpError::package("the package has no part '" + std::string(name) + "'");
     Result<ByteBuffer> bytes = package.zip.read(*entry);
     if (!bytes) return std::move(bytes).error();
-    return XmlPart::parse(std::move(bytes).value(), name);
+    return XmlPart::parse(std::move(bytes).value(), name, keep_broken);
 }
 
 Result<Package> open_package(ByteSource source) {
     Result<ZipArchive> zip = ZipArchive::open(std::move(source));
     if (!zip) return std::move(zip).error();
-    Package package{std::move(zip).value(), {}, {}, {}, {}};
+    Package package{std::move(zip).value(), {}, {}, {}, {}, {}};
 
     // The mimetype decides; without one, the manifest where HWPX keeps it.
     if (const ZipArchive::Entry* mimetype = package.zip.find(MIMETYPE_PART)) {
@@ -179,7 +202,7 @@ Result<Package> open_package(ByteSource source) {
         for (std::size_t n = 0;; ++n) {
             std::string name = std::string(SECTION_PREFIX) + std::to_string(n) + ".xml";
             if (package.zip.find(name) == nullptr) break;
-            package.sections.push_back(std::move(name));
+            package.sections.push_back(SectionPart{std::move(name), true});
         }
     }
     if (package.zip.find(package.header) == nullptr) package.header.clear();

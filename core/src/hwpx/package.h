@@ -23,13 +23,23 @@ inline constexpr std::string_view HWPX_MIME_TYPE = "application/hwp+zip";
 struct ManifestItem {
     std::string part;
     std::string href;  // as written
+    std::string media_type;
     bool embedded = true;
+};
+
+// A part the spine puts in reading order that may hold a section: `named`
+// when the package calls it one (an item "section<n>", a part
+// ".../section<n>.xml"), so that damage to it is damage to the document.
+struct SectionPart {
+    std::string part;
+    bool named = true;
 };
 
 struct Package {
     ZipArchive zip;
     std::string header;                 // the header part's name; empty when there is none
-    std::vector<std::string> sections;  // the section parts, in reading order
+    std::vector<SectionPart> sections;  // in reading order
+    std::vector<std::string> warnings;  // what the manifest and spine get wrong
     std::unordered_map<std::string, ManifestItem> items;  // by id
     DocumentProperties properties;      // the package file's metadata
 };
@@ -39,7 +49,8 @@ struct Package {
 // cause NotAnHwpDocument; encrypted parts are PasswordProtected.
 Result<Package> open_package(ByteSource source);
 
-// A part read and parsed; a missing, damaged or malformed part is an error.
-Result<std::unique_ptr<XmlPart>> read_part(Package& package, std::string_view name);
+// A part read and parsed; a missing, damaged or malformed part is an error
+// (with `keep_broken`, one cut short is kept as XmlPart::parse keeps it).
+Result<std::unique_ptr<XmlPart>> read_part(Package& package, std::string_view name, bool keep_broken = false);
 
 }  // namespace brindle::hwpx

@@ -64,6 +64,7 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context) {
         for (const Control& control : decoded.controls) {
             if (control.kind == ControlKind::ClickHere && open && open->text.wants_field()) {
                 open->text.fields.push_back(describe_click_here(control.element));
+                record_form_field(context, open->text);
                 continue;
             }
             if (!full && open) {

@@ -102,6 +102,7 @@ private:
     void take(const Control& control) {
         if (control.kind == ControlKind::ClickHere && open_ && open_->text.wants_field()) {
             open_->text.fields.push_back(describe_click_here(control.element));
+            record_form_field(walk_.context, open_->text);
             return;
         }
         // The exact rules end the paragraph here; the full profile keeps it

@@ -76,22 +76,26 @@ Ns namespace_of(std::string_view uri) {
     return Ns::Other;
 }
 
-Result<std::unique_ptr<XmlPart>> XmlPart::parse(ByteBuffer bytes, std::string_view name) {
+Result<std::unique_ptr<XmlPart>> XmlPart::parse(ByteBuffer bytes, std::string_view name, bool keep_broken) {
     std::unique_ptr<XmlPart> part(new XmlPart());
     part->bytes_ = std::move(bytes);
+    if (part->bytes_.empty()) return HwpError::package("'" + std::string(name) + "' is empty");
     part->declarations_below_root_ = declarations_below_root(part->bytes_);
     const pugi::xml_parse_result parsed = part->document_.load_buffer_inplace(
         part->bytes_.data(), part->bytes_.size(), PARSE_OPTIONS, pugi::encoding_auto);
-    if (!parsed) {
-        return HwpError::package("'" + std::string(name) + "' is not well-formed XML (" + parsed.description() +
-                                 " at byte " + std::to_string(parsed.offset) + ")");
-    }
     for (pugi::xml_node n = part->document_.first_child(); n; n = n.next_sibling()) {
         if (n.type() == pugi::node_doctype) {
             return HwpError::package("'" + std::string(name) + "' declares a document type, which OWPML parts never do");
         }
     }
+    // pugixml keeps the tree it built before an error: a part cut short
+    // still holds what was read up to the break.
+    if (!parsed && !(keep_broken && part->document_.document_element())) {
+        return HwpError::package("'" + std::string(name) + "' is not well-formed XML (" + parsed.description() +
+                                 " at byte " + std::to_string(parsed.offset) + ")");
+    }
     if (!part->document_.document_element()) return HwpError::package("'" + std::string(name) + "' has no root element");
+    if (!parsed) part->broken_ = Break{static_cast<std::size_t>(parsed.offset), parsed.description()};
     return part;
 }
 

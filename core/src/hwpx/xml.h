@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -96,10 +97,19 @@ private:
 class XmlPart {
 public:
     // Parse `bytes` (the part `name`, for messages). Not well-formed XML or a
-    // document type declaration is a Package error.
-    static Result<std::unique_ptr<XmlPart>> parse(ByteBuffer bytes, std::string_view name);
+    // document type declaration is a Package error; with `keep_broken`, a
+    // part whose root element opened before the XML broke off (a part cut
+    // short) is kept as far as it was read, and broken() says where.
+    static Result<std::unique_ptr<XmlPart>> parse(ByteBuffer bytes, std::string_view name, bool keep_broken = false);
 
     Element root();
+
+    // Where a part kept by `keep_broken` stopped being well-formed.
+    struct Break {
+        std::size_t offset;
+        std::string what;
+    };
+    const std::optional<Break>& broken() const { return broken_; }
 
 private:
     friend class Element;
@@ -110,6 +120,7 @@ private:
     pugi::xml_document document_;
     std::deque<Element::Scope> scopes_;
     bool declarations_below_root_ = true;
+    std::optional<Break> broken_;
     struct Resolved {
         const Element::Scope* scope = nullptr;
         std::string_view prefix;

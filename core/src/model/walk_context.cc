@@ -18,6 +18,18 @@ std::string WalkContext::note_label(bool endnote, std::uint32_t number) {
     return label;
 }
 
+void record_form_field(WalkContext& context, const PendingParagraph& paragraph) {
+    if (paragraph.fields.empty()) return;
+    const std::size_t k = paragraph.fields.size() - 1;
+    const ClickHereField& field = paragraph.fields[k];
+    const std::string& content = paragraph.para.field_texts[k];
+    // The same test as the rendering's: content equal to the guide text is
+    // the word processor's placeholder unless the user changed it.
+    const bool placeholder = !field.modified && (field.direction.empty() || content == field.direction);
+    FormField& recorded = context.fields.emplace_back(FormField{field.name, field.direction, std::nullopt});
+    if (!content.empty() && !placeholder) recorded.value = content;
+}
+
 Image picture_block(WalkContext& context, std::string_view key, TextContext place) {
     Image image;
     if (context.pictures == nullptr) return image;
