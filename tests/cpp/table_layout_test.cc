@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "brindle/table_layout.h"
@@ -58,6 +59,77 @@ TEST(TableGrid, SpansPastTheEdgeAndAGridWithoutText) {
     empty.place(CellAddress{0, 0, 1, 1}, "");
     EXPECT_TRUE(std::move(empty).take().rows.empty());
     EXPECT_TRUE(TableGrid(0, 5).take().rows.empty());
+}
+
+// A cell whose body form is one paragraph of its text.
+void put(TableGrid& grid, CellAddress at, const std::string& text) {
+    BlockList blocks;
+    if (!text.empty()) blocks.emplace_back(Paragraph{text});
+    grid.place(at, text, std::move(blocks));
+}
+
+// The layout as a list of "p:<text>" and "t:<rows>" entries.
+std::vector<std::string> shown(TableLayout layout) {
+    if (layout.table) layout.blocks.emplace_back(std::move(*layout.table));
+    std::vector<std::string> out;
+    for (const ContentBlock& block : layout.blocks) {
+        if (const auto* p = std::get_if<Paragraph>(&block)) out.push_back("p:" + p->text);
+        if (const auto* t = std::get_if<Table>(&block)) {
+            std::string rows = "t:";
+            for (const auto& row : texts(*t)) {
+                for (const std::string& cell : row) rows += cell + "|";
+                rows += "/";
+            }
+            out.push_back(rows);
+        }
+    }
+    return out;
+}
+
+TEST(TableLayout, AFormOfLabelAndAnswerRowsIsWrittenAsItsContent) {
+    // Labels and answers spanning all 4 declared columns, and one row of two cells
+    // whose columns the other rows do not need.
+    TableGrid grid(5, 4);
+    put(grid, {0, 0, 1, 4}, "[ 제목 ]");
+    put(grid, {1, 0, 1, 4}, "답");
+    put(grid, {2, 0, 1, 1}, "이름");
+    put(grid, {2, 1, 1, 3}, "홍길동");
+    put(grid, {3, 0, 1, 4}, "");  // empty: no row
+    put(grid, {4, 0, 1, 4}, "[ 내용 ]");
+    EXPECT_EQ(shown(std::move(grid).lay_out()),
+              (std::vector<std::string>{"p:[ 제목 ]", "p:답", "t:이름|홍길동|/", "p:[ 내용 ]"}));
+}
+
+TEST(TableLayout, ATitleAndANoteLeaveADataTableAGroupRowStays) {
+    TableGrid grid(8, 3);
+    put(grid, {0, 0, 1, 3}, "제목");
+    for (std::size_t r = 1; r < 7; ++r) {
+        if (r == 3) {
+            put(grid, {r, 0, 1, 3}, "소계");  // a group row in the middle
+            continue;
+        }
+        for (std::size_t c = 0; c < 3; ++c) put(grid, {r, c, 1, 1}, std::to_string(r) + std::to_string(c));
+    }
+    put(grid, {7, 0, 1, 3}, "주: 단위 원");
+    EXPECT_EQ(shown(std::move(grid).lay_out()),
+              (std::vector<std::string>{"p:제목", "t:10|11|12|/20|21|22|/소계|||/40|41|42|/50|51|52|/60|61|62|/",
+                                        "p:주: 단위 원"}));
+}
+
+TEST(TableLayout, OneColumnIsContentAndSpansInTheFirstRowAreNoFullWidthRow) {
+    TableGrid column(3, 2);
+    put(column, {0, 0, 1, 1}, "a");
+    put(column, {1, 0, 1, 1}, "b");
+    put(column, {2, 0, 1, 1}, "c");
+    EXPECT_EQ(shown(std::move(column).lay_out()), (std::vector<std::string>{"p:a", "p:b", "p:c"}));
+    // A header cell spanning two of three columns is not a full-width row: one table.
+    TableGrid spans(3, 3);
+    put(spans, {0, 0, 1, 2}, "기간");
+    put(spans, {0, 2, 1, 1}, "비고");
+    for (std::size_t r = 1; r < 3; ++r) {
+        for (std::size_t c = 0; c < 3; ++c) put(spans, {r, c, 1, 1}, "x");
+    }
+    EXPECT_EQ(shown(std::move(spans).lay_out()), (std::vector<std::string>{"t:기간||비고|/x|x|x|/x|x|x|/"}));
 }
 
 }  // namespace

@@ -76,12 +76,43 @@ def test_empty_rows_and_columns_are_not_written(full):
     assert full(Paragraph(Table([["", ""], ["", ""]], caption=["표 1 빈 표"]))) == "표 1 빈 표"
 
 
-def test_a_spanned_first_row_is_the_header_row_of_one_table(full):
-    table = Table([[Cell("2024년 실적", 0, 0, col_span=3)], ["구분", "상반기", "하반기"], ["매출", "10", "12"]],
+def test_a_title_spanning_the_first_row_leaves_the_grid_a_header_cell_does_not(full):
+    title = Table([[Cell("2024년 실적", 0, 0, col_span=3)], ["구분", "상반기", "하반기"], ["매출", "10", "12"]],
                   columns=3)
-    markdown = full(Paragraph(table))
-    assert markdown == "|2024년 실적|||\n|---|---|---|\n|구분|상반기|하반기|\n|매출|10|12|"
-    assert read(markdown).tables == [[3, 3, 3]]
+    assert full(Paragraph(title)) == "2024년 실적\n\n|구분|상반기|하반기|\n|---|---|---|\n|매출|10|12|"
+    # A first-row cell spanning two of three columns heads one table.
+    spans = Table([[Cell("기간", 0, 0, col_span=2), Cell("비고", 2, 0)], ["1월", "2월", "-"]], columns=3)
+    markdown = full(Paragraph(spans))
+    assert markdown == "|기간||비고|\n|---|---|---|\n|1월|2월|-|"
+    assert read(markdown).tables == [[3, 3]]
+
+
+def full_row(row: int, content, columns: int = 2) -> list[Cell]:
+    return [Cell(content, 0, row, col_span=columns)]
+
+
+def test_a_form_of_label_and_answer_rows_reads_as_the_document_does(full, twins):
+    # Labels, and answers that span the table: paragraphs, a numbered list, a
+    # nested table; the rows of two cells between them stay a table of their own.
+    numbered = hwp.DocInfo(numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)])
+    form = Table([
+        full_row(0, "[ 제    목 ]"),
+        full_row(1, "주택재건축조합원입주권의 비과세 기준"),
+        ["문서번호", "재산-1161"],
+        ["세목", "양도"],
+        full_row(4, "[ 요    지 ]"),
+        full_row(5, [Paragraph("첫째", shape=1), Paragraph("둘째", shape=1), Paragraph(Table([["가", "나"]]))]),
+    ], columns=2)
+    markdown = twins(Paragraph(form), doc_info=numbered)
+    assert markdown == (
+        "[ 제    목 ]\n\n주택재건축조합원입주권의 비과세 기준\n\n|문서번호|재산-1161|\n|---|---|\n|세목|양도|\n\n"
+        "[ 요    지 ]\n\n1. 첫째\n\n2. 둘째\n\n|가|나|\n|---|---|")
+    assert read(markdown).tables == written_tables(markdown) == [[2, 2], [2]]
+    # A one-column table is its content; a group row inside a data table stays in it.
+    assert full(Paragraph(Table([["하나"], ["둘"], ["셋"]]))) == "하나\n\n둘\n\n셋"
+    data = Table([["구분", "값", "비고"], ["가", "1", "-"], full_row(2, "소계", 3), ["나", "2", "-"], ["다", "3", "-"]],
+                 columns=3)
+    assert full(Paragraph(data)) == "|구분|값|비고|\n|---|---|---|\n|가|1|-|\n|소계|||\n|나|2|-|\n|다|3|-|"
 
 
 def test_a_table_of_one_cell_is_its_content(full, make_hwp):

@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "brindle/content_block.h"
 #include "brindle/table.h"
 
 namespace brindle {
@@ -27,6 +29,14 @@ struct CellAddress {
 // MAX_TABLE_CELLS, so that a few bytes of input cannot ask for gigabytes.
 std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width);
 
+// A table laid out for the body: one pipe table, or (a form, or a table
+// with a title or a note) its full-width rows as their content and the
+// other rows between them as pipe tables of their own, in order.
+struct TableLayout {
+    std::optional<Table> table;
+    BlockList blocks;  // in place of `table` when it is split
+};
+
 class TableGrid {
 public:
     // A grid of `rows` x `columns` positions; the caller has bounded the product.
@@ -36,8 +46,9 @@ public:
     // covers the positions right and below, which stay empty. A cell without
     // a usable address takes the first free position, as cells in reading
     // order would; with no position left it is dropped, and an empty cell
-    // without a usable address is dropped at once.
-    void place(std::optional<CellAddress> address, std::string text);
+    // without a usable address is dropped at once. `blocks` are the cell's
+    // content as body blocks, for lay_out; take ignores them.
+    void place(std::optional<CellAddress> address, std::string text, BlockList blocks = {});
 
     // The table as written: a grid column in which no cell with text starts,
     // and a row without text, are left out, so a cell spanning several
@@ -45,11 +56,27 @@ public:
     // order among the others. No rows when no cell holds text.
     Table take() &&;
 
+    // The table as take writes it, unless it has full-width rows (a row
+    // whose only cell with text spans every written column) that are at
+    // least half of its rows, or that stand at its start or end: then each
+    // such row is its cell's blocks and each run of rows between them a
+    // table written as take writes it. Nothing is padded, and every cell
+    // keeps its place in the reading order.
+    TableLayout lay_out() &&;
+
 private:
+    struct PlacedCell {
+        std::string text;
+        std::size_t column_end = 0;  // one past the last column it spans
+        BlockList blocks;
+    };
+    // The rows `rows` written as take writes a table.
+    Table compact(std::span<const std::size_t> rows);
+
     std::size_t width_;
-    std::vector<std::vector<TableCell>> rows_;  // each up to its last placed cell
-    std::vector<bool> taken_;                   // rows x width: started or covered
-    std::size_t next_free_ = 0;                 // no free position before it
+    std::vector<std::vector<PlacedCell>> rows_;  // each up to its last placed cell
+    std::vector<bool> taken_;                    // rows x width: started or covered
+    std::size_t next_free_ = 0;                  // no free position before it
 };
 
 }  // namespace brindle

@@ -11,6 +11,7 @@
 // wide as the declared columns, leaves the positions a span covers empty,
 // and keeps the caption.
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -56,13 +57,15 @@ std::uint64_t check_table_size(Bytes payload, std::uint16_t rows) {
 }
 
 // End a cell's paragraph: by the full profile with the number or bullet its
-// header names (which counts even when the paragraph has no text).
+// header names (which counts even when the paragraph has no text), and with
+// `blocks` also as a body block followed by its objects' blocks.
 void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, std::string& cell_text,
-                WalkContext& context) {
+                WalkContext& context, BlockList* blocks) {
     if (context.full()) {
-        const ParagraphHead head = read_paragraph_head(header, context);
+        ParagraphHead head = read_paragraph_head(header, context);
         header = nullptr;
         if (open) append_cell_paragraph(cell_text, *open, head);
+        if (open && blocks != nullptr) emit_paragraph(*open, std::move(head), false, TextContext::Body, *blocks);
     } else if (open) {
         flush_cell_paragraph(open->text, cell_text);
     }
@@ -71,9 +74,11 @@ void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, st
 
 // Parse the cell whose HWPTAG_LIST_HEADER is at `f`; on return `f` is the
 // first record after the cell. A cell ends at a record above the table's
-// level or at the next cell header.
+// level or at the next cell header. With `blocks` (full profile), its
+// content also as body blocks: each paragraph, then its nested tables and
+// objects.
 std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_level, std::int32_t depth,
-                       WalkContext& context) {
+                       WalkContext& context, BlockList* blocks = nullptr) {
     const std::size_t n = records.size();
     const bool full = context.full();
     std::string text;
@@ -84,13 +89,13 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         const HwpRecord& r = records[f];
         if (r.level < table_level || (r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level)) break;
         if (full && r.tag_id == HWPTAG_PARA_HEADER && r.level == table_level) {
-            flush_cell(open, header, text, context);
+            flush_cell(open, header, text, context, blocks);
             header = &r;
             ++f;
             continue;
         }
         if (r.tag_id == HWPTAG_PARA_TEXT) {
-            if (open) flush_cell(open, header, text, context);
+            if (open) flush_cell(open, header, text, context, blocks);
             open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile), {}}, {}});
             ++f;
             continue;
@@ -110,27 +115,33 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         }
         // The full profile keeps the paragraph open: a nested table's text
         // follows it, and notes, links and numbers go into it.
-        if (!full) flush_cell(open, header, text, context);
+        if (!full) flush_cell(open, header, text, context, blocks);
+        // A cell's paragraphs hold no trailing blocks of their own: there
+        // they are the objects' blocks for the cell's body form.
+        BlockList* trailing = blocks == nullptr ? nullptr : open ? &open->controls.trailing : blocks;
         if (id == CTRL_TABLE && depth < MAX_TABLE_DEPTH) {
-            const TableParse nested = parse_table(records, f + 1, control_level, depth + 1, context);
+            TableParse nested = parse_table(records, f + 1, control_level, depth + 1, context);
             if (nested.table) fold_nested_table(*nested.table, open ? open->controls.trailing_text : text);
+            if (nested.table && trailing != nullptr) trailing->emplace_back(std::move(*nested.table));
             f += 1 + nested.consumed;
             continue;
         }
         // The full profile writes a drawing object's pictures and text into
         // the cell, after the text of the paragraph it stands in.
         if (full && id == CTRL_DRAWING) {
-            const ShapeParse shape = collect_shape(records, f + 1, control_level, context, TextContext::Cell);
+            ShapeParse shape = collect_shape(records, f + 1, control_level, context, TextContext::Cell);
             append_cell_blocks(open ? open->controls.trailing_text : text, shape.blocks, CELL_LINE_BREAK);
+            if (trailing != nullptr) std::move(shape.blocks.begin(), shape.blocks.end(), std::back_inserter(*trailing));
             f += 1 + shape.consumed;
             continue;
         }
         // Equations are inline math in a cell: at their place, or after the
         // paragraph's text.
         if (full && id == CTRL_EQUATION) {
-            BlockList blocks;
-            f = take_equation(records, f, open ? &*open : nullptr, blocks, context, TextContext::Cell);
-            append_cell_blocks(open ? open->controls.trailing_text : text, blocks, CELL_LINE_BREAK);
+            BlockList equation;
+            f = take_equation(records, f, open ? &*open : nullptr, equation, context, TextContext::Cell);
+            append_cell_blocks(open ? open->controls.trailing_text : text, equation, CELL_LINE_BREAK);
+            if (trailing != nullptr) std::move(equation.begin(), equation.end(), std::back_inserter(*trailing));
             continue;
         }
         if (full) {
@@ -145,7 +156,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         // paragraph and tables nested too deep contribute nothing to the cell.
         f = skip_subtree(records, f + 1, control_level);
     }
-    flush_cell(open, header, text, context);
+    flush_cell(open, header, text, context, blocks);
     return text;
 }
 
@@ -223,17 +234,27 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
         f = walk_paragraph_list(records, f + 1, static_cast<std::uint16_t>(table_level), result.frame, context);
     } else if (full) {
         if (width > 0) {
+            // In the body a table is laid out to be read: full-width rows
+            // leave the grid. Nested in a cell it is folded into its text.
+            const bool laid_out = depth == 0 && place == TextContext::Body;
             TableGrid cells(row_count, width);
             for (std::size_t k = 0; k < row_count; ++k) {
                 const std::uint16_t declared = declared_cells(payload, k);
                 for (std::uint16_t c = 0; c < declared && is_cell(f); ++c) {
                     const Bytes list_header = records[f].bytes();
-                    std::string text = parse_cell(records, f, table_level, depth, context);
-                    cells.place(cell_address(list_header), std::move(text));
+                    BlockList blocks;
+                    std::string text = parse_cell(records, f, table_level, depth, context, laid_out ? &blocks : nullptr);
+                    cells.place(cell_address(list_header), std::move(text), std::move(blocks));
                 }
             }
-            Table table = std::move(cells).take();
-            if (!table.rows.empty()) result.table = std::move(table);
+            if (laid_out) {
+                TableLayout layout = std::move(cells).lay_out();
+                result.table = std::move(layout.table);
+                result.frame = std::move(layout.blocks);
+            } else {
+                Table table = std::move(cells).take();
+                if (!table.rows.empty()) result.table = std::move(table);
+            }
         }
     } else {
         Table table;

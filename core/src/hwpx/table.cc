@@ -6,6 +6,7 @@
 // shared layout writes the grid as a reader reads it. Cells are read as
 // the HWP walk reads them, through the same cell-text writer.
 #include <algorithm>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -52,8 +53,10 @@ CellParts cell_parts(Element cell) {
 // One cell's text (of its paragraph list): its paragraphs in order, each with the click-here fields
 // described that the cell's controls describe, the tables nested in it
 // folded in, and by the full profile the text of its drawing objects and
-// what its notes, links and numbers add.
-std::string parse_cell(Element list, std::int32_t depth, WalkContext& context) {
+// what its notes, links and numbers add. With `blocks` (full profile), the
+// same content also as body blocks: each paragraph, then its nested tables
+// and objects.
+std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, BlockList* blocks = nullptr) {
     const bool full = context.full();
     std::string text;
     if (!list) return text;
@@ -72,16 +75,23 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context) {
                 open.reset();
             }
             std::string& into = open ? open->controls.trailing_text : text;
+            // A cell's paragraphs hold no trailing blocks of their own: there
+            // they are the objects' blocks for the cell's body form.
+            BlockList* trailing = blocks == nullptr ? nullptr : open ? &open->controls.trailing : blocks;
             if (control.kind == ControlKind::Table && depth < MAX_TABLE_DEPTH) {
-                const TableBlocks nested = parse_table(control.element, depth + 1, context, TextContext::Cell);
+                TableBlocks nested = parse_table(control.element, depth + 1, context, TextContext::Cell);
                 if (nested.table) fold_nested_table(*nested.table, into);
+                if (nested.table && trailing != nullptr) trailing->emplace_back(std::move(*nested.table));
             } else if (full && control.kind == ControlKind::Drawing) {
-                append_cell_blocks(into, collect_shape(control.element, context, TextContext::Cell), CELL_LINE_BREAK);
+                BlockList shape = collect_shape(control.element, context, TextContext::Cell);
+                append_cell_blocks(into, shape, CELL_LINE_BREAK);
+                if (trailing != nullptr) std::move(shape.begin(), shape.end(), std::back_inserter(*trailing));
             } else if (full && control.kind == ControlKind::Equation) {
                 // Inline math in a cell: at its place, or after the text.
-                BlockList blocks;
-                take_equation(control.element, open ? &*open : nullptr, blocks, context, TextContext::Cell);
-                append_cell_blocks(into, blocks, CELL_LINE_BREAK);
+                BlockList equation;
+                take_equation(control.element, open ? &*open : nullptr, equation, context, TextContext::Cell);
+                append_cell_blocks(into, equation, CELL_LINE_BREAK);
+                if (trailing != nullptr) std::move(equation.begin(), equation.end(), std::back_inserter(*trailing));
             } else if (full) {
                 BlockList ignored;  // a cell holds text only
                 take_paragraph_control(control, open ? &open->controls : nullptr, ignored, context, false);
@@ -90,8 +100,9 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context) {
             // nested too deep contribute nothing to the cell.
         }
         if (full) {
-            const ParagraphHead head = paragraph_head(p, context);
+            ParagraphHead head = paragraph_head(p, context);
             if (open) append_cell_paragraph(text, *open, head);
+            if (open && blocks != nullptr) emit_paragraph(*open, std::move(head), false, TextContext::Body, *blocks);
         } else if (open) {
             flush_cell_paragraph(open->text, text);
         }
@@ -144,12 +155,23 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
     }
     if (full) {
         if (width == 0) return result;
+        // In the body a table is laid out to be read: full-width rows leave
+        // the grid. Nested in a cell it is folded into the cell's text.
+        const bool laid_out = depth == 0 && place == TextContext::Body;
         TableGrid cells(rows.size(), width);
         for (const auto& row : rows) {
             for (const Element& tc : row) {
                 CellParts parts = cell_parts(tc);
-                cells.place(parts.address, parse_cell(parts.list, depth, context));
+                BlockList blocks;
+                std::string text = parse_cell(parts.list, depth, context, laid_out ? &blocks : nullptr);
+                cells.place(parts.address, std::move(text), std::move(blocks));
             }
+        }
+        if (laid_out) {
+            TableLayout layout = std::move(cells).lay_out();
+            result.table = std::move(layout.table);
+            result.frame = std::move(layout.blocks);
+            return result;
         }
         Table table = std::move(cells).take();
         if (!table.rows.empty()) result.table = std::move(table);

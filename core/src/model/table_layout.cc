@@ -6,6 +6,7 @@
 #include "brindle/table_layout.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -26,7 +27,7 @@ std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width) {
 TableGrid::TableGrid(std::size_t rows, std::size_t columns)
     : width_(columns), rows_(rows), taken_(rows * columns, false) {}
 
-void TableGrid::place(std::optional<CellAddress> address, std::string text) {
+void TableGrid::place(std::optional<CellAddress> address, std::string text, BlockList blocks) {
     const std::size_t rows = rows_.size();
     const bool usable = address && address->row < rows && address->column < width_ &&
                         !taken_[address->row * width_ + address->column];
@@ -52,17 +53,18 @@ void TableGrid::place(std::optional<CellAddress> address, std::string text) {
         std::fill(taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + at.column),
                   taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + last_column), true);
     }
-    std::vector<TableCell>& cells = rows_[at.row];
+    std::vector<PlacedCell>& cells = rows_[at.row];
     if (cells.size() <= at.column) cells.resize(at.column + 1);
-    cells[at.column].text = std::move(text);
+    cells[at.column] = PlacedCell{std::move(text), last_column, std::move(blocks)};
 }
 
-Table TableGrid::take() && {
+Table TableGrid::compact(std::span<const std::size_t> rows) {
     // A column is kept when some cell with text starts in it; its new index
     // is the number of kept columns before it.
     std::vector<std::size_t> index(width_, 0);
     std::vector<bool> kept(width_, false);
-    for (const auto& cells : rows_) {
+    for (const std::size_t r : rows) {
+        const auto& cells = rows_[r];
         for (std::size_t c = 0; c < cells.size(); ++c) {
             if (!cells[c].text.empty()) kept[c] = true;
         }
@@ -74,7 +76,8 @@ Table TableGrid::take() && {
     }
     Table table;
     table.columns = columns;
-    for (auto& cells : rows_) {
+    for (const std::size_t r : rows) {
+        auto& cells = rows_[r];
         std::vector<TableCell> row;
         for (std::size_t c = 0; c < cells.size(); ++c) {
             if (cells[c].text.empty()) continue;
@@ -84,6 +87,73 @@ Table TableGrid::take() && {
         if (!row.empty()) table.rows.push_back(std::move(row));
     }
     return table;
+}
+
+Table TableGrid::take() && {
+    std::vector<std::size_t> all(rows_.size());
+    for (std::size_t r = 0; r < all.size(); ++r) all[r] = r;
+    return compact(all);
+}
+
+TableLayout TableGrid::lay_out() && {
+    // The written columns, as take keeps them: the first and one past the last.
+    std::size_t first = width_, end = 0;
+    std::vector<std::size_t> written;  // rows with text
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        bool any = false;
+        for (std::size_t c = 0; c < rows_[r].size(); ++c) {
+            if (rows_[r][c].text.empty()) continue;
+            any = true;
+            first = std::min(first, c);
+            end = std::max(end, c + 1);
+        }
+        if (any) written.push_back(r);
+    }
+    // A full-width row: one cell with text, starting at the first written
+    // column and spanning past the last one that starts a cell.
+    std::vector<std::size_t> lone(written.size(), 0);  // its column, or width_
+    std::size_t full_width = 0;
+    for (std::size_t w = 0; w < written.size(); ++w) {
+        const auto& cells = rows_[written[w]];
+        std::size_t found = width_, count = 0;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (!cells[c].text.empty() && count++ == 0) found = c;
+        }
+        lone[w] = count == 1 && found == first && cells[found].column_end >= end ? found : width_;
+        if (lone[w] != width_) ++full_width;
+    }
+    // Which of them leave the grid: all of them in a form (at least half of
+    // the rows), else those at the start and the end.
+    std::vector<bool> leaves(written.size(), false);
+    if (2 * full_width >= written.size()) {
+        for (std::size_t w = 0; w < written.size(); ++w) leaves[w] = lone[w] != width_;
+    } else {
+        for (std::size_t w = 0; w < written.size() && lone[w] != width_; ++w) leaves[w] = true;
+        for (std::size_t w = written.size(); w > 0 && lone[w - 1] != width_; --w) leaves[w - 1] = true;
+    }
+    TableLayout layout;
+    if (full_width == 0 || std::find(leaves.begin(), leaves.end(), true) == leaves.end()) {
+        Table table = std::move(*this).take();
+        if (!table.rows.empty()) layout.table = std::move(table);
+        return layout;
+    }
+    std::vector<std::size_t> run;
+    const auto flush_run = [&] {
+        if (run.empty()) return;
+        layout.blocks.emplace_back(compact(run));
+        run.clear();
+    };
+    for (std::size_t w = 0; w < written.size(); ++w) {
+        if (!leaves[w]) {
+            run.push_back(written[w]);
+            continue;
+        }
+        flush_run();
+        BlockList& content = rows_[written[w]][lone[w]].blocks;
+        std::move(content.begin(), content.end(), std::back_inserter(layout.blocks));
+    }
+    flush_run();
+    return layout;
 }
 
 }  // namespace brindle
