@@ -73,7 +73,8 @@ class Document:
     the byte offset where it can tell, what went wrong); it is empty for a sound
     document. `fields` lists the document's click-here form fields (`FormField`), in
     document order, wherever they stand: the body, table cells, text boxes, page
-    headers and footers, notes. Both profiles give the same fields."""
+    headers and footers, notes (the exact profile gives those its rules describe:
+    not a field that follows another control in its paragraph)."""
 
     markdown: str
     images: Mapping[str, bytes] = field(default_factory=lambda: MappingProxyType({}))

@@ -18,6 +18,8 @@ from hwpfixture import (
     TAB,
     ClickHere,
     Equation,
+    Footnote,
+    Header,
     ListControl,
     Paragraph,
     Picture,
@@ -285,6 +287,28 @@ def test_click_here_field(markdown, field, rendered):
     # In a body paragraph and in a table cell alike.
     assert markdown(paragraph) == expected
     assert markdown(Table([[[paragraph]]])) == f"|{expected}|\n|---|"
+
+
+@pytest.mark.parametrize("writer", ["hwp", "hwpx"])
+def test_form_fields_are_data_wherever_they_stand(make_hwp, make_hwpx, writer):
+    def field(n: int, filled: bool = True) -> ClickHere:
+        return ClickHere(f"칸{n}", f"안내{n}", f"값{n}" if filled else f"안내{n}", False)
+
+    body = [
+        Paragraph(Header([Paragraph("머리 ", field(1))])),
+        Paragraph("본문 ", field(2), " ", field(3, filled=False)),
+        Paragraph(Table([["이름", [Paragraph(field(4))]], ["주소", "서울"]])),
+        Paragraph(TextBox([Paragraph(field(5))])),
+        Paragraph("주석", Footnote([Paragraph(field(6))])),
+    ]
+    path = (make_hwp([hwp.section(*body)]) if writer == "hwp" else make_hwpx([body]))
+    document = brindle.parse(path)
+    assert [(f.name, f.guide, f.value) for f in document.fields] == [
+        ("칸1", "안내1", "값1"), ("칸2", "안내2", "값2"), ("칸3", "안내3", None), ("칸4", "안내4", "값4"),
+        ("칸5", "안내5", "값5"), ("칸6", "안내6", "값6")]
+    assert "{{칸2: 안내2 --> 값2}}" in document.markdown and document.warnings == []
+    with pytest.raises(AttributeError):
+        document.fields[0].value = "x"  # type: ignore[misc]
 
 
 def test_field_described_after_another_control_is_plain_text(markdown):

@@ -32,7 +32,8 @@ from brindle.integrations.haystack import BrindleConverter  # noqa: E402
 def properties(path: Path) -> dict[str, object]:
     document = brindle.parse(path)
     dates = {k: v.strftime("%Y-%m-%dT%H:%M:%SZ") for k, v in document.metadata.items() if isinstance(v, datetime.datetime)}
-    return {"format": document.format, **document.metadata, **dates}
+    fields = {"fields": [vars(f) for f in document.fields]} if document.fields else {}
+    return {"format": document.format, **document.metadata, **dates, **fields}
 
 
 def test_pipeline_converts_paths_and_bytestreams_skips_failures_and_round_trips(tmp_path, caplog):

@@ -60,8 +60,10 @@ def by_source(documents) -> dict[str, list]:
 
 
 def json_properties(path: str) -> dict[str, str]:
-    return {key: value.strftime("%Y-%m-%dT%H:%M:%SZ") if isinstance(value, datetime.datetime) else value
-            for key, value in brindle.parse(path).metadata.items()}
+    document = brindle.parse(path)
+    fields = {"fields": [vars(f) for f in document.fields]} if document.fields else {}
+    return {**{key: value.strftime("%Y-%m-%dT%H:%M:%SZ") if isinstance(value, datetime.datetime) else value
+               for key, value in document.metadata.items()}, **fields}
 
 
 def test_a_folder_loads_whole_documents_with_their_properties(corpus_folder):

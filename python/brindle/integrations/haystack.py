@@ -8,7 +8,8 @@
     pipeline.run({"converter": {"sources": ["report.hwp", "minutes.hwpx"]}})
 
 Each document's content is its Markdown; its meta holds the file's path (or name),
-the format and the document's own properties. Like Haystack's converters, a source
+the format, the document's own properties and, for a form, its click-here fields
+(``fields``, a list of ``{"name", "guide", "value"}`` objects). Like Haystack's converters, a source
 that cannot be read or converted is logged as a warning and skipped.
 """
 
@@ -25,7 +26,7 @@ from haystack.dataclasses import ByteStream
 
 from .._api import Profile, _check_profile
 from .._batch import _check_workers, convert_many
-from ._metadata import document_metadata
+from ._metadata import document_fields, document_metadata
 
 __all__ = ["BrindleConverter"]
 
@@ -164,7 +165,8 @@ class BrindleConverter:
                     )
                 continue
 
-            merged_metadata = {**document_metadata(result.document), **item.file_meta, **item.meta}
+            merged_metadata = {**document_metadata(result.document), **document_fields(result.document),
+                               **item.file_meta, **item.meta}
             if not self.store_full_path and (file_path := item.file_meta.get("file_path")):
                 merged_metadata["file_path"] = os.path.basename(file_path)
             documents.append(Document(content=result.document.markdown, meta=merged_metadata))

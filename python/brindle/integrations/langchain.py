@@ -27,7 +27,7 @@ import brindle
 from .._api import _check_profile
 from .._batch import _check_workers
 from .._walk import walk_documents
-from ._metadata import document_metadata
+from ._metadata import document_fields, document_metadata
 
 __all__ = ["BrindleLoader"]
 
@@ -125,7 +125,9 @@ class BrindleLoader(BaseLoader):
     `elements`). Every Document's metadata holds ``source`` (the path, as a str),
     ``format`` ("hwp" or "hwpx") and each property the document has: ``title``,
     ``subject``, ``author``, ``keywords``, ``comments``, ``last_saved_by``, and
-    ``created`` and ``modified`` as ISO 8601 strings in UTC ("2024-03-05T09:30:00Z").
+    ``created`` and ``modified`` as ISO 8601 strings in UTC ("2024-03-05T09:30:00Z"),
+    and for a form its click-here fields, ``fields``: a list of ``{"name", "guide",
+    "value"}`` objects in document order (`brindle.Document.fields`).
 
     Pictures are placeholders in the text (``[이미지: caption]``), as in
     `brindle.convert`: a Document carries no picture. With `image_prefix` (such as
@@ -196,7 +198,7 @@ class BrindleLoader(BaseLoader):
                         raise _named(error, source)
                     logger.warning("skipped %s: %s", source, error)
                     continue
-                metadata = {"source": source, **document_metadata(result.document)}
+                metadata = {"source": source, **document_metadata(result.document), **document_fields(result.document)}
                 if self.image_prefix is not None:
                     metadata["images"] = list(result.document.images)
                 if self.mode == "single":
