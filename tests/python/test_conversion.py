@@ -6,6 +6,7 @@ the conversion rules, not taken from a previous run."""
 from __future__ import annotations
 
 import random
+import re
 
 import pytest
 
@@ -124,9 +125,22 @@ def test_section_cut_short_keeps_what_was_decoded(make_hwp, keep):
     decoded = len(hwp.inflate_raw(cut))
     kept = [text for text, end in zip(texts, ends) if end <= decoded]
     assert 0 < len(kept) < len(texts)
-    assert convert(make_hwp([SECOND, cut, THIRD])) == "\n\n".join(
+    path = make_hwp([SECOND, cut, THIRD])
+    assert convert(path) == "\n\n".join(
         ["Second section", *kept, "third"]
     )
+    # Where the records stop, the warnings say (past the last whole paragraph, in the
+    # records of the one cut short); the Markdown is the same.
+    whole = max([0] + [end for end in ends if end <= decoded])
+    [warning] = brindle.parse(path).warnings
+    at = re.fullmatch(rf"/BodyText/Section1: a record cut short at byte (\d+) of {decoded}; "
+                      "the records from there on are passed over", warning)
+    assert at and whole <= int(at[1]) < decoded
+    # A section that cannot be inflated at all ends the document, and says so.
+    corrupt = brindle.parse(make_hwp([FIRST, hwp.corrupt_deflate(), THIRD]))
+    assert corrupt.markdown == "첫 구역\n\n둘째 문단" and len(corrupt.warnings) == 1
+    assert corrupt.warnings[0].startswith("/BodyText/Section1: ") and corrupt.warnings[0].endswith(
+        "; the document ends before it")
 
 
 @COMPRESSION

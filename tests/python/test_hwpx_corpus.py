@@ -7,6 +7,7 @@ Skipped when the corpus is not beside the repository."""
 
 from __future__ import annotations
 
+import io
 import re
 import zipfile
 import xml.etree.ElementTree as ET
@@ -141,3 +142,31 @@ def test_real_documents_show_all_their_text(path):
     shown = Counter("".join("".join(read(full).text).split()))
     missing = {c: n - shown[c] for c, n in text_of_t_elements(path).items() if shown[c] < n}
     assert not missing
+
+
+def cut_section(path: Path, keep: float) -> bytes:
+    """The document with its first section part cut after `keep` of its bytes."""
+    out = io.BytesIO()
+    with zipfile.ZipFile(path) as package, zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as cut:
+        for info in package.infolist():
+            data = package.read(info)
+            if info.filename == "Contents/section0.xml":
+                data = data[: int(len(data) * keep)]
+            cut.writestr(info, data)
+    return out.getvalue()
+
+
+@pytest.mark.skipif(not REAL.is_dir(), reason="the HWPX corpus is absent")
+def test_a_real_document_cut_short_keeps_its_text_up_to_the_cut():
+    path = max(REAL.glob("*.hwpx"), key=lambda p: zipfile.ZipFile(p).getinfo("Contents/section0.xml").file_size)
+    whole = brindle.convert(path, profile="exact").split("\n\n")
+    kept = []
+    for keep in (0.25, 0.5, 0.75):
+        document = brindle.parse(cut_section(path, keep), profile="exact")
+        [warning] = document.warnings
+        assert warning.startswith("Contents/section0.xml: cut short at byte ")
+        blocks = document.markdown.split("\n\n")
+        # Every block before the one the cut runs through is the whole document's.
+        assert blocks[:-1] == whole[: len(blocks) - 1]
+        kept.append(len(blocks))
+    assert 1 < kept[0] < kept[1] < kept[2] < len(whole)
