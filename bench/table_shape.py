@@ -1,8 +1,10 @@
 """How readable the full profile's tables are, over the corpus (or the given files):
-the share of empty cells among all the cells written, how many documents hold a
-table of 20 or more columns, how many tables are written, and the Markdown's size,
-with the exact profile's beside it. Figures, not a test: read by a renderer
-(markdown-it-py with GFM tables), so a cell is what a reader would see as one.
+the share of empty cells among all the cells written (and its median over the
+documents that have tables), how many documents hold a table of 20 or more columns,
+how many tables are written, and the Markdown's size, with the exact profile's
+beside it. Figures, not a test: read by a renderer (markdown-it-py with GFM tables),
+so a cell is what a reader would see as one. The corpus is its HWP samples and
+public documents, and with --hwpx its real HWPX documents as well.
 
     .venv/bin/python bench/table_shape.py [FILE...]
 """
@@ -10,6 +12,7 @@ with the exact profile's beside it. Figures, not a test: read by a renderer
 from __future__ import annotations
 
 import pathlib
+import statistics
 import sys
 
 from markdown_it import MarkdownIt
@@ -51,16 +54,20 @@ def tables(markdown: str) -> list[tuple[int, int, int]]:
     return found
 
 
-def corpus_files() -> list[str]:
-    return sorted(str(p) for p in (ROOT.parent / "shared" / "corpus").glob("*/*.hwp"))
+def corpus_files(hwpx: bool = False) -> list[str]:
+    corpus = ROOT.parent / "shared" / "corpus"
+    files = [*corpus.glob("*/*.hwp"), *(corpus.glob("hwpx/real/*.hwpx") if hwpx else [])]
+    return sorted(map(str, files))
 
 
 def main(argv: list[str]) -> int:
-    files = argv[1:] or corpus_files()
+    hwpx = "--hwpx" in argv
+    files = [a for a in argv[1:] if a != "--hwpx"] or corpus_files(hwpx)
     if not files:
         print("table_shape: no documents")
         return 1
     totals = {"full": [0, 0, 0, 0, 0], "exact": [0, 0, 0, 0, 0]}  # bytes, tables, cells, empty, wide docs
+    shares: dict[str, list[float]] = {"full": [], "exact": []}  # per document with tables
     documents = 0
     for path in files:
         try:
@@ -76,11 +83,16 @@ def main(argv: list[str]) -> int:
             t[2] += sum(c for _, c, _ in found)
             t[3] += sum(e for _, _, e in found)
             t[4] += any(w >= WIDE for w, _, _ in found)
+            cells = sum(c for _, c, _ in found)
+            if cells:
+                shares[profile].append(sum(e for _, _, e in found) / cells)
     print(f"tables over {documents} documents:")
     for profile, (size, count, cells, empty, wide) in totals.items():
         share = 100 * empty / cells if cells else 0.0
+        median = 100 * statistics.median(shares[profile]) if shares[profile] else 0.0
         print(f"  {profile:5}: {size / 1e6:6.2f} MB of Markdown, {count} tables, {cells} cells, "
-              f"{share:4.1f} % empty, {wide} documents with a table of {WIDE}+ columns")
+              f"{share:4.1f} % empty (median {median:.0f} % per document), "
+              f"{wide} documents with a table of {WIDE}+ columns")
     return 0
 
 

@@ -122,6 +122,14 @@ TEST(TableLayout, OneColumnIsContentAndSpansInTheFirstRowAreNoFullWidthRow) {
     put(column, {1, 0, 1, 1}, "b");
     put(column, {2, 0, 1, 1}, "c");
     EXPECT_EQ(shown(std::move(column).lay_out()), (std::vector<std::string>{"p:a", "p:b", "p:c"}));
+    // So is a run between full-width rows that needs one column.
+    TableGrid runs(4, 2);
+    put(runs, {0, 0, 1, 2}, "A");
+    put(runs, {1, 0, 1, 1}, "x");
+    put(runs, {2, 0, 1, 2}, "B");
+    put(runs, {3, 0, 1, 1}, "c");
+    put(runs, {3, 1, 1, 1}, "d");
+    EXPECT_EQ(shown(std::move(runs).lay_out()), (std::vector<std::string>{"p:A", "p:x", "p:B", "t:c|d|/"}));
     // A header cell spanning two of three columns is not a full-width row: one table.
     TableGrid spans(3, 3);
     put(spans, {0, 0, 1, 2}, "기간");

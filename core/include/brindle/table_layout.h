@@ -60,8 +60,9 @@ public:
     // whose only cell with text spans every written column) that are at
     // least half of its rows, or that stand at its start or end: then each
     // such row is its cell's blocks and each run of rows between them a
-    // table written as take writes it. Nothing is padded, and every cell
-    // keeps its place in the reading order.
+    // table written as take writes it (or its cells' blocks, when it needs
+    // one column). Nothing is padded, and every cell keeps its place in the
+    // reading order.
     TableLayout lay_out() &&;
 
 private:

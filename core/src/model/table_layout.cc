@@ -137,10 +137,21 @@ TableLayout TableGrid::lay_out() && {
         if (!table.rows.empty()) layout.table = std::move(table);
         return layout;
     }
+    // A run of rows is a table of its own; one that needs a single column
+    // is its cells' content, as a one-column table is.
     std::vector<std::size_t> run;
     const auto flush_run = [&] {
         if (run.empty()) return;
-        layout.blocks.emplace_back(compact(run));
+        Table table = compact(run);
+        if (table.columns > 1) {
+            layout.blocks.emplace_back(std::move(table));
+        } else {
+            for (const std::size_t r : run) {
+                for (PlacedCell& cell : rows_[r]) {
+                    std::move(cell.blocks.begin(), cell.blocks.end(), std::back_inserter(layout.blocks));
+                }
+            }
+        }
         run.clear();
     };
     for (std::size_t w = 0; w < written.size(); ++w) {
