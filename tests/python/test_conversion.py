@@ -325,6 +325,23 @@ def test_form_fields_are_data_wherever_they_stand(make_hwp, make_hwpx, writer):
         document.fields[0].value = "x"  # type: ignore[misc]
 
 
+@pytest.mark.parametrize("writer", ["hwp", "hwpx"])
+def test_bounds_the_walk_meets_are_warned_of_once(make_hwp, make_hwpx, writer):
+    box: object = "맨 안"
+    for _ in range(10):  # text boxes in text boxes, past the eight lists that are walked
+        box = Paragraph(TextBox([box]))
+    table: object = "바닥"
+    for _ in range(5):  # tables in cells, past the three levels that are read
+        table = Paragraph(Table([[[table], "옆"]]))
+    body = [box, box, table, "끝"]
+    path = make_hwp([hwp.section(*body)]) if writer == "hwp" else make_hwpx([body])
+    document = brindle.parse(path)
+    assert document.warnings == [
+        "paragraph lists nested more than 8 deep (in text boxes, notes, cells) are passed over",
+        "tables nested more than 3 deep in cells are passed over"]
+    assert document.markdown.endswith("끝") and "맨 안" not in document.markdown
+
+
 def test_field_described_after_another_control_is_plain_text(markdown):
     """Any other control ends the paragraph before its field descriptions are read, so
     the field is written as its content."""

@@ -56,6 +56,10 @@ public:
     // number that comes again (numbering that restarts by section).
     std::string note_label(bool endnote, std::uint32_t number);
 
+    // Add a warning unless the same one is there already: a bound met many
+    // times is said once.
+    void warn_once(std::string message);
+
     // The notes gathered, moved out in the order their definitions are
     // written: footnotes, then endnotes.
     std::vector<NoteDefinition> take_notes() {

@@ -82,6 +82,8 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, B
                 TableBlocks nested = parse_table(control.element, depth + 1, context, TextContext::Cell);
                 if (nested.table) fold_nested_table(*nested.table, into);
                 if (nested.table && trailing != nullptr) trailing->emplace_back(std::move(*nested.table));
+            } else if (control.kind == ControlKind::Table) {
+                context.warn_once("tables nested more than " + std::to_string(MAX_TABLE_DEPTH) + " deep in cells are passed over");
             } else if (full && control.kind == ControlKind::Drawing) {
                 BlockList shape = collect_shape(control.element, context, TextContext::Cell);
                 append_cell_blocks(into, shape, CELL_LINE_BREAK);

@@ -3,6 +3,8 @@
 // blocks of its pictures.
 #include "brindle/walk_context.h"
 
+#include <algorithm>
+
 #include "brindle/text.h"
 
 namespace brindle {
@@ -16,6 +18,10 @@ std::string WalkContext::note_label(bool endnote, std::uint32_t number) {
         append_decimal(label, uses);
     }
     return label;
+}
+
+void WalkContext::warn_once(std::string message) {
+    if (std::find(warnings.begin(), warnings.end(), message) == warnings.end()) warnings.push_back(std::move(message));
 }
 
 void record_form_field(WalkContext& context, const PendingParagraph& paragraph) {
