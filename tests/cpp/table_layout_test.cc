@@ -86,20 +86,6 @@ std::vector<std::string> shown(TableLayout layout) {
     return out;
 }
 
-TEST(TableLayout, AFormOfLabelAndAnswerRowsIsWrittenAsItsContent) {
-    // Labels and answers spanning all 4 declared columns, and one row of two cells
-    // whose columns the other rows do not need.
-    TableGrid grid(5, 4);
-    put(grid, {0, 0, 1, 4}, "[ 제목 ]");
-    put(grid, {1, 0, 1, 4}, "답");
-    put(grid, {2, 0, 1, 1}, "이름");
-    put(grid, {2, 1, 1, 3}, "홍길동");
-    put(grid, {3, 0, 1, 4}, "");  // empty: no row
-    put(grid, {4, 0, 1, 4}, "[ 내용 ]");
-    EXPECT_EQ(shown(std::move(grid).lay_out()),
-              (std::vector<std::string>{"p:[ 제목 ]", "p:답", "t:이름|홍길동|/", "p:[ 내용 ]"}));
-}
-
 TEST(TableLayout, ATitleAndANoteLeaveADataTableAGroupRowStays) {
     TableGrid grid(8, 3);
     put(grid, {0, 0, 1, 3}, "제목");
@@ -116,13 +102,9 @@ TEST(TableLayout, ATitleAndANoteLeaveADataTableAGroupRowStays) {
                                         "p:주: 단위 원"}));
 }
 
-TEST(TableLayout, OneColumnIsContentAndSpansInTheFirstRowAreNoFullWidthRow) {
-    TableGrid column(3, 2);
-    put(column, {0, 0, 1, 1}, "a");
-    put(column, {1, 0, 1, 1}, "b");
-    put(column, {2, 0, 1, 1}, "c");
-    EXPECT_EQ(shown(std::move(column).lay_out()), (std::vector<std::string>{"p:a", "p:b", "p:c"}));
-    // So is a run between full-width rows that needs one column.
+TEST(TableLayout, ARunOfRowsThatNeedsOneColumnIsContent) {
+    // Full-width rows are half of the rows: the row between them whose one cell
+    // spans one of two columns is its content too, the last row a table.
     TableGrid runs(4, 2);
     put(runs, {0, 0, 1, 2}, "A");
     put(runs, {1, 0, 1, 1}, "x");
@@ -130,14 +112,6 @@ TEST(TableLayout, OneColumnIsContentAndSpansInTheFirstRowAreNoFullWidthRow) {
     put(runs, {3, 0, 1, 1}, "c");
     put(runs, {3, 1, 1, 1}, "d");
     EXPECT_EQ(shown(std::move(runs).lay_out()), (std::vector<std::string>{"p:A", "p:x", "p:B", "t:c|d|/"}));
-    // A header cell spanning two of three columns is not a full-width row: one table.
-    TableGrid spans(3, 3);
-    put(spans, {0, 0, 1, 2}, "기간");
-    put(spans, {0, 2, 1, 1}, "비고");
-    for (std::size_t r = 1; r < 3; ++r) {
-        for (std::size_t c = 0; c < 3; ++c) put(spans, {r, c, 1, 1}, "x");
-    }
-    EXPECT_EQ(shown(std::move(spans).lay_out()), (std::vector<std::string>{"t:기간||비고|/x|x|x|/x|x|x|/"}));
 }
 
 }  // namespace
