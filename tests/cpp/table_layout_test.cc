@@ -63,9 +63,9 @@ TEST(TableGrid, SpansPastTheEdgeAndAGridWithoutText) {
 
 // A cell whose body form is one paragraph of its text.
 void put(TableGrid& grid, CellAddress at, const std::string& text) {
-    BlockList blocks;
-    if (!text.empty()) blocks.emplace_back(Paragraph{text});
-    grid.place(at, text, std::move(blocks));
+    CellContent content;
+    if (!text.empty()) content.emplace_back(ContentBlock(Paragraph{text}));
+    grid.place(at, text, std::move(content));
 }
 
 // The layout as a list of "p:<text>" and "t:<rows>" entries.

@@ -9,9 +9,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "brindle/content_block.h"
+#include "brindle/paragraph.h"
 #include "brindle/table.h"
 
 namespace brindle {
@@ -28,6 +30,19 @@ struct CellAddress {
 // rows x width, the cells a table's grid holds; LimitExceeded past
 // MAX_TABLE_CELLS, so that a few bytes of input cannot ask for gigabytes.
 std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width);
+
+// A body table cell's content for lay_out: its paragraphs as read, each
+// rendered as a body block only if its row leaves the grid (the objects
+// in it are its trailing blocks), and blocks that stand in no paragraph.
+struct CellParagraph {
+    OpenParagraph paragraph;
+    ParagraphHead head;
+};
+using CellContent = std::vector<std::variant<CellParagraph, ContentBlock>>;
+
+// Keep an object's blocks for a cell's content (when it is gathered): after
+// the paragraph it stands in, or on their own.
+void keep_cell_blocks(CellContent* content, OpenParagraph* paragraph, BlockList blocks);
 
 // A table laid out for the body: one pipe table, or (a form, or a table
 // with a title or a note) its full-width rows as their content and the
@@ -46,9 +61,14 @@ public:
     // covers the positions right and below, which stay empty. A cell without
     // a usable address takes the first free position, as cells in reading
     // order would; with no position left it is dropped, and an empty cell
-    // without a usable address is dropped at once. `blocks` are the cell's
-    // content as body blocks, for lay_out; take ignores them.
-    void place(std::optional<CellAddress> address, std::string text, BlockList blocks = {});
+    // without a usable address is dropped at once. `content` is the cell's
+    // content for lay_out; take ignores it.
+    void place(std::optional<CellAddress> address, std::string text, CellContent content = {});
+
+    // Whether lay_out may need the content of a cell at `address`: not when a
+    // cell with text already stands in its row, which then is no full-width
+    // row. A cell whose content is not kept never leaves the grid.
+    bool may_stand_alone(const std::optional<CellAddress>& address) const;
 
     // The table as written: a grid column in which no cell with text starts,
     // and a row without text, are left out, so a cell spanning several
@@ -69,13 +89,16 @@ private:
     struct PlacedCell {
         std::string text;
         std::size_t column_end = 0;  // one past the last column it spans
-        BlockList blocks;
+        CellContent content;
     };
+    // A cell's content as body blocks, appended to `out`.
+    static void write_content(PlacedCell& cell, BlockList& out);
     // The rows `rows` written as take writes a table.
     Table compact(std::span<const std::size_t> rows);
 
     std::size_t width_;
     std::vector<std::vector<PlacedCell>> rows_;  // each up to its last placed cell
+    std::vector<bool> row_has_text_;
     std::vector<bool> taken_;                    // rows x width: started or covered
     std::size_t next_free_ = 0;                  // no free position before it
 };

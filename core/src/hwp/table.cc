@@ -11,7 +11,6 @@
 // wide as the declared columns, leaves the positions a span covers empty,
 // and keeps the caption.
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <utility>
 
@@ -58,14 +57,14 @@ std::uint64_t check_table_size(Bytes payload, std::uint16_t rows) {
 
 // End a cell's paragraph: by the full profile with the number or bullet its
 // header names (which counts even when the paragraph has no text), and with
-// `blocks` also as a body block followed by its objects' blocks.
+// `content` also kept for the cell's body form.
 void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, std::string& cell_text,
-                WalkContext& context, BlockList* blocks) {
+                WalkContext& context, CellContent* content) {
     if (context.full()) {
         ParagraphHead head = read_paragraph_head(header, context);
         header = nullptr;
         if (open) append_cell_paragraph(cell_text, *open, head);
-        if (open && blocks != nullptr) emit_paragraph(*open, std::move(head), false, TextContext::Body, *blocks);
+        if (open && content != nullptr) content->emplace_back(CellParagraph{std::move(*open), std::move(head)});
     } else if (open) {
         flush_cell_paragraph(open->text, cell_text);
     }
@@ -74,11 +73,10 @@ void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, st
 
 // Parse the cell whose HWPTAG_LIST_HEADER is at `f`; on return `f` is the
 // first record after the cell. A cell ends at a record above the table's
-// level or at the next cell header. With `blocks` (full profile), its
-// content also as body blocks: each paragraph, then its nested tables and
-// objects.
+// level or at the next cell header. With `content` (full profile), its
+// paragraphs and objects also kept for the cell's body form.
 std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_level, std::int32_t depth,
-                       WalkContext& context, BlockList* blocks = nullptr) {
+                       WalkContext& context, CellContent* content = nullptr) {
     const std::size_t n = records.size();
     const bool full = context.full();
     std::string text;
@@ -89,13 +87,13 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         const HwpRecord& r = records[f];
         if (r.level < table_level || (r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level)) break;
         if (full && r.tag_id == HWPTAG_PARA_HEADER && r.level == table_level) {
-            flush_cell(open, header, text, context, blocks);
+            flush_cell(open, header, text, context, content);
             header = &r;
             ++f;
             continue;
         }
         if (r.tag_id == HWPTAG_PARA_TEXT) {
-            if (open) flush_cell(open, header, text, context, blocks);
+            if (open) flush_cell(open, header, text, context, content);
             open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile), {}}, {}});
             ++f;
             continue;
@@ -115,14 +113,18 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         }
         // The full profile keeps the paragraph open: a nested table's text
         // follows it, and notes, links and numbers go into it.
-        if (!full) flush_cell(open, header, text, context, blocks);
+        if (!full) flush_cell(open, header, text, context, content);
         // A cell's paragraphs hold no trailing blocks of their own: there
         // they are the objects' blocks for the cell's body form.
-        BlockList* trailing = blocks == nullptr ? nullptr : open ? &open->controls.trailing : blocks;
+        OpenParagraph* paragraph = open ? &*open : nullptr;
         if (id == CTRL_TABLE && depth < MAX_TABLE_DEPTH) {
             TableParse nested = parse_table(records, f + 1, control_level, depth + 1, context);
             if (nested.table) fold_nested_table(*nested.table, open ? open->controls.trailing_text : text);
-            if (nested.table && trailing != nullptr) trailing->emplace_back(std::move(*nested.table));
+            if (nested.table && content != nullptr) {
+                BlockList table;
+                table.emplace_back(std::move(*nested.table));
+                keep_cell_blocks(content, paragraph, std::move(table));
+            }
             f += 1 + nested.consumed;
             continue;
         }
@@ -132,7 +134,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         if (full && id == CTRL_DRAWING) {
             ShapeParse shape = collect_shape(records, f + 1, control_level, context, TextContext::Cell);
             append_cell_blocks(open ? open->controls.trailing_text : text, shape.blocks, CELL_LINE_BREAK);
-            if (trailing != nullptr) std::move(shape.blocks.begin(), shape.blocks.end(), std::back_inserter(*trailing));
+            keep_cell_blocks(content, paragraph, std::move(shape.blocks));
             f += 1 + shape.consumed;
             continue;
         }
@@ -142,7 +144,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
             BlockList equation;
             f = take_equation(records, f, open ? &*open : nullptr, equation, context, TextContext::Cell);
             append_cell_blocks(open ? open->controls.trailing_text : text, equation, CELL_LINE_BREAK);
-            if (trailing != nullptr) std::move(equation.begin(), equation.end(), std::back_inserter(*trailing));
+            keep_cell_blocks(content, paragraph, std::move(equation));
             continue;
         }
         if (full) {
@@ -157,7 +159,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         // paragraph and tables nested too deep contribute nothing to the cell.
         f = skip_subtree(records, f + 1, control_level);
     }
-    flush_cell(open, header, text, context, blocks);
+    flush_cell(open, header, text, context, content);
     return text;
 }
 
@@ -243,9 +245,11 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
                 const std::uint16_t declared = declared_cells(payload, k);
                 for (std::uint16_t c = 0; c < declared && is_cell(f); ++c) {
                     const Bytes list_header = records[f].bytes();
-                    BlockList blocks;
-                    std::string text = parse_cell(records, f, table_level, depth, context, laid_out ? &blocks : nullptr);
-                    cells.place(cell_address(list_header), std::move(text), std::move(blocks));
+                    const std::optional<CellAddress> address = cell_address(list_header);
+                    CellContent content;
+                    const bool kept = laid_out && cells.may_stand_alone(address);
+                    std::string text = parse_cell(records, f, table_level, depth, context, kept ? &content : nullptr);
+                    cells.place(address, std::move(text), std::move(content));
                 }
             }
             if (laid_out) {

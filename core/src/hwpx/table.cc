@@ -6,7 +6,6 @@
 // shared layout writes the grid as a reader reads it. Cells are read as
 // the HWP walk reads them, through the same cell-text writer.
 #include <algorithm>
-#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -53,10 +52,9 @@ CellParts cell_parts(Element cell) {
 // One cell's text (of its paragraph list): its paragraphs in order, each with the click-here fields
 // described that the cell's controls describe, the tables nested in it
 // folded in, and by the full profile the text of its drawing objects and
-// what its notes, links and numbers add. With `blocks` (full profile), the
-// same content also as body blocks: each paragraph, then its nested tables
-// and objects.
-std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, BlockList* blocks = nullptr) {
+// what its notes, links and numbers add. With `content` (full profile), the
+// same paragraphs and objects kept for the cell's body form.
+std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, CellContent* content = nullptr) {
     const bool full = context.full();
     std::string text;
     if (!list) return text;
@@ -77,23 +75,27 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, B
             std::string& into = open ? open->controls.trailing_text : text;
             // A cell's paragraphs hold no trailing blocks of their own: there
             // they are the objects' blocks for the cell's body form.
-            BlockList* trailing = blocks == nullptr ? nullptr : open ? &open->controls.trailing : blocks;
+            OpenParagraph* paragraph = open ? &*open : nullptr;
             if (control.kind == ControlKind::Table && depth < MAX_TABLE_DEPTH) {
                 TableBlocks nested = parse_table(control.element, depth + 1, context, TextContext::Cell);
                 if (nested.table) fold_nested_table(*nested.table, into);
-                if (nested.table && trailing != nullptr) trailing->emplace_back(std::move(*nested.table));
+                if (nested.table && content != nullptr) {
+                    BlockList table;
+                    table.emplace_back(std::move(*nested.table));
+                    keep_cell_blocks(content, paragraph, std::move(table));
+                }
             } else if (control.kind == ControlKind::Table) {
                 context.warn_once("tables nested more than " + std::to_string(MAX_TABLE_DEPTH) + " deep in cells are passed over");
             } else if (full && control.kind == ControlKind::Drawing) {
                 BlockList shape = collect_shape(control.element, context, TextContext::Cell);
                 append_cell_blocks(into, shape, CELL_LINE_BREAK);
-                if (trailing != nullptr) std::move(shape.begin(), shape.end(), std::back_inserter(*trailing));
+                keep_cell_blocks(content, paragraph, std::move(shape));
             } else if (full && control.kind == ControlKind::Equation) {
                 // Inline math in a cell: at its place, or after the text.
                 BlockList equation;
                 take_equation(control.element, open ? &*open : nullptr, equation, context, TextContext::Cell);
                 append_cell_blocks(into, equation, CELL_LINE_BREAK);
-                if (trailing != nullptr) std::move(equation.begin(), equation.end(), std::back_inserter(*trailing));
+                keep_cell_blocks(content, paragraph, std::move(equation));
             } else if (full) {
                 BlockList ignored;  // a cell holds text only
                 take_paragraph_control(control, open ? &open->controls : nullptr, ignored, context, false);
@@ -104,7 +106,7 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, B
         if (full) {
             ParagraphHead head = paragraph_head(p, context);
             if (open) append_cell_paragraph(text, *open, head);
-            if (open && blocks != nullptr) emit_paragraph(*open, std::move(head), false, TextContext::Body, *blocks);
+            if (open && content != nullptr) content->emplace_back(CellParagraph{std::move(*open), std::move(head)});
         } else if (open) {
             flush_cell_paragraph(open->text, text);
         }
@@ -164,9 +166,10 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
         for (const auto& row : rows) {
             for (const Element& tc : row) {
                 CellParts parts = cell_parts(tc);
-                BlockList blocks;
-                std::string text = parse_cell(parts.list, depth, context, laid_out ? &blocks : nullptr);
-                cells.place(parts.address, std::move(text), std::move(blocks));
+                CellContent content;
+                const bool kept = laid_out && cells.may_stand_alone(parts.address);
+                std::string text = parse_cell(parts.list, depth, context, kept ? &content : nullptr);
+                cells.place(parts.address, std::move(text), std::move(content));
             }
         }
         if (laid_out) {

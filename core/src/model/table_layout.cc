@@ -25,9 +25,46 @@ std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width) {
 }
 
 TableGrid::TableGrid(std::size_t rows, std::size_t columns)
-    : width_(columns), rows_(rows), taken_(rows * columns, false) {}
+    : width_(columns), rows_(rows), row_has_text_(rows, false), taken_(rows * columns, false) {}
 
-void TableGrid::place(std::optional<CellAddress> address, std::string text, BlockList blocks) {
+bool TableGrid::may_stand_alone(const std::optional<CellAddress>& address) const {
+    // The row the cell will take: its own, or that of the first free
+    // position, as place finds it.
+    std::size_t row = 0;
+    if (address && address->row < rows_.size() && address->column < width_ &&
+        !taken_[address->row * width_ + address->column]) {
+        row = address->row;
+    } else {
+        std::size_t free = next_free_;
+        while (free < taken_.size() && taken_[free]) ++free;
+        if (free == taken_.size()) return false;  // it will be dropped
+        row = free / width_;
+    }
+    return !row_has_text_[row];
+}
+
+void keep_cell_blocks(CellContent* content, OpenParagraph* paragraph, BlockList blocks) {
+    if (content == nullptr) return;
+    for (ContentBlock& block : blocks) {
+        if (paragraph != nullptr) {
+            paragraph->controls.trailing.push_back(std::move(block));
+        } else {
+            content->emplace_back(std::move(block));
+        }
+    }
+}
+
+void TableGrid::write_content(PlacedCell& cell, BlockList& out) {
+    for (auto& part : cell.content) {
+        if (auto* p = std::get_if<CellParagraph>(&part)) {
+            emit_paragraph(p->paragraph, std::move(p->head), false, TextContext::Body, out);
+        } else {
+            out.push_back(std::move(std::get<ContentBlock>(part)));
+        }
+    }
+}
+
+void TableGrid::place(std::optional<CellAddress> address, std::string text, CellContent content) {
     const std::size_t rows = rows_.size();
     const bool usable = address && address->row < rows && address->column < width_ &&
                         !taken_[address->row * width_ + address->column];
@@ -55,7 +92,8 @@ void TableGrid::place(std::optional<CellAddress> address, std::string text, Bloc
     }
     std::vector<PlacedCell>& cells = rows_[at.row];
     if (cells.size() <= at.column) cells.resize(at.column + 1);
-    cells[at.column] = PlacedCell{std::move(text), last_column, std::move(blocks)};
+    if (!text.empty()) row_has_text_[at.row] = true;
+    cells[at.column] = PlacedCell{std::move(text), last_column, std::move(content)};
 }
 
 Table TableGrid::compact(std::span<const std::size_t> rows) {
@@ -119,7 +157,9 @@ TableLayout TableGrid::lay_out() && {
         for (std::size_t c = 0; c < cells.size(); ++c) {
             if (!cells[c].text.empty() && count++ == 0) found = c;
         }
-        lone[w] = count == 1 && found == first && cells[found].column_end >= end ? found : width_;
+        // Only a cell whose content was kept can be written as it.
+        const bool kept = count == 1 && !cells[found].content.empty();
+        lone[w] = kept && found == first && cells[found].column_end >= end ? found : width_;
         if (lone[w] != width_) ++full_width;
     }
     // Which of them leave the grid: all of them in a form (at least half of
@@ -142,14 +182,16 @@ TableLayout TableGrid::lay_out() && {
     std::vector<std::size_t> run;
     const auto flush_run = [&] {
         if (run.empty()) return;
+        const bool all_kept = std::all_of(run.begin(), run.end(), [&](std::size_t r) {
+            return std::all_of(rows_[r].begin(), rows_[r].end(),
+                               [](const PlacedCell& cell) { return cell.text.empty() || !cell.content.empty(); });
+        });
         Table table = compact(run);
-        if (table.columns > 1) {
+        if (table.columns > 1 || !all_kept) {
             layout.blocks.emplace_back(std::move(table));
         } else {
             for (const std::size_t r : run) {
-                for (PlacedCell& cell : rows_[r]) {
-                    std::move(cell.blocks.begin(), cell.blocks.end(), std::back_inserter(layout.blocks));
-                }
+                for (PlacedCell& cell : rows_[r]) write_content(cell, layout.blocks);
             }
         }
         run.clear();
@@ -160,8 +202,7 @@ TableLayout TableGrid::lay_out() && {
             continue;
         }
         flush_run();
-        BlockList& content = rows_[written[w]][lone[w]].blocks;
-        std::move(content.begin(), content.end(), std::back_inserter(layout.blocks));
+        write_content(rows_[written[w]][lone[w]], layout.blocks);
     }
     flush_run();
     return layout;
