@@ -160,7 +160,7 @@ def test_every_section_is_read_and_damage_to_one_is_never_silent():
     spine = owpml.content_hpf(names, spine=["header", "section0", "ghost", "section1"])
     ghost = brindle.parse(package(two_sections(**{"Contents/content.hpf": spine.encode()})))
     assert ghost.markdown == both and ghost.warnings == [
-        "content.hpf: the spine names item 'ghost', which the manifest does not list"]
+        "Contents/content.hpf: the spine names item 'ghost', which the manifest does not list"]
     # No manifest at all: the sections by their usual names.
     no_manifest = two_sections(**{"Contents/content.hpf": None, "META-INF/container.xml": None})
     assert brindle.convert(package(no_manifest)).startswith("> 머리말: 회사명\n\n첫 문단")

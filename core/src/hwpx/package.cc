@@ -141,7 +141,7 @@ bool read_manifest(Package& package, const std::string& file) {
     for (const std::string& id : spine) {
         const auto it = items.find(id);
         if (it == items.end()) {
-            package.warnings.push_back("content.hpf: the spine names item '" + id + "', which the manifest does not list");
+            package.warnings.push_back(file + ": the spine names item '" + id + "', which the manifest does not list");
             continue;
         }
         const ManifestItem& item = it->second;

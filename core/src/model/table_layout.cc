@@ -6,7 +6,6 @@
 #include "brindle/table_layout.h"
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <utility>
 
