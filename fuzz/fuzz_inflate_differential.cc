@@ -12,7 +12,8 @@ void compare(std::span<const std::uint8_t> in, brindle::fuzz::Schedule schedule,
     const brindle::fuzz::InflateTrace zlib = brindle::fuzz::trace_zlib(in, schedule, declared);
     const brindle::fuzz::InflateTrace zlib_ng = brindle::fuzz::trace_zlib_ng(in, schedule, declared);
     if (zlib == zlib_ng) return;
-    std::fprintf(stderr, "schedule %d, declared %zu: zlib %zu calls, %zu bytes, '%s'; zlib-ng %zu calls, %zu bytes, '%s'\n",
+    std::fprintf(stderr,
+                 "schedule %d, declared %zu: zlib %zu calls, %zu bytes, '%s'; zlib-ng %zu calls, %zu bytes, '%s'\n",
                  static_cast<int>(schedule), declared, zlib.steps.size(), zlib.output.size(), zlib.message.c_str(),
                  zlib_ng.steps.size(), zlib_ng.output.size(), zlib_ng.message.c_str());
     __builtin_trap();

@@ -4,10 +4,10 @@
 // in about 0.6x zlib's time. Faster decoders exist, but the ones tried
 // accept streams that zlib rejects (libdeflate decodes the reserved length
 // symbols 286 and 287 and distance symbols 30 and 31, and more than 286/30
-// code lengths), so their answers on damaged data would not be zlib's; no cheap check tells
-// those streams apart without decoding them again. The full profile, which
-// has no older answers to keep, inflates with libdeflate where it can
-// finish a stream and with zlib-ng where it cannot.
+// code lengths), so their answers on damaged data would not be zlib's; no
+// cheap check tells those streams apart without decoding them again. The
+// full profile, which has no older answers to keep, inflates with
+// libdeflate where it can finish a stream and with zlib-ng where it cannot.
 #include <zlib-ng.h>
 #ifdef BRINDLE_HAVE_LIBDEFLATE
 #include <libdeflate.h>
