@@ -1,10 +1,10 @@
 // Raw DEFLATE (RFC 1951, no zlib header or checksum) over a whole buffer,
 // with zlib-ng, whose inflate keeps zlib's state machine and checks and so
 // gives zlib's verdicts (fuzz/fuzz_inflate_differential holds it to them),
-// in about two thirds of zlib's time. Faster decoders exist, but the ones tried
-// accept streams that zlib rejects (libdeflate decodes the reserved length
-// symbols 286 and 287 and distance symbols 30 and 31, and more than 286/30
-// code lengths), so their answers on damaged data would not be zlib's; no
+// in about two thirds of zlib's time. Faster decoders exist, but the ones
+// tried accept streams that zlib rejects (libdeflate decodes the reserved
+// length symbols 286 and 287 and distance symbols 30 and 31, and more than
+// 286/30 code lengths), so their answers on damaged data would not be zlib's; no
 // cheap check tells those streams apart without decoding them again. The
 // full profile, which has no older answers to keep, inflates with
 // libdeflate where it can finish a stream and with zlib-ng where it cannot.
