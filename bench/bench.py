@@ -71,7 +71,7 @@ def hostile_containers() -> None:
 
 def corpus_files() -> list[str]:
     corpus = ROOT.parent / "shared" / "corpus"
-    return sorted(str(p) for p in corpus.glob("*/*.hwp"))
+    return sorted(str(p) for p in [*corpus.glob("*/*.hwp"), *corpus.glob("diverse/hwp/*.hwp")])
 
 
 def main(argv: list[str]) -> int:
@@ -102,7 +102,12 @@ def main(argv: list[str]) -> int:
     if tool:
         print("native, same documents:")
         sys.stdout.flush()
-        subprocess.run([tool, str(rounds), *files], check=True)
+        subprocess.run([tool, str(rounds), *files], check=True, stderr=subprocess.DEVNULL)
+    previous = os.environ.get("BRINDLE_BENCH_PREVIOUS_FLOOR")
+    if previous:
+        print("native, same documents, the previous build (BRINDLE_BENCH_PREVIOUS):")
+        sys.stdout.flush()
+        subprocess.run([previous, str(rounds), *files], check=True, stderr=subprocess.DEVNULL)
     hostile_containers()
     bench_cli.main(files, rounds)
     table_shape.main(["table_shape", *files])

@@ -57,9 +57,14 @@ def main(rounds: int = 5) -> int:
 
     tool = os.environ.get("BRINDLE_BENCH_HWPX")
     print(f"HWPX twins: {len(pairs)} documents")
-    if tool:
-        sys.stdout.flush()
-        subprocess.run([tool, str(rounds), *(str(t) for _, t in pairs), "--", *(str(o) for o, _ in pairs)], check=True)
+    previous = os.environ.get("BRINDLE_BENCH_PREVIOUS_HWPX")
+    for label, native in (("", tool), ("the previous build (BRINDLE_BENCH_PREVIOUS):", previous)):
+        if native:
+            if label:
+                print(f"  {label}")
+            sys.stdout.flush()
+            subprocess.run([native, str(rounds), *(str(t) for _, t in pairs), "--", *(str(o) for o, _ in pairs)],
+                           check=True)
     data = [t.read_bytes() for _, t in pairs]
     for profile in ("exact", "full"):
         start = time.perf_counter()

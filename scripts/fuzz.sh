@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Coverage-guided fuzzing of the core with libFuzzer (clang).
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
-# Targets: records inflate para_text click_here table walk container
+# Targets: records inflate inflate_differential para_text click_here table walk container
 # document full_walk doc_info full_document zip hwpx_walk hwpx_document
 # equation properties (all
 # by default); 60 seconds each by default. Seeds come from the fixture
@@ -14,8 +14,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(records inflate para_text click_here table walk container document full_walk doc_info
-                                    full_document zip hwpx_walk hwpx_document equation properties)
+[ ${#targets[@]} -gt 0 ] || targets=(records inflate inflate_differential para_text click_here table walk container document
+                                    full_walk doc_info full_document zip hwpx_walk hwpx_document equation properties)
 
 "$root/scripts/setup.sh"
 py="$root/.venv/bin/python"
@@ -35,6 +35,7 @@ ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/seed_tool" "$work/seeds" "${docs[@]}"
 packages=()
 if [ -d "$corpus/hwpx" ]; then packages+=("$corpus"/hwpx/real/*.hwpx "$corpus"/hwpx/twins/samples/*.hwpx); fi
 "$py" "$root/fuzz/make_hwpx_seeds.py" "$work/seeds" "${packages[@]}"
+"$py" "$root/fuzz/make_inflate_seeds.py" "$work/seeds" "${packages[@]}"
 
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
 fuzz_one() {  # fuzz_one <target>: its report on stdout, non-zero when it failed

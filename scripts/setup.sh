@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Prepares a fresh Debian machine for building and testing: the system
-# packages (zlib, libdeflate and pugixml; libgsf and libzip as the tests'
+# packages (libdeflate and pugixml; zlib, libgsf and libzip as the tests'
 # oracles, expat for the XML parsers' benchmark; GoogleTest, clang for
 # fuzzing, valgrind, ccache for the wheels of several Python versions) and a
 # virtual environment of CPython 3.13 with the build and test tools.

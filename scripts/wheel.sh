@@ -3,8 +3,8 @@
 # for its own version, cp3XX-cp3XX, not abi3: the modules use each version's
 # full C API) and repairs it with auditwheel into a manylinux wheel:
 # auditwheel retags it with the most compatible manylinux tag its extensions
-# allow (libz.so.1, libstdc++, libgcc_s and libc are all on the manylinux
-# lists, so nothing is grafted in); a library it would graft in is refused
+# allow (libstdc++, libgcc_s and libc are all on the manylinux lists, so
+# nothing is grafted in); a library it would graft in is refused
 # here. Prints each wheel's tag.
 #
 #   scripts/wheel.sh [--python X]... [--all] [--smoke] [--dist DIR] [--build-dir DIR]

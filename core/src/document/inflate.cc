@@ -1,12 +1,14 @@
 // Raw DEFLATE (RFC 1951, no zlib header or checksum) over a whole buffer,
-// with zlib. Faster decoders exist, but the ones tried accept streams that
-// zlib rejects (libdeflate decodes the reserved length symbols 286 and 287
-// and distance symbols 30 and 31, and more than 286/30 code lengths), so
-// their answers on damaged data would not be zlib's; no cheap check tells
-// those streams apart without decoding them again. The full profile, which
-// has no older answers to keep, inflates with libdeflate where it can
-// finish a stream and with zlib where it cannot.
-#include <zlib.h>
+// with zlib-ng, whose inflate keeps zlib's state machine and checks and so
+// gives zlib's verdicts (fuzz/fuzz_inflate_differential holds it to them),
+// in about two thirds of zlib's time. Faster decoders exist, but the ones
+// tried accept streams that zlib rejects (libdeflate decodes the reserved
+// length symbols 286 and 287 and distance symbols 30 and 31, and more than
+// 286/30 code lengths), so their answers on damaged data would not be zlib's; no
+// cheap check tells those streams apart without decoding them again. The
+// full profile, which has no older answers to keep, inflates with
+// libdeflate where it can finish a stream and with zlib-ng where it cannot.
+#include <zlib-ng.h>
 #ifdef BRINDLE_HAVE_LIBDEFLATE
 #include <libdeflate.h>
 #endif
@@ -25,24 +27,24 @@ namespace {
 class InflateStream {
 public:
     InflateStream() {
-        if (inflateInit2(&stream_, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+        if (zng_inflateInit2(&stream_, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
     }
     InflateStream(const InflateStream&) = delete;
     InflateStream& operator=(const InflateStream&) = delete;
-    ~InflateStream() { inflateEnd(&stream_); }
-    z_stream* get() { return &stream_; }
+    ~InflateStream() { zng_inflateEnd(&stream_); }
+    zng_stream* get() { return &stream_; }
 
 private:
-    z_stream stream_{};
+    zng_stream stream_{};
 };
 
-// Give zlib the next stretch of the input when it has used what it had
-// (zlib takes at most UINT_MAX bytes at once).
-void feed(z_stream* z, Bytes compressed, std::size_t& consumed) {
+// Give the inflater the next stretch of the input when it has used what it
+// had (it takes at most UINT_MAX bytes at once).
+void feed(zng_stream* z, Bytes compressed, std::size_t& consumed) {
     if (z->avail_in != 0 || consumed >= compressed.size()) return;
     const std::size_t chunk = std::min<std::size_t>(compressed.size() - consumed, UINT_MAX);
-    z->next_in = const_cast<Bytef*>(compressed.data() + consumed);
-    z->avail_in = static_cast<uInt>(chunk);
+    z->next_in = compressed.data() + consumed;
+    z->avail_in = static_cast<std::uint32_t>(chunk);
     consumed += chunk;
 }
 
@@ -59,9 +61,9 @@ Result<ByteBuffer> inflate_raw_fast(Bytes compressed) {
     // libdeflate decodes into a buffer of fixed size: room for what nearly
     // every stream inflates to (8x; a few sections in a thousand need more).
     // A stream that needs more, or that libdeflate cannot finish (cut short,
-    // damaged), is left to zlib, which grows its output up to the section
+    // damaged), is left to zlib-ng, which grows its output up to the section
     // bound and keeps what it can decode: a second, larger try would decode
-    // a deflate bomb once more before zlib refuses it.
+    // a deflate bomb once more before zlib-ng refuses it.
     const std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor(libdeflate_alloc_decompressor());
     if (!decompressor) throw std::bad_alloc();
     ByteBuffer out(std::clamp<std::size_t>(compressed.size() * 8, 4096, MAX_SECTION_SIZE));
@@ -91,7 +93,7 @@ Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size) {
     return out;
 #else
     InflateStream inflater;
-    z_stream* z = inflater.get();
+    zng_stream* z = inflater.get();
     std::size_t consumed = 0, produced = 0;
     for (;;) {
         feed(z, compressed, consumed);
@@ -99,8 +101,8 @@ Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size) {
         std::uint8_t spare = 0;
         const std::size_t room = std::min<std::size_t>(size - produced, UINT_MAX);
         z->next_out = room > 0 ? out.data() + produced : &spare;
-        z->avail_out = room > 0 ? static_cast<uInt>(room) : 1;
-        const int status = inflate(z, Z_FINISH);
+        z->avail_out = room > 0 ? static_cast<std::uint32_t>(room) : 1;
+        const int status = zng_inflate(z, Z_FINISH);
         if (room == 0 && z->avail_out == 0) return refused();  // more than declared
         produced += room - (room > 0 ? z->avail_out : 0);
         if (status == Z_STREAM_END) return produced == size ? Result<ByteBuffer>(std::move(out)) : refused();
@@ -115,20 +117,13 @@ std::uint32_t crc32_of(Bytes bytes) {
 #ifdef BRINDLE_HAVE_LIBDEFLATE
     return libdeflate_crc32(0, bytes.data(), bytes.size());
 #else
-    uLong crc = crc32(0L, Z_NULL, 0);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, UINT_MAX);
-        crc = crc32(crc, bytes.data() + done, static_cast<uInt>(chunk));
-        done += chunk;
-    }
-    return static_cast<std::uint32_t>(crc);
+    return zng_crc32_z(0, bytes.data(), bytes.size());
 #endif
 }
 
 Result<ByteBuffer> inflate_raw(Bytes compressed) {
     InflateStream inflater;
-    z_stream* z = inflater.get();
+    zng_stream* z = inflater.get();
     ByteBuffer out;
     // HWP sections typically inflate 3-8x: start where most of them fit,
     // then double.
@@ -146,10 +141,10 @@ Result<ByteBuffer> inflate_raw(Bytes compressed) {
         }
         const std::size_t room = std::min<std::size_t>(out.size() - produced, UINT_MAX);
         z->next_out = out.data() + produced;
-        z->avail_out = static_cast<uInt>(room);
-        // Z_FINISH: the whole input is here, so zlib keeps no sliding window
-        // (a copy of the last 32 KiB of output) unless the output runs out.
-        const int status = inflate(z, Z_FINISH);
+        z->avail_out = static_cast<std::uint32_t>(room);
+        // Z_FINISH: the whole input is here, so the inflater decodes
+        // straight into the output.
+        const int status = zng_inflate(z, Z_FINISH);
         produced += room - z->avail_out;
         if (status == Z_STREAM_END) break;
         if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_STREAM_ERROR) {

@@ -20,13 +20,14 @@ namespace brindle::hwpx {
 namespace {
 
 // What a cell holds, found in one pass over its children: its paragraph
-// list, and its address and spans when it gives them.
+// list, and its address and spans when it gives them (read only when
+// `placed`: the exact rules take cells in order).
 struct CellParts {
     Element list;
     std::optional<CellAddress> address;
 };
 
-CellParts cell_parts(Element cell) {
+CellParts cell_parts(Element cell, bool placed) {
     CellParts parts;
     Element address, span;
     for (Element child : cell.children()) {
@@ -39,7 +40,7 @@ CellParts cell_parts(Element cell) {
             span = child;
         }
     }
-    if (address) {
+    if (placed && address) {
         CellAddress& at = parts.address.emplace(CellAddress{address.number("rowAddr", 0), address.number("colAddr", 0), 1, 1});
         if (span) {
             at.row_span = span.number("rowSpan", 1);
@@ -154,7 +155,7 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
 
     // A table of one cell in the body is a frame drawn around its content.
     if (full && depth == 0 && place == TextContext::Body && rows.size() == 1 && rows.front().size() == 1) {
-        walk_sub_list(cell_parts(rows.front().front()).list, result.frame, context, TextContext::Body);
+        walk_sub_list(cell_parts(rows.front().front(), false).list, result.frame, context, TextContext::Body);
         return result;
     }
     if (full) {
@@ -165,7 +166,7 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
         TableGrid cells(rows.size(), width);
         for (const auto& row : rows) {
             for (const Element& tc : row) {
-                CellParts parts = cell_parts(tc);
+                CellParts parts = cell_parts(tc, true);
                 CellContent content;
                 const bool kept = laid_out && cells.may_stand_alone(parts.address);
                 std::string text = parse_cell(parts.list, depth, context, kept ? &content : nullptr);
@@ -187,7 +188,7 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
     for (const auto& row : rows) {
         std::vector<TableCell>& cells = table.rows.emplace_back();
         cells.reserve(row.size());
-        for (const Element& tc : row) cells.push_back(TableCell{parse_cell(cell_parts(tc).list, depth, context)});
+        for (const Element& tc : row) cells.push_back(TableCell{parse_cell(cell_parts(tc, false).list, depth, context)});
     }
     result.table = std::move(table);
     return result;

@@ -48,6 +48,16 @@ bool declarations_below_root(Bytes text) {
     return s.find("xmlns", at) != std::string_view::npos;
 }
 
+// Whether two short names (prefixes, a few bytes) are equal, without a
+// call to memcmp.
+bool same_name(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Ns namespace_of(std::string_view uri) {
@@ -115,7 +125,9 @@ const Element::Scope* XmlPart::scope_for(pugi::xml_node node, const Element::Sco
 
 Element::Element(pugi::xml_node node, const Scope* parent, std::size_t depth, XmlPart* part)
     : node_(node), part_(part), depth_(depth) {
-    scope_ = part->scope_for(node, parent);
+    // Below the root of a part that declares nothing there, every element
+    // is in its parent's scope: no call to look at its attributes.
+    scope_ = parent != nullptr && !part->declarations_below_root_ ? parent : part->scope_for(node, parent);
     // One pass over the name for its colon and its end.
     const char* name = node.name();
     const char* colon = nullptr;
@@ -127,7 +139,7 @@ Element::Element(pugi::xml_node node, const Scope* parent, std::size_t depth, Xm
     local_ = colon == nullptr ? std::string_view(name, end - name) : std::string_view(colon + 1, end - colon - 1);
     // Runs of elements share a prefix: the last resolution is kept.
     XmlPart::Resolved& last = part->last_resolved_;
-    if (last.scope == scope_ && last.prefix == prefix && last.scope != nullptr) {
+    if (last.scope == scope_ && last.scope != nullptr && same_name(last.prefix, prefix)) {
         ns_ = last.ns;
         return;
     }
