@@ -186,13 +186,7 @@ if command -v ccache >/dev/null; then
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-wheel.XXXXXX")
-mounted=()   # the arm64 roots' /proc and /dev, mounted for the emulated runs
-cleanup() {
-  local i
-  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[$i]}" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'rm -rf "$work"' EXIT
 
 # The aarch64 cross toolchain and the sysroot, when an aarch64 wheel is asked for.
 cross_ready=0
@@ -347,37 +341,127 @@ for arch in "${arches[@]}"; do
 done
 
 if [ "$smoke" = 1 ]; then
-  "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$work/sample.hwp"
-  "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$work/sample.hwpx"
-  documents=("$work/sample.hwp" "$work/sample.hwpx")
+  # What every environment reads, laid out once: the documents, the scripts
+  # that run in the environments, the wheels and their dependencies' wheels
+  # (tqdm, typing_extensions), installed offline. An arm64 root gets a copy
+  # under /srv/brindle, and the corpus beside it.
+  stage=$work/stage
+  mkdir -p "$stage/docs" "$stage/scripts" "$stage/tests/python" "$stage/wheels" "$work/outcomes"
+  "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$stage/docs/sample.hwp"
+  "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$stage/docs/sample.hwpx"
+  documents=(sample.hwp sample.hwpx)
   corpus=$root/../shared/corpus
   # A handful of real documents of both formats, when the corpus is beside the tree.
   for pattern in "samples/*.hwp" "public/*.hwp" "hwpx/real/*.hwpx"; do
     mapfile -t found < <(compgen -G "$corpus/$pattern" | sort | head -n 3)
-    documents+=(${found[@]+"${found[@]}"})
+    for document in ${found[@]+"${found[@]}"}; do
+      cp "$document" "$stage/docs/"
+      documents+=("$(basename "$document")")
+    done
   done
-  first=
-  for i in "${!wheels[@]}"; do
-    python=${pythons[$i]}
-    version=${versions[$i]}
-    echo "== smoke test: $(basename "${wheels[$i]}") in a fresh CPython $version environment"
-    env="$work/smoke-$version"
-    "$python" -m venv "$env"
-    "$env/bin/python" -m pip install -q --disable-pip-version-check "${wheels[$i]}"
-    "$env/bin/python" -m pip check >/dev/null
-    # Run from an empty folder, so that nothing of this tree is imported.
-    mkdir -p "$work/empty"
-    (cd "$work/empty" && env -u PYTHONPATH "$env/bin/python" "$root/scripts/wheel_smoke.py" "${documents[@]}") \
-      >"$work/smoke-$version.json"
-    "$env/bin/brindle" --version >/dev/null
-    if [ -z "$first" ]; then
-      first=$version
-    elif ! cmp -s "$work/smoke-$first.json" "$work/smoke-$version.json"; then
-      echo "wheel.sh: CPython $version converts otherwise than CPython $first:" >&2
-      diff "$work/smoke-$first.json" "$work/smoke-$version.json" >&2 || true
-      exit 1
+  cp "$root/scripts/wheel_smoke.py" "$root/scripts/corpus_outcomes.py" "$stage/scripts/"
+  cp "$root/tests/python/corpus_digests.py" "$stage/tests/python/"
+  cp "${wheels[@]}" "$stage/wheels/"
+  links=$root/build/wheel-links
+  if ! compgen -G "$links/tqdm-*.whl" >/dev/null || ! compgen -G "$links/typing_extensions-*.whl" >/dev/null; then
+    "$py" -m pip download -q --disable-pip-version-check --only-binary=:all: -d "$links" tqdm typing_extensions
+  fi
+  cp -r "$links" "$stage/links"
+
+  reference=   # the first environment's results, which every other must give
+  # smoke_in <label> <host or an arm64 root> <python to make the environment with> <wheel>:
+  # installs the wheel into a fresh environment there, smoke-tests it and
+  # converts the corpus with it, and compares what it gives.
+  smoke_in() {
+    local label=$1 where=$2 base=$3 wheel=$4 top run_corpus=()
+    local runner=(env -u PYTHONPATH)
+    if [ "$where" = host ]; then
+      top=$stage
+      [ -d "$corpus" ] && run_corpus=("$corpus")
+    else
+      top=/srv/brindle
+      rm -rf "$where/srv/brindle"
+      mkdir -p "$where/srv/brindle"
+      cp -a "$stage/." "$where/srv/brindle/"
+      if [ -d "$corpus" ]; then
+        cp -a "$corpus" "$where/srv/brindle/corpus"
+        run_corpus=(/srv/brindle/corpus)
+      fi
+      runner=(chroot "$where" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LC_ALL=C.UTF-8)
     fi
-    echo "$(basename "${wheels[$i]}"): ${#documents[@]} documents, the same on every version so far"
+    # Run from the documents' folder: nothing of this tree is imported, and
+    # the paths in error messages are the same everywhere.
+    runner+=(/bin/sh -c 'cd "$0" && exec "$@"' "$top/docs")
+    echo "== smoke test: $wheel on $label"
+    "${runner[@]}" "$base" -m venv "$top/env-$label"
+    "${runner[@]}" "$top/env-$label/bin/python" -m pip install -q --disable-pip-version-check --no-index \
+      --find-links "$top/links" "$top/wheels/$wheel"
+    "${runner[@]}" "$top/env-$label/bin/python" -m pip check >/dev/null
+    "${runner[@]}" "$top/env-$label/bin/brindle" --version >/dev/null
+    "${runner[@]}" "$top/env-$label/bin/python" "$top/scripts/wheel_smoke.py" "${documents[@]}" \
+      >"$work/outcomes/smoke-$label.json"
+    if [ ${#run_corpus[@]} -gt 0 ]; then
+      "${runner[@]}" "$top/env-$label/bin/python" "$top/scripts/corpus_outcomes.py" run "${run_corpus[0]}" \
+        >"$work/outcomes/corpus-$label.tsv"
+      if cut -f4 "$work/outcomes/corpus-$label.tsv" | grep -qv '^-$'; then  # the wheel has _brindle
+        "$py" "$root/scripts/corpus_outcomes.py" check "$root/tests/data/corpus_digests.tsv" \
+          "$work/outcomes/corpus-$label.tsv" || {
+          echo "wheel.sh: _brindle of $wheel on $label differs from tests/data/corpus_digests.tsv" >&2
+          exit 1
+        }
+      fi
+    fi
+    if [ -z "$reference" ]; then
+      reference=$label
+    else
+      "$py" "$root/scripts/wheel_smoke.py" --compare "$work/outcomes/smoke-$reference.json" \
+        "$work/outcomes/smoke-$label.json" || {
+        echo "wheel.sh: $wheel on $label converts otherwise than on $reference (above)" >&2
+        exit 1
+      }
+      if [ ${#run_corpus[@]} -gt 0 ]; then
+        "$py" "$root/scripts/corpus_outcomes.py" compare "$work/outcomes/corpus-$reference.tsv" \
+          "$work/outcomes/corpus-$label.tsv" || {
+          echo "wheel.sh: $wheel on $label converts the corpus otherwise than on $reference (above)" >&2
+          exit 1
+        }
+      fi
+    fi
+    local counted=
+    [ ${#run_corpus[@]} -gt 0 ] && counted=" and $(wc -l <"$work/outcomes/corpus-$label.tsv") corpus documents"
+    echo "$wheel on $label: ${#documents[@]} documents$counted, the same as on $reference"
+  }
+
+  for i in "${!wheels[@]}"; do
+    name=$(basename "${wheels[$i]}")
+    kind=${wheel_kinds[$i]}
+    arch=${wheel_arches[$i]}
+    if [ "$arch" = "$host_arch" ]; then
+      if [ "$kind" = abi3 ]; then
+        # The floor and the newest CPython here; every later one loads it too.
+        for version in "$ABI3_FLOOR" 3.13; do
+          found=$(find_python "$version")
+          [ -n "$found" ] && smoke_in "abi3-$arch-cpython-$version" host "$found" "$name"
+        done
+      else
+        smoke_in "$kind-$arch-cpython-$kind" host "$(find_python "$kind")" "$name"
+      fi
+      continue
+    fi
+    # Debian's arm64 CPython: 3.11 in Debian 12, 3.13 in Debian 13.
+    case $kind in
+      3.11) suite=bookworm ;;
+      3.13|abi3) suite=trixie ;;
+      *) echo "== $name: built and audited; not run (Debian has no arm64 CPython $kind)"; continue ;;
+    esac
+    emulated=$arm64/$suite
+    [ "$suite" = bookworm ] && emulated=$sysroot
+    if [ "$suite" = bookworm ]; then
+      "$root/scripts/arm64-root.sh" bookworm "$emulated" "${sysroot_packages[@]}"
+    else
+      "$root/scripts/arm64-root.sh" "$suite" "$emulated"
+    fi
+    smoke_in "$kind-$arch-debian-$suite" "$emulated" /usr/bin/python3 "$name"
   done
 fi
 
