@@ -373,12 +373,17 @@ if [ "$smoke" = 1 ]; then
   # installs the wheel into a fresh environment there, smoke-tests it and
   # converts the corpus with it, and compares what it gives.
   smoke_in() {
-    local label=$1 where=$2 base=$3 wheel=$4 top run_corpus=()
-    local runner=(env -u PYTHONPATH)
+    local label=$1 where=$2 base=$3 wheel=$4 top run_corpus=() pip_wheel
+    local runner=(env -u PYTHONPATH) venv=(-m venv) pip=(-m pip)
     if [ "$where" = host ]; then
       top=$stage
       [ -d "$corpus" ] && run_corpus=("$corpus")
     else
+      # Under emulation pip runs straight from Debian's wheel of it rather
+      # than being installed into each environment, which costs minutes there.
+      pip_wheel=$(compgen -G "$where/usr/share/python-wheels/pip-*.whl" | head -n 1)
+      venv=(-m venv --without-pip)
+      pip=("${pip_wheel#"$where"}/pip")
       top=/srv/brindle
       rm -rf "$where/srv/brindle"
       mkdir -p "$where/srv/brindle"
@@ -393,10 +398,10 @@ if [ "$smoke" = 1 ]; then
     # the paths in error messages are the same everywhere.
     runner+=(/bin/sh -c 'cd "$0" && exec "$@"' "$top/docs")
     echo "== smoke test: $wheel on $label"
-    "${runner[@]}" "$base" -m venv "$top/env-$label"
-    "${runner[@]}" "$top/env-$label/bin/python" -m pip install -q --disable-pip-version-check --no-index \
-      --find-links "$top/links" "$top/wheels/$wheel"
-    "${runner[@]}" "$top/env-$label/bin/python" -m pip check >/dev/null
+    "${runner[@]}" "$base" "${venv[@]}" "$top/env-$label"
+    "${runner[@]}" "$top/env-$label/bin/python" "${pip[@]}" install -q --disable-pip-version-check --no-index \
+      --no-compile --find-links "$top/links" "$top/wheels/$wheel"
+    "${runner[@]}" "$top/env-$label/bin/python" "${pip[@]}" check >/dev/null
     "${runner[@]}" "$top/env-$label/bin/brindle" --version >/dev/null
     "${runner[@]}" "$top/env-$label/bin/python" "$top/scripts/wheel_smoke.py" "${documents[@]}" \
       >"$work/outcomes/smoke-$label.json"
