@@ -81,7 +81,7 @@ while [ $# -gt 0 ]; do
     --build-dir) build_dir=$2; shift 2 ;;
     --sdist) sdist=1; shift ;;
     --check-sdist) sdist=1; check_sdist=1; shift ;;
-    -h|--help) sed -n '2,59p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,60p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "wheel.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -308,7 +308,7 @@ for arch in "${arches[@]}"; do
       fi
       # Every symbol the extension takes from the interpreter must be in the
       # limited API of the floor version.
-      abi3audit --strict --assume-minimum-abi3 "$ABI3_FLOOR" "$raw" >"$work/abi3audit.log" 2>&1 || {
+      abi3audit --strict --verbose --assume-minimum-abi3 "$ABI3_FLOOR" "$raw" >"$work/abi3audit.log" 2>&1 || {
         echo "wheel.sh: abi3audit found symbols outside the limited API of CPython $ABI3_FLOOR:" >&2
         cat "$work/abi3audit.log" >&2
         exit 1
