@@ -186,7 +186,8 @@ if command -v ccache >/dev/null; then
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-wheel.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# A failure ends the emulated runs still going in the background too.
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # The aarch64 cross toolchain and the sysroot, when an aarch64 wheel is asked for.
 cross_ready=0
@@ -437,6 +438,11 @@ if [ "$smoke" = 1 ]; then
     echo "$wheel on $label: ${#documents[@]} documents$counted, the same as on $reference"
   }
 
+  # Each run as "label|where|python|wheel": this machine's first, then one
+  # list per arm64 root, whose runs share its /srv/brindle.
+  host_runs=()
+  bookworm_runs=()
+  trixie_runs=()
   for i in "${!wheels[@]}"; do
     name=$(basename "${wheels[$i]}")
     kind=${wheel_kinds[$i]}
@@ -446,28 +452,54 @@ if [ "$smoke" = 1 ]; then
         # The floor and the newest CPython here; every later one loads it too.
         for version in "$ABI3_FLOOR" 3.13; do
           found=$(find_python "$version")
-          [ -n "$found" ] && smoke_in "abi3-$arch-cpython-$version" host "$found" "$name"
+          [ -n "$found" ] && host_runs+=("abi3-$arch-cpython-$version|host|$found|$name")
         done
       else
-        smoke_in "$kind-$arch-cpython-$kind" host "$(find_python "$kind")" "$name"
+        host_runs+=("$kind-$arch-cpython-$kind|host|$(find_python "$kind")|$name")
       fi
       continue
     fi
     # Debian's arm64 CPython: 3.11 in Debian 12, 3.13 in Debian 13.
     case $kind in
-      3.11) suite=bookworm ;;
-      3.13|abi3) suite=trixie ;;
-      *) echo "== $name: built and audited; not run (Debian has no arm64 CPython $kind)"; continue ;;
+      3.11)
+        "$root/scripts/arm64-root.sh" bookworm "$sysroot" "${sysroot_packages[@]}"
+        bookworm_runs+=("$kind-$arch-debian-bookworm|$sysroot|/usr/bin/python3|$name") ;;
+      3.13|abi3)
+        "$root/scripts/arm64-root.sh" trixie "$arm64/trixie"
+        trixie_runs+=("$kind-$arch-debian-trixie|$arm64/trixie|/usr/bin/python3|$name") ;;
+      *) echo "== $name: built and audited; not run (Debian has no arm64 CPython $kind)" ;;
     esac
-    emulated=$arm64/$suite
-    [ "$suite" = bookworm ] && emulated=$sysroot
-    if [ "$suite" = bookworm ]; then
-      "$root/scripts/arm64-root.sh" bookworm "$emulated" "${sysroot_packages[@]}"
-    else
-      "$root/scripts/arm64-root.sh" "$suite" "$emulated"
-    fi
-    smoke_in "$kind-$arch-debian-$suite" "$emulated" /usr/bin/python3 "$name"
   done
+  run_all() {  # run_all <run>...: one after another
+    local entry label where python wheel
+    for entry in "$@"; do
+      IFS='|' read -r label where python wheel <<<"$entry"
+      smoke_in "$label" "$where" "$python" "$wheel"
+    done
+  }
+  if [ ${#host_runs[@]} -eq 0 ]; then
+    run_all ${bookworm_runs[@]+"${bookworm_runs[@]}"} ${trixie_runs[@]+"${trixie_runs[@]}"}
+  else
+    # The reference first; then each root's emulated runs, which take most
+    # of the time on one core each, beside the rest of this machine's.
+    run_all "${host_runs[0]}"
+    jobs_started=()
+    if [ ${#bookworm_runs[@]} -gt 0 ]; then
+      run_all "${bookworm_runs[@]}" >"$work/emulated-bookworm.log" 2>&1 &
+      jobs_started+=("$!:bookworm")
+    fi
+    if [ ${#trixie_runs[@]} -gt 0 ]; then
+      run_all "${trixie_runs[@]}" >"$work/emulated-trixie.log" 2>&1 &
+      jobs_started+=("$!:trixie")
+    fi
+    run_all "${host_runs[@]:1}"
+    failed=0
+    for job in ${jobs_started[@]+"${jobs_started[@]}"}; do
+      wait "${job%%:*}" || failed=1
+      cat "$work/emulated-${job#*:}.log"
+    done
+    [ "$failed" = 0 ] || exit 1
+  fi
 fi
 
 if [ "$sdist" = 1 ]; then
