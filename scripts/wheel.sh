@@ -237,10 +237,10 @@ check_cross_paths() {  # check_cross_paths <cmake build folder>
   local foreign
   foreign=$(grep -E '^[A-Za-z0-9_]*(LIBRARY|LIBRARIES|INCLUDE_DIR)[A-Za-z0-9_]*:(FILEPATH|PATH|STRING)=/' "$1/CMakeCache.txt" |
     grep -vE '^(Python|Python3|PYTHON)_' | grep -v "=$sysroot/" || true)
-  foreign+=$(grep -ohE "(^|[ =])(-I|-L|-isystem )?/usr/[^ ]*" "$1/build.ninja" | sort -u || true)
-  if [ -n "$foreign" ]; then
+  foreign+=$'\n'$(grep -ohE "(^|[ =])(-I|-L|-isystem )?/usr/[^ ]*" "$1/build.ninja" | sort -u || true)
+  if [ -n "${foreign//$'\n'/}" ]; then
     echo "wheel.sh: the $arch build found libraries or headers outside the arm64 root $sysroot:" >&2
-    echo "$foreign" >&2
+    echo "$foreign" | sed '/^$/d' >&2
     exit 1
   fi
 }
