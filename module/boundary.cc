@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "py_compat.h"
 #include "py_ref.h"
 
 namespace brindle::module {
@@ -45,17 +46,16 @@ PyObject* records_to_list(const std::vector<RecordInfo>& records) {
         // releases whatever was made if a later one fails.
         PyObject* const tag = ints.get(records[i].tag_id);
         if (tag == nullptr) return nullptr;
-        PyTuple_SET_ITEM(tuple.get(), 0, tag);
+        fill_tuple(tuple.get(), 0, tag);
         PyObject* const level = ints.get(records[i].level);
         if (level == nullptr) return nullptr;
-        PyTuple_SET_ITEM(tuple.get(), 1, level);
+        fill_tuple(tuple.get(), 1, level);
         PyObject* const size = PyLong_FromUnsignedLongLong(records[i].size);
         if (size == nullptr) return nullptr;
-        PyTuple_SET_ITEM(tuple.get(), 2, size);
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), tuple.release());
+        fill_tuple(tuple.get(), 2, size);
+        fill_list(list.get(), static_cast<Py_ssize_t>(i), tuple.release());
     }
     return list.release();
 }
-
 
 }  // namespace brindle::module

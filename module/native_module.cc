@@ -3,12 +3,15 @@
 // inflate, walk, assemble) and takes it back only to build the result, so
 // that conversions on several threads run at once. A document that cannot
 // be read raises Failure(cause, message, errno), which the package turns
-// into its own exceptions or the matching OSError.
+// into its own exceptions or the matching OSError. It uses only the limited
+// API of CPython 3.12, so that the same source builds the abi3 extension
+// (BRINDLE_STABLE_ABI) that every later CPython loads.
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "boundary.h"
@@ -16,6 +19,7 @@
 #include "brindle/convert.h"
 #include "brindle/hwpx.h"
 #include "brindle/parse.h"
+#include "py_compat.h"
 #include "py_ref.h"
 
 namespace brindle::module {
@@ -68,10 +72,21 @@ struct Input {
 // The conversions take the document and the profile's name; the listings
 // the document alone.
 bool positional_arguments(const char* name, Py_ssize_t nargs, PyObject* kwnames, Py_ssize_t expected) {
-    if (nargs == expected && (kwnames == nullptr || PyTuple_GET_SIZE(kwnames) == 0)) return true;
+    if (nargs == expected && (kwnames == nullptr || tuple_size(kwnames) == 0)) return true;
     PyErr_Format(PyExc_TypeError, "%s() takes exactly %zd positional argument%s", name, expected,
                  expected == 1 ? "" : "s");
     return false;
+}
+
+// TypeError: "<name>() takes <what>, not <the argument's type>".
+void raise_wrong_type(const char* name, const char* what, PyObject* argument) {
+#ifdef Py_LIMITED_API
+    // The limited API names a type by its __name__ (tp_name adds a C type's module).
+    PyRef type_name(PyType_GetName(Py_TYPE(argument)));
+    if (type_name) PyErr_Format(PyExc_TypeError, "%s() takes %s, not %U", name, what, type_name.get());
+#else
+    PyErr_Format(PyExc_TypeError, "%s() takes %s, not %.200s", name, what, Py_TYPE(argument)->tp_name);
+#endif
 }
 
 bool one_argument(const char* name, Py_ssize_t nargs, PyObject* kwnames) {
@@ -90,12 +105,12 @@ std::optional<Profile> profile_argument(const char* name, PyObject* value) {
 std::optional<Input> path_input(const char* name, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     if (!one_argument(name, nargs, kwnames)) return std::nullopt;
     if (!PyBytes_Check(args[0])) {
-        PyErr_Format(PyExc_TypeError, "%s() takes the path as bytes, not %.200s", name, Py_TYPE(args[0])->tp_name);
+        raise_wrong_type(name, "the path as bytes", args[0]);
         return std::nullopt;
     }
     Input input;
     input.from_path = true;
-    input.path.assign(PyBytes_AS_STRING(args[0]), static_cast<std::size_t>(PyBytes_GET_SIZE(args[0])));
+    input.path = bytes_view(args[0]);
     return input;
 }
 
@@ -104,8 +119,8 @@ std::optional<Input> buffer_input(const char* name, PyObject* const* args, Py_ss
     Input input;
     PyObject* data = args[0];
     if (PyBytes_CheckExact(data)) {
-        input.bytes = Bytes(reinterpret_cast<const std::uint8_t*>(PyBytes_AS_STRING(data)),
-                            static_cast<std::size_t>(PyBytes_GET_SIZE(data)));
+        const std::string_view view = bytes_view(data);
+        input.bytes = Bytes(reinterpret_cast<const std::uint8_t*>(view.data()), view.size());
         return input;
     }
     Py_buffer view;
@@ -219,7 +234,7 @@ PyObject* parsed_to_tuple(const ParsedDocument& parsed) {
         PyRef item(Py_BuildValue("(Ny#)", utf8_to_str(file.name), reinterpret_cast<const char*>(file.bytes.data()),
                                  static_cast<Py_ssize_t>(file.bytes.size())));
         if (!item) return nullptr;
-        PyList_SET_ITEM(images.get(), static_cast<Py_ssize_t>(i), item.release());
+        fill_list(images.get(), static_cast<Py_ssize_t>(i), item.release());
     }
     const auto& fields = parsed.properties.fields;
     PyRef properties(PyList_New(static_cast<Py_ssize_t>(fields.size())));
@@ -227,7 +242,7 @@ PyObject* parsed_to_tuple(const ParsedDocument& parsed) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
         PyRef item(Py_BuildValue("(NN)", utf8_to_str(fields[i].first), utf8_to_str(fields[i].second)));
         if (!item) return nullptr;
-        PyList_SET_ITEM(properties.get(), static_cast<Py_ssize_t>(i), item.release());
+        fill_list(properties.get(), static_cast<Py_ssize_t>(i), item.release());
     }
     const char* format = parsed.format == DocumentFormat::Hwpx ? "hwpx" : "hwp";
     return Py_BuildValue("(NOOsNN)", markdown_to_str(parsed.markdown), images.get(), properties.get(), format,
@@ -271,10 +286,7 @@ std::optional<Input> with_prefix(PyObject* const* args, Py_ssize_t nargs, PyObje
     const bool none = args[2] == Py_None;
     const char* prefix = PyUnicode_Check(args[2]) ? PyUnicode_AsUTF8AndSize(args[2], &size) : nullptr;
     if (prefix == nullptr && !none) {
-        if (!PyErr_Occurred()) {
-            PyErr_Format(PyExc_TypeError, "%s() takes the image prefix as str or None, not %.200s", name,
-                         Py_TYPE(args[2])->tp_name);
-        }
+        if (!PyErr_Occurred()) raise_wrong_type(name, "the image prefix as str or None", args[2]);
         return std::nullopt;
     }
     std::optional<Input> input = with_profile<name, take>(args, 2, nullptr);

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Runs the benchmark (bench/bench.py) on a release build.
+# Runs the benchmark (bench/bench.py) on a release build; with --abi3, sets
+# the stable-ABI build of brindle._native against the per-version one over
+# the corpus instead (bench/bench_abi3.py, ROUNDS rounds, 5 by default).
 #   scripts/bench.sh [ROUNDS] [FILE...]
+#   scripts/bench.sh --abi3 [ROUNDS]
 # With BRINDLE_BENCH_PREVIOUS=<revision> (a branch, tag or commit), the
 # native benchmarks of that revision are built too (from `git archive`, in
 # build/bench-previous) and run right after this build's on the same
@@ -13,6 +16,13 @@ export PATH="$root/.venv/bin:$PATH"
 cmake -S "$root" -B "$root/build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPython_EXECUTABLE="$py" \
   -DBRINDLE_BENCH=ON >/dev/null
 cmake --build "$root/build/bench" >/dev/null
+if [ "${1:-}" = --abi3 ]; then
+  cmake -S "$root" -B "$root/build/bench-abi3" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPython_EXECUTABLE="$py" \
+    -DBRINDLE_STABLE_ABI=ON >/dev/null
+  cmake --build "$root/build/bench-abi3" >/dev/null
+  exec "$py" "$root/bench/bench_abi3.py" "$root/build/bench/python" "$root/build/bench-abi3/python" "${2:-5}" \
+    "$root/../shared/corpus"
+fi
 if [ -n "${BRINDLE_BENCH_PREVIOUS:-}" ]; then
   previous="$root/build/bench-previous"
   rm -rf "$previous/src"

