@@ -199,7 +199,7 @@ PyObject* strings_to_list(const std::vector<std::string>& texts) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         PyObject* text = utf8_to_str(texts[i]);
         if (text == nullptr) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), text);
+        fill_list(list.get(), static_cast<Py_ssize_t>(i), text);
     }
     return list.release();
 }
@@ -219,7 +219,7 @@ PyObject* fields_to_list(const std::vector<FormField>& fields) {
         PyObject* item = value == nullptr ? nullptr
                                           : Py_BuildValue("(NNN)", utf8_to_str(field.name), utf8_to_str(field.guide), value);
         if (item == nullptr) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
+        fill_list(list.get(), static_cast<Py_ssize_t>(i), item);
     }
     return list.release();
 }
