@@ -160,14 +160,18 @@ def _message(path: str, error: BaseException) -> str:
     return str(error) or type(error).__name__
 
 
-def _report(path: str, error: BaseException, errors: IO[str] | None, bar: Any = None) -> None:
-    """A failure on standard error (through the progress bar when there is one) and,
-    with --errors, as a JSON line."""
-    line = f"brindle: {path}: {_message(path, error)}"
+def _say(line: str, bar: Any = None) -> None:
+    """A line on standard error, through the progress bar when there is one."""
     if bar is not None:
         bar.write(line, file=sys.stderr)
     else:
         print(line, file=sys.stderr)
+
+
+def _report(path: str, error: BaseException, errors: IO[str] | None, bar: Any = None) -> None:
+    """A failure on standard error (through the progress bar when there is one) and,
+    with --errors, as a JSON line."""
+    _say(f"brindle: {path}: {_message(path, error)}", bar)
     if errors is not None:
         errors.write(_json_line(path, error))
         errors.flush()
@@ -177,11 +181,7 @@ def _report_warnings(path: str, warnings: list[str], errors: IO[str] | None, bar
     """Damage a conversion read past: on standard error and, with --errors, as JSON
     lines of kind "warning" beside the document's failures."""
     for warning in warnings:
-        line = f"brindle: {path}: warning: {warning}"
-        if bar is not None:
-            bar.write(line, file=sys.stderr)
-        else:
-            print(line, file=sys.stderr)
+        _say(f"brindle: {path}: warning: {warning}", bar)
         if errors is not None:
             errors.write(_json_line(path, None, warning))
     if errors is not None and warnings:
