@@ -91,6 +91,10 @@ private:
         std::size_t column_end = 0;  // one past the last column it spans
         CellContent content;
     };
+    // Whether a cell may stand at `address`: inside the grid, at a free position.
+    bool usable(const std::optional<CellAddress>& address) const;
+    // The first free position in reading order (taken_.size() when none is).
+    std::size_t first_free() const;
     // A cell's content as body blocks, appended to `out`.
     static void write_content(PlacedCell& cell, BlockList& out);
     // The rows `rows` written as take writes a table.

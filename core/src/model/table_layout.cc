@@ -26,20 +26,23 @@ std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width) {
 TableGrid::TableGrid(std::size_t rows, std::size_t columns)
     : width_(columns), rows_(rows), row_has_text_(rows, false), taken_(rows * columns, false) {}
 
+bool TableGrid::usable(const std::optional<CellAddress>& address) const {
+    return address && address->row < rows_.size() && address->column < width_ &&
+           !taken_[address->row * width_ + address->column];
+}
+
+std::size_t TableGrid::first_free() const {
+    std::size_t free = next_free_;
+    while (free < taken_.size() && taken_[free]) ++free;
+    return free;
+}
+
 bool TableGrid::may_stand_alone(const std::optional<CellAddress>& address) const {
     // The row the cell will take: its own, or that of the first free
     // position, as place finds it.
-    std::size_t row = 0;
-    if (address && address->row < rows_.size() && address->column < width_ &&
-        !taken_[address->row * width_ + address->column]) {
-        row = address->row;
-    } else {
-        std::size_t free = next_free_;
-        while (free < taken_.size() && taken_[free]) ++free;
-        if (free == taken_.size()) return false;  // it will be dropped
-        row = free / width_;
-    }
-    return !row_has_text_[row];
+    if (usable(address)) return !row_has_text_[address->row];
+    const std::size_t free = first_free();
+    return free < taken_.size() && !row_has_text_[free / width_];  // else it will be dropped
 }
 
 void keep_cell_blocks(CellContent* content, OpenParagraph* paragraph, BlockList blocks) {
@@ -65,10 +68,8 @@ void TableGrid::write_content(PlacedCell& cell, BlockList& out) {
 
 void TableGrid::place(std::optional<CellAddress> address, std::string text, CellContent content) {
     const std::size_t rows = rows_.size();
-    const bool usable = address && address->row < rows && address->column < width_ &&
-                        !taken_[address->row * width_ + address->column];
     CellAddress at;
-    if (usable) {
+    if (usable(address)) {
         at = *address;
         at.row_span = std::max<std::size_t>(at.row_span, 1);
         at.column_span = std::max<std::size_t>(at.column_span, 1);
@@ -77,7 +78,7 @@ void TableGrid::place(std::optional<CellAddress> address, std::string text, Cell
         // push the cells after it out of theirs.
         return;
     } else {
-        while (next_free_ < taken_.size() && taken_[next_free_]) ++next_free_;
+        next_free_ = first_free();
         if (next_free_ == taken_.size()) return;
         at.row = next_free_ / width_;
         at.column = next_free_ % width_;
