@@ -59,6 +59,10 @@ public:
     // Add a warning unless the same one is there already: a bound met many
     // times is said once.
     void warn_once(std::string message);
+    // The walk's nesting bounds, met: said once each, in the same words for
+    // both formats.
+    void warn_lists_too_deep();
+    void warn_tables_too_deep();
 
     // The notes gathered, moved out in the order their definitions are
     // written: footnotes, then endnotes.

@@ -128,7 +128,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
             f += 1 + nested.consumed;
             continue;
         }
-        if (id == CTRL_TABLE) context.warn_once("tables nested more than " + std::to_string(MAX_TABLE_DEPTH) + " deep in cells are passed over");
+        if (id == CTRL_TABLE) context.warn_tables_too_deep();
         // The full profile writes a drawing object's pictures and text into
         // the cell, after the text of the paragraph it stands in.
         if (full && id == CTRL_DRAWING) {

@@ -160,7 +160,7 @@ std::size_t walk_paragraph_list(Records records, std::size_t start, std::uint16_
     const ListWalk walk{records, base, true, false, place, blocks, context};
     if (context.list_depth >= MAX_LIST_DEPTH) {
         // Too deep to walk: the list is passed over whole.
-        context.warn_once("paragraph lists nested more than " + std::to_string(MAX_LIST_DEPTH) + " deep (in text boxes, notes, cells) are passed over");
+        context.warn_lists_too_deep();
         std::size_t i = start;
         while (i < records.size() && !ends_list(records[i], walk)) ++i;
         return i;

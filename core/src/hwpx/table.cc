@@ -86,7 +86,7 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, C
                     keep_cell_blocks(content, paragraph, std::move(table));
                 }
             } else if (control.kind == ControlKind::Table) {
-                context.warn_once("tables nested more than " + std::to_string(MAX_TABLE_DEPTH) + " deep in cells are passed over");
+                context.warn_tables_too_deep();
             } else if (full && control.kind == ControlKind::Drawing) {
                 BlockList shape = collect_shape(control.element, context, TextContext::Cell);
                 append_cell_blocks(into, shape, CELL_LINE_BREAK);

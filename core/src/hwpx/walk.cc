@@ -192,7 +192,7 @@ void walk_list(Element list, const ListWalk& walk) {
 void walk_sub_list(Element sub_list, BlockList& blocks, WalkContext& context, TextContext place) {
     if (!sub_list) return;
     if (context.list_depth >= MAX_LIST_DEPTH) {
-        context.warn_once("paragraph lists nested more than " + std::to_string(MAX_LIST_DEPTH) + " deep (in text boxes, notes, cells) are passed over");
+        context.warn_lists_too_deep();
         return;
     }
     ++context.list_depth;

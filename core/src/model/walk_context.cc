@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "brindle/format.h"
 #include "brindle/text.h"
 
 namespace brindle {
@@ -22,6 +23,15 @@ std::string WalkContext::note_label(bool endnote, std::uint32_t number) {
 
 void WalkContext::warn_once(std::string message) {
     if (std::find(warnings.begin(), warnings.end(), message) == warnings.end()) warnings.push_back(std::move(message));
+}
+
+void WalkContext::warn_lists_too_deep() {
+    warn_once("paragraph lists nested more than " + std::to_string(MAX_LIST_DEPTH) +
+              " deep (in text boxes, notes, cells) are passed over");
+}
+
+void WalkContext::warn_tables_too_deep() {
+    warn_once("tables nested more than " + std::to_string(MAX_TABLE_DEPTH) + " deep in cells are passed over");
 }
 
 void record_form_field(WalkContext& context, const PendingParagraph& paragraph) {
