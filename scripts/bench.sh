@@ -35,5 +35,5 @@ if [ -n "${BRINDLE_BENCH_PREVIOUS:-}" ]; then
   export BRINDLE_BENCH_PREVIOUS_HWPX="$previous/build/bench/bench_hwpx"
 fi
 BRINDLE_BENCH_FLOOR="$root/build/bench/bench/bench_floor" BRINDLE_BENCH_HWPX="$root/build/bench/bench/bench_hwpx" \
-  PYTHONPATH="$root/build/bench/module" \
+  PYTHONPATH="$root/build/bench/module:$root/build/bench/python" \
   "$py" "$root/bench/bench.py" "$@"
