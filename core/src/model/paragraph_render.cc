@@ -23,7 +23,13 @@ private:
     std::size_t taken_ = 0;
 };
 
-std::size_t count_char(std::string_view text, char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); }
+// How many times `c` occurs in `text`, counted up to `limit` (memchr finds
+// each, where counting would look at every byte).
+std::size_t count_up_to(std::string_view text, char c, std::size_t limit) {
+    std::size_t n = 0;
+    for (std::size_t p = text.find(c); p != std::string_view::npos && n < limit; p = text.find(c, p + 1)) ++n;
+    return n;
+}
 
 // Line breaks one after another would leave a blank line, which ends a
 // Markdown paragraph (and a list item): the lines of one paragraph stay
@@ -54,10 +60,10 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
 
     // Two tildes anywhere could pair into strikethrough; a line feed lets a
     // "|" line start a table.
-    std::size_t tildes = count_char(para.text, '~');
+    std::size_t tildes = count_up_to(para.text, '~', 2);
     bool lines = para.text.find('\n') != std::string::npos;
     for (const std::string& field : para.field_texts) {
-        tildes += count_char(field, '~');
+        tildes += count_up_to(field, '~', 2 - tildes);
         lines = lines || field.find('\n') != std::string::npos;
     }
     EscapeRules rules;
