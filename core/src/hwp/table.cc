@@ -72,7 +72,9 @@ void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, st
         ParagraphHead head = read_paragraph_head(header, context);
         header = nullptr;
         if (open) append_cell_paragraph(cell_text, *open, head);
-        if (open && content != nullptr) content->emplace_back(CellParagraph{std::move(*open), std::move(head)});
+        if (open && content != nullptr) {
+            content->emplace_back(std::in_place_type<CellParagraph>, std::move(*open), std::move(head));
+        }
     } else if (open) {
         flush_cell_paragraph(open->text, cell_text);
     }
