@@ -115,28 +115,25 @@ Table TableGrid::compact(std::span<const Row> rows) {
     // A column is kept when some cell with text starts in it; its new index
     // is the number of kept columns before it.
     std::vector<std::size_t> index(width_, 0);
-    std::vector<bool> kept(width_, false);
     for (const Row& row : rows) {
         for (const PlacedCell& cell : row) {
-            if (!cell.text.empty()) kept[cell.column] = true;
+            if (!cell.text.empty()) index[cell.column] = 1;
         }
     }
     std::size_t columns = 0;
-    for (std::size_t c = 0; c < width_; ++c) {
-        index[c] = columns;
-        if (kept[c]) ++columns;
-    }
+    for (std::size_t& c : index) columns += std::exchange(c, columns);
     Table table;
     table.columns = columns;
+    table.rows.reserve(rows.size());
     for (const Row& row : rows) {
-        std::vector<TableCell> written;
+        // A row is as long as its last cell with text (cells are left to right).
+        const auto last =
+            std::find_if(row.rbegin(), row.rend(), [](const PlacedCell& cell) { return !cell.text.empty(); });
+        if (last == row.rend()) continue;
+        std::vector<TableCell>& written = table.rows.emplace_back(index[last->column] + 1);
         for (PlacedCell& cell : row) {
-            if (cell.text.empty()) continue;
-            const std::size_t at = index[cell.column];
-            if (written.size() <= at) written.resize(at + 1);
-            written[at].text = std::move(cell.text);
+            if (!cell.text.empty()) written[index[cell.column]].text = std::move(cell.text);
         }
-        if (!written.empty()) table.rows.push_back(std::move(written));
     }
     return table;
 }
