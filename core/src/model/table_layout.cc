@@ -91,7 +91,7 @@ void TableGrid::place(std::optional<CellAddress> address, std::string text, Cell
                   taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + last_column), 1);
     }
     if (!text.empty()) row_has_text_[at.row] = true;
-    cells_.push_back(PlacedCell{at.row, at.column, last_column, std::move(text), std::move(content)});
+    cells_.emplace_back(at.row, at.column, last_column, std::move(text), std::move(content));
 }
 
 std::vector<TableGrid::Row> TableGrid::sorted_rows() {
