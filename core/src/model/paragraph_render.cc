@@ -52,33 +52,11 @@ void drop_blank_lines(std::string& text, std::size_t from) {
     text.append(kept);
 }
 
-}  // namespace
-
-void append_full_paragraph(std::string& destination, const OpenParagraph& paragraph, TextContext context) {
+// Append the paragraph's text escaped by `rules`, with what its controls add
+// put at their anchors, and the inline equations no anchor took after it.
+void append_anchored_text(std::string& out, const OpenParagraph& paragraph, EscapeRules rules) {
     const ParagraphText& para = paragraph.text.para;
     const ParagraphControls& controls = paragraph.controls;
-
-    // Two tildes anywhere could pair into strikethrough; a line feed lets a
-    // "|" line start a table.
-    std::size_t tildes = count_up_to(para.text, '~', 2);
-    bool lines = para.text.find('\n') != std::string::npos;
-    for (const std::string& field : para.field_texts) {
-        tildes += count_up_to(field, '~', 2 - tildes);
-        lines = lines || field.find('\n') != std::string::npos;
-    }
-    EscapeRules rules;
-    rules.context = context;
-    rules.tildes = tildes >= 2;
-    rules.pipes = context == TextContext::Body && lines;
-
-    // Without fields the text is written straight into `destination`;
-    // with them it goes through the field rendering first.
-    const bool fields = !para.field_texts.empty();
-    const std::size_t begin = destination.size();
-    std::string scratch;
-    std::string& out = fields ? scratch : destination;
-    const std::size_t start = out.size();
-    out.reserve(start + para.text.size() + para.text.size() / 8 + 16);
     Queue links(controls.links), notes(controls.notes), numbers(controls.numbers), equations(controls.equations);
     std::string insert;
     std::string link_target;  // of the open link
@@ -157,6 +135,39 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
         out.append(" $");
         out.append(*latex);
         out.push_back('$');
+    }
+}
+
+}  // namespace
+
+void append_full_paragraph(std::string& destination, const OpenParagraph& paragraph, TextContext context) {
+    const ParagraphText& para = paragraph.text.para;
+
+    // Two tildes anywhere could pair into strikethrough; a line feed lets a
+    // "|" line start a table.
+    std::size_t tildes = count_up_to(para.text, '~', 2);
+    bool lines = para.text.find('\n') != std::string::npos;
+    for (const std::string& field : para.field_texts) {
+        tildes += count_up_to(field, '~', 2 - tildes);
+        lines = lines || field.find('\n') != std::string::npos;
+    }
+    EscapeRules rules;
+    rules.context = context;
+    rules.tildes = tildes >= 2;
+    rules.pipes = context == TextContext::Body && lines;
+
+    // Without fields the text is written straight into `destination`;
+    // with them it goes through the field rendering first. Most paragraphs
+    // hold no control that adds to their text: those are escaped whole.
+    const bool fields = !para.field_texts.empty();
+    const std::size_t begin = destination.size();
+    std::string scratch;
+    std::string& out = fields ? scratch : destination;
+    out.reserve(out.size() + para.text.size() + para.text.size() / 8 + 16);
+    if (para.anchors.empty() && paragraph.controls.equations.empty()) {
+        append_markdown_text(out, para.text, rules);
+    } else {
+        append_anchored_text(out, paragraph, rules);
     }
 
     // Fields: their contents and descriptions are the document's text.
