@@ -158,17 +158,21 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
 
     // Without fields the text is written straight into `destination`;
     // with them it goes through the field rendering first. Most paragraphs
-    // hold no control that adds to their text: those are escaped whole.
+    // hold no control that adds to their text: those are escaped whole, and
+    // hold a line feed only if their text does. (No room is made beyond the
+    // text: a cell's short text stays in the string's own buffer.)
     const bool fields = !para.field_texts.empty();
+    const bool plain = !fields && para.anchors.empty() && paragraph.controls.equations.empty();
     const std::size_t begin = destination.size();
     std::string scratch;
     std::string& out = fields ? scratch : destination;
-    out.reserve(out.size() + para.text.size() + para.text.size() / 8 + 16);
-    if (para.anchors.empty() && paragraph.controls.equations.empty()) {
+    out.reserve(out.size() + para.text.size() + para.text.size() / 8);
+    if (plain) {
         append_markdown_text(out, para.text, rules);
     } else {
         append_anchored_text(out, paragraph, rules);
     }
+    const bool breaks = !plain || lines;
 
     // Fields: their contents and descriptions are the document's text.
     if (fields) {
@@ -197,11 +201,12 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
     destination.resize(begin + static_cast<std::size_t>(kept.data() - appended.data()) + kept.size());
     destination.erase(begin, static_cast<std::size_t>(kept.data() - appended.data()));
     if (context == TextContext::Cell) {
+        if (!breaks) return;
         for (std::size_t p = destination.find('\n', begin); p != std::string::npos; p = destination.find('\n', p)) {
             destination.replace(p, 1, "<br>");
         }
     } else {
-        drop_blank_lines(destination, begin);
+        if (breaks) drop_blank_lines(destination, begin);
         escape_line_starts(destination, begin);
         if (context == TextContext::Heading) escape_heading_end(destination);
     }
