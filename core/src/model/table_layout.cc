@@ -23,9 +23,17 @@ std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width) {
     return grid;
 }
 
+namespace {
+
+// Room made ahead for at most this many cells: a table that declares more
+// than it holds must not reserve for them all; larger ones grow as placed.
+constexpr std::size_t MAX_CELLS_RESERVED = std::size_t{1} << 12;
+
+}  // namespace
+
 TableGrid::TableGrid(std::size_t rows, std::size_t columns, std::size_t expected_cells)
     : row_count_(rows), width_(columns), row_has_text_(rows, false), taken_(rows * columns, 0) {
-    cells_.reserve(std::min(expected_cells, taken_.size()));
+    cells_.reserve(std::min({expected_cells, taken_.size(), MAX_CELLS_RESERVED}));
 }
 
 bool TableGrid::usable(const std::optional<CellAddress>& address) const {
