@@ -114,5 +114,19 @@ TEST(TableLayout, ARunOfRowsThatNeedsOneColumnIsContent) {
     EXPECT_EQ(shown(std::move(runs).lay_out()), (std::vector<std::string>{"p:A", "p:x", "p:B", "t:c|d|/"}));
 }
 
+TEST(TableLayout, CellsPlacedOutOfReadingOrderLayOutAsInOrder) {
+    // A title, a data row and a note, placed from the last cell to the
+    // first: the layout is that of the same cells placed in reading order.
+    const std::vector<std::pair<CellAddress, std::string>> cells = {
+        {{0, 0, 1, 2}, "title"}, {{1, 0, 1, 1}, "a"}, {{1, 1, 1, 1}, "b"}, {{2, 0, 1, 2}, "note"}};
+    TableGrid in_order(3, 2, cells.size());
+    for (const auto& [at, text] : cells) put(in_order, at, text);
+    TableGrid reversed(3, 2);
+    for (auto it = cells.rbegin(); it != cells.rend(); ++it) put(reversed, it->first, it->second);
+    const std::vector<std::string> expected = {"p:title", "t:a|b|/", "p:note"};
+    EXPECT_EQ(shown(std::move(in_order).lay_out()), expected);
+    EXPECT_EQ(shown(std::move(reversed).lay_out()), expected);
+}
+
 }  // namespace
 }  // namespace brindle

@@ -54,8 +54,10 @@ struct TableLayout {
 
 class TableGrid {
 public:
-    // A grid of `rows` x `columns` positions; the caller has bounded the product.
-    TableGrid(std::size_t rows, std::size_t columns);
+    // A grid of `rows` x `columns` positions; the caller has bounded the
+    // product. Room is made at once for `expected_cells` cells (at most one
+    // per position), when the caller knows how many to expect.
+    TableGrid(std::size_t rows, std::size_t columns, std::size_t expected_cells = 0);
 
     // Put a cell at `address` when that lies in the grid and is free; its span
     // covers the positions right and below, which stay empty. A cell without
@@ -87,24 +89,32 @@ public:
 
 private:
     struct PlacedCell {
-        std::string text;
+        std::size_t row = 0;
+        std::size_t column = 0;
         std::size_t column_end = 0;  // one past the last column it spans
+        std::string text;
         CellContent content;
     };
+    using Row = std::span<PlacedCell>;
     // Whether a cell may stand at `address`: inside the grid, at a free position.
     bool usable(const std::optional<CellAddress>& address) const;
     // The first free position in reading order (taken_.size() when none is).
     std::size_t first_free() const;
+    // The placed cells of each row, left to right: row r is rows[r].
+    std::vector<Row> sorted_rows();
     // A cell's content as body blocks, appended to `out`.
     static void write_content(PlacedCell& cell, BlockList& out);
     // The rows `rows` written as take writes a table.
-    Table compact(std::span<const std::size_t> rows);
+    Table compact(std::span<const Row> rows);
 
+    std::size_t row_count_;
     std::size_t width_;
-    std::vector<std::vector<PlacedCell>> rows_;  // each up to its last placed cell
+    // Every placed cell in one list (no two start at one position), in the
+    // order placed; sorted_rows puts them in reading order.
+    std::vector<PlacedCell> cells_;
     std::vector<bool> row_has_text_;
-    std::vector<bool> taken_;                    // rows x width: started or covered
-    std::size_t next_free_ = 0;                  // no free position before it
+    std::vector<std::uint8_t> taken_;  // rows x width: started or covered
+    std::size_t next_free_ = 0;        // no free position before it
 };
 
 }  // namespace brindle

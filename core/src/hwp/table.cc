@@ -55,6 +55,14 @@ std::uint64_t check_table_size(Bytes payload, std::uint16_t rows) {
     return checked_table_grid(rows, widest);
 }
 
+// The cells a table's rows declare, but no more than `records` (each cell
+// starts with a record of its own): what its grid makes room for.
+std::size_t expected_cells(Bytes payload, std::uint16_t rows, std::size_t records) {
+    std::size_t declared = 0;
+    for (std::size_t k = 0; k < rows && declared < records; ++k) declared += declared_cells(payload, k);
+    return std::min(declared, records);
+}
+
 // End a cell's paragraph: by the full profile with the number or bullet its
 // header names (which counts even when the paragraph has no text), and with
 // `content` also kept for the cell's body form.
@@ -64,7 +72,9 @@ void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, st
         ParagraphHead head = read_paragraph_head(header, context);
         header = nullptr;
         if (open) append_cell_paragraph(cell_text, *open, head);
-        if (open && content != nullptr) content->emplace_back(CellParagraph{std::move(*open), std::move(head)});
+        if (open && content != nullptr) {
+            content->emplace_back(std::in_place_type<CellParagraph>, std::move(*open), std::move(head));
+        }
     } else if (open) {
         flush_cell_paragraph(open->text, cell_text);
     }
@@ -240,7 +250,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
             // In the body a table is laid out to be read: full-width rows
             // leave the grid. Nested in a cell it is folded into its text.
             const bool laid_out = depth == 0 && place == TextContext::Body;
-            TableGrid cells(row_count, width);
+            TableGrid cells(row_count, width, expected_cells(payload, row_count, n - f));
             for (std::size_t k = 0; k < row_count; ++k) {
                 const std::uint16_t declared = declared_cells(payload, k);
                 for (std::uint16_t c = 0; c < declared && is_cell(f); ++c) {

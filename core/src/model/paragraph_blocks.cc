@@ -26,7 +26,7 @@ void emit_paragraph(OpenParagraph& paragraph, ParagraphHead head, bool headings,
                                                                  : TextContext::Body;
     std::string text;
     append_full_paragraph(text, paragraph, context);
-    if (!text.empty()) blocks.emplace_back(Paragraph{std::move(text), std::move(head)});
+    if (!text.empty()) blocks.emplace_back(std::in_place_type<Paragraph>, std::move(text), std::move(head));
     for (ContentBlock& block : paragraph.controls.trailing) blocks.push_back(std::move(block));
 }
 

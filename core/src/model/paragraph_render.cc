@@ -23,7 +23,13 @@ private:
     std::size_t taken_ = 0;
 };
 
-std::size_t count_char(std::string_view text, char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); }
+// How many times `c` occurs in `text`, counted up to `limit` (memchr finds
+// each, where counting would look at every byte).
+std::size_t count_up_to(std::string_view text, char c, std::size_t limit) {
+    std::size_t n = 0;
+    for (std::size_t p = text.find(c); p != std::string_view::npos && n < limit; p = text.find(c, p + 1)) ++n;
+    return n;
+}
 
 // Line breaks one after another would leave a blank line, which ends a
 // Markdown paragraph (and a list item): the lines of one paragraph stay
@@ -46,33 +52,11 @@ void drop_blank_lines(std::string& text, std::size_t from) {
     text.append(kept);
 }
 
-}  // namespace
-
-void append_full_paragraph(std::string& destination, const OpenParagraph& paragraph, TextContext context) {
+// Append the paragraph's text escaped by `rules`, with what its controls add
+// put at their anchors, and the inline equations no anchor took after it.
+void append_anchored_text(std::string& out, const OpenParagraph& paragraph, EscapeRules rules) {
     const ParagraphText& para = paragraph.text.para;
     const ParagraphControls& controls = paragraph.controls;
-
-    // Two tildes anywhere could pair into strikethrough; a line feed lets a
-    // "|" line start a table.
-    std::size_t tildes = count_char(para.text, '~');
-    bool lines = para.text.find('\n') != std::string::npos;
-    for (const std::string& field : para.field_texts) {
-        tildes += count_char(field, '~');
-        lines = lines || field.find('\n') != std::string::npos;
-    }
-    EscapeRules rules;
-    rules.context = context;
-    rules.tildes = tildes >= 2;
-    rules.pipes = context == TextContext::Body && lines;
-
-    // Without fields the text is written straight into `destination`;
-    // with them it goes through the field rendering first.
-    const bool fields = !para.field_texts.empty();
-    const std::size_t begin = destination.size();
-    std::string scratch;
-    std::string& out = fields ? scratch : destination;
-    const std::size_t start = out.size();
-    out.reserve(start + para.text.size() + para.text.size() / 8 + 16);
     Queue links(controls.links), notes(controls.notes), numbers(controls.numbers), equations(controls.equations);
     std::string insert;
     std::string link_target;  // of the open link
@@ -152,6 +136,43 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
         out.append(*latex);
         out.push_back('$');
     }
+}
+
+}  // namespace
+
+void append_full_paragraph(std::string& destination, const OpenParagraph& paragraph, TextContext context) {
+    const ParagraphText& para = paragraph.text.para;
+
+    // Two tildes anywhere could pair into strikethrough; a line feed lets a
+    // "|" line start a table.
+    std::size_t tildes = count_up_to(para.text, '~', 2);
+    bool lines = para.text.find('\n') != std::string::npos;
+    for (const std::string& field : para.field_texts) {
+        tildes += count_up_to(field, '~', 2 - tildes);
+        lines = lines || field.find('\n') != std::string::npos;
+    }
+    EscapeRules rules;
+    rules.context = context;
+    rules.tildes = tildes >= 2;
+    rules.pipes = context == TextContext::Body && lines;
+
+    // Without fields the text is written straight into `destination`;
+    // with them it goes through the field rendering first. Most paragraphs
+    // hold no control that adds to their text: those are escaped whole, and
+    // hold a line feed only if their text does. (No room is made beyond the
+    // text: a cell's short text stays in the string's own buffer.)
+    const bool fields = !para.field_texts.empty();
+    const bool plain = !fields && para.anchors.empty() && paragraph.controls.equations.empty();
+    const std::size_t begin = destination.size();
+    std::string scratch;
+    std::string& out = fields ? scratch : destination;
+    out.reserve(out.size() + para.text.size() + para.text.size() / 8);
+    if (plain) {
+        append_markdown_text(out, para.text, rules);
+    } else {
+        append_anchored_text(out, paragraph, rules);
+    }
+    const bool breaks = !plain || lines;
 
     // Fields: their contents and descriptions are the document's text.
     if (fields) {
@@ -180,11 +201,12 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
     destination.resize(begin + static_cast<std::size_t>(kept.data() - appended.data()) + kept.size());
     destination.erase(begin, static_cast<std::size_t>(kept.data() - appended.data()));
     if (context == TextContext::Cell) {
+        if (!breaks) return;
         for (std::size_t p = destination.find('\n', begin); p != std::string::npos; p = destination.find('\n', p)) {
             destination.replace(p, 1, "<br>");
         }
     } else {
-        drop_blank_lines(destination, begin);
+        if (breaks) drop_blank_lines(destination, begin);
         escape_line_starts(destination, begin);
         if (context == TextContext::Heading) escape_heading_end(destination);
     }

@@ -23,18 +23,27 @@ std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width) {
     return grid;
 }
 
-TableGrid::TableGrid(std::size_t rows, std::size_t columns)
-    : width_(columns), rows_(rows), row_has_text_(rows, false), taken_(rows * columns, false) {}
+namespace {
+
+// Room made ahead for at most this many cells: a table that declares more
+// than it holds must not reserve for them all; larger ones grow as placed.
+constexpr std::size_t MAX_CELLS_RESERVED = std::size_t{1} << 12;
+
+}  // namespace
+
+TableGrid::TableGrid(std::size_t rows, std::size_t columns, std::size_t expected_cells)
+    : row_count_(rows), width_(columns), row_has_text_(rows, false), taken_(rows * columns, 0) {
+    cells_.reserve(std::min({expected_cells, taken_.size(), MAX_CELLS_RESERVED}));
+}
 
 bool TableGrid::usable(const std::optional<CellAddress>& address) const {
-    return address && address->row < rows_.size() && address->column < width_ &&
-           !taken_[address->row * width_ + address->column];
+    return address && address->row < row_count_ && address->column < width_ &&
+           taken_[address->row * width_ + address->column] == 0;
 }
 
 std::size_t TableGrid::first_free() const {
-    std::size_t free = next_free_;
-    while (free < taken_.size() && taken_[free]) ++free;
-    return free;
+    const auto free = std::find(taken_.begin() + static_cast<std::ptrdiff_t>(next_free_), taken_.end(), 0);
+    return static_cast<std::size_t>(free - taken_.begin());
 }
 
 bool TableGrid::may_stand_alone(const std::optional<CellAddress>& address) const {
@@ -67,7 +76,6 @@ void TableGrid::write_content(PlacedCell& cell, BlockList& out) {
 }
 
 void TableGrid::place(std::optional<CellAddress> address, std::string text, CellContent content) {
-    const std::size_t rows = rows_.size();
     CellAddress at;
     if (usable(address)) {
         at = *address;
@@ -84,114 +92,124 @@ void TableGrid::place(std::optional<CellAddress> address, std::string text, Cell
         at.column = next_free_ % width_;
     }
     // Spans are cut at the grid's edge; the loops never run past it.
-    const std::size_t last_row = at.row + std::min(at.row_span, rows - at.row);
+    const std::size_t last_row = at.row + std::min(at.row_span, row_count_ - at.row);
     const std::size_t last_column = at.column + std::min(at.column_span, width_ - at.column);
     for (std::size_t r = at.row; r < last_row; ++r) {
         std::fill(taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + at.column),
-                  taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + last_column), true);
+                  taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + last_column), 1);
     }
-    std::vector<PlacedCell>& cells = rows_[at.row];
-    if (cells.size() <= at.column) cells.resize(at.column + 1);
     if (!text.empty()) row_has_text_[at.row] = true;
-    cells[at.column] = PlacedCell{std::move(text), last_column, std::move(content)};
+    cells_.emplace_back(at.row, at.column, last_column, std::move(text), std::move(content));
 }
 
-Table TableGrid::compact(std::span<const std::size_t> rows) {
+std::vector<TableGrid::Row> TableGrid::sorted_rows() {
+    // Cells come in reading order but for those a span pushed aside.
+    const auto reading_order = [](const PlacedCell& a, const PlacedCell& b) {
+        return a.row != b.row ? a.row < b.row : a.column < b.column;
+    };
+    if (!std::is_sorted(cells_.begin(), cells_.end(), reading_order)) {
+        std::sort(cells_.begin(), cells_.end(), reading_order);
+    }
+    std::vector<Row> rows(row_count_);
+    for (std::size_t k = 0; k < cells_.size();) {
+        const std::size_t begin = k;
+        while (k < cells_.size() && cells_[k].row == cells_[begin].row) ++k;
+        rows[cells_[begin].row] = Row(cells_.data() + begin, k - begin);
+    }
+    return rows;
+}
+
+Table TableGrid::compact(std::span<const Row> rows) {
     // A column is kept when some cell with text starts in it; its new index
     // is the number of kept columns before it.
     std::vector<std::size_t> index(width_, 0);
-    std::vector<bool> kept(width_, false);
-    for (const std::size_t r : rows) {
-        const auto& cells = rows_[r];
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            if (!cells[c].text.empty()) kept[c] = true;
+    for (const Row& row : rows) {
+        for (const PlacedCell& cell : row) {
+            if (!cell.text.empty()) index[cell.column] = 1;
         }
     }
     std::size_t columns = 0;
-    for (std::size_t c = 0; c < width_; ++c) {
-        index[c] = columns;
-        if (kept[c]) ++columns;
-    }
+    for (std::size_t& c : index) columns += std::exchange(c, columns);
     Table table;
     table.columns = columns;
-    for (const std::size_t r : rows) {
-        auto& cells = rows_[r];
-        std::vector<TableCell> row;
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            if (cells[c].text.empty()) continue;
-            if (row.size() <= index[c]) row.resize(index[c] + 1);
-            row[index[c]].text = std::move(cells[c].text);
+    table.rows.reserve(rows.size());
+    for (const Row& row : rows) {
+        // A row is as long as its last cell with text (cells are left to right).
+        const auto last =
+            std::find_if(row.rbegin(), row.rend(), [](const PlacedCell& cell) { return !cell.text.empty(); });
+        if (last == row.rend()) continue;
+        std::vector<TableCell>& written = table.rows.emplace_back(index[last->column] + 1);
+        for (PlacedCell& cell : row) {
+            if (!cell.text.empty()) written[index[cell.column]].text = std::move(cell.text);
         }
-        if (!row.empty()) table.rows.push_back(std::move(row));
     }
     return table;
 }
 
-Table TableGrid::take() && {
-    std::vector<std::size_t> all(rows_.size());
-    for (std::size_t r = 0; r < all.size(); ++r) all[r] = r;
-    return compact(all);
-}
+Table TableGrid::take() && { return compact(sorted_rows()); }
 
 TableLayout TableGrid::lay_out() && {
+    const std::vector<Row> rows = sorted_rows();
     // The written columns, as take keeps them: the first and one past the last.
     std::size_t first = width_, end = 0;
-    std::vector<std::size_t> written;  // rows with text
-    for (std::size_t r = 0; r < rows_.size(); ++r) {
+    std::vector<Row> written;  // rows with text
+    for (const Row& row : rows) {
         bool any = false;
-        for (std::size_t c = 0; c < rows_[r].size(); ++c) {
-            if (rows_[r][c].text.empty()) continue;
+        for (const PlacedCell& cell : row) {
+            if (cell.text.empty()) continue;
             any = true;
-            first = std::min(first, c);
-            end = std::max(end, c + 1);
+            first = std::min(first, cell.column);
+            end = std::max(end, cell.column + 1);
         }
-        if (any) written.push_back(r);
+        if (any) written.push_back(row);
     }
     // A full-width row: one cell with text, starting at the first written
     // column and spanning past the last one that starts a cell.
-    std::vector<std::size_t> lone(written.size(), 0);  // its column, or width_
+    std::vector<PlacedCell*> lone(written.size(), nullptr);  // that cell
     std::size_t full_width = 0;
     for (std::size_t w = 0; w < written.size(); ++w) {
-        const auto& cells = rows_[written[w]];
-        std::size_t found = width_, count = 0;
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            if (!cells[c].text.empty() && count++ == 0) found = c;
+        PlacedCell* found = nullptr;
+        std::size_t count = 0;
+        for (PlacedCell& cell : written[w]) {
+            if (!cell.text.empty() && count++ == 0) found = &cell;
         }
         // Only a cell whose content was kept can be written as it.
-        const bool kept = count == 1 && !cells[found].content.empty();
-        lone[w] = kept && found == first && cells[found].column_end >= end ? found : width_;
-        if (lone[w] != width_) ++full_width;
+        const bool kept = count == 1 && !found->content.empty();
+        if (kept && found->column == first && found->column_end >= end) {
+            lone[w] = found;
+            ++full_width;
+        }
     }
     // Which of them leave the grid: all of them in a form (at least half of
     // the rows), else those at the start and the end.
     std::vector<bool> leaves(written.size(), false);
     if (2 * full_width >= written.size()) {
-        for (std::size_t w = 0; w < written.size(); ++w) leaves[w] = lone[w] != width_;
+        for (std::size_t w = 0; w < written.size(); ++w) leaves[w] = lone[w] != nullptr;
     } else {
-        for (std::size_t w = 0; w < written.size() && lone[w] != width_; ++w) leaves[w] = true;
-        for (std::size_t w = written.size(); w > 0 && lone[w - 1] != width_; --w) leaves[w - 1] = true;
+        for (std::size_t w = 0; w < written.size() && lone[w] != nullptr; ++w) leaves[w] = true;
+        for (std::size_t w = written.size(); w > 0 && lone[w - 1] != nullptr; --w) leaves[w - 1] = true;
     }
     TableLayout layout;
     if (full_width == 0 || std::find(leaves.begin(), leaves.end(), true) == leaves.end()) {
-        Table table = std::move(*this).take();
+        Table table = compact(rows);
         if (!table.rows.empty()) layout.table = std::move(table);
         return layout;
     }
     // A run of rows is a table of its own; one that needs a single column
     // is its cells' content, as a one-column table is.
-    std::vector<std::size_t> run;
+    std::vector<Row> run;
     const auto flush_run = [&] {
         if (run.empty()) return;
-        const bool all_kept = std::all_of(run.begin(), run.end(), [&](std::size_t r) {
-            return std::all_of(rows_[r].begin(), rows_[r].end(),
+        const bool all_kept = std::all_of(run.begin(), run.end(), [](const Row& row) {
+            return std::all_of(row.begin(), row.end(),
                                [](const PlacedCell& cell) { return cell.text.empty() || !cell.content.empty(); });
         });
         Table table = compact(run);
         if (table.columns > 1 || !all_kept) {
             layout.blocks.emplace_back(std::move(table));
         } else {
-            for (const std::size_t r : run) {
-                for (PlacedCell& cell : rows_[r]) write_content(cell, layout.blocks);
+            for (const Row& row : run) {
+                for (PlacedCell& cell : row) write_content(cell, layout.blocks);
             }
         }
         run.clear();
@@ -202,7 +220,7 @@ TableLayout TableGrid::lay_out() && {
             continue;
         }
         flush_run();
-        write_content(rows_[written[w]][lone[w]], layout.blocks);
+        write_content(*lone[w], layout.blocks);
     }
     flush_run();
     return layout;
