@@ -61,6 +61,24 @@ TEST(ParaTextSurrogates, PairsCombineAndStrayUnitsDropOneByOne) {
     EXPECT_EQ(text_of(ByteWriter().utf16(u"a").u16(0xD83D).u8(0xDE)), "a");  // low cut by odd length
 }
 
+TEST(ParaTextRuns, LongRunsOfMixedWidthsKeepEveryCharacter) {
+    // One-, two- and three-byte characters in a run longer than one write
+    // of the run copy, then a surrogate pair, a line break and a field
+    // whose content is such a run too.
+    const std::u16string unit3 = u"a\u00E9\uD55C";  // a, e-acute, Hangul HAN
+    const std::string utf8 = "a\xC3\xA9\xED\x95\x9C";
+    std::u16string run;
+    std::string expected;
+    for (int k = 0; k < 30000; ++k) run += unit3, expected += utf8;
+    ByteWriter w;
+    w.utf16(run).u16(0xD83D).u16(0xDE00).u16(10).utf16(run);
+    w.control(3, CTRL_CLICK_HERE).utf16(run).control(4).utf16(u"z");
+    const ParagraphText t = decode_para_text(w.buffer());
+    EXPECT_EQ(t.text, expected + "\xF0\x9F\x98\x80" + expected + E + "0" + E + "z");
+    EXPECT_EQ(t.field_texts, Strings{expected});
+    EXPECT_EQ(plain_of(ByteWriter().utf16(run).u16(0xDE00).utf16(run)), expected + expected);
+}
+
 TEST(ParaTextFields, ClickHereContentIsLiftedBehindAMark) {
     ByteWriter w;
     w.utf16(u"x").control(3, CTRL_CLICK_HERE).u16(0xD83D).u16(0xDE00).u16(10).utf16(u"c").control(4);
