@@ -96,6 +96,9 @@ public:
     // Where a parsed document's pictures come from; none for a conversion
     // to Markdown alone, whose pictures stay placeholders.
     PictureStore* pictures = nullptr;
+    // The text buffer of the paragraph last written, for the next one's
+    // text: most paragraphs are then decoded without an allocation.
+    std::string spare_text;
 
 private:
     std::unordered_map<std::string, std::uint32_t> labels_used_;
@@ -108,6 +111,12 @@ Image picture_block(WalkContext& context, std::string_view key, TextContext plac
 
 // Record the field `paragraph` was last given the description of.
 void record_form_field(WalkContext& context, const PendingParagraph& paragraph);
+
+// End the paragraph being read, keeping its text's buffer for the next.
+inline void close_paragraph(std::optional<OpenParagraph>& open, WalkContext& context) {
+    if (open) context.spare_text = std::move(open->text.para.text);
+    open.reset();
+}
 
 // Move the hoisted margins to the end of the body's `blocks`.
 inline void take_hoisted_margins(WalkContext& context, BlockList& blocks) {

@@ -185,8 +185,10 @@ void decode_units(Bytes payload, ParagraphText& out) {
 
 }  // namespace
 
-ParagraphText decode_para_text(Bytes payload, Profile profile) {
+ParagraphText decode_para_text(Bytes payload, Profile profile, std::string buffer) {
     ParagraphText out;
+    out.text = std::move(buffer);
+    out.text.clear();
     if (profile == Profile::Full) {
         decode_units<true, true>(payload, out);
     } else {

@@ -68,7 +68,7 @@ void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, st
     } else if (open) {
         flush_cell_paragraph(open->text, cell_text);
     }
-    open.reset();
+    close_paragraph(open, context);
 }
 
 // Parse the cell whose HWPTAG_LIST_HEADER is at `f`; on return `f` is the
@@ -94,7 +94,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         }
         if (r.tag_id == HWPTAG_PARA_TEXT) {
             if (open) flush_cell(open, header, text, context, content);
-            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile), {}}, {}});
+            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile, std::move(context.spare_text)), {}}, {}});
             ++f;
             continue;
         }

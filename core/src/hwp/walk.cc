@@ -46,7 +46,7 @@ void flush_open(std::optional<OpenParagraph>& open, const HwpRecord*& header, co
     ParagraphHead head = read_paragraph_head(header, walk.context);
     header = nullptr;
     if (open) emit_paragraph(*open, std::move(head), walk.headings, walk.place, walk.blocks);
-    open.reset();
+    close_paragraph(open, walk.context);
     if (!walk.bounded) take_hoisted_margins(walk.context, walk.blocks);
 }
 
@@ -54,7 +54,7 @@ void flush(std::optional<OpenParagraph>& open, const HwpRecord*& header, const L
     if (walk.context.full()) return flush_open(open, header, walk);
     if (!open) return;
     flush_paragraph(open->text, walk.blocks);
-    open.reset();
+    close_paragraph(open, walk.context);
 }
 
 // A list inside a control ends at the first record above its paragraphs,
@@ -83,7 +83,7 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
         if (r.tag_id == HWPTAG_PARA_TEXT && r.level == text_level) {
             // A second text record would be a paragraph of its own, without a header.
             if (open) flush(open, header, walk);
-            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile), {}}, {}});
+            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile, std::move(context.spare_text)), {}}, {}});
             ++i;
             continue;
         }
