@@ -94,7 +94,8 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         }
         if (r.tag_id == HWPTAG_PARA_TEXT) {
             if (open) flush_cell(open, header, text, context, content);
-            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile, std::move(context.spare_text)), {}}, {}});
+            open.emplace();  // built in place: a paragraph with its controls is large to move
+            open->text.para = decode_para_text(r.bytes(), context.profile, std::move(context.spare_text));
             ++f;
             continue;
         }

@@ -83,7 +83,8 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
         if (r.tag_id == HWPTAG_PARA_TEXT && r.level == text_level) {
             // A second text record would be a paragraph of its own, without a header.
             if (open) flush(open, header, walk);
-            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile, std::move(context.spare_text)), {}}, {}});
+            open.emplace();  // built in place: a paragraph with its controls is large to move
+            open->text.para = decode_para_text(r.bytes(), context.profile, std::move(context.spare_text));
             ++i;
             continue;
         }
