@@ -79,7 +79,7 @@ constexpr std::array<bool, 256> ATTENTION = [] {
 // Almost no byte does: eight are tested at a time, their table entries
 // or-ed together, with one branch for all eight.
 std::size_t next_attention(std::string_view text, std::size_t i) {
-    const auto at = [&](std::size_t k) { return ATTENTION[static_cast<unsigned char>(text[k])]; };
+    const auto at = [&](std::size_t k) -> unsigned { return ATTENTION[static_cast<unsigned char>(text[k])]; };
     while (text.size() - i >= 8 &&
            !(at(i) | at(i + 1) | at(i + 2) | at(i + 3) | at(i + 4) | at(i + 5) | at(i + 6) | at(i + 7))) {
         i += 8;
