@@ -17,7 +17,7 @@ void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks) {
     // it is not blank.
     if (paragraph.para.field_texts.empty()) {
         const std::string& text = paragraph.para.text;
-        if (!trim(text).empty()) blocks.emplace_back(Paragraph{text, {}});
+        if (!trim(text).empty()) blocks.emplace_back(std::in_place_type<Paragraph>, text);
         return;
     }
     std::string rendered = render_paragraph(paragraph);
