@@ -3,7 +3,6 @@
 // pass, with click-here field contents optionally lifted out behind marks.
 #include "brindle/paragraph_text.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "brindle/format.h"
 #include "brindle/text.h"
+#include "plain_run.h"
 
 namespace brindle {
 
@@ -50,49 +50,6 @@ constexpr AnchorKind anchor_kind(std::uint16_t code, std::uint32_t id) {
 // field end, whose places the full profile keeps.
 constexpr bool is_anchored_control(std::uint16_t u) {
     return !(u >= 5 && u <= 9) && u != 19 && u != 20;
-}
-
-// A plain run is written a block of units at a time, each into room for
-// its longest encoding: a run's length is known only once it ends, and a
-// field's short content must not be given room for the whole paragraph.
-constexpr std::size_t RUN_BLOCK = 64;
-
-// Append the UTF-8 of the units from the start of `units` up to the first
-// that is no character by itself (a code below 32 or a surrogate); returns
-// how many were taken. Nearly every unit of a paragraph is in such a run:
-// writing them through a pointer spares a capacity check per byte.
-std::size_t append_plain_run(std::string& out, Bytes units) {
-    const std::uint8_t* p = units.data();
-    const std::uint8_t* const last = p + (units.size() & ~std::size_t{1});
-    while (p != last) {
-        const std::size_t block = std::min<std::size_t>((last - p) / 2, RUN_BLOCK);
-        const std::size_t start = out.size();
-        out.resize(start + 3 * block);
-        char* const begin = out.data() + start;
-        char* w = begin;
-        const std::uint8_t* const end = p + 2 * block;
-        // Most characters of a Korean text take three bytes: they are tested for first.
-        for (; p != end; p += 2) {
-            const auto u = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-            if (u >= 0x800) {
-                if (is_high_surrogate(u) || is_low_surrogate(u)) break;
-                w[0] = static_cast<char>(0xE0 | (u >> 12));
-                w[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-                w[2] = static_cast<char>(0x80 | (u & 0x3F));
-                w += 3;
-            } else if (u >= 0x80) {
-                w[0] = static_cast<char>(0xC0 | (u >> 6));
-                w[1] = static_cast<char>(0x80 | (u & 0x3F));
-                w += 2;
-            } else {
-                if (u < 32) break;
-                *w++ = static_cast<char>(u);
-            }
-        }
-        out.resize(start + static_cast<std::size_t>(w - begin));
-        if (p != end) break;
-    }
-    return static_cast<std::size_t>(p - units.data()) / 2;
 }
 
 // The scanning core of both decoders. With kLiftFields, characters between
