@@ -116,7 +116,8 @@ void decode_units(Bytes payload, ParagraphText& out) {
         }
 
         if (!is_high_surrogate(u) && !is_low_surrogate(u)) {
-            m += append_plain_run(kLiftFields && field_open ? field : out.text, payload.subspan(2 * m, 2 * (units - m)));
+            std::string& to = kLiftFields && field_open ? field : out.text;
+            m += append_plain_run(to, payload.subspan(2 * m, 2 * (units - m)));
             continue;
         }
         char32_t c = u;

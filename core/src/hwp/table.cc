@@ -74,13 +74,15 @@ void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, st
 // Parse the cell whose HWPTAG_LIST_HEADER is at `f`; on return `f` is the
 // first record after the cell. A cell ends at a record above the table's
 // level or at the next cell header. With `content` (full profile), its
-// paragraphs and objects also kept for the cell's body form.
+// paragraphs and objects also kept for the cell's body form. `open` holds
+// the paragraph being read, empty before and after: one for all a table's
+// cells, since making one costs more than most cells' text (it is zeroed
+// whole, all the lists of its controls).
 std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_level, std::int32_t depth,
-                       WalkContext& context, CellContent* content = nullptr) {
+                       WalkContext& context, std::optional<OpenParagraph>& open, CellContent* content = nullptr) {
     const std::size_t n = records.size();
     const bool full = context.full();
     std::string text;
-    std::optional<OpenParagraph> open;
     const HwpRecord* header = nullptr;  // full profile: the header of the paragraph being read
     ++f;  // the list header itself carries nothing the cell's text needs
     while (f < n) {
@@ -226,6 +228,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
     }
     context.budget.charge(std::uint64_t{row_count} + grid);
     std::size_t f = i + 1;
+    std::optional<OpenParagraph> open;  // the paragraph of a cell being read
     const auto is_cell = [&](std::size_t k) {
         return k < n && records[k].tag_id == HWPTAG_LIST_HEADER && records[k].level == table_level;
     };
@@ -249,7 +252,8 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
                     const std::optional<CellAddress> address = cell_address(list_header);
                     CellContent content;
                     const bool kept = laid_out && cells.may_stand_alone(address);
-                    std::string text = parse_cell(records, f, table_level, depth, context, kept ? &content : nullptr);
+                    std::string text =
+                        parse_cell(records, f, table_level, depth, context, open, kept ? &content : nullptr);
                     cells.place(address, std::move(text), std::move(content));
                 }
             }
@@ -272,7 +276,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
             for (std::uint16_t c = 0; c < declared; ++c) {
                 // Once a cell header is missing, every later cell stays empty.
                 if (is_cell(f)) {
-                    row.push_back(TableCell{parse_cell(records, f, table_level, depth, context)});
+                    row.push_back(TableCell{parse_cell(records, f, table_level, depth, context, open)});
                 } else {
                     row.emplace_back();
                 }
