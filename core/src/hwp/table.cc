@@ -58,7 +58,7 @@ std::uint64_t check_table_size(Bytes payload, std::uint16_t rows) {
 // End a cell's paragraph: by the full profile with the number or bullet its
 // header names (which counts even when the paragraph has no text), and with
 // `content` also kept for the cell's body form.
-void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, std::string& cell_text,
+void flush_cell(std::optional<ParagraphSlot>& open, const HwpRecord*& header, std::string& cell_text,
                 WalkContext& context, CellContent* content) {
     if (context.full()) {
         ParagraphHead head = read_paragraph_head(header, context);
@@ -79,7 +79,7 @@ void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, st
 // cells, since making one costs more than most cells' text (it is zeroed
 // whole, all the lists of its controls).
 std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_level, std::int32_t depth,
-                       WalkContext& context, std::optional<OpenParagraph>& open, CellContent* content = nullptr) {
+                       WalkContext& context, std::optional<ParagraphSlot>& open, CellContent* content = nullptr) {
     const std::size_t n = records.size();
     const bool full = context.full();
     std::string text;
@@ -228,7 +228,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
     }
     context.budget.charge(std::uint64_t{row_count} + grid);
     std::size_t f = i + 1;
-    std::optional<OpenParagraph> open;  // the paragraph of a cell being read
+    std::optional<ParagraphSlot> open;  // the paragraph of a cell being read
     const auto is_cell = [&](std::size_t k) {
         return k < n && records[k].tag_id == HWPTAG_LIST_HEADER && records[k].level == table_level;
     };
