@@ -79,8 +79,36 @@ bool is_white_space(char32_t c) {
     }
 }
 
+namespace {
+
+// ASCII White_Space: tab, LF, VT, FF, CR and space.
+constexpr bool is_ascii_white_space(unsigned char byte) { return (byte >= 0x09 && byte <= 0x0D) || byte == 0x20; }
+
+// The lead bytes of the other White_Space characters: U+0085 and U+00A0
+// (C2), U+1680 (E1), U+2000 to U+205F (E2) and U+3000 (E3). A character
+// led by any other byte is none, so trimming stops there without decoding.
+constexpr bool may_lead_white_space(unsigned char byte) { return byte == 0xC2 || (byte >= 0xE1 && byte <= 0xE3); }
+
+// Whether `text` may end in a White_Space character that is not ASCII: one
+// of two bytes led by C2, or of three led by E1 to E3.
+bool may_end_in_wide_white_space(std::string_view text) {
+    const std::size_t n = text.size();
+    return (n >= 2 && static_cast<unsigned char>(text[n - 2]) == 0xC2) ||
+           (n >= 3 && may_lead_white_space(static_cast<unsigned char>(text[n - 3])));
+}
+
+}  // namespace
+
 std::string_view trim_end(std::string_view text) {
     for (;;) {
+        if (text.empty()) return text;
+        const auto last = static_cast<unsigned char>(text.back());
+        if (last < 0x80) {
+            if (!is_ascii_white_space(last)) return text;
+            text.remove_suffix(1);
+            continue;
+        }
+        if (!may_end_in_wide_white_space(text)) return text;
         const Utf8Char c = decode_last(text);
         if (c.length == 0 || !is_white_space(c.value)) return text;
         text.remove_suffix(c.length);
@@ -89,6 +117,14 @@ std::string_view trim_end(std::string_view text) {
 
 std::string_view trim(std::string_view text) {
     for (;;) {
+        if (text.empty()) break;
+        const auto first = static_cast<unsigned char>(text.front());
+        if (first < 0x80) {
+            if (!is_ascii_white_space(first)) break;
+            text.remove_prefix(1);
+            continue;
+        }
+        if (!may_lead_white_space(first)) break;
         const Utf8Char c = decode_utf8_char(text);
         if (c.length == 0 || !is_white_space(c.value)) break;
         text.remove_prefix(c.length);

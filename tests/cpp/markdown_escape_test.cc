@@ -40,6 +40,18 @@ TEST(AppendMarkdownText, InlineSyntaxOnly) {
     }
 }
 
+TEST(AppendMarkdownText, SyntaxIsFoundAtEveryPlaceOfALongText) {
+    // The scan takes the bytes eight at a time: a "*" at any place before,
+    // inside or after such a group is escaped, and only there.
+    for (std::size_t k = 0; k < 20; ++k) {
+        std::string text(20, 'a');
+        text[k] = '*';
+        std::string out;
+        append_markdown_text(out, text, EscapeRules{});
+        EXPECT_EQ(out, text.substr(0, k) + "\\" + text.substr(k)) << k;
+    }
+}
+
 TEST(EscapeLineStarts, BlockOpenersOnEveryLineAndClosingHashes) {
     const std::pair<const char*, const char*> cases[] = {
         {"# a", "\\# a"}, {"> a", "\\> a"}, {"- a", "\\- a"}, {"+ a", "\\+ a"}, {"===", "\\==="},

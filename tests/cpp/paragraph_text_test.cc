@@ -61,6 +61,68 @@ TEST(ParaTextSurrogates, PairsCombineAndStrayUnitsDropOneByOne) {
     EXPECT_EQ(text_of(ByteWriter().utf16(u"a").u16(0xD83D).u8(0xDE)), "a");  // low cut by odd length
 }
 
+TEST(ParaTextRuns, LongRunsOfMixedWidthsKeepEveryCharacter) {
+    // One-, two- and three-byte characters in a run longer than one write
+    // of the run copy, then a surrogate pair, a line break and a field
+    // whose content is such a run too.
+    const std::u16string unit3 = u"a\u00E9\uD55C";  // a, e-acute, Hangul HAN
+    const std::string utf8 = "a\xC3\xA9\xED\x95\x9C";
+    std::u16string run;
+    std::string expected;
+    for (int k = 0; k < 30000; ++k) run += unit3, expected += utf8;
+    ByteWriter w;
+    w.utf16(run).u16(0xD83D).u16(0xDE00).u16(10).utf16(run);
+    w.control(3, CTRL_CLICK_HERE).utf16(run).control(4).utf16(u"z");
+    const ParagraphText t = decode_para_text(w.buffer());
+    EXPECT_EQ(t.text, expected + "\xF0\x9F\x98\x80" + expected + E + "0" + E + "z");
+    EXPECT_EQ(t.field_texts, Strings{expected});
+    EXPECT_EQ(plain_of(ByteWriter().utf16(run).u16(0xDE00).utf16(run)), expected + expected);
+}
+
+TEST(ParaTextRuns, AnyMixOfWidthsAndStopsAtAnyPlace) {
+    // Runs are copied eight units at a time where each is ASCII or takes
+    // three bytes, and unit by unit otherwise: pseudo-random texts of every
+    // kind of unit, at every place of those groups, keep every character.
+    struct Piece {
+        std::u16string units;
+        std::string utf8;
+    };
+    const Piece pieces[] = {
+        {u"a", "a"}, {u" ", " "}, {u"\u007F", "\x7F"},                                      // ASCII
+        {u"\u0080", "\xC2\x80"}, {u"\u00E9", "\xC3\xA9"}, {u"\u07FF", "\xDF\xBF"},          // two bytes
+        {u"\u0800", "\xE0\xA0\x80"}, {u"\uD55C", "\xED\x95\x9C"}, {u"\uD7FF", "\xED\x9F\xBF"},  // three
+        {u"\uE000", "\xEE\x80\x80"}, {u"\uFFFF", "\xEF\xBF\xBF"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80"},  // a surrogate pair
+        {u"\u000D", ""}, {u"\u0018", ""}, {std::u16string(1, char16_t{0xDC00}), ""},  // stops written as nothing
+    };
+    std::uint32_t seed = 1;
+    const auto next = [&](std::uint32_t bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % bound;
+    };
+    for (int text = 0; text < 300; ++text) {
+        ByteWriter w;
+        std::string expected;
+        const std::uint32_t length = next(200);
+        // Mostly ASCII, Hangul or the two taking turns, so that whole groups
+        // of eight of each kind occur.
+        const std::uint32_t mode = next(3);
+        for (std::uint32_t k = 0; k < length; ++k) {
+            const Piece& common = pieces[mode == 0 ? 0 : mode == 1 || k % 2 ? 7 : 1];
+            const Piece& piece = next(8) == 0 ? pieces[next(std::size(pieces))] : common;
+            w.utf16(piece.units);
+            expected += piece.utf8;
+        }
+        if (next(2) == 0) {
+            w.control(11, CTRL_TABLE);  // an 8-unit control, then more text
+            w.utf16(u"\uD55Cb");
+            expected += "\xED\x95\x9C" "b";
+        }
+        ASSERT_EQ(text_of(w), expected) << "text " << text;
+        ASSERT_EQ(plain_of(w), expected) << "text " << text;
+    }
+}
+
 TEST(ParaTextFields, ClickHereContentIsLiftedBehindAMark) {
     ByteWriter w;
     w.utf16(u"x").control(3, CTRL_CLICK_HERE).u16(0xD83D).u16(0xDE00).u16(10).utf16(u"c").control(4);

@@ -37,6 +37,7 @@ TEST(RenderTable, EscapeChangesOnlyBarsAndLineFeeds) {
     EXPECT_EQ(escape_cell_text("a|b|c"), "a\\|b\\|c");
     EXPECT_EQ(escape_cell_text("one\ntwo\r\nend\\"), "one two\r end\\");
     EXPECT_EQ(escape_cell_text("||\n\n*_\t`"), "\\|\\|  *_\t`");
+    EXPECT_EQ(escape_cell_text("\na|b\nc|\n|"), " a\\|b c\\| \\|");  // the two bytes taking turns
     EXPECT_EQ(escape_cell_text(""), "");
 }
 

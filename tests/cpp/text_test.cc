@@ -35,6 +35,21 @@ TEST(Trim, RemovesWholeWhiteSpaceCharactersOnly) {
     for (std::string_view odd : {"a\xA0", "a\xC0\xA0", "a\xC2\xA0\x80"}) EXPECT_EQ(trim_end(odd), odd);
 }
 
+TEST(Trim, EveryCharacterIsCutAtEitherEndExactlyWhenItIsWhiteSpace) {
+    // Trimming looks at a character's lead byte before decoding it: every
+    // character, alone and after or before a letter, agrees with the
+    // classification.
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (is_high_surrogate(c) || is_low_surrogate(c)) continue;
+        std::string s;
+        append_utf8(s, c);
+        const bool white = is_white_space(c);
+        ASSERT_EQ(trim(s).empty(), white) << std::hex << static_cast<std::uint32_t>(c);
+        ASSERT_EQ(trim_end("a" + s), white ? "a" : "a" + s) << std::hex << static_cast<std::uint32_t>(c);
+        ASSERT_EQ(trim(s + "a"), white ? "a" : s + "a") << std::hex << static_cast<std::uint32_t>(c);
+    }
+}
+
 TEST(Trim, EndOnlyAndWithoutCopying) {
     const std::string text = "  a  \xE2\x80\x80";  // ends in U+2000
     EXPECT_EQ(trim_end(text), "  a");

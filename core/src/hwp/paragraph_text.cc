@@ -5,10 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <utility>
 
 #include "brindle/format.h"
 #include "brindle/text.h"
+#include "plain_run.h"
 
 namespace brindle {
 
@@ -49,7 +51,6 @@ constexpr AnchorKind anchor_kind(std::uint16_t code, std::uint32_t id) {
 constexpr bool is_anchored_control(std::uint16_t u) {
     return !(u >= 5 && u <= 9) && u != 19 && u != 20;
 }
-
 
 // The scanning core of both decoders. With kLiftFields, characters between
 // a '%clk' field start and the next field end go to out.field_texts and a
@@ -114,6 +115,11 @@ void decode_units(Bytes payload, ParagraphText& out) {
             continue;
         }
 
+        if (!is_high_surrogate(u) && !is_low_surrogate(u)) {
+            std::string& to = kLiftFields && field_open ? field : out.text;
+            m += append_plain_run(to, payload.subspan(2 * m, 2 * (units - m)));
+            continue;
+        }
         char32_t c = u;
         if (is_low_surrogate(u)) {  // not preceded by a high surrogate: dropped
             ++m;
@@ -137,8 +143,10 @@ void decode_units(Bytes payload, ParagraphText& out) {
 
 }  // namespace
 
-ParagraphText decode_para_text(Bytes payload, Profile profile) {
+ParagraphText decode_para_text(Bytes payload, Profile profile, std::string buffer) {
     ParagraphText out;
+    out.text = std::move(buffer);
+    out.text.clear();
     if (profile == Profile::Full) {
         decode_units<true, true>(payload, out);
     } else {

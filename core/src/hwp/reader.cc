@@ -4,34 +4,51 @@
 // a 12-bit size (20-31); size 0xFFF means the real size follows as a u32.
 // The payload follows at once, with no padding between records.
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "brindle/format.h"
 #include "brindle/record.h"
 
 namespace brindle {
 
+namespace {
+
+// The u32 at `p`, little-endian: one load on a little-endian machine, where
+// the byte-wise read_u32 is not always merged into one.
+std::uint32_t load_u32(const std::uint8_t* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t value;
+        std::memcpy(&value, p, sizeof value);
+        return value;
+    } else {
+        return read_u32(Bytes(p, 4), 0);
+    }
+}
+
+}  // namespace
+
 RecordList parse_records(ByteBuffer&& section) {
     std::vector<HwpRecord> records;
-    const Bytes bytes = section;
-    const std::size_t len = bytes.size();
-    records.reserve(len / 32);  // typical records are a few dozen bytes
-    std::size_t pos = 0;
-    while (len - pos >= 4) {
-        const std::uint32_t header = read_u32(bytes, pos);
+    const std::uint8_t* p = section.data();
+    const std::uint8_t* const end = p + section.size();
+    records.reserve(section.size() / 32);  // typical records are a few dozen bytes
+    while (end - p >= 4) {
+        const std::uint32_t header = load_u32(p);
         const auto tag_id = static_cast<std::uint16_t>(header & 0x3FF);
         const auto level = static_cast<std::uint16_t>((header >> 10) & 0x3FF);
-        std::uint64_t size = header >> 20;
-        std::size_t start = pos + 4;
+        std::size_t size = header >> 20;
+        p += 4;
         if (size == RECORD_SIZE_EXTENDED) {
-            if (len - start < 4) break;
-            size = read_u32(bytes, start);
-            start += 4;
+            if (end - p < 4) break;
+            size = load_u32(p);
+            p += 4;
         }
         // A payload running past the end ends the list: it and everything
         // after it are dropped.
-        if (len - start < size) break;
-        records.push_back(HwpRecord{tag_id, level, bytes.subspan(start, static_cast<std::size_t>(size))});
-        pos = start + static_cast<std::size_t>(size);
+        if (static_cast<std::size_t>(end - p) < size) break;
+        records.emplace_back(tag_id, level, Bytes(p, size));
+        p += size;
     }
     return RecordList(std::move(section), std::move(records));
 }

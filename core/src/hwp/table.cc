@@ -66,7 +66,7 @@ std::size_t expected_cells(Bytes payload, std::uint16_t rows, std::size_t record
 // End a cell's paragraph: by the full profile with the number or bullet its
 // header names (which counts even when the paragraph has no text), and with
 // `content` also kept for the cell's body form.
-void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, std::string& cell_text,
+void flush_cell(std::optional<ParagraphSlot>& open, const HwpRecord*& header, std::string& cell_text,
                 WalkContext& context, CellContent* content) {
     if (context.full()) {
         ParagraphHead head = read_paragraph_head(header, context);
@@ -78,19 +78,21 @@ void flush_cell(std::optional<OpenParagraph>& open, const HwpRecord*& header, st
     } else if (open) {
         flush_cell_paragraph(open->text, cell_text);
     }
-    open.reset();
+    close_paragraph(open, context);
 }
 
 // Parse the cell whose HWPTAG_LIST_HEADER is at `f`; on return `f` is the
 // first record after the cell. A cell ends at a record above the table's
 // level or at the next cell header. With `content` (full profile), its
-// paragraphs and objects also kept for the cell's body form.
+// paragraphs and objects also kept for the cell's body form. `open` holds
+// the paragraph being read, empty before and after: one for all a table's
+// cells, since making one costs more than most cells' text (it is zeroed
+// whole, all the lists of its controls).
 std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_level, std::int32_t depth,
-                       WalkContext& context, CellContent* content = nullptr) {
+                       WalkContext& context, std::optional<ParagraphSlot>& open, CellContent* content = nullptr) {
     const std::size_t n = records.size();
     const bool full = context.full();
     std::string text;
-    std::optional<OpenParagraph> open;
     const HwpRecord* header = nullptr;  // full profile: the header of the paragraph being read
     ++f;  // the list header itself carries nothing the cell's text needs
     while (f < n) {
@@ -104,7 +106,8 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         }
         if (r.tag_id == HWPTAG_PARA_TEXT) {
             if (open) flush_cell(open, header, text, context, content);
-            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile), {}}, {}});
+            open.emplace();  // built in place: a paragraph with its controls is large to move
+            open->text.para = decode_para_text(r.bytes(), context.profile, std::move(context.spare_text));
             ++f;
             continue;
         }
@@ -235,6 +238,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
     }
     context.budget.charge(std::uint64_t{row_count} + grid);
     std::size_t f = i + 1;
+    std::optional<ParagraphSlot> open;  // the paragraph of a cell being read
     const auto is_cell = [&](std::size_t k) {
         return k < n && records[k].tag_id == HWPTAG_LIST_HEADER && records[k].level == table_level;
     };
@@ -258,7 +262,8 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
                     const std::optional<CellAddress> address = cell_address(list_header);
                     CellContent content;
                     const bool kept = laid_out && cells.may_stand_alone(address);
-                    std::string text = parse_cell(records, f, table_level, depth, context, kept ? &content : nullptr);
+                    std::string text =
+                        parse_cell(records, f, table_level, depth, context, open, kept ? &content : nullptr);
                     cells.place(address, std::move(text), std::move(content));
                 }
             }
@@ -281,7 +286,7 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
             for (std::uint16_t c = 0; c < declared; ++c) {
                 // Once a cell header is missing, every later cell stays empty.
                 if (is_cell(f)) {
-                    row.push_back(TableCell{parse_cell(records, f, table_level, depth, context)});
+                    row.push_back(TableCell{parse_cell(records, f, table_level, depth, context, open)});
                 } else {
                     row.emplace_back();
                 }

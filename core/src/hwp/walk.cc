@@ -42,19 +42,19 @@ struct ListWalk {
 // paragraph's controls have been read: the section definition in a
 // section's first paragraph sets the outline numbering that paragraph is
 // numbered by. A paragraph without text still counts in its numbering.
-void flush_open(std::optional<OpenParagraph>& open, const HwpRecord*& header, const ListWalk& walk) {
+void flush_open(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const ListWalk& walk) {
     ParagraphHead head = read_paragraph_head(header, walk.context);
     header = nullptr;
     if (open) emit_paragraph(*open, std::move(head), walk.headings, walk.place, walk.blocks);
-    open.reset();
+    close_paragraph(open, walk.context);
     if (!walk.bounded) take_hoisted_margins(walk.context, walk.blocks);
 }
 
-void flush(std::optional<OpenParagraph>& open, const HwpRecord*& header, const ListWalk& walk) {
+void flush(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const ListWalk& walk) {
     if (walk.context.full()) return flush_open(open, header, walk);
     if (!open) return;
     flush_paragraph(open->text, walk.blocks);
-    open.reset();
+    close_paragraph(open, walk.context);
 }
 
 // A list inside a control ends at the first record above its paragraphs,
@@ -69,7 +69,7 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
     const bool full = context.full();
     const std::size_t n = records.size();
     const std::uint32_t text_level = std::uint32_t{walk.base} + 1;
-    std::optional<OpenParagraph> open;
+    std::optional<ParagraphSlot> open;
     const HwpRecord* header = nullptr;  // full profile: the paragraph header of the paragraph being read
     while (i < n) {
         const HwpRecord& r = records[i];
@@ -83,7 +83,8 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
         if (r.tag_id == HWPTAG_PARA_TEXT && r.level == text_level) {
             // A second text record would be a paragraph of its own, without a header.
             if (open) flush(open, header, walk);
-            open.emplace(OpenParagraph{PendingParagraph{decode_para_text(r.bytes(), context.profile), {}}, {}});
+            open.emplace();  // built in place: a paragraph with its controls is large to move
+            open->text.para = decode_para_text(r.bytes(), context.profile, std::move(context.spare_text));
             ++i;
             continue;
         }

@@ -84,6 +84,8 @@ void append_cell_blocks(std::string& cell_text, const BlockList& blocks, std::st
 }
 
 void flush_cell_paragraph(const PendingParagraph& paragraph, std::string& cell_text) {
+    // Without fields a paragraph's text is its rendering: no copy is needed.
+    if (paragraph.para.field_texts.empty()) return append_part(cell_text, trim(paragraph.para.text), " ");
     const std::string rendered = render_paragraph(paragraph);
     append_part(cell_text, trim(rendered), " ");
 }

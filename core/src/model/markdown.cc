@@ -182,6 +182,30 @@ void write_note(std::string& out, const NoteDefinition& note) {
     out.push_back('\n');
 }
 
+// Near the Markdown's length: every block's text with room for the marks
+// around it, so that the output is made once instead of copied as it grows.
+std::size_t estimated_size(std::span<const ContentBlock> blocks, std::span<const NoteDefinition> notes) {
+    constexpr std::size_t MARKS = 8;  // a block's end, a head's marks, a table row's bars
+    std::size_t size = 0;
+    for (const ContentBlock& block : blocks) {
+        if (const auto* paragraph = std::get_if<Paragraph>(&block)) {
+            size += paragraph->text.size() + paragraph->head.number.size() + MARKS;
+        } else if (const auto* table = std::get_if<Table>(&block)) {
+            for (const auto& row : table->rows) {
+                size += row.size() + MARKS;
+                for (const TableCell& cell : row) size += cell.text.size();
+            }
+            size += 4 * table->columns + MARKS;
+        } else if (const auto* equation = std::get_if<Equation>(&block)) {
+            size += equation->script.size() + MARKS;
+        } else {
+            size += MARKS;
+        }
+    }
+    for (const NoteDefinition& note : notes) size += note.label.size() + estimated_size(note.blocks, {});
+    return size;
+}
+
 }  // namespace
 
 void append_image_placeholder(std::string& out, const Image& image) {
@@ -216,6 +240,7 @@ void append_image_placeholder(std::string& out, const Image& image) {
 
 std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes) {
     std::string out;
+    out.reserve(estimated_size(blocks, notes));
     Writer writer(out);
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         if (const auto* margin = std::get_if<HeaderFooter>(&blocks[i])) {

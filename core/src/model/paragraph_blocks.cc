@@ -13,6 +13,13 @@
 namespace brindle {
 
 void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks) {
+    // Without fields a paragraph's text is its rendering, copied only when
+    // it is not blank.
+    if (paragraph.para.field_texts.empty()) {
+        const std::string& text = paragraph.para.text;
+        if (!trim(text).empty()) blocks.emplace_back(std::in_place_type<Paragraph>, text);
+        return;
+    }
     std::string rendered = render_paragraph(paragraph);
     // Stored untrimmed; assembly trims.
     if (!trim(rendered).empty()) blocks.emplace_back(Paragraph{std::move(rendered), {}});

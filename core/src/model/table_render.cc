@@ -11,16 +11,25 @@ namespace {
 
 // Append `text` with "|" escaped as "\|" and line feeds turned into spaces,
 // copying the runs between those bytes whole. A line feed byte never occurs
-// inside a multi-byte UTF-8 sequence, so a byte scan is exact.
+// inside a multi-byte UTF-8 sequence, so a byte scan is exact. Each of the
+// two bytes is searched for with find (memchr), which scans many bytes a
+// step, and searched for again only once passed.
 void append_escaped(std::string& out, std::string_view text) {
-    // A plain scan: find_first_of would search the set once per character.
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '|' && c != '\n') continue;
-        out.append(text.data() + run, i - run);
-        out.append(c == '|' ? "\\|" : " ");
-        run = i + 1;
+    std::size_t pipe = text.find('|');
+    std::size_t feed = text.find('\n');
+    std::size_t run = 0;  // start of the bytes not yet copied
+    for (;;) {
+        const std::size_t at = std::min(pipe, feed);
+        if (at == std::string_view::npos) break;
+        out.append(text.data() + run, at - run);
+        run = at + 1;
+        if (at == pipe) {
+            out.append("\\|");
+            pipe = text.find('|', run);
+        } else {
+            out.push_back(' ');
+            feed = text.find('\n', run);
+        }
     }
     out.append(text.data() + run, text.size() - run);
 }
