@@ -11,6 +11,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "brindle/numbering.h"
@@ -100,12 +101,13 @@ char32_t read_bullet(Element bullet) {
     return c.length > 0 ? c.value : 0;
 }
 
-// The lists of refList that hold nothing the walk reads.
+// The lists of refList that hold nothing the walk reads, and the paragraph
+// properties, of which only some alternatives are cut.
 constexpr std::array<std::string_view, 4> UNREAD_LISTS = {"fontfaces", "borderFills", "charProperties", "tabProperties"};
 constexpr std::string_view PARAGRAPH_PROPERTIES = "paraProperties";
 constexpr std::string_view ALTERNATIVES = "switch";
 
-bool is_name_char(char c) {
+constexpr bool is_name_char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
            c == '.' || static_cast<unsigned char>(c) >= 0x80;
 }
@@ -129,23 +131,50 @@ std::size_t find(std::string_view text, std::string_view needle, std::size_t fro
     return hit == nullptr ? std::string_view::npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
 }
 
-StartTag find_start_tag(std::string_view text, std::string_view local, std::size_t from) {
-    for (std::size_t at = find(text, local, from); at != std::string_view::npos; at = find(text, local, at + 1)) {
-        // "<local" or "<prefix:local", followed by white space, "/" or ">".
-        if (at == 0) continue;
-        std::size_t lt = at - 1;
-        if (text[lt] == ':') {
-            std::size_t p = lt;
-            while (p > 0 && is_name_char(text[p - 1])) --p;
-            if (p == lt || p == 0) continue;
-            lt = p - 1;
-        }
-        const std::size_t after = at + local.size();
-        if (text[lt] == '<' && after < text.size() && !is_name_char(text[after]) && text[after] != ':') {
-            return {lt, after};
+// Whether the name `local` at `at` is that of a start tag ("<local" or
+// "<prefix:local", then white space, "/" or ">"); the tag if so.
+StartTag start_tag_at(std::string_view text, std::size_t at, std::size_t local) {
+    if (at == 0) return {};
+    std::size_t lt = at - 1;
+    if (text[lt] == ':') {
+        std::size_t p = lt;
+        while (p > 0 && is_name_char(text[p - 1])) --p;
+        if (p == lt || p == 0) return {};
+        lt = p - 1;
+    }
+    const std::size_t after = at + local;
+    if (text[lt] != '<' || after >= text.size() || is_name_char(text[after]) || text[after] == ':') return {};
+    return {lt, after};
+}
+
+// A name whose first start tag is sought, and where the needle stands in it.
+struct Sought {
+    std::string_view local;
+    std::size_t needle_at;
+    StartTag tag;
+};
+
+// The first start tag of each name of `sought`, which all hold `needle`,
+// from one pass over the needle's occurrences, found by memchr on its byte
+// at `anchor`, one that is rare in a header's markup. A pass for several
+// names, rather than a search of the part from its start for each, crosses
+// the lists before them once.
+void find_start_tags(std::string_view text, std::string_view needle, std::size_t anchor, std::span<Sought> sought) {
+    std::size_t pending = sought.size();
+    for (std::size_t at = anchor; at < text.size() && pending > 0; ++at) {
+        const void* hit = std::memchr(text.data() + at, needle[anchor], text.size() - at);
+        if (hit == nullptr) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        const std::size_t start = at - anchor;
+        if (text.compare(start, needle.size(), needle) != 0) continue;
+        for (Sought& s : sought) {
+            if (s.tag.lt != std::string_view::npos || start < s.needle_at) continue;
+            const std::size_t local = start - s.needle_at;
+            if (text.compare(local, s.local.size(), s.local) != 0) continue;
+            s.tag = start_tag_at(text, local, s.local.size());
+            if (s.tag.lt != std::string_view::npos) --pending;
         }
     }
-    return {};
 }
 
 // The span of the element whose start tag is `tag`, start tag to end tag,
@@ -192,12 +221,18 @@ void skip_unread_definitions(ByteBuffer& header) {
         if (bang > text.data() && bang[-1] == '<') return;  // "!" is rare in markup: found by memchr
         if (bang + 1 == text.data() + text.size()) break;
     }
+    // Three of the names end in "Properties": one pass finds their start tags.
+    Sought fonts[] = {{UNREAD_LISTS[0], 0, {}}};
+    Sought borders[] = {{UNREAD_LISTS[1], 0, {}}};
+    Sought named_properties[] = {{UNREAD_LISTS[2], 4, {}}, {UNREAD_LISTS[3], 3, {}}, {PARAGRAPH_PROPERTIES, 4, {}}};
+    find_start_tags(text, UNREAD_LISTS[0], 8, fonts);    // "s"
+    find_start_tags(text, UNREAD_LISTS[1], 6, borders);  // "F"
+    find_start_tags(text, "Properties", 0, named_properties);
     Spans spans;
-    for (const std::string_view local : UNREAD_LISTS) {
-        const StartTag tag = find_start_tag(text, local, 0);
+    // These lists never hold one another: the first end tag of the name
+    // closes the list.
+    for (const StartTag tag : {fonts[0].tag, borders[0].tag, named_properties[0].tag, named_properties[1].tag}) {
         if (tag.lt == std::string_view::npos) continue;
-        // These lists never hold one another: the first end tag of the name
-        // closes the list.
         const std::string_view span = element_span(text, tag, false);
         if (!span.empty()) spans.push_back(span);
     }
@@ -205,7 +240,7 @@ void skip_unread_definitions(ByteBuffer& header) {
     // (hp:switch), most of their bytes; the heading the walk reads stands
     // outside them, and an alternative that holds one is kept. One pass over
     // the list's tags.
-    const StartTag properties = find_start_tag(text, PARAGRAPH_PROPERTIES, 0);
+    const StartTag properties = named_properties[2].tag;
     const std::string_view list =
         properties.lt == std::string_view::npos ? std::string_view() : element_span(text, properties);
     for (std::size_t at = 0; at < list.size();) {
