@@ -128,15 +128,13 @@ Element::Element(pugi::xml_node node, const Scope* parent, std::size_t depth, Xm
     // Below the root of a part that declares nothing there, every element
     // is in its parent's scope: no call to look at its attributes.
     scope_ = parent != nullptr && !part->declarations_below_root_ ? parent : part->scope_for(node, parent);
-    // One pass over the name for its colon and its end.
+    // The name up to its colon: prefixes are short, and the local name is
+    // measured only where it is asked for.
     const char* name = node.name();
-    const char* colon = nullptr;
-    const char* end = name;
-    for (; *end != '\0'; ++end) {
-        if (*end == ':' && colon == nullptr) colon = end;
-    }
-    const std::string_view prefix = colon == nullptr ? std::string_view() : std::string_view(name, colon - name);
-    local_ = colon == nullptr ? std::string_view(name, end - name) : std::string_view(colon + 1, end - colon - 1);
+    const char* colon = name;
+    while (*colon != ':' && *colon != '\0') ++colon;
+    const std::string_view prefix = *colon == '\0' ? std::string_view() : std::string_view(name, colon - name);
+    local_ = *colon == '\0' ? name : colon + 1;
     // Runs of elements share a prefix: the last resolution is kept.
     XmlPart::Resolved& last = part->last_resolved_;
     if (last.scope == scope_ && last.scope != nullptr && same_name(last.prefix, prefix)) {

@@ -52,7 +52,15 @@ public:
     explicit operator bool() const { return !node_.empty(); }
     Ns ns() const { return ns_; }
     std::string_view local() const { return local_; }
-    bool is(Ns ns, std::string_view local) const { return ns_ == ns && local_ == local; }
+    // Compared byte by byte without measuring the name first: most
+    // comparisons fail at its first bytes, and none reads past its end.
+    bool is(Ns ns, std::string_view local) const {
+        if (ns_ != ns) return false;
+        for (std::size_t i = 0; i < local.size(); ++i) {
+            if (local_[i] != local[i] || local_[i] == '\0') return false;
+        }
+        return local_[local.size()] == '\0';
+    }
 
     // An attribute by name (OWPML's attributes have no prefix); empty when
     // absent.
@@ -89,7 +97,7 @@ private:
     XmlPart* part_ = nullptr;
     std::size_t depth_ = 0;
     Ns ns_ = Ns::Other;
-    std::string_view local_;
+    const char* local_ = "";  // the name after its prefix, NUL-terminated
 };
 
 // One parsed part: its bytes, its tree, and the namespace scopes met while
