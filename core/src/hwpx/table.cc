@@ -31,12 +31,11 @@ CellParts cell_parts(Element cell, bool placed) {
     CellParts parts;
     Element address, span;
     for (Element child : cell.children()) {
-        if (child.ns() != Ns::Paragraph) continue;
-        if (child.local() == name::SUB_LIST) {
+        if (child.is(Ns::Paragraph, name::SUB_LIST)) {
             parts.list = child;
-        } else if (child.local() == name::CELL_ADDRESS) {
+        } else if (child.is(Ns::Paragraph, name::CELL_ADDRESS)) {
             address = child;
-        } else if (child.local() == name::CELL_SPAN) {
+        } else if (child.is(Ns::Paragraph, name::CELL_SPAN)) {
             span = child;
         }
     }
