@@ -112,8 +112,7 @@ constexpr bool is_name_char(char c) {
            c == '.' || static_cast<unsigned char>(c) >= 0x80;
 }
 
-// Where an element named `local` (with any prefix) starts at or after
-// `from`: the "<" of its start tag and the end of its qualified name.
+// A start tag: its "<" and the end of its qualified name.
 struct StartTag {
     std::size_t lt = std::string_view::npos;
     std::size_t name_end = 0;
@@ -129,6 +128,21 @@ std::size_t find(std::string_view text, std::string_view needle, std::size_t fro
     if (text.size() - from < SHORT) return text.find(needle, from);
     const void* hit = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
     return hit == nullptr ? std::string_view::npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+}
+
+// The first `needle` in `text` at or after `from`, found by memchr on its
+// byte at `anchor`, one that is rare in the markup searched: a call every
+// few hundred bytes, where a search by the first byte ("<", "h") stops at
+// every tag, and memmem, on needles made of the bigrams a header's
+// attribute names are made of, steps through it a few bytes at a time.
+std::size_t find_by(std::string_view text, std::string_view needle, std::size_t anchor, std::size_t from) {
+    for (std::size_t at = from + anchor; at < text.size(); ++at) {
+        const void* hit = std::memchr(text.data() + at, needle[anchor], text.size() - at);
+        if (hit == nullptr) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        if (text.compare(at - anchor, needle.size(), needle) == 0) return at - anchor;
+    }
+    return std::string_view::npos;
 }
 
 // Whether the name `local` at `at` is that of a start tag ("<local" or
@@ -154,19 +168,14 @@ struct Sought {
     StartTag tag;
 };
 
-// The first start tag of each name of `sought`, which all hold `needle`,
-// from one pass over the needle's occurrences, found by memchr on its byte
-// at `anchor`, one that is rare in a header's markup. A pass for several
-// names, rather than a search of the part from its start for each, crosses
-// the lists before them once.
+// The first start tag of each name of `sought`, which all hold `needle`
+// (found by its byte at `anchor`), from one pass over the needle's
+// occurrences. A pass for several names, rather than a search of the part
+// from its start for each, crosses the lists before them once.
 void find_start_tags(std::string_view text, std::string_view needle, std::size_t anchor, std::span<Sought> sought) {
     std::size_t pending = sought.size();
-    for (std::size_t at = anchor; at < text.size() && pending > 0; ++at) {
-        const void* hit = std::memchr(text.data() + at, needle[anchor], text.size() - at);
-        if (hit == nullptr) break;
-        at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        const std::size_t start = at - anchor;
-        if (text.compare(start, needle.size(), needle) != 0) continue;
+    for (std::size_t start = find_by(text, needle, anchor, 0); start != std::string_view::npos && pending > 0;
+         start = find_by(text, needle, anchor, start + 1)) {
         for (Sought& s : sought) {
             if (s.tag.lt != std::string_view::npos || start < s.needle_at) continue;
             const std::size_t local = start - s.needle_at;
@@ -243,27 +252,33 @@ void skip_unread_definitions(ByteBuffer& header) {
     const StartTag properties = named_properties[2].tag;
     const std::string_view list =
         properties.lt == std::string_view::npos ? std::string_view() : element_span(text, properties);
-    for (std::size_t at = 0; at < list.size();) {
-        const void* lt = std::memchr(list.data() + at, '<', list.size() - at);
-        if (lt == nullptr) break;
-        at = static_cast<std::size_t>(static_cast<const char*>(lt) - list.data());
-        std::size_t end = at + 1;
-        while (end < list.size() && (is_name_char(list[end]) || list[end] == ':')) ++end;
-        const std::string_view qualified = list.substr(at + 1, end - at - 1);
-        const std::size_t colon = qualified.rfind(':');
-        if (qualified.substr(colon == std::string_view::npos ? 0 : colon + 1) != ALTERNATIVES) {
-            at = end;
+    // An alternative is a tag whose local name (after its last colon) is
+    // "switch", found by the name's "w": a few per paragraph property.
+    const auto in_name = [](char c) { return is_name_char(c) || c == ':'; };
+    constexpr std::size_t ANCHOR = 1;  // "w"
+    std::size_t floor = 0;             // past the last alternative taken
+    for (std::size_t at = find_by(list, ALTERNATIVES, ANCHOR, 0); at != std::string_view::npos;
+         at = find_by(list, ALTERNATIVES, ANCHOR, std::max(at + 1, floor))) {
+        const std::size_t end = at + ALTERNATIVES.size();
+        std::size_t name = at;
+        while (name > floor && in_name(list[name - 1])) --name;
+        if (name == floor || list[name - 1] != '<' || (name != at && list[at - 1] != ':') ||
+            (end < list.size() && in_name(list[end]))) {
             continue;
         }
+        const std::string_view qualified = list.substr(name, end - name);
+        const std::size_t prefix = qualified.size() - ALTERNATIVES.size();
         const std::string close = "</" + std::string(qualified) + ">";
-        const std::size_t close_at = list.find(close, end);  // near: an alternative is a few hundred bytes
+        // Near: an alternative is a few hundred bytes.
+        const std::size_t close_at = find_by(list, close, 2 + prefix + ANCHOR, end);
         if (close_at == std::string_view::npos) break;
-        const std::string_view span = list.substr(at, close_at + close.size() - at);
-        if (span.find("heading") == std::string_view::npos &&
-            span.find("<" + std::string(qualified), 1) == std::string_view::npos) {
+        const std::string_view span = list.substr(name - 1, close_at + close.size() - (name - 1));
+        constexpr std::string_view HEADING = "heading";
+        if (find_by(span, HEADING, 6, 0) == std::string_view::npos &&  // "g"
+            find_by(span, "<" + std::string(qualified), 1 + prefix + ANCHOR, 1) == std::string_view::npos) {
             spans.push_back(span);
         }
-        at = close_at + close.size();
+        floor = close_at + close.size();
     }
     remove(header, text, spans);
 }
