@@ -131,10 +131,8 @@ Element::Element(pugi::xml_node node, const Scope* parent, std::size_t depth, Xm
     // The name up to its colon: prefixes are short, and the local name is
     // measured only where it is asked for.
     const char* name = node.name();
-    const char* colon = name;
-    while (*colon != ':' && *colon != '\0') ++colon;
-    const std::string_view prefix = *colon == '\0' ? std::string_view() : std::string_view(name, colon - name);
-    local_ = *colon == '\0' ? name : colon + 1;
+    local_ = local_part(name);
+    const std::string_view prefix = local_ == name ? std::string_view() : std::string_view(name, local_ - 1 - name);
     // Runs of elements share a prefix: the last resolution is kept.
     XmlPart::Resolved& last = part->last_resolved_;
     if (last.scope == scope_ && last.scope != nullptr && same_name(last.prefix, prefix)) {

@@ -11,6 +11,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,15 +53,7 @@ public:
     explicit operator bool() const { return !node_.empty(); }
     Ns ns() const { return ns_; }
     std::string_view local() const { return local_; }
-    // Compared byte by byte without measuring the name first: most
-    // comparisons fail at its first bytes, and none reads past its end.
-    bool is(Ns ns, std::string_view local) const {
-        if (ns_ != ns) return false;
-        for (std::size_t i = 0; i < local.size(); ++i) {
-            if (local_[i] != local[i] || local_[i] == '\0') return false;
-        }
-        return local_[local.size()] == '\0';
-    }
+    bool is(Ns ns, std::string_view local) const { return ns_ == ns && names_equal(local_, local); }
 
     // An attribute by name (OWPML's attributes have no prefix); empty when
     // absent.
@@ -73,6 +66,11 @@ public:
     Children children() const;
     // The first child element of that name.
     Element child(Ns ns, std::string_view local) const;
+    // The child elements whose local name is one of `locals`, in order, each
+    // with the index of its name; the others are passed over without
+    // resolving their names.
+    template <class OnChild>
+    void each_child_named(std::span<const std::string_view> locals, OnChild&& on_child) const;
 
     // Every child node in order, text and elements alike, for mixed content.
     template <class OnText, class OnElement>
@@ -90,6 +88,21 @@ public:
 private:
     friend class XmlPart;
     struct Scope;
+    // Whether the NUL-terminated `name` is `local`, compared byte by byte
+    // without measuring it: most comparisons fail at the first bytes, and
+    // none reads past its end.
+    static bool names_equal(const char* name, std::string_view local) {
+        for (std::size_t i = 0; i < local.size(); ++i) {
+            if (name[i] != local[i] || name[i] == '\0') return false;
+        }
+        return name[local.size()] == '\0';
+    }
+    // The local part of a qualified name: after its first colon.
+    static const char* local_part(const char* name) {
+        const char* colon = name;
+        while (*colon != ':' && *colon != '\0') ++colon;
+        return *colon == '\0' ? name : colon + 1;
+    }
     Element(pugi::xml_node node, const Scope* parent, std::size_t depth, XmlPart* part);
 
     pugi::xml_node node_;
@@ -172,6 +185,21 @@ private:
 };
 
 inline Element::Children Element::children() const { return Children(*this); }
+
+template <class OnChild>
+void Element::each_child_named(std::span<const std::string_view> locals, OnChild&& on_child) const {
+    if (depth_ >= MAX_XML_DEPTH) return;
+    for (pugi::xml_node n = node_.first_child(); n; n = n.next_sibling()) {
+        if (n.type() != pugi::node_element) continue;
+        const char* local = local_part(n.name());
+        for (std::size_t k = 0; k < locals.size(); ++k) {
+            if (names_equal(local, locals[k])) {
+                on_child(k, Element(n, scope_, depth_ + 1, part_));
+                break;
+            }
+        }
+    }
+}
 
 template <class OnText, class OnElement>
 void Element::each_node(OnText&& on_text, OnElement&& on_element) const {
