@@ -176,9 +176,11 @@ private:
 
 DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift) {
     Decoder decoder(profile, lift);
-    for (Element child : p.children()) {
-        if (child.is(Ns::Paragraph, name::RUN)) decoder.run(child);
-    }
+    // The runs alone: the line layout beside them is passed over unresolved.
+    constexpr std::string_view RUNS[] = {name::RUN};
+    p.each_child_named(RUNS, [&](std::size_t, Element run) {
+        if (run.ns() == Ns::Paragraph) decoder.run(run);
+    });
     return decoder.take();
 }
 
