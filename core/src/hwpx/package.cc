@@ -151,14 +151,23 @@ bool read_manifest(Package& package, const std::string& file, bool with_properti
     return !spine.empty();
 }
 
-// Whether META-INF/manifest.xml marks any part as encrypted.
+// Whether META-INF/manifest.xml marks any part as encrypted. A manifest in
+// UTF-8 that never names the element marks none, and is not parsed.
 bool encrypted(Package& package) {
-    if (package.zip.find(ENCRYPTION_PART) == nullptr) return false;
-    Result<std::unique_ptr<XmlPart>> manifest = read_part(package, ENCRYPTION_PART);
+    constexpr std::string_view ENCRYPTION_DATA = "encryption-data";
+    const ZipArchive::Entry* part = package.zip.find(ENCRYPTION_PART);
+    if (part == nullptr) return false;
+    Result<ByteBuffer> bytes = package.zip.read(*part);
+    if (!bytes) return false;
+    const ByteBuffer& b = bytes.value();
+    const bool utf8 = b.size() >= 2 && b[0] != 0 && b[1] != 0 && b[0] != 0xFF && b[0] != 0xFE;
+    const std::string_view text(reinterpret_cast<const char*>(b.data()), b.size());
+    if (utf8 && text.find(ENCRYPTION_DATA) == std::string_view::npos) return false;
+    Result<std::unique_ptr<XmlPart>> manifest = XmlPart::parse(std::move(bytes).value(), ENCRYPTION_PART);
     if (!manifest) return false;
     for (Element entry : manifest.value()->root().children()) {
         for (Element data : entry.children()) {
-            if (data.is(Ns::Manifest, "encryption-data")) return true;
+            if (data.is(Ns::Manifest, ENCRYPTION_DATA)) return true;
         }
     }
     return false;
