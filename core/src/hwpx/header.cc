@@ -140,7 +140,11 @@ std::size_t find_by(std::string_view text, std::string_view needle, std::size_t 
         const void* hit = std::memchr(text.data() + at, needle[anchor], text.size() - at);
         if (hit == nullptr) break;
         at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        if (text.compare(at - anchor, needle.size(), needle) == 0) return at - anchor;
+        // The last byte first, in place: most false starts fail there.
+        const std::size_t start = at - anchor, last = start + needle.size() - 1;
+        if (last < text.size() && text[last] == needle.back() && text.compare(start, needle.size(), needle) == 0) {
+            return start;
+        }
     }
     return std::string_view::npos;
 }
