@@ -5,8 +5,6 @@
 // not (two bullets both "1"), the place is what the body's references mean.
 #include "header.h"
 
-#include <string.h>  // memmem
-
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -118,18 +116,6 @@ struct StartTag {
     std::size_t name_end = 0;
 };
 
-// The first `needle` in `text` at or after `from`. Over long stretches
-// memmem, which has far fewer false starts than a search by first character
-// in markup; over short ones, where its setup would cost more than the
-// search, the plain search.
-std::size_t find(std::string_view text, std::string_view needle, std::size_t from) {
-    if (from > text.size()) return std::string_view::npos;
-    constexpr std::size_t SHORT = 4096;
-    if (text.size() - from < SHORT) return text.find(needle, from);
-    const void* hit = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
-    return hit == nullptr ? std::string_view::npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-}
-
 // The first `needle` in `text` at or after `from`, found by memchr on its
 // byte at `anchor`, one that is rare in the markup searched: a call every
 // few hundred bytes, where a search by the first byte ("<", "h") stops at
@@ -192,14 +178,18 @@ void find_start_tags(std::string_view text, std::string_view needle, std::size_t
 
 // The span of the element whose start tag is `tag`, start tag to end tag,
 // when its end tag is found and (with `nested_check`) no element of its name
-// stands inside it. Empty otherwise.
-std::string_view element_span(std::string_view text, StartTag tag, bool nested_check = true) {
+// stands inside it. Empty otherwise. Both are found by the name's byte
+// `from_end` bytes before its end, as find_by finds them.
+std::string_view element_span(std::string_view text, StartTag tag, std::size_t from_end, bool nested_check = true) {
     const std::string_view qualified = text.substr(tag.lt + 1, tag.name_end - tag.lt - 1);
     const std::string close = "</" + std::string(qualified) + ">";
-    const std::size_t end = find(text, close, tag.name_end);
+    const std::size_t end = find_by(text, close, 2 + qualified.size() - from_end, tag.name_end);
     if (end == std::string_view::npos) return {};
     const std::string_view element = text.substr(tag.lt, end + close.size() - tag.lt);
-    if (nested_check && find(element, "<" + std::string(qualified), 1) != std::string_view::npos) return {};
+    if (nested_check && find_by(element, "<" + std::string(qualified), 1 + qualified.size() - from_end, 1) !=
+                            std::string_view::npos) {
+        return {};
+    }
     return element;
 }
 
@@ -244,9 +234,12 @@ void skip_unread_definitions(ByteBuffer& header) {
     Spans spans;
     // These lists never hold one another: the first end tag of the name
     // closes the list.
-    for (const StartTag tag : {fonts[0].tag, borders[0].tag, named_properties[0].tag, named_properties[1].tag}) {
-        if (tag.lt == std::string_view::npos) continue;
-        const std::string_view span = element_span(text, tag, false);
+    // Their end tags by the same rare bytes: "c", "F", "P".
+    constexpr std::size_t FROM_END[] = {3, 5, 10, 10};
+    const StartTag tags[] = {fonts[0].tag, borders[0].tag, named_properties[0].tag, named_properties[1].tag};
+    for (std::size_t k = 0; k < std::size(tags); ++k) {
+        if (tags[k].lt == std::string_view::npos) continue;
+        const std::string_view span = element_span(text, tags[k], FROM_END[k], false);
         if (!span.empty()) spans.push_back(span);
     }
     // Paragraph properties keep their margins and spacing in alternatives
@@ -255,7 +248,7 @@ void skip_unread_definitions(ByteBuffer& header) {
     // the list's tags.
     const StartTag properties = named_properties[2].tag;
     const std::string_view list =
-        properties.lt == std::string_view::npos ? std::string_view() : element_span(text, properties);
+        properties.lt == std::string_view::npos ? std::string_view() : element_span(text, properties, 10);
     // An alternative is a tag whose local name (after its last colon) is
     // "switch", found by the name's "w": a few per paragraph property.
     const auto in_name = [](char c) { return is_name_char(c) || c == ':'; };
