@@ -232,9 +232,8 @@ void skip_unread_definitions(ByteBuffer& header) {
     find_start_tags(text, UNREAD_LISTS[1], 6, borders);  // "F"
     find_start_tags(text, "Properties", 0, named_properties);
     Spans spans;
-    // These lists never hold one another: the first end tag of the name
-    // closes the list.
-    // Their end tags by the same rare bytes: "c", "F", "P".
+    // These lists never hold one another: the first end tag of the name,
+    // found by a rare byte of it too ("c", "F", "P"), closes the list.
     constexpr std::size_t FROM_END[] = {3, 5, 10, 10};
     const StartTag tags[] = {fonts[0].tag, borders[0].tag, named_properties[0].tag, named_properties[1].tag};
     for (std::size_t k = 0; k < std::size(tags); ++k) {
@@ -244,8 +243,7 @@ void skip_unread_definitions(ByteBuffer& header) {
     }
     // Paragraph properties keep their margins and spacing in alternatives
     // (hp:switch), most of their bytes; the heading the walk reads stands
-    // outside them, and an alternative that holds one is kept. One pass over
-    // the list's tags.
+    // outside them, and an alternative that holds one is kept.
     const StartTag properties = named_properties[2].tag;
     const std::string_view list =
         properties.lt == std::string_view::npos ? std::string_view() : element_span(text, properties, 10);
