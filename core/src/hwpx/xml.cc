@@ -195,7 +195,7 @@ Element Element::Children::iterator::operator*() const {
 
 Element::Children::iterator Element::Children::begin() const {
     // Past the depth bound an element has no children to walk.
-    if (parent_.depth_ >= MAX_XML_DEPTH) return end();
+    if (parent_.depth_ >= MAX_XML_DEPTH) return iterator(pugi::xml_node(), parent_);
     return iterator(parent_.node_.first_child(), parent_);
 }
 

@@ -166,7 +166,9 @@ public:
             skip();
             return *this;
         }
-        bool operator!=(const iterator& other) const { return node_ != other.node_; }
+        // The end is where the siblings run out: no node to build or compare.
+        struct end_marker {};
+        bool operator!=(end_marker) const { return static_cast<bool>(node_); }
 
     private:
         void skip() {
@@ -178,7 +180,7 @@ public:
 
     explicit Children(Element parent) : parent_(parent) {}
     iterator begin() const;
-    iterator end() const { return iterator(pugi::xml_node(), parent_); }
+    iterator::end_marker end() const { return {}; }
 
 private:
     Element parent_;  // by value: a temporary element's children can be walked
