@@ -168,14 +168,22 @@ public:
         }
         // The end is where the siblings run out: no node to build or compare.
         struct end_marker {};
-        bool operator!=(end_marker) const { return static_cast<bool>(node_); }
+        bool operator!=(end_marker) const { return !at_end_; }
 
     private:
+        // One call into pugixml per node: a null node's type is node_null.
         void skip() {
-            while (node_ && node_.type() != pugi::node_element) node_ = node_.next_sibling();
+            for (pugi::xml_node_type type = node_.type(); type != pugi::node_element; type = node_.type()) {
+                if (type == pugi::node_null) {
+                    at_end_ = true;
+                    return;
+                }
+                node_ = node_.next_sibling();
+            }
         }
         pugi::xml_node node_;
         const Element* parent_;
+        bool at_end_ = false;
     };
 
     explicit Children(Element parent) : parent_(parent) {}
@@ -191,8 +199,10 @@ inline Element::Children Element::children() const { return Children(*this); }
 template <class OnChild>
 void Element::each_child_named(std::span<const std::string_view> locals, OnChild&& on_child) const {
     if (depth_ >= MAX_XML_DEPTH) return;
-    for (pugi::xml_node n = node_.first_child(); n; n = n.next_sibling()) {
-        if (n.type() != pugi::node_element) continue;
+    for (pugi::xml_node n = node_.first_child();; n = n.next_sibling()) {
+        const pugi::xml_node_type type = n.type();  // node_null past the last
+        if (type == pugi::node_null) break;
+        if (type != pugi::node_element) continue;
         const char* local = local_part(n.name());
         for (std::size_t k = 0; k < locals.size(); ++k) {
             if (names_equal(local, locals[k])) {
@@ -206,10 +216,12 @@ void Element::each_child_named(std::span<const std::string_view> locals, OnChild
 template <class OnText, class OnElement>
 void Element::each_node(OnText&& on_text, OnElement&& on_element) const {
     if (depth_ >= MAX_XML_DEPTH) return;
-    for (pugi::xml_node n = node_.first_child(); n; n = n.next_sibling()) {
-        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) {
+    for (pugi::xml_node n = node_.first_child();; n = n.next_sibling()) {
+        const pugi::xml_node_type type = n.type();  // node_null past the last
+        if (type == pugi::node_null) break;
+        if (type == pugi::node_pcdata || type == pugi::node_cdata) {
             on_text(std::string_view(n.value()));
-        } else if (n.type() == pugi::node_element) {
+        } else if (type == pugi::node_element) {
             on_element(Element(n, scope_, depth_ + 1, part_));
         }
     }
