@@ -171,8 +171,15 @@ std::uint32_t Element::number(std::string_view name, std::uint32_t fallback) con
 }
 
 Element Element::child(Ns ns, std::string_view local) const {
-    for (Element c : children()) {
-        if (c.is(ns, local)) return c;
+    // Children of other names are passed over unresolved: a table's rows
+    // are looked through for its caption.
+    if (depth_ >= MAX_XML_DEPTH) return {};
+    for (pugi::xml_node n = node_.first_child();; n = n.next_sibling()) {
+        const pugi::xml_node_type type = n.type();
+        if (type == pugi::node_null) break;
+        if (type != pugi::node_element || !names_equal(local_part(n.name()), local)) continue;
+        const Element c(n, scope_, depth_ + 1, part_);
+        if (c.ns_ == ns) return c;
     }
     return {};
 }
