@@ -152,9 +152,12 @@ Element::Element(pugi::xml_node node, const Scope* parent, std::size_t depth, Xm
 }
 
 std::string_view Element::attribute(std::string_view name) const {
-    for (pugi::xml_attribute a = node_.first_attribute(); a; a = a.next_attribute()) {
-        // Compared without measuring every attribute's name first.
+    // A null attribute's name is empty, as no parsed attribute's is: the
+    // loop ends there without asking whether the attribute is null too.
+    for (pugi::xml_attribute a = node_.first_attribute();; a = a.next_attribute()) {
         const char* candidate = a.name();
+        if (candidate[0] == '\0') break;
+        // Compared without measuring every attribute's name first.
         if (candidate[0] == name.front() && std::strncmp(candidate, name.data(), name.size()) == 0 &&
             candidate[name.size()] == '\0') {
             return a.value();
