@@ -49,6 +49,23 @@ TEST(HwpxHeader, WhatIsTakenOutLeavesTheTablesAsTheyWere) {
     EXPECT_EQ(stripped.footnote_start, 3);
 }
 
+TEST(HwpxHeader, ListsAreFoundInAnyOrder) {
+    // The paragraph properties before the character properties, and an
+    // unprefixed list: each is found by its own start tag.
+    const std::string head = R"(<h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
+                             R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:refList>)"
+                             R"(<h:paraProperties><h:paraPr id="0"><p:switch><p:default><h:margin/></p:default></p:switch>)"
+                             R"(</h:paraPr></h:paraProperties><h:charPropertiesX/><h:charProperties><h:charPr id="0"/>)"
+                             R"(</h:charProperties><tabProperties><tabPr/></tabProperties></h:refList></h:head>)";
+    ByteBuffer cut = bytes(head);
+    skip_unread_definitions(cut);
+    EXPECT_EQ(std::string(cut.begin(), cut.end()),
+              R"(<h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
+              R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:refList>)"
+              R"(<h:paraProperties><h:paraPr id="0"></h:paraPr></h:paraProperties><h:charPropertiesX/></h:refList></h:head>)");
+    EXPECT_EQ(read(std::move(cut)).para_shapes.size(), 1u);
+}
+
 TEST(HwpxHeader, PartsThatCannotBeCutSafelyStayWhole) {
     for (const std::string& part : {std::string(HEAD).replace(std::string(HEAD).find("<h:refList>"), 0, "<!-- x -->"),
                                     std::string(HEAD).replace(std::string(HEAD).find("<h:refList>"), 0, "<![CDATA[x]]>")}) {

@@ -38,6 +38,20 @@ TEST(HwpxXml, NamesAreResolvedByNamespaceNotPrefix) {
     EXPECT_EQ(names(root), (std::vector<std::string>{"hp:p", "hp:p", "?:p", "hp:p", "?:p"}));
 }
 
+TEST(HwpxXml, ChildrenPickedByLocalNameAreResolvedAsAnyOther) {
+    // Unprefixed, in another namespace, a longer name, and the same name twice.
+    const auto part = parse(R"(<a:tc xmlns:a="http://www.hancom.co.kr/hwpml/2011/paragraph"><a:cellSz/><a:subList n="1"/>)"
+                            R"(<subList n="2"/><b:cellSpan xmlns:b="urn:other" n="3"/><a:subListX/><a:cellSpan n="4"/>)"
+                            R"(<a:subList n="5"/></a:tc>)");
+    ASSERT_TRUE(part);
+    constexpr std::string_view NAMES[] = {"subList", "cellSpan"};
+    std::vector<std::string> seen;
+    part->root().each_child_named(NAMES, [&](std::size_t k, Element e) {
+        seen.push_back(std::to_string(k) + (e.ns() == Ns::Paragraph ? "hp" : "?") + std::string(e.attribute("n")));
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"0hp1", "0?2", "1?3", "1hp4", "0hp5"}));
+}
+
 TEST(HwpxXml, UrisOfBothGenerations) {
     EXPECT_EQ(namespace_of("http://www.hancom.co.kr/hwpml/2011/paragraph"), Ns::Paragraph);
     EXPECT_EQ(namespace_of("http://www.hancom.co.kr/hwpml/2016/paragraph"), Ns::Paragraph);

@@ -97,6 +97,22 @@ Result<ByteBuffer> inflate_raw_fast(Bytes compressed);
 // larger than `size`, so a bomb cannot grow it.
 Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size);
 
+// inflate_exact by a decoder kept for the entries of one archive: its setup
+// costs as much as inflating a small part, and is paid once.
+class ExactInflater {
+public:
+    ExactInflater();
+    ExactInflater(ExactInflater&&) noexcept;
+    ExactInflater& operator=(ExactInflater&&) noexcept;
+    ~ExactInflater();
+
+    Result<ByteBuffer> inflate(Bytes compressed, std::size_t size);
+
+private:
+    struct Decoder;
+    std::unique_ptr<Decoder> decoder_;  // made for the first stream
+};
+
 // The CRC-32 (ISO 3309, as ZIP uses it) of `bytes`.
 std::uint32_t crc32_of(Bytes bytes);
 

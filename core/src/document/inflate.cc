@@ -77,17 +77,32 @@ Result<ByteBuffer> inflate_raw_fast(Bytes compressed) {
     return inflate_raw(compressed);
 }
 
-Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size) {
+#ifdef BRINDLE_HAVE_LIBDEFLATE
+struct ExactInflater::Decoder {
+    std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor{libdeflate_alloc_decompressor()};
+};
+#else
+struct ExactInflater::Decoder {};
+#endif
+
+ExactInflater::ExactInflater() = default;
+ExactInflater::ExactInflater(ExactInflater&&) noexcept = default;
+ExactInflater& ExactInflater::operator=(ExactInflater&&) noexcept = default;
+ExactInflater::~ExactInflater() = default;
+
+Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size) { return ExactInflater().inflate(compressed, size); }
+
+Result<ByteBuffer> ExactInflater::inflate(Bytes compressed, std::size_t size) {
     ByteBuffer out(size);
     const auto refused = [] { return HwpError::parse("corrupt deflate stream"); };
 #ifdef BRINDLE_HAVE_LIBDEFLATE
-    const std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor(libdeflate_alloc_decompressor());
-    if (!decompressor) throw std::bad_alloc();
+    if (!decoder_) decoder_ = std::make_unique<Decoder>();
+    if (!decoder_->decompressor) throw std::bad_alloc();
     std::size_t used = 0;
     // Without an actual-size pointer libdeflate succeeds only when the
     // stream fills the buffer exactly.
-    if (libdeflate_deflate_decompress_ex(decompressor.get(), compressed.data(), compressed.size(), out.data(), size,
-                                         &used, nullptr) != LIBDEFLATE_SUCCESS) {
+    if (libdeflate_deflate_decompress_ex(decoder_->decompressor.get(), compressed.data(), compressed.size(), out.data(),
+                                         size, &used, nullptr) != LIBDEFLATE_SUCCESS) {
         return refused();
     }
     return out;

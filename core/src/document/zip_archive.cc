@@ -76,6 +76,7 @@ struct ZipArchive::Impl {
     std::vector<Entry> entries;
     std::unordered_map<std::string_view, std::size_t> by_name;  // views the entries' names
     std::uint64_t inflated = 0;                                  // bytes handed out so far
+    ExactInflater inflater;                                      // set up once for the archive's entries
 };
 
 Result<Directory> ZipArchive::Impl::find_directory() {
@@ -264,7 +265,7 @@ Result<ByteBuffer> ZipArchive::Impl::read(const Entry& entry) {
     if (entry.method == zip::METHOD_STORED) {
         bytes = std::move(stored);
     } else {
-        Result<ByteBuffer> inflated_bytes = inflate_exact(stored, static_cast<std::size_t>(entry.size));
+        Result<ByteBuffer> inflated_bytes = inflater.inflate(stored, static_cast<std::size_t>(entry.size));
         if (!inflated_bytes) return damaged(what + " does not inflate to the " + std::to_string(entry.size) + " bytes it declares");
         bytes = std::move(inflated_bytes).value();
     }

@@ -19,7 +19,7 @@ namespace {
 
 Result<std::string> convert(ByteSource source, Profile profile, ConversionOutputs outputs) {
     ParseExtras* extras = outputs.extras;
-    Result<hwpx::Package> opened = hwpx::open_package(std::move(source));
+    Result<hwpx::Package> opened = hwpx::open_package(std::move(source), extras != nullptr);
     if (!opened) return std::move(opened).error();
     hwpx::Package& package = opened.value();
 

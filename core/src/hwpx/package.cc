@@ -111,7 +111,7 @@ std::string_view base_name(std::string_view part) {
 }
 
 // The header and the sections from the package file's manifest and spine.
-bool read_manifest(Package& package, const std::string& file) {
+bool read_manifest(Package& package, const std::string& file, bool with_properties) {
     if (package.zip.find(file) == nullptr) return false;
     Result<std::unique_ptr<XmlPart>> opf = read_part(package, file);
     if (!opf) return false;
@@ -119,7 +119,7 @@ bool read_manifest(Package& package, const std::string& file) {
     std::vector<std::string> spine;
     for (Element block : opf.value()->root().children()) {
         if (block.is(Ns::Opf, "metadata")) {
-            read_metadata(block, package.properties);
+            if (with_properties) read_metadata(block, package.properties);
         } else if (block.is(Ns::Opf, "manifest")) {
             for (Element item : block.children()) {
                 if (!item.is(Ns::Opf, "item")) continue;
@@ -151,14 +151,23 @@ bool read_manifest(Package& package, const std::string& file) {
     return !spine.empty();
 }
 
-// Whether META-INF/manifest.xml marks any part as encrypted.
+// Whether META-INF/manifest.xml marks any part as encrypted. A manifest in
+// UTF-8 that never names the element marks none, and is not parsed.
 bool encrypted(Package& package) {
-    if (package.zip.find(ENCRYPTION_PART) == nullptr) return false;
-    Result<std::unique_ptr<XmlPart>> manifest = read_part(package, ENCRYPTION_PART);
+    constexpr std::string_view ENCRYPTION_DATA = "encryption-data";
+    const ZipArchive::Entry* part = package.zip.find(ENCRYPTION_PART);
+    if (part == nullptr) return false;
+    Result<ByteBuffer> bytes = package.zip.read(*part);
+    if (!bytes) return false;
+    const ByteBuffer& b = bytes.value();
+    const bool utf8 = b.size() >= 2 && b[0] != 0 && b[1] != 0 && b[0] != 0xFF && b[0] != 0xFE;
+    const std::string_view text(reinterpret_cast<const char*>(b.data()), b.size());
+    if (utf8 && text.find(ENCRYPTION_DATA) == std::string_view::npos) return false;
+    Result<std::unique_ptr<XmlPart>> manifest = XmlPart::parse(std::move(bytes).value(), ENCRYPTION_PART);
     if (!manifest) return false;
     for (Element entry : manifest.value()->root().children()) {
         for (Element data : entry.children()) {
-            if (data.is(Ns::Manifest, "encryption-data")) return true;
+            if (data.is(Ns::Manifest, ENCRYPTION_DATA)) return true;
         }
     }
     return false;
@@ -174,7 +183,7 @@ Result<std::unique_ptr<XmlPart>> read_part(Package& package, std::string_view na
     return XmlPart::parse(std::move(bytes).value(), name, keep_broken);
 }
 
-Result<Package> open_package(ByteSource source) {
+Result<Package> open_package(ByteSource source, bool with_properties) {
     Result<ZipArchive> zip = ZipArchive::open(std::move(source));
     if (!zip) return std::move(zip).error();
     Package package{std::move(zip).value(), {}, {}, {}, {}, {}};
@@ -195,7 +204,7 @@ Result<Package> open_package(ByteSource source) {
     }
     if (encrypted(package)) return HwpError::password_protected_package();
 
-    if (!read_manifest(package, package_file(package))) {
+    if (!read_manifest(package, package_file(package), with_properties)) {
         // No usable manifest: the parts by the names every writer gives them.
         package.header = std::string(DEFAULT_HEADER);
         package.sections.clear();

@@ -46,8 +46,10 @@ struct Package {
 
 // Open `source` as an HWPX package. A ZIP archive that is no HWPX document
 // (another mimetype, neither mimetype nor manifest) is a Package error of
-// cause NotAnHwpDocument; encrypted parts are PasswordProtected.
-Result<Package> open_package(ByteSource source);
+// cause NotAnHwpDocument; encrypted parts are PasswordProtected. The
+// package file's metadata is read into `properties` only `with_properties`:
+// a conversion to Markdown alone never shows it.
+Result<Package> open_package(ByteSource source, bool with_properties = true);
 
 // A part read and parsed; a missing, damaged or malformed part is an error
 // (with `keep_broken`, one cut short is kept as XmlPart::parse keeps it).

@@ -50,18 +50,27 @@ private:
 
     // The characters of a text node; what the binary format could not hold
     // as characters (controls below U+0020) and ill-formed bytes are left out.
+    // Runs of kept characters are appended whole.
     void characters(std::string_view text) {
         if (deleted_) return;
         std::string& out = sink();
-        while (!text.empty()) {
-            const Utf8Char c = decode_utf8_char(text);
-            if (c.length == 0) {
-                text.remove_prefix(1);
+        std::size_t kept = 0, at = 0;
+        while (at < text.size()) {
+            const auto byte = static_cast<unsigned char>(text[at]);
+            if (byte >= 0x20 && byte < 0x80) {
+                ++at;
                 continue;
             }
-            if (c.value >= 0x20) out.append(text.substr(0, c.length));
-            text.remove_prefix(c.length);
+            const Utf8Char c = byte < 0x80 ? Utf8Char{byte, 1} : decode_utf8_char(text.substr(at));
+            if (c.length != 0 && c.value >= 0x20) {
+                at += c.length;
+                continue;
+            }
+            out.append(text.substr(kept, at - kept));
+            at += c.length == 0 ? 1 : c.length;
+            kept = at;
         }
+        out.append(text.substr(kept));
     }
 
     void text_item(Element e) {
@@ -167,9 +176,11 @@ private:
 
 DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift) {
     Decoder decoder(profile, lift);
-    for (Element child : p.children()) {
-        if (child.is(Ns::Paragraph, name::RUN)) decoder.run(child);
-    }
+    // The runs alone: the line layout beside them is passed over unresolved.
+    constexpr std::string_view RUNS[] = {name::RUN};
+    p.each_child_named(RUNS, [&](std::size_t, Element run) {
+        if (run.ns() == Ns::Paragraph) decoder.run(run);
+    });
     return decoder.take();
 }
 

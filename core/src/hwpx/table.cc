@@ -27,20 +27,28 @@ struct CellParts {
     std::optional<CellAddress> address;
 };
 
+constexpr std::string_view LIST_ONLY[] = {name::SUB_LIST};
+
 CellParts cell_parts(Element cell, bool placed) {
     CellParts parts;
+    if (!placed) {
+        // The list alone: the cell's other children are passed over unresolved.
+        cell.each_child_named(LIST_ONLY, [&](std::size_t, Element child) {
+            if (child.ns() == Ns::Paragraph) parts.list = child;
+        });
+        return parts;
+    }
     Element address, span;
     for (Element child : cell.children()) {
-        if (child.ns() != Ns::Paragraph) continue;
-        if (child.local() == name::SUB_LIST) {
+        if (child.is(Ns::Paragraph, name::SUB_LIST)) {
             parts.list = child;
-        } else if (child.local() == name::CELL_ADDRESS) {
+        } else if (child.is(Ns::Paragraph, name::CELL_ADDRESS)) {
             address = child;
-        } else if (child.local() == name::CELL_SPAN) {
+        } else if (child.is(Ns::Paragraph, name::CELL_SPAN)) {
             span = child;
         }
     }
-    if (placed && address) {
+    if (address) {
         CellAddress& at = parts.address.emplace(CellAddress{address.number("rowAddr", 0), address.number("colAddr", 0), 1, 1});
         if (span) {
             at.row_span = span.number("rowSpan", 1);

@@ -45,7 +45,16 @@ bool declarations_below_root(Bytes text) {
             break;
         }
     }
-    return s.find("xmlns", at) != std::string_view::npos;
+    // By its "m", rarer in a section's markup than its "x", and the name
+    // around it compared in place.
+    constexpr std::string_view XMLNS = "xmlns";
+    for (std::size_t m = at + 1; m < s.size(); ++m) {
+        const void* hit = std::memchr(s.data() + m, 'm', s.size() - m);
+        if (hit == nullptr) break;
+        m = static_cast<std::size_t>(static_cast<const char*>(hit) - s.data());
+        if (s[m - 1] == 'x' && s.compare(m - 1, XMLNS.size(), XMLNS) == 0) return true;
+    }
+    return false;
 }
 
 // Whether two short names (prefixes, a few bytes) are equal, without a
@@ -128,15 +137,11 @@ Element::Element(pugi::xml_node node, const Scope* parent, std::size_t depth, Xm
     // Below the root of a part that declares nothing there, every element
     // is in its parent's scope: no call to look at its attributes.
     scope_ = parent != nullptr && !part->declarations_below_root_ ? parent : part->scope_for(node, parent);
-    // One pass over the name for its colon and its end.
+    // The name up to its colon: prefixes are short, and the local name is
+    // measured only where it is asked for.
     const char* name = node.name();
-    const char* colon = nullptr;
-    const char* end = name;
-    for (; *end != '\0'; ++end) {
-        if (*end == ':' && colon == nullptr) colon = end;
-    }
-    const std::string_view prefix = colon == nullptr ? std::string_view() : std::string_view(name, colon - name);
-    local_ = colon == nullptr ? std::string_view(name, end - name) : std::string_view(colon + 1, end - colon - 1);
+    local_ = local_part(name);
+    const std::string_view prefix = local_ == name ? std::string_view() : std::string_view(name, local_ - 1 - name);
     // Runs of elements share a prefix: the last resolution is kept.
     XmlPart::Resolved& last = part->last_resolved_;
     if (last.scope == scope_ && last.scope != nullptr && same_name(last.prefix, prefix)) {
@@ -156,9 +161,12 @@ Element::Element(pugi::xml_node node, const Scope* parent, std::size_t depth, Xm
 }
 
 std::string_view Element::attribute(std::string_view name) const {
-    for (pugi::xml_attribute a = node_.first_attribute(); a; a = a.next_attribute()) {
-        // Compared without measuring every attribute's name first.
+    // A null attribute's name is empty, as no parsed attribute's is: the
+    // loop ends there without asking whether the attribute is null too.
+    for (pugi::xml_attribute a = node_.first_attribute();; a = a.next_attribute()) {
         const char* candidate = a.name();
+        if (candidate[0] == '\0') break;
+        // Compared without measuring every attribute's name first.
         if (candidate[0] == name.front() && std::strncmp(candidate, name.data(), name.size()) == 0 &&
             candidate[name.size()] == '\0') {
             return a.value();
@@ -175,8 +183,15 @@ std::uint32_t Element::number(std::string_view name, std::uint32_t fallback) con
 }
 
 Element Element::child(Ns ns, std::string_view local) const {
-    for (Element c : children()) {
-        if (c.is(ns, local)) return c;
+    // Children of other names are passed over unresolved: a table's rows
+    // are looked through for its caption.
+    if (depth_ >= MAX_XML_DEPTH) return {};
+    for (pugi::xml_node n = node_.first_child();; n = n.next_sibling()) {
+        const pugi::xml_node_type type = n.type();
+        if (type == pugi::node_null) break;
+        if (type != pugi::node_element || !names_equal(local_part(n.name()), local)) continue;
+        const Element c(n, scope_, depth_ + 1, part_);
+        if (c.ns_ == ns) return c;
     }
     return {};
 }
@@ -199,7 +214,7 @@ Element Element::Children::iterator::operator*() const {
 
 Element::Children::iterator Element::Children::begin() const {
     // Past the depth bound an element has no children to walk.
-    if (parent_.depth_ >= MAX_XML_DEPTH) return end();
+    if (parent_.depth_ >= MAX_XML_DEPTH) return iterator(pugi::xml_node(), parent_);
     return iterator(parent_.node_.first_child(), parent_);
 }
 

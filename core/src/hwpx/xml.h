@@ -11,6 +11,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,7 +53,7 @@ public:
     explicit operator bool() const { return !node_.empty(); }
     Ns ns() const { return ns_; }
     std::string_view local() const { return local_; }
-    bool is(Ns ns, std::string_view local) const { return ns_ == ns && local_ == local; }
+    bool is(Ns ns, std::string_view local) const { return ns_ == ns && names_equal(local_, local); }
 
     // An attribute by name (OWPML's attributes have no prefix); empty when
     // absent.
@@ -65,6 +66,11 @@ public:
     Children children() const;
     // The first child element of that name.
     Element child(Ns ns, std::string_view local) const;
+    // The child elements whose local name is one of `locals`, in order, each
+    // with the index of its name; the others are passed over without
+    // resolving their names.
+    template <class OnChild>
+    void each_child_named(std::span<const std::string_view> locals, OnChild&& on_child) const;
 
     // Every child node in order, text and elements alike, for mixed content.
     template <class OnText, class OnElement>
@@ -82,6 +88,21 @@ public:
 private:
     friend class XmlPart;
     struct Scope;
+    // Whether the NUL-terminated `name` is `local`, compared byte by byte
+    // without measuring it: most comparisons fail at the first bytes, and
+    // none reads past its end.
+    static bool names_equal(const char* name, std::string_view local) {
+        for (std::size_t i = 0; i < local.size(); ++i) {
+            if (name[i] != local[i] || name[i] == '\0') return false;
+        }
+        return name[local.size()] == '\0';
+    }
+    // The local part of a qualified name: after its first colon.
+    static const char* local_part(const char* name) {
+        const char* colon = name;
+        while (*colon != ':' && *colon != '\0') ++colon;
+        return *colon == '\0' ? name : colon + 1;
+    }
     Element(pugi::xml_node node, const Scope* parent, std::size_t depth, XmlPart* part);
 
     pugi::xml_node node_;
@@ -89,7 +110,7 @@ private:
     XmlPart* part_ = nullptr;
     std::size_t depth_ = 0;
     Ns ns_ = Ns::Other;
-    std::string_view local_;
+    const char* local_ = "";  // the name after its prefix, NUL-terminated
 };
 
 // One parsed part: its bytes, its tree, and the namespace scopes met while
@@ -145,19 +166,29 @@ public:
             skip();
             return *this;
         }
-        bool operator!=(const iterator& other) const { return node_ != other.node_; }
+        // The end is where the siblings run out: no node to build or compare.
+        struct end_marker {};
+        bool operator!=(end_marker) const { return !at_end_; }
 
     private:
+        // One call into pugixml per node: a null node's type is node_null.
         void skip() {
-            while (node_ && node_.type() != pugi::node_element) node_ = node_.next_sibling();
+            for (pugi::xml_node_type type = node_.type(); type != pugi::node_element; type = node_.type()) {
+                if (type == pugi::node_null) {
+                    at_end_ = true;
+                    return;
+                }
+                node_ = node_.next_sibling();
+            }
         }
         pugi::xml_node node_;
         const Element* parent_;
+        bool at_end_ = false;
     };
 
     explicit Children(Element parent) : parent_(parent) {}
     iterator begin() const;
-    iterator end() const { return iterator(pugi::xml_node(), parent_); }
+    iterator::end_marker end() const { return {}; }
 
 private:
     Element parent_;  // by value: a temporary element's children can be walked
@@ -165,13 +196,32 @@ private:
 
 inline Element::Children Element::children() const { return Children(*this); }
 
+template <class OnChild>
+void Element::each_child_named(std::span<const std::string_view> locals, OnChild&& on_child) const {
+    if (depth_ >= MAX_XML_DEPTH) return;
+    for (pugi::xml_node n = node_.first_child();; n = n.next_sibling()) {
+        const pugi::xml_node_type type = n.type();  // node_null past the last
+        if (type == pugi::node_null) break;
+        if (type != pugi::node_element) continue;
+        const char* local = local_part(n.name());
+        for (std::size_t k = 0; k < locals.size(); ++k) {
+            if (names_equal(local, locals[k])) {
+                on_child(k, Element(n, scope_, depth_ + 1, part_));
+                break;
+            }
+        }
+    }
+}
+
 template <class OnText, class OnElement>
 void Element::each_node(OnText&& on_text, OnElement&& on_element) const {
     if (depth_ >= MAX_XML_DEPTH) return;
-    for (pugi::xml_node n = node_.first_child(); n; n = n.next_sibling()) {
-        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) {
+    for (pugi::xml_node n = node_.first_child();; n = n.next_sibling()) {
+        const pugi::xml_node_type type = n.type();  // node_null past the last
+        if (type == pugi::node_null) break;
+        if (type == pugi::node_pcdata || type == pugi::node_cdata) {
             on_text(std::string_view(n.value()));
-        } else if (n.type() == pugi::node_element) {
+        } else if (type == pugi::node_element) {
             on_element(Element(n, scope_, depth_ + 1, part_));
         }
     }
