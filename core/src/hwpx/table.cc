@@ -115,7 +115,9 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, C
         if (full) {
             ParagraphHead head = paragraph_head(p, context);
             if (open) append_cell_paragraph(text, *open, head);
-            if (open && content != nullptr) content->emplace_back(CellParagraph{std::move(*open), std::move(head)});
+            if (open && content != nullptr) {
+                content->emplace_back(std::in_place_type<CellParagraph>, std::move(*open), std::move(head));
+            }
         } else if (open) {
             flush_cell_paragraph(open->text, text);
         }
@@ -140,7 +142,7 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
         }
     }
     std::vector<std::vector<Element>> rows;
-    std::size_t widest = 0;
+    std::size_t widest = 0, cell_count = 0;
     for (Element tr : tbl.children()) {
         if (!tr.is(Ns::Paragraph, name::ROW)) continue;
         std::vector<Element>& cells = rows.emplace_back();
@@ -148,6 +150,7 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
             if (tc.is(Ns::Paragraph, name::CELL)) cells.push_back(tc);
         }
         widest = std::max(widest, cells.size());
+        cell_count += cells.size();
     }
     std::uint64_t grid = checked_table_grid(rows.size(), widest);
     // The full profile's grid is as wide as the declared columns (or, when
@@ -171,7 +174,7 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
         // In the body a table is laid out to be read: full-width rows leave
         // the grid. Nested in a cell it is folded into the cell's text.
         const bool laid_out = depth == 0 && place == TextContext::Body;
-        TableGrid cells(rows.size(), width);
+        TableGrid cells(rows.size(), width, cell_count);
         for (const auto& row : rows) {
             for (const Element& tc : row) {
                 CellParts parts = cell_parts(tc, true);
