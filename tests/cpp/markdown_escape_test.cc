@@ -52,6 +52,32 @@ TEST(AppendMarkdownText, SyntaxIsFoundAtEveryPlaceOfALongText) {
     }
 }
 
+TEST(AppendMarkdownText, SyntaxIsFoundAmongHangulAtEveryPlace) {
+    // Bytes of Hangul and spaces are passed sixteen at a time, the text's last
+    // bytes in a group that overlaps the one before: a "*" at any
+    // place, and a "`" after it, near or far, are escaped, and only there.
+    std::string text;
+    for (int k = 0; k < 8; ++k) text += k % 3 == 2 ? "a " : "한글 ";
+    for (std::size_t first = 0; first <= text.size(); ++first) {
+        if (first < text.size() && (static_cast<unsigned char>(text[first]) & 0xC0) == 0x80) continue;
+        for (const std::size_t gap : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{16}}) {
+            std::string marked = text;
+            marked.insert(first, "*");
+            std::string expected = text;
+            expected.insert(first, "\\*");
+            std::size_t second = first + 1 + gap;
+            while (second < marked.size() && (static_cast<unsigned char>(marked[second]) & 0xC0) == 0x80) ++second;
+            if (second <= marked.size()) {
+                marked.insert(second, "`");
+                expected.insert(second + 1, "\\`");
+            }
+            std::string out;
+            append_markdown_text(out, marked, EscapeRules{});
+            EXPECT_EQ(out, expected) << first << " " << gap;
+        }
+    }
+}
+
 TEST(EscapeLineStarts, BlockOpenersOnEveryLineAndClosingHashes) {
     const std::pair<const char*, const char*> cases[] = {
         {"# a", "\\# a"}, {"> a", "\\> a"}, {"- a", "\\- a"}, {"+ a", "\\+ a"}, {"===", "\\==="},
