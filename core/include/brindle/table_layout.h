@@ -65,7 +65,9 @@ public:
     // order would; with no position left it is dropped, and an empty cell
     // without a usable address is dropped at once. `content` is the cell's
     // content for lay_out; take ignores it.
-    void place(std::optional<CellAddress> address, std::string text, CellContent content = {});
+    // (Taken by reference: a cell dropped is not moved at all, one placed is
+    // moved once.)
+    void place(std::optional<CellAddress> address, std::string&& text, CellContent&& content = {});
 
     // Whether lay_out may need the content of a cell at `address`: not when a
     // cell with text already stands in its row, which then is no full-width

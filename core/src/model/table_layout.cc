@@ -75,7 +75,7 @@ void TableGrid::write_content(PlacedCell& cell, BlockList& out) {
     }
 }
 
-void TableGrid::place(std::optional<CellAddress> address, std::string text, CellContent content) {
+void TableGrid::place(std::optional<CellAddress> address, std::string&& text, CellContent&& content) {
     CellAddress at;
     if (usable(address)) {
         at = *address;
