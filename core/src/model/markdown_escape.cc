@@ -184,18 +184,29 @@ std::size_t line_start_escape(std::string_view line) {
 }  // namespace
 
 void escape_line_starts(std::string& markdown, std::size_t from) {
-    // Most paragraphs need nothing: find the places first, copy only if any.
-    std::vector<std::size_t> places;
+    // Most paragraphs need nothing: find the places first, copy only if
+    // more than one needs a backslash (one is put in place).
+    std::size_t first = std::string::npos;
+    std::vector<std::size_t> places;  // from the second on
     std::size_t line = from;
     while (line <= markdown.size()) {
         std::size_t end = markdown.find('\n', line);
         if (end == std::string::npos) end = markdown.size();
         const std::size_t at = line_start_escape(std::string_view(markdown).substr(line, end - line));
-        if (at != std::string_view::npos) places.push_back(line + at);
+        if (at != std::string_view::npos && first == std::string::npos) {
+            first = line + at;
+        } else if (at != std::string_view::npos) {
+            places.push_back(line + at);
+        }
         if (end == markdown.size()) break;
         line = end + 1;
     }
-    if (places.empty()) return;
+    if (first == std::string::npos) return;
+    if (places.empty()) {
+        markdown.insert(first, 1, '\\');
+        return;
+    }
+    places.insert(places.begin(), first);
     std::string out;
     out.reserve(markdown.size() + places.size());
     std::size_t copied = 0;
