@@ -78,6 +78,28 @@ TEST(AppendMarkdownText, SyntaxIsFoundAmongHangulAtEveryPlace) {
     }
 }
 
+TEST(AppendMarkdownText, InertTextIsWrittenAsItIs) {
+    // A text is inert only without any byte that escaping or a line
+    // break could touch, wherever that byte stands; an inert one is its
+    // own escaping by every rule.
+    const std::string plain = "제1조(목적) 이 법은 3.5%, a-b: c/d 를 정한다.";
+    EXPECT_TRUE(is_inert_markdown_text(plain));
+    EXPECT_TRUE(is_inert_markdown_text(""));
+    for (const EscapeRules rules : {EscapeRules{}, EscapeRules{TextContext::Cell, true, true, true, UNKNOWN_NEXT}}) {
+        std::string out;
+        append_markdown_text(out, plain, rules);
+        EXPECT_EQ(out, plain);
+    }
+    for (const char c : std::string_view("\n\\`*_~|<&[]!")) {
+        EXPECT_FALSE(is_inert_markdown_text(std::string(1, c))) << c;
+        for (const std::size_t at : {std::size_t{0}, std::size_t{7}, std::size_t{16}, plain.size()}) {
+            std::string text = plain;
+            text.insert(at, 1, c);
+            EXPECT_FALSE(is_inert_markdown_text(text)) << c << " at " << at;
+        }
+    }
+}
+
 TEST(EscapeLineStarts, BlockOpenersOnEveryLineAndClosingHashes) {
     const std::pair<const char*, const char*> cases[] = {
         {"# a", "\\# a"}, {"> a", "\\> a"}, {"- a", "\\- a"}, {"+ a", "\\+ a"}, {"===", "\\==="},

@@ -121,6 +121,8 @@ std::size_t next_attention(std::string_view text, std::size_t i) {
 
 }  // namespace
 
+bool is_inert_markdown_text(std::string_view text) { return next_attention(text, 0) == text.size(); }
+
 void append_markdown_text(std::string& out, std::string_view text, const EscapeRules& rules) {
     std::size_t run = 0;  // start of the bytes not yet copied
     for (std::size_t i = next_attention(text, 0); i < text.size(); i = next_attention(text, i + 1)) {
