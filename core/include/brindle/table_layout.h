@@ -114,7 +114,7 @@ private:
     // Every placed cell in one list (no two start at one position), in the
     // order placed; sorted_rows puts them in reading order.
     std::vector<PlacedCell> cells_;
-    std::vector<bool> row_has_text_;
+    std::vector<std::uint8_t> row_has_text_;  // bytes, not bits: read for every cell
     std::vector<std::uint8_t> taken_;  // rows x width: started or covered
     std::size_t next_free_ = 0;        // no free position before it
 };

@@ -32,7 +32,7 @@ constexpr std::size_t MAX_CELLS_RESERVED = std::size_t{1} << 12;
 }  // namespace
 
 TableGrid::TableGrid(std::size_t rows, std::size_t columns, std::size_t expected_cells)
-    : row_count_(rows), width_(columns), row_has_text_(rows, false), taken_(rows * columns, 0) {
+    : row_count_(rows), width_(columns), row_has_text_(rows, 0), taken_(rows * columns, 0) {
     cells_.reserve(std::min({expected_cells, taken_.size(), MAX_CELLS_RESERVED}));
 }
 
@@ -49,9 +49,9 @@ std::size_t TableGrid::first_free() const {
 bool TableGrid::may_stand_alone(const std::optional<CellAddress>& address) const {
     // The row the cell will take: its own, or that of the first free
     // position, as place finds it.
-    if (usable(address)) return !row_has_text_[address->row];
+    if (usable(address)) return row_has_text_[address->row] == 0;
     const std::size_t free = first_free();
-    return free < taken_.size() && !row_has_text_[free / width_];  // else it will be dropped
+    return free < taken_.size() && row_has_text_[free / width_] == 0;  // else it will be dropped
 }
 
 void keep_cell_blocks(CellContent* content, OpenParagraph* paragraph, BlockList blocks) {
@@ -98,7 +98,7 @@ void TableGrid::place(std::optional<CellAddress> address, std::string&& text, Ce
         std::fill(taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + at.column),
                   taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + last_column), 1);
     }
-    if (!text.empty()) row_has_text_[at.row] = true;
+    if (!text.empty()) row_has_text_[at.row] = 1;
     cells_.emplace_back(at.row, at.column, last_column, std::move(text), std::move(content));
 }
 
