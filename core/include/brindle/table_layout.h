@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -35,6 +36,9 @@ std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width);
 // rendered as a body block only if its row leaves the grid (the objects
 // in it are its trailing blocks), and blocks that stand in no paragraph.
 struct CellParagraph {
+    // Built in place from its parts (clang 14 cannot emplace an aggregate).
+    CellParagraph(OpenParagraph&& paragraph, ParagraphHead&& head)
+        : paragraph(std::move(paragraph)), head(std::move(head)) {}
     OpenParagraph paragraph;
     ParagraphHead head;
 };
@@ -91,6 +95,9 @@ public:
 
 private:
     struct PlacedCell {
+        PlacedCell(std::size_t row, std::size_t column, std::size_t column_end, std::string&& text,
+                   CellContent&& content)
+            : row(row), column(column), column_end(column_end), text(std::move(text)), content(std::move(content)) {}
         std::size_t row = 0;
         std::size_t column = 0;
         std::size_t column_end = 0;  // one past the last column it spans
