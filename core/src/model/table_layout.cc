@@ -153,6 +153,7 @@ TableLayout TableGrid::lay_out() && {
     // The written columns, as take keeps them: the first and one past the last.
     std::size_t first = width_, end = 0;
     std::vector<Row> written;  // rows with text
+    written.reserve(rows.size());
     for (const Row& row : rows) {
         bool any = false;
         for (const PlacedCell& cell : row) {
@@ -180,6 +181,14 @@ TableLayout TableGrid::lay_out() && {
             ++full_width;
         }
     }
+    // Without a row that leaves it, the table is written whole.
+    const auto whole = [&] {
+        TableLayout layout;
+        Table table = compact(rows);
+        if (!table.rows.empty()) layout.table = std::move(table);
+        return layout;
+    };
+    if (full_width == 0) return whole();
     // Which of them leave the grid: all of them in a form (at least half of
     // the rows), else those at the start and the end.
     std::vector<bool> leaves(written.size(), false);
@@ -189,12 +198,8 @@ TableLayout TableGrid::lay_out() && {
         for (std::size_t w = 0; w < written.size() && lone[w] != nullptr; ++w) leaves[w] = true;
         for (std::size_t w = written.size(); w > 0 && lone[w - 1] != nullptr; --w) leaves[w - 1] = true;
     }
+    if (std::find(leaves.begin(), leaves.end(), true) == leaves.end()) return whole();
     TableLayout layout;
-    if (full_width == 0 || std::find(leaves.begin(), leaves.end(), true) == leaves.end()) {
-        Table table = compact(rows);
-        if (!table.rows.empty()) layout.table = std::move(table);
-        return layout;
-    }
     // A run of rows is a table of its own; one that needs a single column
     // is its cells' content, as a one-column table is.
     std::vector<Row> run;
