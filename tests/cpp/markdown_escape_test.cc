@@ -52,6 +52,54 @@ TEST(AppendMarkdownText, SyntaxIsFoundAtEveryPlaceOfALongText) {
     }
 }
 
+TEST(AppendMarkdownText, SyntaxIsFoundAmongHangulAtEveryPlace) {
+    // Bytes of Hangul and spaces are passed sixteen at a time, the text's last
+    // bytes in a group that overlaps the one before: a "*" at any
+    // place, and a "`" after it, near or far, are escaped, and only there.
+    std::string text;
+    for (int k = 0; k < 8; ++k) text += k % 3 == 2 ? "a " : "한글 ";
+    for (std::size_t first = 0; first <= text.size(); ++first) {
+        if (first < text.size() && (static_cast<unsigned char>(text[first]) & 0xC0) == 0x80) continue;
+        for (const std::size_t gap : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{16}}) {
+            std::string marked = text;
+            marked.insert(first, "*");
+            std::string expected = text;
+            expected.insert(first, "\\*");
+            std::size_t second = first + 1 + gap;
+            while (second < marked.size() && (static_cast<unsigned char>(marked[second]) & 0xC0) == 0x80) ++second;
+            if (second <= marked.size()) {
+                marked.insert(second, "`");
+                expected.insert(second + 1, "\\`");
+            }
+            std::string out;
+            append_markdown_text(out, marked, EscapeRules{});
+            EXPECT_EQ(out, expected) << first << " " << gap;
+        }
+    }
+}
+
+TEST(AppendMarkdownText, InertTextIsWrittenAsItIs) {
+    // A text is inert only without any byte that escaping or a line
+    // break could touch, wherever that byte stands; an inert one is its
+    // own escaping by every rule.
+    const std::string plain = "제1조(목적) 이 법은 3.5%, a-b: c/d 를 정한다.";
+    EXPECT_TRUE(is_inert_markdown_text(plain));
+    EXPECT_TRUE(is_inert_markdown_text(""));
+    for (const EscapeRules rules : {EscapeRules{}, EscapeRules{TextContext::Cell, true, true, true, UNKNOWN_NEXT}}) {
+        std::string out;
+        append_markdown_text(out, plain, rules);
+        EXPECT_EQ(out, plain);
+    }
+    for (const char c : std::string_view("\n\\`*_~|<&[]!")) {
+        EXPECT_FALSE(is_inert_markdown_text(std::string(1, c))) << c;
+        for (const std::size_t at : {std::size_t{0}, std::size_t{7}, std::size_t{16}, plain.size()}) {
+            std::string text = plain;
+            text.insert(at, 1, c);
+            EXPECT_FALSE(is_inert_markdown_text(text)) << c << " at " << at;
+        }
+    }
+}
+
 TEST(EscapeLineStarts, BlockOpenersOnEveryLineAndClosingHashes) {
     const std::pair<const char*, const char*> cases[] = {
         {"# a", "\\# a"}, {"> a", "\\> a"}, {"- a", "\\- a"}, {"+ a", "\\+ a"}, {"===", "\\==="},

@@ -65,7 +65,7 @@ TEST(TableGrid, SpansPastTheEdgeAndAGridWithoutText) {
 void put(TableGrid& grid, CellAddress at, const std::string& text) {
     CellContent content;
     if (!text.empty()) content.emplace_back(ContentBlock(Paragraph{text}));
-    grid.place(at, text, std::move(content));
+    grid.place(at, std::string(text), std::move(content));
 }
 
 // The layout as a list of "p:<text>" and "t:<rows>" entries.

@@ -31,6 +31,11 @@ struct EscapeRules {
 // escaped by a backslash. A piece's last character is judged by `after`.
 void append_markdown_text(std::string& out, std::string_view text, const EscapeRules& rules);
 
+// Whether append_markdown_text has nothing to look at twice in `text`: no
+// punctuation that can be syntax and no line feed. Such a text is written
+// as it is by every rule.
+bool is_inert_markdown_text(std::string_view text);
+
 // The same text with every line start that would open a block (a heading,
 // quote, list item, thematic break, setext underline or footnote
 // definition) escaped.

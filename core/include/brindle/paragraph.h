@@ -115,7 +115,7 @@ void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks);
 // blank, then the blocks of its objects. Outside the body (`headings`
 // false) an outline paragraph keeps its number but is no heading; in a
 // table cell (`place`) its text is written for a cell.
-void emit_paragraph(OpenParagraph& paragraph, ParagraphHead head, bool headings, TextContext place,
+void emit_paragraph(OpenParagraph& paragraph, ParagraphHead&& head, bool headings, TextContext place,
                     BlockList& blocks);
 
 // Full profile: a page header or footer, its blocks after a HeaderFooter

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -35,6 +36,9 @@ std::uint64_t checked_table_grid(std::uint64_t rows, std::uint64_t width);
 // rendered as a body block only if its row leaves the grid (the objects
 // in it are its trailing blocks), and blocks that stand in no paragraph.
 struct CellParagraph {
+    // Built in place from its parts (clang 14 cannot emplace an aggregate).
+    CellParagraph(OpenParagraph&& paragraph, ParagraphHead&& head)
+        : paragraph(std::move(paragraph)), head(std::move(head)) {}
     OpenParagraph paragraph;
     ParagraphHead head;
 };
@@ -65,7 +69,9 @@ public:
     // order would; with no position left it is dropped, and an empty cell
     // without a usable address is dropped at once. `content` is the cell's
     // content for lay_out; take ignores it.
-    void place(std::optional<CellAddress> address, std::string text, CellContent content = {});
+    // (Taken by reference: a cell dropped is not moved at all, one placed is
+    // moved once.)
+    void place(std::optional<CellAddress> address, std::string&& text, CellContent&& content = {});
 
     // Whether lay_out may need the content of a cell at `address`: not when a
     // cell with text already stands in its row, which then is no full-width
@@ -89,6 +95,9 @@ public:
 
 private:
     struct PlacedCell {
+        PlacedCell(std::size_t row, std::size_t column, std::size_t column_end, std::string&& text,
+                   CellContent&& content)
+            : row(row), column(column), column_end(column_end), text(std::move(text)), content(std::move(content)) {}
         std::size_t row = 0;
         std::size_t column = 0;
         std::size_t column_end = 0;  // one past the last column it spans
@@ -112,7 +121,7 @@ private:
     // Every placed cell in one list (no two start at one position), in the
     // order placed; sorted_rows puts them in reading order.
     std::vector<PlacedCell> cells_;
-    std::vector<bool> row_has_text_;
+    std::vector<std::uint8_t> row_has_text_;  // bytes, not bits: read for every cell
     std::vector<std::uint8_t> taken_;  // rows x width: started or covered
     std::size_t next_free_ = 0;        // no free position before it
 };

@@ -64,7 +64,7 @@ void decode_units(Bytes payload, ParagraphText& out) {
     // Each unit becomes at most three bytes (a surrogate pair, two units,
     // four): room for that spares a real paragraph any regrowth, while a
     // huge one starts at its lower bound and grows geometrically.
-    out.text.reserve(units <= 65536 ? 3 * units : units);
+    out.text.reserve(units <= 65536 ? 3 * units + PLAIN_RUN_SLACK : units);
 
     bool field_open = false;
     std::string field;  // content of the open field

@@ -28,7 +28,7 @@ namespace {
 constexpr std::size_t RUN_BLOCK = 64;
 
 // Bytes past a block's room that the eight-unit writer may overwrite.
-constexpr std::size_t RUN_SLACK = 4;
+constexpr std::size_t RUN_SLACK = PLAIN_RUN_SLACK;
 
 // Write the UTF-8 of one unit at `w`; false for a unit that ends the run,
 // which is not written.

@@ -14,4 +14,8 @@ namespace brindle {
 // ignored.
 std::size_t append_plain_run(std::string& out, Bytes units);
 
+// Bytes past the text that writing a run may take for a while: room made
+// for a text should include them, or the last run regrows it.
+inline constexpr std::size_t PLAIN_RUN_SLACK = 4;
+
 }  // namespace brindle

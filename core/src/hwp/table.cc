@@ -73,7 +73,14 @@ void flush_cell(std::optional<ParagraphSlot>& open, const HwpRecord*& header, st
         header = nullptr;
         if (open) append_cell_paragraph(cell_text, *open, head);
         if (open && content != nullptr) {
-            content->emplace_back(std::in_place_type<CellParagraph>, std::move(*open), std::move(head));
+            auto& kept = std::get<CellParagraph>(
+                content->emplace_back(std::in_place_type<CellParagraph>, std::move(*open), std::move(head)));
+            // The text's buffer, made for the longest encoding, stays for
+            // the next paragraph: the kept one takes a copy, most often
+            // short enough to need no buffer at all.
+            std::string& text = kept.paragraph.text.para.text;
+            open->text.para.text = std::move(text);
+            text = open->text.para.text;
         }
     } else if (open) {
         flush_cell_paragraph(open->text, cell_text);

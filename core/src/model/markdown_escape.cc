@@ -4,10 +4,15 @@
 #include "brindle/markdown_escape.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
 #include "brindle/text.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace brindle {
 namespace {
@@ -80,6 +85,32 @@ constexpr std::array<bool, 256> ATTENTION = [] {
 // or-ed together, with one branch for all eight.
 std::size_t next_attention(std::string_view text, std::size_t i) {
     const auto at = [&](std::size_t k) -> unsigned { return ATTENTION[static_cast<unsigned char>(text[k])]; };
+#if defined(__SSE2__)
+    // Hangul text is nearly all bytes of multi-byte characters (high bit
+    // set) and spaces, none of them worth a look: sixteen bytes are tested
+    // at once, and only the others are looked up, in order.
+    // The last bytes of a text of sixteen or more are the last sixteen,
+    // those already tested left out.
+    const __m128i space = _mm_set1_epi8(' ');
+    const auto first_in = [&](std::size_t from, unsigned wanted) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+        const auto passed = static_cast<unsigned>(_mm_movemask_epi8(chunk) |
+                                                  _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, space)));
+        for (unsigned others = ~passed & wanted; others != 0; others &= others - 1) {
+            const std::size_t k = from + static_cast<std::size_t>(std::countr_zero(others));
+            if (at(k)) return k;
+        }
+        return text.size();
+    };
+    if (text.size() >= 16) {
+        for (; text.size() - i >= 16; i += 16) {
+            if (const std::size_t k = first_in(i, 0xFFFF); k != text.size()) return k;
+        }
+        if (i == text.size()) return i;
+        const std::size_t from = text.size() - 16;
+        return first_in(from, (0xFFFFu << (i - from)) & 0xFFFF);
+    }
+#endif
     while (text.size() - i >= 8 &&
            !(at(i) | at(i + 1) | at(i + 2) | at(i + 3) | at(i + 4) | at(i + 5) | at(i + 6) | at(i + 7))) {
         i += 8;
@@ -89,6 +120,8 @@ std::size_t next_attention(std::string_view text, std::size_t i) {
 }
 
 }  // namespace
+
+bool is_inert_markdown_text(std::string_view text) { return next_attention(text, 0) == text.size(); }
 
 void append_markdown_text(std::string& out, std::string_view text, const EscapeRules& rules) {
     std::size_t run = 0;  // start of the bytes not yet copied
@@ -153,18 +186,29 @@ std::size_t line_start_escape(std::string_view line) {
 }  // namespace
 
 void escape_line_starts(std::string& markdown, std::size_t from) {
-    // Most paragraphs need nothing: find the places first, copy only if any.
-    std::vector<std::size_t> places;
+    // Most paragraphs need nothing: find the places first, copy only if
+    // more than one needs a backslash (one is put in place).
+    std::size_t first = std::string::npos;
+    std::vector<std::size_t> places;  // from the second on
     std::size_t line = from;
     while (line <= markdown.size()) {
         std::size_t end = markdown.find('\n', line);
         if (end == std::string::npos) end = markdown.size();
         const std::size_t at = line_start_escape(std::string_view(markdown).substr(line, end - line));
-        if (at != std::string_view::npos) places.push_back(line + at);
+        if (at != std::string_view::npos && first == std::string::npos) {
+            first = line + at;
+        } else if (at != std::string_view::npos) {
+            places.push_back(line + at);
+        }
         if (end == markdown.size()) break;
         line = end + 1;
     }
-    if (places.empty()) return;
+    if (first == std::string::npos) return;
+    if (places.empty()) {
+        markdown.insert(first, 1, '\\');
+        return;
+    }
+    places.insert(places.begin(), first);
     std::string out;
     out.reserve(markdown.size() + places.size());
     std::size_t copied = 0;

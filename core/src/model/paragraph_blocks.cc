@@ -25,7 +25,7 @@ void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks) {
     if (!trim(rendered).empty()) blocks.emplace_back(Paragraph{std::move(rendered), {}});
 }
 
-void emit_paragraph(OpenParagraph& paragraph, ParagraphHead head, bool headings, TextContext place,
+void emit_paragraph(OpenParagraph& paragraph, ParagraphHead&& head, bool headings, TextContext place,
                     BlockList& blocks) {
     if (head.kind == HeadKind::Outline && !headings) head.kind = HeadKind::Number;
     const TextContext context = place == TextContext::Cell       ? TextContext::Cell

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "brindle/markdown_escape.h"
 #include "brindle/paragraph.h"
 #include "brindle/text.h"
 
@@ -143,33 +144,44 @@ void append_anchored_text(std::string& out, const OpenParagraph& paragraph, Esca
 void append_full_paragraph(std::string& destination, const OpenParagraph& paragraph, TextContext context) {
     const ParagraphText& para = paragraph.text.para;
 
+    // Without fields the text is written straight into `destination`;
+    // with them it goes through the field rendering first. Most paragraphs
+    // hold no control that adds to their text: those are escaped whole, and
+    // hold a line feed only if their text does; most of those hold nothing
+    // to escape either, nor a tilde or a line feed, and are copied. (No room
+    // is made beyond the text: a cell's short text stays in the string's
+    // own buffer.)
+    const bool fields = !para.field_texts.empty();
+    const bool plain = !fields && para.anchors.empty() && paragraph.controls.equations.empty();
+    const bool inert = plain && is_inert_markdown_text(para.text);
+
     // Two tildes anywhere could pair into strikethrough; a line feed lets a
     // "|" line start a table.
-    std::size_t tildes = count_up_to(para.text, '~', 2);
-    bool lines = para.text.find('\n') != std::string::npos;
-    for (const std::string& field : para.field_texts) {
-        tildes += count_up_to(field, '~', 2 - tildes);
-        lines = lines || field.find('\n') != std::string::npos;
+    std::size_t tildes = 0;
+    bool lines = false;
+    if (!inert) {
+        tildes = count_up_to(para.text, '~', 2);
+        lines = para.text.find('\n') != std::string::npos;
+        for (const std::string& field : para.field_texts) {
+            tildes += count_up_to(field, '~', 2 - tildes);
+            lines = lines || field.find('\n') != std::string::npos;
+        }
     }
     EscapeRules rules;
     rules.context = context;
     rules.tildes = tildes >= 2;
     rules.pipes = context == TextContext::Body && lines;
 
-    // Without fields the text is written straight into `destination`;
-    // with them it goes through the field rendering first. Most paragraphs
-    // hold no control that adds to their text: those are escaped whole, and
-    // hold a line feed only if their text does. (No room is made beyond the
-    // text: a cell's short text stays in the string's own buffer.)
-    const bool fields = !para.field_texts.empty();
-    const bool plain = !fields && para.anchors.empty() && paragraph.controls.equations.empty();
     const std::size_t begin = destination.size();
     std::string scratch;
     std::string& out = fields ? scratch : destination;
-    out.reserve(out.size() + para.text.size() + para.text.size() / 8);
-    if (plain) {
+    if (inert) {
+        out.append(para.text);
+    } else if (plain) {
+        out.reserve(out.size() + para.text.size() + para.text.size() / 8);
         append_markdown_text(out, para.text, rules);
     } else {
+        out.reserve(out.size() + para.text.size() + para.text.size() / 8);
         append_anchored_text(out, paragraph, rules);
     }
     const bool breaks = !plain || lines;

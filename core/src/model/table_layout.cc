@@ -32,7 +32,7 @@ constexpr std::size_t MAX_CELLS_RESERVED = std::size_t{1} << 12;
 }  // namespace
 
 TableGrid::TableGrid(std::size_t rows, std::size_t columns, std::size_t expected_cells)
-    : row_count_(rows), width_(columns), row_has_text_(rows, false), taken_(rows * columns, 0) {
+    : row_count_(rows), width_(columns), row_has_text_(rows, 0), taken_(rows * columns, 0) {
     cells_.reserve(std::min({expected_cells, taken_.size(), MAX_CELLS_RESERVED}));
 }
 
@@ -49,9 +49,9 @@ std::size_t TableGrid::first_free() const {
 bool TableGrid::may_stand_alone(const std::optional<CellAddress>& address) const {
     // The row the cell will take: its own, or that of the first free
     // position, as place finds it.
-    if (usable(address)) return !row_has_text_[address->row];
+    if (usable(address)) return row_has_text_[address->row] == 0;
     const std::size_t free = first_free();
-    return free < taken_.size() && !row_has_text_[free / width_];  // else it will be dropped
+    return free < taken_.size() && row_has_text_[free / width_] == 0;  // else it will be dropped
 }
 
 void keep_cell_blocks(CellContent* content, OpenParagraph* paragraph, BlockList blocks) {
@@ -75,7 +75,7 @@ void TableGrid::write_content(PlacedCell& cell, BlockList& out) {
     }
 }
 
-void TableGrid::place(std::optional<CellAddress> address, std::string text, CellContent content) {
+void TableGrid::place(std::optional<CellAddress> address, std::string&& text, CellContent&& content) {
     CellAddress at;
     if (usable(address)) {
         at = *address;
@@ -98,7 +98,7 @@ void TableGrid::place(std::optional<CellAddress> address, std::string text, Cell
         std::fill(taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + at.column),
                   taken_.begin() + static_cast<std::ptrdiff_t>(r * width_ + last_column), 1);
     }
-    if (!text.empty()) row_has_text_[at.row] = true;
+    if (!text.empty()) row_has_text_[at.row] = 1;
     cells_.emplace_back(at.row, at.column, last_column, std::move(text), std::move(content));
 }
 
@@ -153,6 +153,7 @@ TableLayout TableGrid::lay_out() && {
     // The written columns, as take keeps them: the first and one past the last.
     std::size_t first = width_, end = 0;
     std::vector<Row> written;  // rows with text
+    written.reserve(rows.size());
     for (const Row& row : rows) {
         bool any = false;
         for (const PlacedCell& cell : row) {
@@ -180,6 +181,14 @@ TableLayout TableGrid::lay_out() && {
             ++full_width;
         }
     }
+    // Without a row that leaves it, the table is written whole.
+    const auto whole = [&] {
+        TableLayout layout;
+        Table table = compact(rows);
+        if (!table.rows.empty()) layout.table = std::move(table);
+        return layout;
+    };
+    if (full_width == 0) return whole();
     // Which of them leave the grid: all of them in a form (at least half of
     // the rows), else those at the start and the end.
     std::vector<bool> leaves(written.size(), false);
@@ -189,12 +198,8 @@ TableLayout TableGrid::lay_out() && {
         for (std::size_t w = 0; w < written.size() && lone[w] != nullptr; ++w) leaves[w] = true;
         for (std::size_t w = written.size(); w > 0 && lone[w - 1] != nullptr; --w) leaves[w - 1] = true;
     }
+    if (std::find(leaves.begin(), leaves.end(), true) == leaves.end()) return whole();
     TableLayout layout;
-    if (full_width == 0 || std::find(leaves.begin(), leaves.end(), true) == leaves.end()) {
-        Table table = compact(rows);
-        if (!table.rows.empty()) layout.table = std::move(table);
-        return layout;
-    }
     // A run of rows is a table of its own; one that needs a single column
     // is its cells' content, as a one-column table is.
     std::vector<Row> run;
