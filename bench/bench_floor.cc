@@ -23,9 +23,13 @@
 #include <vector>
 
 #include "brindle/convert.h"
-#include "brindle/document.h"
 #include "brindle/limits.h"
+#include "document/compound_file.h"
+#include "document/inflate.h"
 #include "gsf_compound_file.h"
+#include "hwp/file_header.h"
+#include "hwp/record.h"
+#include "hwp/section_stream.h"
 #include "reference_inflate.h"
 
 namespace {

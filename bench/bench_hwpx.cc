@@ -16,9 +16,8 @@
 
 #include "brindle/byte_source.h"
 #include "brindle/convert.h"
-#include "brindle/hwpx.h"
 #include "brindle/limits.h"
-#include "brindle/zip_archive.h"
+#include "document/zip_archive.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "brindle/byte_source.h"
-#include "brindle/zip_archive.h"
+#include "document/zip_archive.h"
 
 namespace {
 

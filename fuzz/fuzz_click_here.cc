@@ -1,6 +1,6 @@
 // Click-here header and name parsing over arbitrary payloads.
-#include "brindle/click_here.h"
 #include "fuzz_support.h"
+#include "hwp/click_here.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const brindle::Bytes bytes{data, size};

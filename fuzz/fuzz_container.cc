@@ -4,7 +4,9 @@
 // be larger than the container holding it.
 #include <string>
 
-#include "brindle/document.h"
+#include "document/compound_file.h"
+#include "hwp/file_header.h"
+#include "hwp/section_stream.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 // well-formed UTF-8.
 #include <string>
 
-#include "brindle/doc_info.h"
-#include "brindle/numbering.h"
 #include "fuzz_support.h"
+#include "hwp/doc_info.h"
+#include "model/numbering.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const brindle::Bytes input(data, size);

@@ -2,8 +2,8 @@
 // UTF-8 with balanced braces and none of the characters it promises never
 // to write bare ($, |, <, >), and no longer than a fixed multiple of the
 // script.
-#include "brindle/equation_latex.h"
 #include "fuzz_support.h"
+#include "model/equation_latex.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string script;

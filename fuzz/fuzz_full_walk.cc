@@ -3,10 +3,10 @@
 // numbering, notes, headers, captions and merged cells, then assembled.
 #include <algorithm>
 
-#include "brindle/convert.h"
-#include "brindle/doc_info.h"
 #include "brindle/limits.h"
 #include "fuzz_support.h"
+#include "hwp/doc_info.h"
+#include "hwp/walk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const brindle::Bytes input(data, size);

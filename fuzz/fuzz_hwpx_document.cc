@@ -2,7 +2,7 @@
 // the entry that tells them apart: for HWPX packages, the ZIP reader, the
 // manifest, the header and every section.
 #include "brindle/byte_source.h"
-#include "brindle/hwpx.h"
+#include "brindle/convert.h"
 #include "brindle/limits.h"
 #include "fuzz_support.h"
 

@@ -4,11 +4,11 @@
 #include <algorithm>
 
 #include "brindle/limits.h"
-#include "brindle/markdown.h"
 #include "fuzz_support.h"
 #include "hwpx/header.h"
 #include "hwpx/walk.h"
 #include "hwpx/xml.h"
+#include "model/markdown.h"
 
 namespace {
 

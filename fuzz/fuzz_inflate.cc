@@ -1,6 +1,6 @@
 // Raw inflate over arbitrary bytes: a value or a Parse error, never a crash.
-#include "brindle/document.h"
 #include "brindle/limits.h"
+#include "document/inflate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

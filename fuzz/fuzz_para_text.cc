@@ -1,8 +1,8 @@
 // Both paragraph-text decoders, then rendering with made-up fields: the
 // output must always be valid UTF-8.
-#include "brindle/click_here.h"
-#include "brindle/paragraph_text.h"
 #include "fuzz_support.h"
+#include "hwp/click_here.h"
+#include "hwp/paragraph_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const brindle::Bytes bytes{data, size};

@@ -1,8 +1,8 @@
 // The property-set reader on any stream, and the date reader on any text:
 // every value well-formed UTF-8 within the bound, every key once, every
 // date in the one form given out.
-#include "brindle/properties.h"
 #include "fuzz_support.h"
+#include "model/properties.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Record cutting over arbitrary bytes, and skipping every subtree.
-#include "brindle/record.h"
+#include "hwp/record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const brindle::RecordList records = brindle::parse_records({data, size});

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "brindle/text.h"
+#include "text.h"
 
 namespace brindle::fuzz {
 

@@ -1,9 +1,10 @@
 // Table parsing and rendering over the records cut from arbitrary bytes.
-#include "brindle/convert.h"
-#include "brindle/format.h"
 #include "brindle/limits.h"
-#include "brindle/table.h"
 #include "fuzz_support.h"
+#include "hwp/format.h"
+#include "hwp/record.h"
+#include "hwp/table.h"
+#include "model/table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const brindle::RecordList records = brindle::parse_records({data, size});

@@ -1,8 +1,10 @@
 // The section walk and Markdown assembly over records cut from arbitrary
 // bytes.
-#include "brindle/convert.h"
 #include "brindle/limits.h"
 #include "fuzz_support.h"
+#include "hwp/record.h"
+#include "hwp/walk.h"
+#include "model/markdown.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const brindle::RecordList records = brindle::parse_records({data, size});

@@ -2,7 +2,7 @@
 // entry it lists read (inflated, CRC-checked) from memory.
 #include "brindle/byte_source.h"
 #include "brindle/limits.h"
-#include "brindle/zip_archive.h"
+#include "document/zip_archive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

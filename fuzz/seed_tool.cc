@@ -6,9 +6,11 @@
 #include <iostream>
 #include <string>
 
-#include "brindle/document.h"
-#include "brindle/format.h"
-#include "brindle/record.h"
+#include "document/compound_file.h"
+#include "hwp/file_header.h"
+#include "hwp/format.h"
+#include "hwp/record.h"
+#include "hwp/section_stream.h"
 
 namespace fs = std::filesystem;
 

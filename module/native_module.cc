@@ -17,7 +17,6 @@
 #include "boundary.h"
 #include "brindle/byte_source.h"
 #include "brindle/convert.h"
-#include "brindle/hwpx.h"
 #include "brindle/parse.h"
 #include "py_compat.h"
 #include "py_ref.h"

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "brindle/document.h"
+#include "document/compound_file.h"
 #include "gsf_compound_file.h"
+#include "hwp/file_header.h"
 #include "json_out.h"
 
 namespace {

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "brindle/convert.h"
-#include "brindle/hwpx.h"
 #include "brindle/limits.h"
 
 namespace {

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "brindle/convert.h"
-#include "brindle/hwpx.h"
 #include "brindle/limits.h"
 #include "brindle/parse.h"
 

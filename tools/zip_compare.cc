@@ -13,7 +13,7 @@
 
 #include "brindle/byte_source.h"
 #include "brindle/limits.h"
-#include "brindle/zip_archive.h"
+#include "document/zip_archive.h"
 #include "json_out.h"
 
 namespace {

@@ -3,11 +3,10 @@
 // goes to the compound-file reader, which says what is wrong with it.
 #include <algorithm>
 
-#include "brindle/cfb_format.h"
 #include "brindle/convert.h"
-#include "brindle/hwpx.h"
 #include "brindle/parse.h"
-#include "brindle/zip_archive.h"
+#include "document/cfb_format.h"
+#include "document/zip_archive.h"
 
 namespace brindle {
 

@@ -1,6 +1,6 @@
 // UTF-8 helpers: White_Space classification, trimming by whole characters,
 // and strict UTF-16LE decoding for the strings stored outside paragraph text.
-#include "brindle/text.h"
+#include "text.h"
 
 #include <cstddef>
 #include <cstdint>

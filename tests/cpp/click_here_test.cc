@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "brindle/click_here.h"
-#include "brindle/paragraph_text.h"
-#include "brindle/format.h"
+#include "hwp/click_here.h"
+#include "hwp/format.h"
+#include "hwp/paragraph_text.h"
 #include "test_support.h"
 
 namespace brindle {

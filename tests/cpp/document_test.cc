@@ -4,7 +4,10 @@
 
 #include <string>
 
-#include "brindle/document.h"
+#include "document/compound_file.h"
+#include "document/inflate.h"
+#include "hwp/file_header.h"
+#include "hwp/section_stream.h"
 #include "test_support.h"
 
 namespace brindle {

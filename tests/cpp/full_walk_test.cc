@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "brindle/convert.h"
-#include "brindle/format.h"
+#include "hwp/format.h"
+#include "hwp/record.h"
+#include "hwp/walk.h"
+#include "model/markdown.h"
 #include "test_support.h"
 
 namespace brindle {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "brindle/numbering.h"
 #include "hwpx/header.h"
 #include "hwpx/xml.h"
+#include "model/numbering.h"
 
 namespace brindle::hwpx {
 namespace {

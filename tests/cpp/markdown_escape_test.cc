@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "brindle/format.h"
-#include "brindle/markdown_escape.h"
-#include "brindle/paragraph_controls.h"
+#include "hwp/format.h"
+#include "hwp/paragraph_controls.h"
+#include "model/markdown_escape.h"
 #include "test_support.h"
 
 namespace brindle {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "brindle/convert.h"
+#include "model/markdown.h"
 
 namespace brindle {
 namespace {

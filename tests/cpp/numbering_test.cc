@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
-#include "brindle/format.h"
-#include "brindle/numbering.h"
+#include "hwp/format.h"
+#include "model/numbering.h"
 #include "test_support.h"
 
 namespace brindle {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "brindle/format.h"
-#include "brindle/paragraph_text.h"
+#include "hwp/format.h"
+#include "hwp/paragraph_text.h"
 #include "test_support.h"
 
 namespace brindle {

@@ -2,7 +2,7 @@
 // can end early.
 #include <gtest/gtest.h>
 
-#include "brindle/record.h"
+#include "hwp/record.h"
 #include "test_support.h"
 
 namespace brindle {

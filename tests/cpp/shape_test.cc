@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "brindle/convert.h"
-#include "brindle/format.h"
+#include "hwp/equation.h"
+#include "hwp/format.h"
+#include "hwp/record.h"
+#include "hwp/shape.h"
 #include "test_support.h"
 
 namespace brindle {

@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "brindle/table_layout.h"
+#include "model/table_layout.h"
 
 namespace brindle {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/table.h"
+#include "model/table.h"
 
 namespace brindle {
 namespace {

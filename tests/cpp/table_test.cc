@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "brindle/convert.h"
-#include "brindle/format.h"
 #include "brindle/limits.h"
-#include "brindle/table.h"
+#include "hwp/format.h"
+#include "hwp/record.h"
+#include "hwp/table.h"
+#include "model/table.h"
 #include "test_support.h"
 
 namespace brindle {

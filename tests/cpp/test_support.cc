@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <deque>
 
-#include "brindle/format.h"
+#include "hwp/format.h"
 
 namespace brindle::test {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "brindle/bytes.h"
-#include "brindle/content_block.h"
-#include "brindle/doc_info.h"
-#include "brindle/record.h"
+#include "hwp/doc_info.h"
+#include "hwp/record.h"
+#include "model/content_block.h"
 
 namespace brindle::test {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "brindle/text.h"
 #include "test_support.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

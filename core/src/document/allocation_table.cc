@@ -1,10 +1,10 @@
 // Chains through an allocation table.
-#include "allocation_table.h"
+#include "document/allocation_table.h"
 
 #include <algorithm>
 #include <string>
 
-#include "brindle/cfb_format.h"
+#include "document/cfb_format.h"
 
 namespace brindle::cfb {
 namespace {

@@ -2,7 +2,7 @@
 // version 4 4096-byte ones; everything else the reader relies on (byte
 // order, 64-byte mini sectors, the 4096-byte mini-stream cutoff) is fixed by
 // the format, so a header that says otherwise is not one we can read.
-#include "cfb_header.h"
+#include "document/cfb_header.h"
 
 #include <algorithm>
 #include <string>

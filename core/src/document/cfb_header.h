@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "brindle/bytes.h"
-#include "brindle/cfb_format.h"
 #include "brindle/result.h"
+#include "document/cfb_format.h"
 
 namespace brindle::cfb {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "allocation_table.h"
-#include "brindle/cfb_format.h"
-#include "brindle/document.h"
-#include "cfb_header.h"
-#include "directory.h"
+#include "document/allocation_table.h"
+#include "document/cfb_format.h"
+#include "document/cfb_header.h"
+#include "document/compound_file.h"
+#include "document/directory.h"
 
 namespace brindle {
 namespace {
@@ -249,12 +249,6 @@ Result<CompoundFile> open_compound_file(ByteSource source) {
     auto impl = std::make_unique<CompoundFile::Impl>(std::move(source));
     if (auto error = impl->open()) return *std::move(error);
     return CompoundFile(std::move(impl));
-}
-
-Result<CompoundFile> open_hwp_file(std::string_view path) {
-    Result<ByteSource> source = ByteSource::open_file(path);
-    if (!source) return std::move(source).error();
-    return open_compound_file(std::move(source).value());
 }
 
 }  // namespace brindle

@@ -1,11 +1,11 @@
 // Directory entries, name keys and path lookup.
-#include "directory.h"
+#include "document/directory.h"
 
 #include <algorithm>
 #include <string>
 
-#include "brindle/cfb_format.h"
-#include "brindle/text.h"
+#include "document/cfb_format.h"
+#include "text.h"
 
 namespace brindle::cfb {
 namespace {

@@ -18,8 +18,8 @@
 #include <memory>
 #include <new>
 
-#include "brindle/document.h"
 #include "brindle/limits.h"
+#include "document/inflate.h"
 
 namespace brindle {
 namespace {

@@ -5,7 +5,7 @@
 // for, after its local header has been checked against the directory.
 // ZIP64 sizes and offsets are read where the 32-bit fields defer to them.
 // Multi-disk archives and encrypted entries are refused.
-#include "brindle/zip_archive.h"
+#include "document/zip_archive.h"
 
 #include <algorithm>
 #include <numeric>
@@ -13,9 +13,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "brindle/document.h"
 #include "brindle/limits.h"
-#include "brindle/zip_format.h"
+#include "document/inflate.h"
+#include "document/zip_format.h"
 
 namespace brindle {
 namespace {

@@ -2,12 +2,13 @@
 // binary-data item (the 1-based index of a BIN_DATA record of "/DocInfo"),
 // whose storage id and extension name its stream, "/BinData/BIN0001.jpg",
 // deflated when the item or, by default, the document says so.
-#include "bin_data.h"
+#include "hwp/bin_data.h"
 
 #include <charconv>
 
-#include "brindle/format.h"
 #include "brindle/limits.h"
+#include "hwp/format.h"
+#include "hwp/section_stream.h"
 
 namespace brindle {
 namespace {

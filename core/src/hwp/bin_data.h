@@ -7,9 +7,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "brindle/doc_info.h"
-#include "brindle/document.h"
-#include "brindle/pictures.h"
+#include "document/compound_file.h"
+#include "hwp/doc_info.h"
+#include "model/pictures.h"
 
 namespace brindle {
 

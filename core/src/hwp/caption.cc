@@ -1,8 +1,9 @@
 // Captions of tables, equations and drawing objects: a HWPTAG_LIST_HEADER
 // one level below the control header, before the object's own records,
 // whose attributes name the side of the object it stands on.
-#include "brindle/convert.h"
-#include "brindle/format.h"
+#include "hwp/caption.h"
+#include "hwp/format.h"
+#include "hwp/walk.h"
 
 namespace brindle {
 

@@ -1,7 +1,7 @@
 // Click-here fields in HWP records: a field's guide text and modified flag
 // from its control header, its name from the HWPTAG_CTRL_DATA record after
 // it.
-#include "brindle/click_here.h"
+#include "hwp/click_here.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
-#include "brindle/format.h"
-#include "brindle/text.h"
+#include "hwp/format.h"
+#include "text.h"
 
 namespace brindle {
 

@@ -2,14 +2,14 @@
 // of one tag form one table, indexed by their order in the stream; a record
 // too short for what is read keeps its place with default contents, so the
 // indices of the records after it stay right.
-#include "brindle/doc_info.h"
+#include "hwp/doc_info.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "brindle/format.h"
-#include "brindle/record.h"
-#include "brindle/text.h"
+#include "hwp/format.h"
+#include "hwp/record.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

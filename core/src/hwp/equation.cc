@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "brindle/convert.h"
-#include "brindle/format.h"
-#include "brindle/text.h"
+#include "hwp/caption.h"
+#include "hwp/equation.h"
+#include "hwp/format.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

@@ -3,8 +3,8 @@
 // password-protected and whether it was saved for distribution.
 #include <algorithm>
 
-#include "brindle/document.h"
-#include "brindle/format.h"
+#include "hwp/file_header.h"
+#include "hwp/format.h"
 
 namespace brindle {
 
@@ -32,6 +32,12 @@ Result<FileProperties> read_file_header(CompoundFile& file) {
         return error;
     }
     return parse_file_header(header.value());
+}
+
+Result<CompoundFile> open_hwp_file(std::string_view path) {
+    Result<ByteSource> source = ByteSource::open_file(path);
+    if (!source) return std::move(source).error();
+    return open_compound_file(std::move(source).value());
 }
 
 Result<OpenDocument> open_document(std::string_view path) {

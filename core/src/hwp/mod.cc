@@ -4,11 +4,17 @@
 #include <utility>
 
 #include "brindle/convert.h"
-#include "brindle/doc_info.h"
-#include "brindle/document.h"
-#include "brindle/format.h"
 #include "brindle/parse.h"
-#include "bin_data.h"
+#include "hwp/bin_data.h"
+#include "hwp/doc_info.h"
+#include "hwp/file_header.h"
+#include "hwp/format.h"
+#include "hwp/record.h"
+#include "hwp/section_stream.h"
+#include "hwp/summary_information.h"
+#include "hwp/walk.h"
+#include "model/conversion_outputs.h"
+#include "model/markdown.h"
 
 namespace brindle {
 namespace {

@@ -3,10 +3,10 @@
 // and page headers and footers, walks the paragraph list beneath it.
 #include <algorithm>
 
-#include "brindle/convert.h"
-#include "brindle/format.h"
-#include "brindle/paragraph_controls.h"
-#include "brindle/text.h"
+#include "hwp/format.h"
+#include "hwp/paragraph_controls.h"
+#include "hwp/walk.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

@@ -1,16 +1,16 @@
 // Decoding of HWPTAG_PARA_TEXT payloads: UTF-16LE code units with the
 // paragraph's controls embedded as codes below 32, turned into UTF-8 in one
 // pass, with click-here field contents optionally lifted out behind marks.
-#include "brindle/paragraph_text.h"
+#include "hwp/paragraph_text.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
 
-#include "brindle/format.h"
-#include "brindle/text.h"
-#include "plain_run.h"
+#include "hwp/format.h"
+#include "hwp/plain_run.h"
+#include "text.h"
 
 namespace brindle {
 

@@ -7,13 +7,13 @@
 // a Korean text), without a branch per unit: over the corpus that halves
 // the copy's time, most of it spent on branches mispredicted where spaces
 // and syllables alternate.
-#include "plain_run.h"
+#include "hwp/plain_run.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-#include "brindle/text.h"
+#include "text.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

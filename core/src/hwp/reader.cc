@@ -7,8 +7,8 @@
 #include <bit>
 #include <cstring>
 
-#include "brindle/format.h"
-#include "brindle/record.h"
+#include "hwp/format.h"
+#include "hwp/record.h"
 
 namespace brindle {
 

@@ -1,7 +1,9 @@
 // The record listing of a document's first section, a debugging aid that
 // shares document access with the conversion but converts nothing.
 #include "brindle/convert.h"
-#include "brindle/document.h"
+#include "hwp/file_header.h"
+#include "hwp/record.h"
+#include "hwp/section_stream.h"
 
 namespace brindle {
 

@@ -1,6 +1,7 @@
 // Body sections: "/BodyText/Section{n}", read whole and inflated when the
 // document is compressed.
-#include "brindle/document.h"
+#include "document/inflate.h"
+#include "hwp/section_stream.h"
 
 namespace brindle {
 

@@ -20,10 +20,12 @@
 #include <string>
 #include <utility>
 
-#include "brindle/convert.h"
-#include "brindle/format.h"
-#include "brindle/paragraph_text.h"
-#include "brindle/text.h"
+#include "hwp/caption.h"
+#include "hwp/format.h"
+#include "hwp/paragraph_text.h"
+#include "hwp/shape.h"
+#include "hwp/walk.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

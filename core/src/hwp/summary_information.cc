@@ -7,8 +7,9 @@
 #include <algorithm>
 #include <array>
 
-#include "brindle/properties.h"
-#include "brindle/text.h"
+#include "hwp/summary_information.h"
+#include "model/properties.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

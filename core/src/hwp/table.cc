@@ -14,15 +14,20 @@
 #include <string>
 #include <utility>
 
-#include "brindle/cell_text.h"
-#include "brindle/convert.h"
-#include "brindle/format.h"
 #include "brindle/limits.h"
-#include "brindle/paragraph_controls.h"
-#include "brindle/paragraph_text.h"
-#include "brindle/table.h"
-#include "brindle/table_layout.h"
-#include "brindle/text.h"
+#include "hwp/caption.h"
+#include "hwp/click_here.h"
+#include "hwp/equation.h"
+#include "hwp/format.h"
+#include "hwp/paragraph_controls.h"
+#include "hwp/paragraph_text.h"
+#include "hwp/shape.h"
+#include "hwp/table.h"
+#include "hwp/walk.h"
+#include "model/cell_text.h"
+#include "model/table.h"
+#include "model/table_layout.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

@@ -16,12 +16,17 @@
 #include <string>
 #include <utility>
 
-#include "brindle/convert.h"
-#include "brindle/format.h"
-#include "brindle/paragraph_controls.h"
-#include "brindle/paragraph_text.h"
-#include "brindle/table.h"
-#include "brindle/text.h"
+#include "hwp/caption.h"
+#include "hwp/click_here.h"
+#include "hwp/equation.h"
+#include "hwp/format.h"
+#include "hwp/paragraph_controls.h"
+#include "hwp/paragraph_text.h"
+#include "hwp/shape.h"
+#include "hwp/table.h"
+#include "hwp/walk.h"
+#include "model/table.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

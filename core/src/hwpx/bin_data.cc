@@ -1,4 +1,4 @@
-#include "bin_data.h"
+#include "hwpx/bin_data.h"
 
 #include "brindle/limits.h"
 

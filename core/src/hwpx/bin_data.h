@@ -3,8 +3,8 @@
 // the package does not embed, says where it is kept.
 #pragma once
 
-#include "brindle/pictures.h"
-#include "package.h"
+#include "hwpx/package.h"
+#include "model/pictures.h"
 
 namespace brindle::hwpx {
 

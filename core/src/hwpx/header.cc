@@ -3,7 +3,7 @@
 // place in its list is its id (paragraph properties and styles from 0,
 // numberings and bullets from 1): writers number them so, and where they do
 // not (two bullets both "1"), the place is what the body's references mean.
-#include "header.h"
+#include "hwpx/header.h"
 
 #include <algorithm>
 #include <array>
@@ -12,8 +12,8 @@
 #include <span>
 #include <vector>
 
-#include "brindle/numbering.h"
-#include "brindle/text.h"
+#include "model/numbering.h"
+#include "text.h"
 
 namespace brindle::hwpx {
 namespace {

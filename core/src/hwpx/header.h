@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "brindle/doc_info.h"
-#include "xml.h"
+#include "hwp/doc_info.h"
+#include "hwpx/xml.h"
 
 namespace brindle::hwpx {
 

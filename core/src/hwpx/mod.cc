@@ -5,13 +5,14 @@
 #include <utility>
 
 #include "brindle/convert.h"
-#include "brindle/hwpx.h"
 #include "brindle/parse.h"
-#include "bin_data.h"
-#include "header.h"
-#include "names.h"
-#include "package.h"
-#include "walk.h"
+#include "hwpx/bin_data.h"
+#include "hwpx/header.h"
+#include "hwpx/names.h"
+#include "hwpx/package.h"
+#include "hwpx/walk.h"
+#include "model/conversion_outputs.h"
+#include "model/markdown.h"
 
 namespace brindle {
 

@@ -2,12 +2,13 @@
 // OCF: "mimetype" says what it is, META-INF/container.xml names the package
 // file (Contents/content.hpf), whose manifest lists the parts and whose
 // spine orders them; META-INF/manifest.xml says which parts are encrypted.
-#include "package.h"
+#include "hwpx/package.h"
+#include "model/properties.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "brindle/text.h"
+#include "text.h"
 
 namespace brindle::hwpx {
 namespace {

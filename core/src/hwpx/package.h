@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "brindle/byte_source.h"
-#include "brindle/properties.h"
+#include "brindle/parsed_document.h"
 #include "brindle/result.h"
-#include "brindle/zip_archive.h"
-#include "xml.h"
+#include "document/zip_archive.h"
+#include "hwpx/xml.h"
 
 namespace brindle::hwpx {
 

@@ -8,9 +8,9 @@
 #include <array>
 #include <string>
 
-#include "brindle/text.h"
-#include "names.h"
-#include "walk.h"
+#include "hwpx/names.h"
+#include "hwpx/walk.h"
+#include "text.h"
 
 namespace brindle::hwpx {
 namespace {

@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <string>
 
-#include "brindle/paragraph.h"
-#include "brindle/text.h"
-#include "names.h"
-#include "walk.h"
+#include "hwpx/names.h"
+#include "hwpx/walk.h"
+#include "model/paragraph.h"
+#include "text.h"
 
 namespace brindle::hwpx {
 namespace {

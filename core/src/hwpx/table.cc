@@ -9,12 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "brindle/cell_text.h"
-#include "brindle/format.h"
 #include "brindle/limits.h"
-#include "brindle/table_layout.h"
-#include "names.h"
-#include "walk.h"
+#include "hwpx/names.h"
+#include "hwpx/walk.h"
+#include "model/cell_text.h"
+#include "model/table_layout.h"
 
 namespace brindle::hwpx {
 namespace {

@@ -5,16 +5,16 @@
 // write the blocks of tables, equations and drawing objects after it; the
 // full profile keeps it open through all its controls, whose notes, links
 // and numbers go into its text and whose blocks follow it.
-#include "walk.h"
+#include "hwpx/walk.h"
 
 #include <algorithm>
 #include <iterator>
 
 #include "brindle/limits.h"
-#include "brindle/numbering.h"
-#include "brindle/text.h"
-#include "header.h"
-#include "names.h"
+#include "hwpx/header.h"
+#include "hwpx/names.h"
+#include "model/numbering.h"
+#include "text.h"
 
 namespace brindle::hwpx {
 namespace {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "brindle/content_block.h"
-#include "brindle/paragraph.h"
 #include "brindle/profile.h"
-#include "brindle/table.h"
-#include "brindle/walk_context.h"
-#include "xml.h"
+#include "hwpx/xml.h"
+#include "model/content_block.h"
+#include "model/paragraph.h"
+#include "model/table.h"
+#include "model/walk_context.h"
 
 namespace brindle::hwpx {
 

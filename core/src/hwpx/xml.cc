@@ -2,9 +2,9 @@
 // are built as the walk meets elements that declare prefixes, so a part
 // whose declarations all sit on its root (as every writer's do) costs one
 // scope.
-#include "xml.h"
+#include "hwpx/xml.h"
 
-#include "brindle/text.h"
+#include "text.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,13 +1,13 @@
 // A table cell's text by the full profile and the exact rules: its
 // paragraphs, and what its nested tables and drawing objects add, joined
 // into one run of text.
-#include "brindle/cell_text.h"
+#include "model/cell_text.h"
 
 #include <string>
 #include <variant>
 
-#include "brindle/markdown.h"
-#include "brindle/text.h"
+#include "model/markdown.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

@@ -1,7 +1,7 @@
 // The equation script to LaTeX: a lexer that cuts the script into tokens,
 // a recursive-descent parser that builds a tree of the constructs, and a
 // writer that prints the tree as LaTeX.
-#include "brindle/equation_latex.h"
+#include "model/equation_latex.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "brindle/text.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

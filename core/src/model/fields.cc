@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
-#include "brindle/paragraph.h"
-#include "brindle/text.h"
+#include "model/paragraph.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

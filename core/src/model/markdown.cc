@@ -10,10 +10,10 @@
 #include <type_traits>
 #include <variant>
 
-#include "brindle/convert.h"
-#include "brindle/markdown_escape.h"
-#include "brindle/table.h"
-#include "brindle/text.h"
+#include "model/markdown.h"
+#include "model/markdown_escape.h"
+#include "model/table.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

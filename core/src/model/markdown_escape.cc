@@ -1,14 +1,14 @@
 // Backslash escapes for document text in the full profile. The rules follow
 // CommonMark and GFM: only ASCII punctuation can be syntax, so the scan is
 // bytewise (no byte of a multi-byte UTF-8 character is ASCII).
-#include "brindle/markdown_escape.h"
+#include "model/markdown_escape.h"
 
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <vector>
 
-#include "brindle/text.h"
+#include "text.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

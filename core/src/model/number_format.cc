@@ -4,8 +4,8 @@
 #include <array>
 #include <string_view>
 
-#include "brindle/numbering.h"
-#include "brindle/text.h"
+#include "model/numbering.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

@@ -1,6 +1,6 @@
 // Paragraph heads: looking a paragraph's shape up, advancing the counters of
 // its numbering, and writing its number from the level's format.
-#include "brindle/numbering.h"
+#include "model/numbering.h"
 
 #include <algorithm>
 #include <limits>

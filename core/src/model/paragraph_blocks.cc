@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "brindle/equation_latex.h"
-#include "brindle/paragraph.h"
-#include "brindle/text.h"
+#include "model/equation_latex.h"
+#include "model/paragraph.h"
+#include "text.h"
 
 namespace brindle {
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "brindle/markdown_escape.h"
-#include "brindle/paragraph.h"
-#include "brindle/text.h"
+#include "model/markdown_escape.h"
+#include "model/paragraph.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

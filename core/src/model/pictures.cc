@@ -1,5 +1,5 @@
 // Naming and handing out the pictures of a parsed document.
-#include "brindle/pictures.h"
+#include "model/pictures.h"
 
 #include <algorithm>
 #include <array>

@@ -1,10 +1,11 @@
 // Document properties, and the two ways their dates are stored.
-#include "brindle/properties.h"
+#include "brindle/parsed_document.h"
+#include "model/properties.h"
 
 #include <array>
 #include <charconv>
 
-#include "brindle/text.h"
+#include "text.h"
 
 namespace brindle {
 namespace {

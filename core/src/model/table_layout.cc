@@ -3,7 +3,7 @@
 // forms are fine-grained (dozens of narrow columns that cells span in
 // different combinations per row); written as declared, nearly every cell of
 // the pipe table would be empty.
-#include "brindle/table_layout.h"
+#include "model/table_layout.h"
 
 #include <algorithm>
 #include <string>

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "brindle/table.h"
+#include "model/table.h"
 
 namespace brindle {
 namespace {

@@ -1,12 +1,11 @@
 // What one conversion carries from paragraph to paragraph, whichever front
 // end reads the document: here, the labels of its notes and the image
 // blocks of its pictures.
-#include "brindle/walk_context.h"
+#include "model/walk_context.h"
 
 #include <algorithm>
 
-#include "brindle/format.h"
-#include "brindle/text.h"
+#include "text.h"
 
 namespace brindle {
 

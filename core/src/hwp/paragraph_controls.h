@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "brindle/content_block.h"
-#include "brindle/paragraph.h"
-#include "brindle/record.h"
-#include "brindle/walk_context.h"
+#include "hwp/record.h"
+#include "model/content_block.h"
+#include "model/paragraph.h"
+#include "model/walk_context.h"
 
 namespace brindle {
 

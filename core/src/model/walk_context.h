@@ -12,14 +12,15 @@
 #include <utility>
 #include <vector>
 
-#include "brindle/content_block.h"
-#include "brindle/doc_info.h"
 #include "brindle/limits.h"
-#include "brindle/markdown_escape.h"
-#include "brindle/numbering.h"
-#include "brindle/paragraph.h"
-#include "brindle/pictures.h"
+#include "brindle/parsed_document.h"
 #include "brindle/profile.h"
+#include "hwp/doc_info.h"
+#include "model/content_block.h"
+#include "model/markdown_escape.h"
+#include "model/numbering.h"
+#include "model/paragraph.h"
+#include "model/pictures.h"
 
 namespace brindle {
 
@@ -29,17 +30,12 @@ struct NoteDefinition {
     BlockList blocks;
 };
 
-// A click-here form field as data: its name, its guide text, and what
-// fills it (none while it shows only its guide, or nothing).
-struct FormField {
-    std::string name;
-    std::string guide;
-    std::optional<std::string> value;
-};
-
 // Paragraph lists nested in one another (a note in a text box in a
 // header...) beyond this depth are passed over unread.
 inline constexpr std::uint32_t MAX_LIST_DEPTH = 8;
+
+// Tables nested deeper than this inside a cell are skipped.
+inline constexpr std::int32_t MAX_TABLE_DEPTH = 3;
 
 class WalkContext {
 public:

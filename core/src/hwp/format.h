@@ -83,9 +83,6 @@ inline constexpr std::uint32_t CAPTION_SIDE_MASK = 0x3;
 inline constexpr std::uint32_t CAPTION_RIGHT = 1;   // 0 left, 2 top
 inline constexpr std::uint32_t CAPTION_BOTTOM = 3;
 
-// Tables nested deeper than this inside a cell are skipped.
-inline constexpr std::int32_t MAX_TABLE_DEPTH = 3;
-
 // An object control's attributes (u32 after its control id), bit 0: the
 // object is placed as a character of its line.
 inline constexpr std::uint32_t OBJECT_TREAT_AS_CHAR = 1;

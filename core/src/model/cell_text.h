@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "brindle/content_block.h"
-#include "brindle/paragraph.h"
-#include "brindle/table.h"
+#include "model/content_block.h"
+#include "model/paragraph.h"
+#include "model/table.h"
 
 namespace brindle {
 

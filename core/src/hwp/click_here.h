@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "brindle/bytes.h"
-#include "brindle/paragraph.h"
-#include "brindle/record.h"
+#include "hwp/record.h"
+#include "model/paragraph.h"
 
 namespace brindle {
 

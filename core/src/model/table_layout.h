@@ -13,9 +13,9 @@
 #include <variant>
 #include <vector>
 
-#include "brindle/content_block.h"
-#include "brindle/paragraph.h"
-#include "brindle/table.h"
+#include "model/content_block.h"
+#include "model/paragraph.h"
+#include "model/table.h"
 
 namespace brindle {
 

@@ -8,8 +8,8 @@
 #include <variant>
 #include <vector>
 
-#include "brindle/numbering.h"
-#include "brindle/table.h"
+#include "model/numbering.h"
+#include "model/table.h"
 
 namespace brindle {
 

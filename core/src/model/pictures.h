@@ -13,15 +13,9 @@
 #include <vector>
 
 #include "brindle/bytes.h"
+#include "brindle/parsed_document.h"
 
 namespace brindle {
-
-// A picture's file: its name is unique in the document and safe as a file
-// name in any folder ("BIN0001.png", "image1.jpg").
-struct PictureFile {
-    std::string name;
-    ByteBuffer bytes;
-};
 
 // What a front end finds behind a key.
 struct PictureData {

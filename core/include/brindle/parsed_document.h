@@ -1,10 +1,8 @@
-// The properties a document keeps about itself: title, subject, author,
-// keywords, comments, who saved it last, and when it was created and last
-// saved. HWP 5.0 keeps them in an OLE property set, HWPX in its package
-// file's metadata.
+// A document parsed whole, as the layers above the core receive it: its
+// Markdown, the files of its pictures, the properties it keeps about
+// itself, its form fields and the damage read past.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,8 +10,24 @@
 #include <vector>
 
 #include "brindle/bytes.h"
+#include "brindle/convert.h"
 
 namespace brindle {
+
+// A picture's file: its name is unique in the document and safe as a file
+// name in any folder ("BIN0001.png", "image1.jpg").
+struct PictureFile {
+    std::string name;
+    ByteBuffer bytes;
+};
+
+// A click-here form field as data: its name, its guide text, and what
+// fills it (none while it shows only its guide, or nothing).
+struct FormField {
+    std::string name;
+    std::string guide;
+    std::optional<std::string> value;
+};
 
 // The keys a property is given under, in the order they are listed.
 namespace property {
@@ -31,6 +45,9 @@ inline constexpr std::string_view MODIFIED = "modified";  // the same
 // are a line or two, and the cut bounds what a crafted set can add.
 inline constexpr std::size_t MAX_PROPERTY_BYTES = 4096;
 
+// The properties a document keeps about itself: title, subject, author,
+// keywords, comments, who saved it last, and when it was created and last
+// saved.
 struct DocumentProperties {
     // (key, value) pairs, each key at most once; a property the document
     // leaves empty or unset is absent.
@@ -42,19 +59,16 @@ struct DocumentProperties {
     const std::string* find(std::string_view key) const;
 };
 
-// A FILETIME (100-nanosecond ticks since 1601-01-01 UTC) as an ISO 8601
-// UTC timestamp; nothing for 0 (unset) or a time past the year 9999.
-std::optional<std::string> filetime_to_iso(std::uint64_t ticks);
-
-// A date as HWPX writers store it ("2025-09-17T04:32:50Z", with or without
-// the zone or seconds, or "Fri Jul 02 03:36:13 UTC 2010") as an ISO 8601
-// UTC timestamp; nothing for what is not a date, or for the Unix epoch,
-// which writers store for a date never set.
-std::optional<std::string> normalize_date(std::string_view text);
-
-// The properties of a "\005HwpSummaryInformation" stream (an OLE property
-// set stream). Never fails: every count and offset is checked, and what
-// cannot be read is left out.
-DocumentProperties parse_summary_information(Bytes stream);
+struct ParsedDocument {
+    // The full profile links each picture the document holds as
+    // "![caption](<image_prefix><name>)"; the exact profile's text is the
+    // conversion's, and hands no picture out.
+    std::string markdown;
+    std::vector<PictureFile> images;
+    DocumentProperties properties;
+    DocumentFormat format = DocumentFormat::Hwp;
+    std::vector<std::string> warnings;  // damage read past: the part or stream, where, and what
+    std::vector<FormField> fields;      // the click-here fields, in document order
+};
 
 }  // namespace brindle

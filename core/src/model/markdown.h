@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
-#include "brindle/content_block.h"
-#include "brindle/walk_context.h"
+#include "model/content_block.h"
+#include "model/walk_context.h"
 
 namespace brindle {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/doc_info.h"
+#include "hwp/doc_info.h"
 
 namespace brindle {
 

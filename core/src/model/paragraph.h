@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "brindle/content_block.h"
-#include "brindle/markdown_escape.h"
-#include "brindle/numbering.h"
+#include "model/content_block.h"
+#include "model/markdown_escape.h"
+#include "model/numbering.h"
 
 namespace brindle {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "brindle/bytes.h"
-#include "brindle/paragraph.h"
 #include "brindle/profile.h"
+#include "model/paragraph.h"
 
 namespace brindle {
 
