@@ -1,5 +1,5 @@
-// The full profile's walk and assembly: a DocInfo stream and a section's
-// records from one input ([u32 length][DocInfo][section]), walked with
+// The full profile's walk and assembly: a "/DocInfo" stream and a section's
+// records from one input ([u32 length]["/DocInfo"][section]), walked with
 // numbering, notes, headers, captions and merged cells, then assembled.
 #include <algorithm>
 

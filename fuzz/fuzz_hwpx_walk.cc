@@ -23,10 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t split = size < 4 ? 0 : std::min<std::size_t>(read_u32(input, 0), size - 4);
     for (const Profile profile : {Profile::Exact, Profile::Full}) {
         try {
-            DocInfo info;
-            if (auto header = hwpx::XmlPart::parse(copy(input.subspan(start, split)), "header")) {
-                info = hwpx::read_header(header.value()->root());
-            }
+            Definitions info = hwpx::read_header(copy(input.subspan(start, split)), "header");
             auto section = hwpx::XmlPart::parse(copy(input.subspan(start + split)), "section");
             if (!section) continue;
             WalkContext context(profile, std::move(info));

@@ -133,36 +133,80 @@ std::string_view trim(std::string_view text) {
 }
 
 void append_valid_utf8(std::string& out, std::string_view text) {
-    while (!text.empty()) {
-        // Runs of ASCII are copied whole.
-        std::size_t ascii = 0;
-        while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
-        out.append(text.substr(0, ascii));
-        text.remove_prefix(ascii);
-        if (text.empty()) break;
-        const Utf8Char c = decode_utf8_char(text);
-        const std::size_t length = c.length == 0 ? 1 : c.length;
-        if (c.length != 0) out.append(text.substr(0, length));
-        text.remove_prefix(length);
+    // Runs of well-formed characters are appended whole; an ill-formed byte
+    // ends a run and is passed over.
+    std::size_t run = 0, i = 0;
+    while (i < text.size()) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Char c = decode_utf8_char(text.substr(i));
+        if (c.length != 0) {
+            i += c.length;
+            continue;
+        }
+        out.append(text.substr(run, i - run));
+        run = ++i;
     }
+    out.append(text.substr(run));
+}
+
+std::string cut_to_units(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return std::string(text);  // no more units than bytes
+    std::size_t units = 0, kept = 0;
+    while (kept < text.size()) {
+        const Utf8Char c = decode_utf8_char(text.substr(kept));
+        if (c.length == 0) break;
+        units += c.value >= 0x10000 ? 2 : 1;
+        if (units > limit) break;
+        kept += c.length;
+    }
+    return std::string(text.substr(0, kept));
+}
+
+bool append_utf16_strict(std::string& out, Bytes utf16le) {
+    const std::size_t units = utf16le.size() / 2;  // a final odd byte is ignored
+    // Room for the longest encoding (three bytes a unit; a pair takes four
+    // for its two), cut to what was written: one pass, and a short name
+    // stays within the string's own buffer.
+    const std::size_t start = out.size();
+    out.resize(start + 3 * units);
+    char* p = out.data() + start;
+    for (std::size_t m = 0; m < units; ++m) {
+        char32_t c = read_u16(utf16le, 2 * m);
+        if (c < 0x80) {
+            *p++ = static_cast<char>(c);
+            continue;
+        }
+        if (is_high_surrogate(c) || is_low_surrogate(c)) {
+            const char32_t low = m + 1 < units ? read_u16(utf16le, 2 * (m + 1)) : 0;
+            if (is_low_surrogate(c) || !is_low_surrogate(low)) {  // unpaired surrogate
+                out.resize(start);
+                return false;
+            }
+            c = combine_surrogates(c, low);
+            ++m;
+        }
+        if (c < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (c >> 12));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (c >> 18));
+            *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        }
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+    return true;
 }
 
 std::optional<std::string> decode_utf16_strict(Bytes utf16le) {
-    const std::size_t units = utf16le.size() / 2;  // a final odd byte is ignored
     std::string out;
-    out.reserve(units);
-    for (std::size_t m = 0; m < units; ++m) {
-        const char32_t u = read_u16(utf16le, 2 * m);
-        if (!is_high_surrogate(u) && !is_low_surrogate(u)) {
-            append_utf8(out, u);
-            continue;
-        }
-        if (is_low_surrogate(u) || m + 1 >= units) return std::nullopt;  // unpaired surrogate
-        const char32_t low = read_u16(utf16le, 2 * (m + 1));
-        if (!is_low_surrogate(low)) return std::nullopt;
-        append_utf8(out, combine_surrogates(u, low));
-        ++m;
-    }
+    if (!append_utf16_strict(out, utf16le)) return std::nullopt;
     return out;
 }
 

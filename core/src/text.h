@@ -56,6 +56,10 @@ struct Utf8Char {
 };
 Utf8Char decode_utf8_char(std::string_view text);
 
+// Well-formed UTF-8 `text` cut to its first `limit` UTF-16 units (whole
+// characters), as the binary format's strings are cut.
+std::string cut_to_units(std::string_view text, std::size_t limit);
+
 // Append the well-formed characters of `text`, passing over every byte that
 // does not begin one (text from outside that may not be UTF-8).
 void append_valid_utf8(std::string& out, std::string_view text);
@@ -70,5 +74,9 @@ constexpr char32_t combine_surrogates(char32_t high, char32_t low) {
 // Strict UTF-16LE decoding of a whole string: nothing when it holds an
 // unpaired surrogate. A final odd byte is ignored.
 std::optional<std::string> decode_utf16_strict(Bytes utf16le);
+
+// The same appended to `out`; false, with `out` as it was, for an unpaired
+// surrogate.
+bool append_utf16_strict(std::string& out, Bytes utf16le);
 
 }  // namespace brindle

@@ -17,7 +17,7 @@ namespace {
 using namespace brindle::test;
 using Recs = std::vector<HwpRecord>;
 
-std::string full(const Recs& records, DocInfo info = {}) {
+std::string full(const Recs& records, Definitions info = {}) {
     WalkContext context(Profile::Full, std::move(info));
     BlockList blocks;
     walk_section(records, blocks, context);
@@ -125,9 +125,9 @@ TEST(FullWalk, WhatControlsAddToTheirParagraphs) {
               {ctrl_header(1, CTRL_SECTION, ByteWriter().zeros(14).u16(1).take())}, para(u"Sub", 4)}),
          "# 1. Title two \\#\n\n## 1.1. Sub"},
     };
-    DocInfo info;
-    info.para_shapes = {{}, {HeadKind::Number, 0, 1}, {HeadKind::Number, 0, 2}, {HeadKind::Outline, 0, 0},
-                        {HeadKind::Outline, 1, 0}};
+    Definitions info;
+    info.paragraph_shapes = {{}, {HeadKind::Number, 0, 1}, {HeadKind::Number, 0, 2}, {HeadKind::Outline, 0, 0},
+                             {HeadKind::Outline, 1, 0}};
     info.numberings = {numbering({"^1.", "^1.^2."}), numbering({"^1."}, {}, {5})};
     for (const auto& c : cases) EXPECT_EQ(full(c.records, info), c.markdown) << c.what;
 }

@@ -1,12 +1,13 @@
-// The header part: what is taken out of it before it is parsed leaves the
-// tables the walk reads as they were, and a part that cannot be cut safely
-// is left whole.
+// The header part: its definitions read, what is taken out of it before it
+// is parsed leaving them as they were, a part that cannot be cut safely left
+// whole, and the tag scan that reads its fonts and character shapes.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "hwpx/header.h"
-#include "hwpx/xml.h"
+#include "hwpx/header_prefilter.h"
+#include "hwpx/tag_scanner.h"
 #include "model/numbering.h"
 
 namespace brindle::hwpx {
@@ -14,39 +15,79 @@ namespace {
 
 constexpr std::string_view HEAD = R"(<?xml version="1.0"?><h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
                                   R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:beginNum footnote="3"/>)"
-                                  R"(<h:refList><h:fontfaces><h:fontface lang="HANGUL"/></h:fontfaces>)"
-                                  R"(<h:charProperties><h:charPr id="0"><h:bold/></h:charPr></h:charProperties>)"
+                                  R"(<h:refList><h:fontfaces><h:fontface lang="HANGUL"><h:font id="0" face="바탕"/>)"
+                                  R"(<h:font id="1" face="돋움"><h:typeInfo/></h:font></h:fontface>)"
+                                  R"(<h:fontface lang="SYMBOL"><h:font face="Wingdings"/></h:fontface></h:fontfaces>)"
+                                  R"(<h:borderFills><h:borderFill id="1"/></h:borderFills>)"
+                                  R"(<h:charProperties><h:charPr id="0" height="1600"><h:fontRef hangul="1" symbol="0"/>)"
+                                  R"(<h:ratio hangul="100"/><h:bold/></h:charPr><h:charPr id="1"><h:italic/></h:charPr>)"
+                                  R"(</h:charProperties>)"
                                   R"(<h:numberings><h:numbering id="1" start="1"><h:paraHead level="1" )"
                                   R"(numFormat="HANGUL_SYLLABLE">^1.</h:paraHead></h:numbering></h:numberings>)"
-                                  R"(<h:paraProperties><h:paraPr id="0"><h:heading type="NONE"/>)"
+                                  R"(<h:paraProperties><h:paraPr id="0"><h:align horizontal="CENTER"/><h:heading type="NONE"/>)"
                                   R"(<p:switch><p:case><h:margin/></p:case><p:default><h:margin/></p:default></p:switch>)"
                                   R"(</h:paraPr><h:paraPr id="1"><p:switch><p:default><h:heading type="NUMBER" idRef="1" )"
-                                  R"(level="0"/></p:default></p:switch></h:paraPr></h:paraProperties></h:refList></h:head>)";
+                                  R"(level="0"/></p:default></p:switch></h:paraPr></h:paraProperties>)"
+                                  R"(<h:styles><h:style id="0" type="PARA" name="개요 1" engName="Outline 1" paraPrIDRef="1" )"
+                                  R"(charPrIDRef="0"/><h:style id="1" type="CHAR" name="강조" charPrIDRef="1"/></h:styles>)"
+                                  R"(</h:refList></h:head>)";
 
 ByteBuffer bytes(std::string_view text) { return ByteBuffer(text.begin(), text.end()); }
 
-DocInfo read(ByteBuffer part) {
-    auto parsed = XmlPart::parse(std::move(part), "header.xml");
-    EXPECT_TRUE(parsed);
-    return parsed ? read_header(parsed.value()->root()) : DocInfo{};
+Definitions read(std::string_view part) { return read_header(bytes(part), "header.xml"); }
+
+void expect_head_definitions(const Definitions& d) {
+    ASSERT_EQ(d.paragraph_shapes.size(), 2u);
+    EXPECT_EQ(d.paragraph_shapes[0].alignment, Alignment::Center);
+    EXPECT_EQ(d.paragraph_shapes[1].head, HeadKind::Number);
+    EXPECT_EQ(d.paragraph_shapes[1].numbering, 1);
+    EXPECT_EQ(d.paragraph_shapes[1].alignment, Alignment::Justify);
+    ASSERT_EQ(d.numberings.size(), 1u);
+    EXPECT_EQ(d.numberings[0].format(0), "^1.");
+    EXPECT_EQ(d.numberings[0].shapes[0], SHAPE_HANGUL_SYLLABLE);
+    EXPECT_EQ(d.footnote_start, 3);
+    EXPECT_EQ(d.fonts.of(Script::Hangul), (std::vector<std::string>{"바탕", "돋움"}));
+    EXPECT_EQ(d.fonts.of(Script::Symbol), (std::vector<std::string>{"Wingdings"}));
+    ASSERT_EQ(d.character_shapes.size(), 2u);
+    const CharacterShape& title = d.character_shapes[0];
+    EXPECT_EQ(title.height, 1600);
+    EXPECT_TRUE(title.bold);
+    EXPECT_FALSE(title.italic);
+    EXPECT_EQ(d.font_name(title, Script::Hangul), "돋움");
+    EXPECT_EQ(d.font_name(title, Script::Symbol), "Wingdings");
+    EXPECT_EQ(d.character_shapes[1].height, 1000);
+    EXPECT_TRUE(d.character_shapes[1].italic);
+    ASSERT_EQ(d.styles.size(), 2u);
+    EXPECT_EQ(d.styles[0].name, "개요 1");
+    EXPECT_EQ(d.styles[0].paragraph_shape, 1);
+    EXPECT_FALSE(d.styles[0].character);
+    EXPECT_TRUE(d.styles[1].character);
+    EXPECT_EQ(d.styles[1].character_shape, 1);
 }
 
-TEST(HwpxHeader, WhatIsTakenOutLeavesTheTablesAsTheyWere) {
+TEST(HwpxHeader, DefinitionsAreReadWhetherOrNotThePartIsCut) {
     ByteBuffer cut = bytes(HEAD);
     skip_unread_definitions(cut);
     const std::string text(cut.begin(), cut.end());
-    EXPECT_EQ(text.find("fontfaces"), std::string::npos);
-    EXPECT_EQ(text.find("charPr"), std::string::npos);
-    EXPECT_EQ(text.find("margin"), std::string::npos);
+    for (const char* taken : {"fontfaces", "<h:charPr", "borderFill", "margin"}) {
+        EXPECT_EQ(text.find(taken), std::string::npos) << taken;
+    }
     EXPECT_NE(text.find("heading type=\"NUMBER\""), std::string::npos);  // its alternative is kept
-    const DocInfo whole = read(bytes(HEAD)), stripped = read(std::move(cut));
-    ASSERT_EQ(stripped.para_shapes.size(), 2u);
-    EXPECT_EQ(stripped.para_shapes[1].head, HeadKind::Number);
-    EXPECT_EQ(stripped.para_shapes[1].numbering, whole.para_shapes[1].numbering);
-    ASSERT_EQ(stripped.numberings.size(), 1u);
-    EXPECT_EQ(stripped.numberings[0].format(0), "^1.");
-    EXPECT_EQ(stripped.numberings[0].shapes[0], SHAPE_HANGUL_SYLLABLE);
-    EXPECT_EQ(stripped.footnote_start, 3);
+    SCOPED_TRACE("cut");
+    expect_head_definitions(read(HEAD));
+    // A comment keeps the prefilter out: the whole part is parsed, and the
+    // lists it would have taken out are read all the same, once.
+    std::string whole(HEAD);
+    whole.insert(whole.find("<h:refList>"), "<!-- <h:charPr height=\"9\"/> -->");
+    SCOPED_TRACE("whole");
+    expect_head_definitions(read(whole));
+}
+
+TEST(HwpxHeader, APartThatCannotBeParsedDefinesNothing) {
+    const Definitions none = read(std::string(HEAD).substr(0, std::string(HEAD).find("</h:refList>")));
+    EXPECT_TRUE(none.character_shapes.empty());
+    EXPECT_TRUE(none.paragraph_shapes.empty());
+    EXPECT_TRUE(none.fonts.of(Script::Hangul).empty());
 }
 
 TEST(HwpxHeader, ListsAreFoundInAnyOrder) {
@@ -63,7 +104,9 @@ TEST(HwpxHeader, ListsAreFoundInAnyOrder) {
               R"(<h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
               R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:refList>)"
               R"(<h:paraProperties><h:paraPr id="0"></h:paraPr></h:paraProperties><h:charPropertiesX/></h:refList></h:head>)");
-    EXPECT_EQ(read(std::move(cut)).para_shapes.size(), 1u);
+    const Definitions definitions = read(head);
+    EXPECT_EQ(definitions.paragraph_shapes.size(), 1u);
+    EXPECT_EQ(definitions.character_shapes.size(), 1u);
 }
 
 TEST(HwpxHeader, PartsThatCannotBeCutSafelyStayWhole) {
@@ -82,6 +125,36 @@ TEST(HwpxHeader, PartsThatCannotBeCutSafelyStayWhole) {
     ByteBuffer open = bytes("<h:head><h:fontfaces><x/></h:head>");
     skip_unread_definitions(open);
     EXPECT_EQ(std::string(open.begin(), open.end()), "<h:head><h:fontfaces><x/></h:head>");
+}
+
+TEST(TagScanner, TagsAttributesAndWhatIsPassedOver) {
+    TagScanner scanner(R"(<?xml version="1.0"?><!DOCTYPE x><a:list n = '2'><!-- <a:item x="no"/> -->)"
+                       R"(<![CDATA[<a:item/>]]><a:item face="A&amp;B &#xAC00;&#44032;&bogus; x>y" size="12"/>)"
+                       "\n<item size=\"-1\"></item></a:list>");
+    std::vector<std::string> seen;
+    std::vector<std::string> faces;
+    std::vector<std::uint32_t> sizes;
+    while (const std::optional<Tag> tag = scanner.next()) {
+        seen.push_back(std::string(tag->kind == Tag::Kind::End ? "/" : "") + std::string(tag->local) +
+                       (tag->kind == Tag::Kind::Empty ? "/" : ""));
+        if (tag->local == "item" && tag->kind != Tag::Kind::End) {
+            faces.push_back(tag_attribute(tag->attributes, "face").value_or("(none)"));
+            sizes.push_back(tag_number(tag->attributes, "size", 7));
+        }
+        if (tag->local == "list" && tag->kind == Tag::Kind::Start) {
+            EXPECT_EQ(tag_number(tag->attributes, "n"), 2u);  // single quotes, spaces around "="
+        }
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"list", "item/", "item", "/item", "/list"}));
+    EXPECT_EQ(faces, (std::vector<std::string>{"A&B 가가&bogus; x>y", "(none)"}));
+    EXPECT_EQ(sizes, (std::vector<std::uint32_t>{12, 7}));  // "-1" is no number
+    // Markup cut short ends the scan.
+    for (const char* cut : {"<a x=\"1\"", "<!-- <a/>", "<a/><b"}) {
+        TagScanner short_scan(cut);
+        std::size_t tags = 0;
+        while (short_scan.next()) ++tags;
+        EXPECT_EQ(tags, std::string_view(cut) == "<a/><b" ? 1u : 0u) << cut;
+    }
 }
 
 }  // namespace

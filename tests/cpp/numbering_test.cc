@@ -40,13 +40,13 @@ TEST(AppendNumber, ShapesAndWhereTheyRunOut) {
 
 TEST(ParagraphNumbering, CountersByNumberingAndLevel) {
     constexpr HeadKind NONE = HeadKind::None, NUMBER = HeadKind::Number, OUTLINE = HeadKind::Outline;
-    DocInfo info;
-    info.para_shapes = {{}, {NUMBER, 0, 1}, {NUMBER, 1, 1}, {NUMBER, 0, 2}, {HeadKind::Bullet, 0, 1},
-                        {OUTLINE, 1, 0}, {NUMBER, 0, 9}};  // 6: a numbering past the table
+    Definitions info;
+    info.paragraph_shapes = {{}, {NUMBER, 0, 1}, {NUMBER, 1, 1}, {NUMBER, 0, 2}, {HeadKind::Bullet, 0, 1},
+                             {OUTLINE, 1, 0}, {NUMBER, 0, 9}};  // 6: a numbering past the table
     info.numberings = {numbering({"^1.", "^1.^2)"}, {SHAPE_DIGITS, SHAPE_LATIN_LOWER}, {1, 3}),
                        numbering({"(^1)", "^1-^2"}, {SHAPE_ROMAN_LOWER, SHAPE_DIGITS}, {4, 1})};
     info.bullets = {U'●'};
-    info.style_shapes = {1};
+    info.styles = {Style{"", false, 1, 0}};
     const struct {
         std::uint16_t shape;
         std::uint8_t style;
@@ -81,9 +81,13 @@ ByteWriter numbering_record(std::initializer_list<std::pair<std::uint8_t, std::u
     return w;
 }
 
-// PARA_SHAPE: head kind in bits 23-24, level in 25-27; the numbering at 30.
-ByteBuffer para_shape(HeadKind kind, std::uint32_t level, std::uint16_t id, std::size_t size = 54) {
-    ByteBuffer b = ByteWriter().u32(static_cast<std::uint32_t>(kind) << 23 | level << 25).zeros(26).u16(id).take();
+// PARA_SHAPE: alignment in bits 2-4, head kind in 23-24, level in 25-27; the
+// numbering at 30.
+ByteBuffer para_shape(HeadKind kind, std::uint32_t level, std::uint16_t id, std::size_t size = 54,
+                      Alignment alignment = Alignment::Justify) {
+    const std::uint32_t attributes =
+        static_cast<std::uint32_t>(kind) << 23 | level << 25 | static_cast<std::uint32_t>(alignment) << 2;
+    ByteBuffer b = ByteWriter().u32(attributes).zeros(26).u16(id).take();
     b.resize(size);
     return b;
 }
@@ -94,17 +98,20 @@ TEST(ParseDocInfo, ShortRecordsKeepTheirIndex) {
     cut.u16(5);  // the start number; no level starts
     ByteWriter starts = numbering_record({{}, {}, {}, {}, {}, {}, {SHAPE_LATIN_UPPER, u"^1"}});
     starts.u16(0).u32(2).u32(3).u32(0).u32(1).u32(1).u32(1).u32(1);
-    ByteWriter style;  // names, attributes, next style, language, paragraph shape
-    style.u16(3).utf16(u"바탕글").u16(6).utf16(u"Normal").u8(0).u8(0).u16(0x412).u16(3);
-    const DocInfo info = parse_doc_info(encode_records({
+    ByteWriter style;  // names, attributes, next style, language, paragraph and character shape
+    style.u16(3).utf16(u"바탕글").u16(6).utf16(u"Normal").u8(0).u8(0).u16(0x412).u16(3).u16(1);
+    ByteWriter char_style;  // a character style without an English name, cut before its character shape
+    char_style.u16(2).utf16(u"강조").u16(0).u8(1).u8(0).u16(0x412).u16(2);
+    const Definitions info = parse_doc_info(encode_records({
         record(HWPTAG_DOCUMENT_PROPERTIES, 0, ByteWriter().u16(1).u16(1).u16(3).u16(5).zeros(18).take()),
         record(HWPTAG_NUMBERING, 1, ByteBuffer(4, 0)), record(HWPTAG_NUMBERING, 1, cut.take()),
         record(HWPTAG_NUMBERING, 1, starts.take()),
         record(HWPTAG_BULLET, 1, ByteWriter().zeros(12).u16(0x25CF).zeros(8).take()),
-        record(HWPTAG_PARA_SHAPE, 1, para_shape(HeadKind::Number, 2, 4)),
+        record(HWPTAG_PARA_SHAPE, 1, para_shape(HeadKind::Number, 2, 4, 54, Alignment::Center)),
         record(HWPTAG_PARA_SHAPE, 1, para_shape(HeadKind::Bullet, 0, 1, 31)),
         record(HWPTAG_PARA_SHAPE, 1, para_shape(HeadKind::Outline, 6, 3, 32)),
         record(HWPTAG_STYLE, 1, style.take()), record(HWPTAG_STYLE, 1, ByteBuffer(2, 0)),
+        record(HWPTAG_STYLE, 1, char_style.take()),
     }));
     EXPECT_EQ(info.footnote_start, 3);
     EXPECT_EQ(info.endnote_start, 5);
@@ -120,15 +127,64 @@ TEST(ParseDocInfo, ShortRecordsKeepTheirIndex) {
     EXPECT_EQ(std::vector<std::uint32_t>(m.starts.begin(), m.starts.end()),
               (std::vector<std::uint32_t>{2, 3, 1, 1, 1, 1, 1}));  // a start of 0 is 1
     EXPECT_EQ(info.bullets, std::vector<char32_t>{U'●'});
-    ASSERT_EQ(info.para_shapes.size(), 3u);
+    ASSERT_EQ(info.paragraph_shapes.size(), 3u);
     const auto shape = [&](std::size_t k) {
-        const ParaShape& s = info.para_shapes[k];
-        return std::tuple(s.head, int{s.level}, int{s.numbering});
+        const ParagraphShape& s = info.paragraph_shapes[k];
+        return std::tuple(s.head, int{s.level}, int{s.numbering}, s.alignment);
     };
-    EXPECT_EQ(shape(0), std::tuple(HeadKind::Number, 2, 4));
-    EXPECT_EQ(shape(1), std::tuple(HeadKind::None, 0, 0));  // too short: kept, with nothing read
-    EXPECT_EQ(shape(2), std::tuple(HeadKind::Outline, 6, 3));
-    EXPECT_EQ(info.style_shapes, (std::vector<std::uint16_t>{3, 0}));
+    EXPECT_EQ(shape(0), std::tuple(HeadKind::Number, 2, 4, Alignment::Center));
+    EXPECT_EQ(shape(1), std::tuple(HeadKind::None, 0, 0, Alignment::Justify));  // too short: kept, with nothing read
+    EXPECT_EQ(shape(2), std::tuple(HeadKind::Outline, 6, 3, Alignment::Justify));
+    ASSERT_EQ(info.styles.size(), 3u);
+    const auto style_of = [&](std::size_t k) {
+        const Style& s = info.styles[k];
+        return std::tuple(s.name, s.character, int{s.paragraph_shape}, int{s.character_shape});
+    };
+    EXPECT_EQ(style_of(0), std::tuple("바탕글", false, 3, 1));
+    EXPECT_EQ(style_of(1), std::tuple("", false, 0, 0));
+    EXPECT_EQ(style_of(2), std::tuple("강조", true, 2, 0));
+}
+
+// CHAR_SHAPE: a font per script, widths, spacings, relative sizes and
+// offsets, the base size and the attributes.
+ByteBuffer char_shape(std::uint16_t hangul_font, std::uint16_t latin_font, std::int32_t height,
+                      std::uint32_t attributes) {
+    return ByteWriter().u16(hangul_font).u16(latin_font).zeros(10).zeros(28).u32(static_cast<std::uint32_t>(height))
+        .u32(attributes).zeros(22).take();
+}
+
+ByteBuffer face_name(std::u16string_view name) {
+    return ByteWriter().u8(0).u16(name.size() & 0xFFFF).utf16(name).take();
+}
+
+TEST(ParseDocInfo, FontsGoToTheirScriptsAndCharacterShapesNameThem) {
+    ByteWriter counts;  // binary data, then the fonts of each script
+    counts.u32(0).u32(2).u32(1).u32(0).u32(0).u32(0).u32(1).u32(0);
+    const Definitions info = parse_doc_info(encode_records({
+        record(HWPTAG_ID_MAPPINGS, 0, counts.take()),
+        record(HWPTAG_FACE_NAME, 1, face_name(u"바탕")), record(HWPTAG_FACE_NAME, 1, face_name(u"돋움")),
+        record(HWPTAG_FACE_NAME, 1, face_name(u"Arial")), record(HWPTAG_FACE_NAME, 1, face_name(u"Wingdings")),
+        record(HWPTAG_FACE_NAME, 1, face_name(u"past every count")),
+        record(HWPTAG_CHAR_SHAPE, 1, char_shape(1, 0, 1600, 0x2)),
+        record(HWPTAG_CHAR_SHAPE, 1, char_shape(7, 0, 1000, 0x1)),
+        record(HWPTAG_CHAR_SHAPE, 1, ByteBuffer(49, 0)),  // too short: kept, with nothing read
+    }));
+    EXPECT_EQ(info.fonts.of(Script::Hangul), (std::vector<std::string>{"바탕", "돋움"}));
+    EXPECT_EQ(info.fonts.of(Script::Latin), (std::vector<std::string>{"Arial"}));
+    EXPECT_TRUE(info.fonts.of(Script::Hanja).empty());
+    EXPECT_EQ(info.fonts.of(Script::Symbol), (std::vector<std::string>{"Wingdings"}));
+    EXPECT_TRUE(info.fonts.of(Script::User).empty());
+    ASSERT_EQ(info.character_shapes.size(), 3u);
+    const CharacterShape& heading = info.character_shapes[0];
+    EXPECT_EQ(heading.height, 1600);
+    EXPECT_TRUE(heading.bold);
+    EXPECT_FALSE(heading.italic);
+    EXPECT_EQ(info.font_name(heading, Script::Hangul), "돋움");
+    EXPECT_EQ(info.font_name(heading, Script::Latin), "Arial");
+    EXPECT_EQ(info.font_name(heading, Script::Symbol), "Wingdings");
+    EXPECT_TRUE(info.character_shapes[1].italic);
+    EXPECT_EQ(info.font_name(info.character_shapes[1], Script::Hangul), "");  // past the list
+    EXPECT_EQ(info.character_shapes[2].height, 1000);
 }
 
 }  // namespace

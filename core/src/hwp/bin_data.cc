@@ -26,9 +26,9 @@ PictureData HwpPictureStore::fetch(std::string_view key) {
     std::size_t index = 0;
     const auto [end, ec] = std::from_chars(key.data(), key.data() + key.size(), index);
     if (ec != std::errc() || end != key.data() + key.size() || index == 0 || index > items_.size()) return {};
-    const BinItem& item = items_[index - 1];
+    const BinaryItem& item = items_[index - 1];
     PictureData data;
-    if (item.kind == BinItem::Kind::Link) {
+    if (item.kind == BinaryItem::Kind::Link) {
         if (!item.path.empty()) {
             data.kind = PictureData::Kind::Linked;
             data.path = item.path;
@@ -36,7 +36,7 @@ PictureData HwpPictureStore::fetch(std::string_view key) {
         return data;
     }
     // A stored item is an OLE object or a chart: no picture.
-    if (item.kind != BinItem::Kind::Embedding) return data;
+    if (item.kind != BinaryItem::Kind::Embedding) return data;
 
     data.stem = storage_stem(item.storage_id);
     const std::string prefix = std::string(BIN_DATA_STORAGE) + data.stem + ".";
@@ -58,8 +58,8 @@ PictureData HwpPictureStore::fetch(std::string_view key) {
         if (found == by_stem_->end()) return data;
         path = found->second;
     }
-    const bool deflated = item.compression == BinItem::Compression::Deflated ||
-                          (item.compression == BinItem::Compression::AsDocument && compressed_);
+    const bool deflated = item.compression == BinaryItem::Compression::Deflated ||
+                          (item.compression == BinaryItem::Compression::AsDocument && compressed_);
     try {
         Result<ByteBuffer> bytes = read_section_stream(file_, path, deflated, true);
         if (!bytes) return data;

@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "document/compound_file.h"
-#include "hwp/doc_info.h"
+#include "model/definitions.h"
 #include "model/pictures.h"
 
 namespace brindle {
@@ -16,7 +16,7 @@ namespace brindle {
 // Keys are the decimal binary-data item of a picture record.
 class HwpPictureStore final : public PictureStore {
 public:
-    HwpPictureStore(std::string prefix, CompoundFile& file, bool compressed, std::span<const BinItem> items)
+    HwpPictureStore(std::string prefix, CompoundFile& file, bool compressed, std::span<const BinaryItem> items)
         : PictureStore(std::move(prefix)), file_(file), compressed_(compressed), items_(items) {}
 
 protected:
@@ -25,7 +25,7 @@ protected:
 private:
     CompoundFile& file_;
     bool compressed_;
-    std::span<const BinItem> items_;
+    std::span<const BinaryItem> items_;
     // The "/BinData" streams by their name up to the extension's dot
     // ("/BinData/BIN0001."), indexed on the first stream not found by its
     // item's own name; once, however many pictures miss.

@@ -1,7 +1,7 @@
-// "/DocInfo": the tables the full profile looks paragraphs up in. Records
-// of one tag form one table, indexed by their order in the stream; a record
-// too short for what is read keeps its place with default contents, so the
-// indices of the records after it stay right.
+// "/DocInfo": the definitions the full profile looks paragraphs up in.
+// Records of one tag form one list, indexed by their order in the stream; a
+// record too short for what is read keeps its place with default contents,
+// so the indices of the records after it stay right.
 #include "hwp/doc_info.h"
 
 #include <algorithm>
@@ -14,28 +14,42 @@
 namespace brindle {
 namespace {
 
-// The widest ids the body can hold: paragraph shapes, numberings and bullets
-// are named by u16, styles by u8. Records past them cannot be referred to.
-constexpr std::size_t MAX_U16_IDS = std::size_t{std::numeric_limits<std::uint16_t>::max()} + 1;
-constexpr std::size_t MAX_STYLES = 256;
-
 // DOCUMENT_PROPERTIES: section count, then the start numbers of pages,
 // footnotes and endnotes (u16 each).
 constexpr std::size_t FOOTNOTE_START_OFFSET = 4;
 constexpr std::size_t ENDNOTE_START_OFFSET = 6;
 
-// PARA_SHAPE: attributes 1 (bits 23-24 head kind, 25-27 level), margins and
-// spacing, the tab definition and, at 30, the numbering or bullet id.
+// ID_MAPPINGS: counts (i32) of the definitions of each kind, in the order
+// of their records: binary data, the fonts of each script (in the order of
+// Script), border fills, character shapes, tab stops, numberings, bullets,
+// paragraph shapes, styles.
+constexpr std::size_t ID_MAPPINGS_FONTS_OFFSET = 4;
+constexpr std::size_t ID_MAPPINGS_CHARACTER_SHAPES_OFFSET = 36;
+constexpr std::size_t ID_MAPPINGS_PARAGRAPH_SHAPES_OFFSET = 52;
+constexpr std::size_t ID_MAPPINGS_STYLES_OFFSET = 56;
+
+// PARA_SHAPE: attributes 1 (bits 2-4 alignment, 23-24 head kind, 25-27
+// level), margins and spacing, the tab definition and, at 30, the numbering
+// or bullet id.
 constexpr std::size_t PARA_SHAPE_NUMBERING_OFFSET = 30;
+
+// CHAR_SHAPE: the font of each script (u16 each), their widths, spacings,
+// relative sizes and offsets (u8 each), then the base size (i32) and the
+// attributes (u32, bit 0 italic, bit 1 bold).
+constexpr std::size_t CHAR_SHAPE_HEIGHT_OFFSET = 42;
+constexpr std::size_t CHAR_SHAPE_ATTRIBUTES_OFFSET = 46;
+constexpr std::uint32_t CHAR_SHAPE_ITALIC = 0x1;
+constexpr std::uint32_t CHAR_SHAPE_BOLD = 0x2;
 
 // A level head of NUMBERING and BULLET: attributes (bits 5-8 the number
 // shape), width adjustment, distance to the text, character shape id.
 constexpr std::size_t LEVEL_HEAD_SIZE = 12;
 
-ParaShape read_para_shape(Bytes payload) {
-    ParaShape shape;
+ParagraphShape read_paragraph_shape(Bytes payload) {
+    ParagraphShape shape;
     if (payload.size() < PARA_SHAPE_NUMBERING_OFFSET + 2) return shape;
     const std::uint32_t attributes = read_u32(payload, 0);
+    shape.alignment = static_cast<Alignment>(std::min<std::uint32_t>((attributes >> 2) & 0x7, 5));
     shape.head = static_cast<HeadKind>((attributes >> 23) & 0x3);
     shape.level = static_cast<std::uint8_t>(std::min<std::uint32_t>((attributes >> 25) & 0x7, NUMBERING_LEVELS - 1));
     shape.numbering = read_u16(payload, PARA_SHAPE_NUMBERING_OFFSET);
@@ -77,16 +91,79 @@ Numbering read_numbering(Bytes payload) {
     return numbering;
 }
 
-// STYLE: local name, English name (each a u16 length and UTF-16 units),
-// attributes, next style, language, then the paragraph shape id.
-std::uint16_t read_style_shape(Bytes payload) {
-    std::size_t q = 0;
-    for (int name = 0; name < 2; ++name) {
-        if (q + 2 > payload.size()) return 0;
-        q += 2 + 2 * std::size_t{read_u16(payload, q)};
+// The string at `q` (u16 length, UTF-16 units), cut to `limit` units; `q`
+// moves past all of it. Empty when it does not fit or does not decode.
+std::string read_counted_string(Bytes payload, std::size_t& q, std::size_t limit) {
+    std::string text;
+    if (q + 2 > payload.size()) {
+        q = payload.size();
+        return text;
     }
-    return read_u16_or(payload, q + 4, 0);
+    const std::size_t units = read_u16(payload, q);
+    q += 2;
+    const std::size_t present = std::min(units, (payload.size() - q) / 2);
+    append_utf16_strict(text, payload.subspan(q, 2 * std::min(present, limit)));
+    q += 2 * present;
+    return text;
 }
+
+// STYLE: local name, English name (each a u16 length and UTF-16 units),
+// attributes (u8, bits 0-2 the kind: 0 paragraph, 1 character), next style
+// (u8), language (u16), then the paragraph and character shape ids.
+Style read_style(Bytes payload) {
+    Style style;
+    std::size_t q = 0;
+    style.name = read_counted_string(payload, q, MAX_NAME_UNITS);
+    q = std::min(payload.size(), q + 2 + 2 * std::size_t{read_u16_or(payload, q, 0)});  // the English name
+    if (q < payload.size()) style.character = (payload[q] & 0x7) == 1;
+    style.paragraph_shape = read_u16_or(payload, q + 4, 0);
+    style.character_shape = read_u16_or(payload, q + 6, 0);
+    return style;
+}
+
+CharacterShape read_character_shape(Bytes payload) {
+    CharacterShape shape;
+    if (payload.size() < CHAR_SHAPE_ATTRIBUTES_OFFSET + 4) return shape;
+    for (std::size_t k = 0; k < SCRIPTS; ++k) shape.fonts[k] = read_u16(payload, 2 * k);
+    shape.height = static_cast<std::int32_t>(read_u32(payload, CHAR_SHAPE_HEIGHT_OFFSET));
+    const std::uint32_t attributes = read_u32(payload, CHAR_SHAPE_ATTRIBUTES_OFFSET);
+    shape.italic = (attributes & CHAR_SHAPE_ITALIC) != 0;
+    shape.bold = (attributes & CHAR_SHAPE_BOLD) != 0;
+    return shape;
+}
+
+// FACE_NAME: attributes (u8), then the name (a u16 length and UTF-16 units).
+// The names are kept as they are stored, one after another, and made text
+// when the walk first asks for one.
+struct StoredFonts {
+    ByteBuffer names;                   // each font's name: u16 length, UTF-16 units
+    std::vector<std::uint32_t> starts;  // where each font's name begins, script by script
+    std::array<std::uint32_t, SCRIPTS + 1> first{};  // script k's fonts: starts[first[k]] .. starts[first[k + 1]]
+
+    // Fonts are added script by script.
+    void add(std::size_t script, Bytes payload) {
+        for (std::size_t k = script + 1; k <= SCRIPTS; ++k) first[k] = static_cast<std::uint32_t>(starts.size() + 1);
+        starts.push_back(static_cast<std::uint32_t>(names.size()));
+        const std::size_t units = read_u16_or(payload, 1, 0);
+        const std::size_t present = payload.size() < 3 ? 0 : std::min(units, (payload.size() - 3) / 2);
+        const std::size_t kept = std::min(present, MAX_NAME_UNITS);
+        const std::uint8_t length[2] = {static_cast<std::uint8_t>(kept), static_cast<std::uint8_t>(kept >> 8)};
+        names.insert(names.end(), length, length + 2);
+        names.insert(names.end(), payload.begin() + 3, payload.begin() + 3 + 2 * kept);
+    }
+
+    FontTable::Names read() const {
+        FontTable::Names table;
+        for (std::size_t k = 0; k < SCRIPTS; ++k) {
+            table[k].reserve(first[k + 1] - first[k]);
+            for (std::size_t f = first[k]; f < first[k + 1]; ++f) {
+                std::size_t at = starts[f];
+                table[k].push_back(read_counted_string(names, at, MAX_NAME_UNITS));
+            }
+        }
+        return table;
+    }
+};
 
 // BIN_DATA: attributes (bits 0-3 the kind, 4-5 the compression); a link
 // has its absolute and relative paths (each a u16 length and UTF-16
@@ -95,74 +172,100 @@ std::uint16_t read_style_shape(Bytes payload) {
 constexpr std::size_t MAX_EXTENSION_UNITS = 16;
 constexpr std::size_t MAX_LINK_PATH_UNITS = 1024;
 
-// The string at `q` (u16 length, UTF-16 units), cut to `limit` units; `q`
-// moves past all of it. Empty when it does not fit or does not decode.
-std::string read_counted_string(Bytes payload, std::size_t& q, std::size_t limit) {
-    if (q + 2 > payload.size()) {
-        q = payload.size();
-        return {};
-    }
-    const std::size_t units = read_u16(payload, q);
-    q += 2;
-    const std::size_t present = std::min(units, (payload.size() - q) / 2);
-    std::string text = decode_utf16_strict(payload.subspan(q, 2 * std::min(present, limit))).value_or(std::string());
-    q += 2 * present;
-    return text;
-}
-
-BinItem read_bin_item(Bytes payload) {
-    BinItem item;
+BinaryItem read_binary_item(Bytes payload) {
+    BinaryItem item;
     if (payload.size() < 2) return item;
     const std::uint16_t attributes = read_u16(payload, 0);
-    item.kind = static_cast<BinItem::Kind>(std::min(attributes & 0xF, 3));
-    item.compression = static_cast<BinItem::Compression>(std::min((attributes >> 4) & 0x3, 2));
+    item.kind = static_cast<BinaryItem::Kind>(std::min(attributes & 0xF, 3));
+    item.compression = static_cast<BinaryItem::Compression>(std::min((attributes >> 4) & 0x3, 2));
     std::size_t q = 2;
-    if (item.kind == BinItem::Kind::Link) {
+    if (item.kind == BinaryItem::Kind::Link) {
         std::string absolute = read_counted_string(payload, q, MAX_LINK_PATH_UNITS);
         std::string relative = read_counted_string(payload, q, MAX_LINK_PATH_UNITS);
         item.path = absolute.empty() ? std::move(relative) : std::move(absolute);
-    } else if (item.kind != BinItem::Kind::Unknown) {
+    } else if (item.kind != BinaryItem::Kind::Unknown) {
         item.storage_id = read_u16_or(payload, q, 0);
         q += 2;
-        if (item.kind == BinItem::Kind::Embedding) item.extension = read_counted_string(payload, q, MAX_EXTENSION_UNITS);
+        if (item.kind == BinaryItem::Kind::Embedding) item.extension = read_counted_string(payload, q, MAX_EXTENSION_UNITS);
     }
     return item;
 }
 
 }  // namespace
 
-DocInfo parse_doc_info(ByteBuffer&& stream) {
-    DocInfo info;
+Definitions parse_doc_info(ByteBuffer&& stream) {
+    Definitions definitions;
+    // The fonts of each script, as ID_MAPPINGS counts them; the fonts are
+    // listed script by script. Without the counts, every font is Hangul's.
+    std::array<std::uint32_t, SCRIPTS> font_counts{};
+    font_counts[0] = std::numeric_limits<std::uint32_t>::max();
+    std::size_t script = 0, fonts_in_script = 0;
+    StoredFonts fonts;
     const RecordList records = parse_records(std::move(stream));
     for (const HwpRecord& r : records) {
         const Bytes payload = r.bytes();
         switch (r.tag_id) {
             case HWPTAG_DOCUMENT_PROPERTIES:
-                info.footnote_start = read_u16_or(payload, FOOTNOTE_START_OFFSET, 1);
-                info.endnote_start = read_u16_or(payload, ENDNOTE_START_OFFSET, 1);
+                definitions.footnote_start = read_u16_or(payload, FOOTNOTE_START_OFFSET, 1);
+                definitions.endnote_start = read_u16_or(payload, ENDNOTE_START_OFFSET, 1);
+                break;
+            case HWPTAG_ID_MAPPINGS: {
+                // Room for what the counts announce, as far as the stream's
+                // records can hold it.
+                const auto reserve = [&](auto& list, std::size_t offset, std::size_t most) {
+                    list.reserve(std::min<std::size_t>({read_u32_or(payload, offset, 0), records.size(), most}));
+                };
+                for (std::size_t k = 0; k < SCRIPTS; ++k) {
+                    font_counts[k] = read_u32_or(payload, ID_MAPPINGS_FONTS_OFFSET + 4 * k, 0);
+                }
+                reserve(definitions.character_shapes, ID_MAPPINGS_CHARACTER_SHAPES_OFFSET, MAX_U16_IDS);
+                reserve(definitions.paragraph_shapes, ID_MAPPINGS_PARAGRAPH_SHAPES_OFFSET, MAX_U16_IDS);
+                reserve(definitions.styles, ID_MAPPINGS_STYLES_OFFSET, MAX_STYLES);
+                break;
+            }
+            case HWPTAG_FACE_NAME:
+                while (script < SCRIPTS && fonts_in_script >= font_counts[script]) {
+                    ++script;
+                    fonts_in_script = 0;
+                }
+                if (script == SCRIPTS) break;  // past every count: no character shape can name it
+                ++fonts_in_script;
+                if (fonts_in_script <= MAX_U16_IDS) fonts.add(script, payload);
+                break;
+            case HWPTAG_CHAR_SHAPE:
+                if (definitions.character_shapes.size() < MAX_U16_IDS) {
+                    definitions.character_shapes.push_back(read_character_shape(payload));
+                }
                 break;
             case HWPTAG_PARA_SHAPE:
-                if (info.para_shapes.size() < MAX_U16_IDS) info.para_shapes.push_back(read_para_shape(payload));
+                if (definitions.paragraph_shapes.size() < MAX_U16_IDS) {
+                    definitions.paragraph_shapes.push_back(read_paragraph_shape(payload));
+                }
                 break;
             case HWPTAG_NUMBERING:
-                if (info.numberings.size() < MAX_U16_IDS) info.numberings.push_back(read_numbering(payload));
+                if (definitions.numberings.size() < MAX_U16_IDS) definitions.numberings.push_back(read_numbering(payload));
                 break;
             case HWPTAG_BULLET:
-                if (info.bullets.size() < MAX_U16_IDS) {
-                    info.bullets.push_back(read_u16_or(payload, LEVEL_HEAD_SIZE, 0));
+                if (definitions.bullets.size() < MAX_U16_IDS) {
+                    definitions.bullets.push_back(read_u16_or(payload, LEVEL_HEAD_SIZE, 0));
                 }
                 break;
             case HWPTAG_BIN_DATA:
-                if (info.bin_items.size() < MAX_U16_IDS) info.bin_items.push_back(read_bin_item(payload));
+                if (definitions.binary_items.size() < MAX_U16_IDS) {
+                    definitions.binary_items.push_back(read_binary_item(payload));
+                }
                 break;
             case HWPTAG_STYLE:
-                if (info.style_shapes.size() < MAX_STYLES) info.style_shapes.push_back(read_style_shape(payload));
+                if (definitions.styles.size() < MAX_STYLES) definitions.styles.push_back(read_style(payload));
                 break;
             default:
                 break;
         }
     }
-    return info;
+    if (!fonts.names.empty()) {
+        definitions.fonts = FontTable([fonts = std::move(fonts)] { return fonts.read(); });
+    }
+    return definitions;
 }
 
 }  // namespace brindle

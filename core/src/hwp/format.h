@@ -27,11 +27,14 @@ inline constexpr std::uint32_t RECORD_SIZE_EXTENDED = 0xFFF;
 
 // Record tags of "/DocInfo".
 inline constexpr std::uint16_t HWPTAG_DOCUMENT_PROPERTIES = 16;  // section count, start numbers
+inline constexpr std::uint16_t HWPTAG_ID_MAPPINGS = 17;          // how many definitions of each kind follow
 inline constexpr std::uint16_t HWPTAG_BIN_DATA = 18;             // a binary-data item: kind, storage id, extension
+inline constexpr std::uint16_t HWPTAG_FACE_NAME = 19;            // a font: its name
+inline constexpr std::uint16_t HWPTAG_CHAR_SHAPE = 21;           // a character shape: fonts, base size, bold, italic
 inline constexpr std::uint16_t HWPTAG_NUMBERING = 23;            // a paragraph numbering: 7 level formats
 inline constexpr std::uint16_t HWPTAG_BULLET = 24;               // a bullet: its character
 inline constexpr std::uint16_t HWPTAG_PARA_SHAPE = 25;           // a paragraph shape: head kind, level, numbering
-inline constexpr std::uint16_t HWPTAG_STYLE = 26;                // a style: names, paragraph shape
+inline constexpr std::uint16_t HWPTAG_STYLE = 26;                // a style: names, kind, paragraph and character shape
 
 // Record tags of the body sections.
 inline constexpr std::uint16_t HWPTAG_PARA_HEADER = 66;              // paragraph header

@@ -19,11 +19,11 @@
 namespace brindle {
 namespace {
 
-// The full profile's look-up tables. A document whose "/DocInfo" cannot be
+// The full profile's definitions. A document whose "/DocInfo" cannot be
 // read converts all the same, without numbers or bullets.
-DocInfo read_doc_info(CompoundFile& file, bool compressed) {
+Definitions read_definitions(CompoundFile& file, bool compressed) {
     Result<ByteBuffer> bytes = read_section_stream(file, "/DocInfo", compressed, true);
-    return bytes ? parse_doc_info(std::move(bytes).value()) : DocInfo{};
+    return bytes ? parse_doc_info(std::move(bytes).value()) : Definitions{};
 }
 
 // The properties, read with the compound-file reader; a document without
@@ -49,7 +49,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
             return HwpError::distribution_protected();
         }
         if (profile == Profile::Full) {
-            context.emplace(profile, read_doc_info(file, compressed));
+            context.emplace(profile, read_definitions(file, compressed));
         } else {
             context.emplace(profile);
         }
@@ -57,7 +57,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         if (extras != nullptr) {
             extras->parsed.properties = read_properties(file);
             if (context->full() && extras->image_prefix) {
-                pictures.emplace(std::string(*extras->image_prefix), file, compressed, context->doc_info.bin_items);
+                pictures.emplace(std::string(*extras->image_prefix), file, compressed, context->definitions.binary_items);
                 context->pictures = &*pictures;
             }
         }

@@ -1,8 +1,8 @@
-// Contents/header.xml: what the full profile looks paragraphs up in, read
-// into the same tables as the HWP file's DocInfo. As there, a definition's
-// place in its list is its id (paragraph properties and styles from 0,
-// numberings and bullets from 1): writers number them so, and where they do
-// not (two bullets both "1"), the place is what the body's references mean.
+// Contents/header.xml: the definitions the full profile looks paragraphs
+// up in. A definition's place in its list is its id (paragraph and
+// character properties, fonts and styles from 0, numberings and bullets
+// from 1): writers number them so, and where they do not (two bullets both
+// "1"), the place is what the body's references mean.
 #include "hwpx/header.h"
 
 #include <algorithm>
@@ -12,14 +12,14 @@
 #include <span>
 #include <vector>
 
+#include "hwpx/header_prefilter.h"
+#include "hwpx/header_scan.h"
+#include "hwpx/xml.h"
 #include "model/numbering.h"
 #include "text.h"
 
 namespace brindle::hwpx {
 namespace {
-
-constexpr std::size_t MAX_U16_IDS = std::size_t{std::numeric_limits<std::uint16_t>::max()} + 1;
-constexpr std::size_t MAX_STYLES = 256;
 
 // The number shapes by their OWPML names, in the order of their codes.
 constexpr std::array<std::string_view, 17> NUMBER_SHAPES = {
@@ -37,18 +37,28 @@ HeadKind head_kind(std::string_view type) {
     return HeadKind::None;
 }
 
-ParaShape read_para_shape(Element para_pr) {
-    ParaShape shape;
-    // The heading stands among the properties, or in an alternative's
-    // default branch (hp:switch > hp:default) where a writer puts it there.
-    Element heading = para_pr.child(Ns::Head, "heading");
-    if (!heading) {
-        if (const Element alternatives = para_pr.child(Ns::Paragraph, "switch")) {
-            if (const Element fallback = alternatives.child(Ns::Paragraph, "default")) {
-                heading = fallback.child(Ns::Head, "heading");
-            }
-        }
+// The alignments by their OWPML names, in the order of their codes.
+constexpr std::array<std::string_view, 6> ALIGNMENTS = {"JUSTIFY", "LEFT", "RIGHT", "CENTER", "DISTRIBUTE",
+                                                        "DISTRIBUTE_SPACE"};
+
+// A paragraph property of `para_pr`: among the properties, or in an
+// alternative's default branch (hp:switch > hp:default) where a writer
+// puts it there.
+Element paragraph_property(Element para_pr, std::string_view local) {
+    if (const Element direct = para_pr.child(Ns::Head, local)) return direct;
+    if (const Element alternatives = para_pr.child(Ns::Paragraph, "switch")) {
+        if (const Element fallback = alternatives.child(Ns::Paragraph, "default")) return fallback.child(Ns::Head, local);
     }
+    return {};
+}
+
+ParagraphShape read_paragraph_shape(Element para_pr) {
+    ParagraphShape shape;
+    if (const Element align = paragraph_property(para_pr, "align")) {
+        const auto it = std::find(ALIGNMENTS.begin(), ALIGNMENTS.end(), align.attribute("horizontal"));
+        if (it != ALIGNMENTS.end()) shape.alignment = static_cast<Alignment>(it - ALIGNMENTS.begin());
+    }
+    const Element heading = paragraph_property(para_pr, "heading");
     if (!heading) return shape;
     shape.head = head_kind(heading.attribute("type"));
     shape.level = static_cast<std::uint8_t>(std::min<std::uint32_t>(heading.number("level"), NUMBERING_LEVELS - 1));
@@ -56,21 +66,6 @@ ParaShape read_para_shape(Element para_pr) {
     return shape;
 }
 
-// The text of a format, cut to MAX_NUMBER_FORMAT_UNITS UTF-16 units as the
-// binary format's are.
-std::string cut_format(std::string_view format) {
-    std::string out;
-    std::size_t units = 0;
-    while (!format.empty()) {
-        const Utf8Char c = decode_utf8_char(format);
-        if (c.length == 0) break;
-        units += c.value >= 0x10000 ? 2 : 1;
-        if (units > MAX_NUMBER_FORMAT_UNITS) break;
-        out.append(format.substr(0, c.length));
-        format.remove_prefix(c.length);
-    }
-    return out;
-}
 
 Numbering read_numbering(Element element) {
     Numbering numbering;
@@ -82,7 +77,7 @@ Numbering read_numbering(Element element) {
         const std::uint32_t level = head.number("level", 0);
         if (level < 1 || level > NUMBERING_LEVELS) continue;
         const std::size_t k = level - 1;
-        formats[k] = cut_format(head.text());
+        formats[k] = cut_to_units(head.text(), MAX_NUMBER_FORMAT_UNITS);
         numbering.shapes[k] = number_shape_of(head.attribute("numFormat"));
         numbering.starts[k] = std::max<std::uint32_t>(head.number("start", numbering.starts[k]), 1);
     }
@@ -94,223 +89,84 @@ Numbering read_numbering(Element element) {
     return numbering;
 }
 
+Style read_style(Element element) {
+    Style style;
+    style.name = cut_to_units(element.attribute_text("name"), MAX_NAME_UNITS);
+    style.character = element.attribute("type") == "CHAR";
+    style.paragraph_shape = static_cast<std::uint16_t>(std::min<std::uint32_t>(element.number("paraPrIDRef"), 0xFFFF));
+    style.character_shape = static_cast<std::uint16_t>(std::min<std::uint32_t>(element.number("charPrIDRef"), 0xFFFF));
+    return style;
+}
+
 char32_t read_bullet(Element bullet) {
     const Utf8Char c = decode_utf8_char(bullet.attribute("char"));
     return c.length > 0 ? c.value : 0;
 }
 
-// The lists of refList that hold nothing the walk reads, and the paragraph
-// properties, of which only some alternatives are cut.
-constexpr std::array<std::string_view, 4> UNREAD_LISTS = {"fontfaces", "borderFills", "charProperties", "tabProperties"};
-constexpr std::string_view PARAGRAPH_PROPERTIES = "paraProperties";
-constexpr std::string_view ALTERNATIVES = "switch";
-
-constexpr bool is_name_char(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
-           c == '.' || static_cast<unsigned char>(c) >= 0x80;
-}
-
-// A start tag: its "<" and the end of its qualified name.
-struct StartTag {
-    std::size_t lt = std::string_view::npos;
-    std::size_t name_end = 0;
-};
-
-// The first `needle` in `text` at or after `from`, found by memchr on its
-// byte at `anchor`, one that is rare in the markup searched: a call every
-// few hundred bytes, where a search by the first byte ("<", "h") stops at
-// every tag, and memmem, on needles made of the bigrams a header's
-// attribute names are made of, steps through it a few bytes at a time.
-std::size_t find_by(std::string_view text, std::string_view needle, std::size_t anchor, std::size_t from) {
-    for (std::size_t at = from + anchor; at < text.size(); ++at) {
-        const void* hit = std::memchr(text.data() + at, needle[anchor], text.size() - at);
-        if (hit == nullptr) break;
-        at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        // The last byte first, in place: most false starts fail there.
-        const std::size_t start = at - anchor, last = start + needle.size() - 1;
-        if (last < text.size() && text[last] == needle.back() && text.compare(start, needle.size(), needle) == 0) {
-            return start;
-        }
-    }
-    return std::string_view::npos;
-}
-
-// Whether the name `local` at `at` is that of a start tag ("<local" or
-// "<prefix:local", then white space, "/" or ">"); the tag if so.
-StartTag start_tag_at(std::string_view text, std::size_t at, std::size_t local) {
-    if (at == 0) return {};
-    std::size_t lt = at - 1;
-    if (text[lt] == ':') {
-        std::size_t p = lt;
-        while (p > 0 && is_name_char(text[p - 1])) --p;
-        if (p == lt || p == 0) return {};
-        lt = p - 1;
-    }
-    const std::size_t after = at + local;
-    if (text[lt] != '<' || after >= text.size() || is_name_char(text[after]) || text[after] == ':') return {};
-    return {lt, after};
-}
-
-// A name whose first start tag is sought, and where the needle stands in it.
-struct Sought {
-    std::string_view local;
-    std::size_t needle_at;
-    StartTag tag;
-};
-
-// The first start tag of each name of `sought`, which all hold `needle`
-// (found by its byte at `anchor`), from one pass over the needle's
-// occurrences. A pass for several names, rather than a search of the part
-// from its start for each, crosses the lists before them once.
-void find_start_tags(std::string_view text, std::string_view needle, std::size_t anchor, std::span<Sought> sought) {
-    std::size_t pending = sought.size();
-    for (std::size_t start = find_by(text, needle, anchor, 0); start != std::string_view::npos && pending > 0;
-         start = find_by(text, needle, anchor, start + 1)) {
-        for (Sought& s : sought) {
-            if (s.tag.lt != std::string_view::npos || start < s.needle_at) continue;
-            const std::size_t local = start - s.needle_at;
-            if (text.compare(local, s.local.size(), s.local) != 0) continue;
-            s.tag = start_tag_at(text, local, s.local.size());
-            if (s.tag.lt != std::string_view::npos) --pending;
-        }
-    }
-}
-
-// The span of the element whose start tag is `tag`, start tag to end tag,
-// when its end tag is found and (with `nested_check`) no element of its name
-// stands inside it. Empty otherwise. Both are found by the name's byte
-// `from_end` bytes before its end, as find_by finds them.
-std::string_view element_span(std::string_view text, StartTag tag, std::size_t from_end, bool nested_check = true) {
-    const std::string_view qualified = text.substr(tag.lt + 1, tag.name_end - tag.lt - 1);
-    const std::string close = "</" + std::string(qualified) + ">";
-    const std::size_t end = find_by(text, close, 2 + qualified.size() - from_end, tag.name_end);
-    if (end == std::string_view::npos) return {};
-    const std::string_view element = text.substr(tag.lt, end + close.size() - tag.lt);
-    if (nested_check && find_by(element, "<" + std::string(qualified), 1 + qualified.size() - from_end, 1) !=
-                            std::string_view::npos) {
-        return {};
-    }
-    return element;
-}
-
-// Spans to take out of the part, in order and apart.
-using Spans = std::vector<std::string_view>;
-
-// The part without `spans`, written over itself in one pass.
-void remove(ByteBuffer& bytes, std::string_view text, Spans& spans) {
-    std::sort(spans.begin(), spans.end(), [](std::string_view a, std::string_view b) { return a.data() < b.data(); });
-    std::size_t out = 0, in = 0;
-    for (const std::string_view span : spans) {
-        const std::size_t at = static_cast<std::size_t>(span.data() - text.data());
-        if (at < in) continue;  // inside one already taken out
-        std::memmove(bytes.data() + out, bytes.data() + in, at - in);
-        out += at - in;
-        in = at + span.size();
-    }
-    std::memmove(bytes.data() + out, bytes.data() + in, bytes.size() - in);
-    bytes.resize(out + bytes.size() - in);
-}
-
-}  // namespace
-
-void skip_unread_definitions(ByteBuffer& header) {
-    if (header.size() < 2 || header[0] == 0 || header[1] == 0 || header[0] == 0xFF || header[0] == 0xFE) return;
-    const std::string_view text(reinterpret_cast<const char*>(header.data()), header.size());
-    // Markup that could hide an element's end (a comment, CDATA; "<!" opens
-    // nothing else a part may hold): such a part is parsed whole.
-    for (const char* bang = text.data(); (bang = static_cast<const char*>(
-                                             std::memchr(bang, '!', text.size() - static_cast<std::size_t>(bang - text.data()))));
-         ++bang) {
-        if (bang > text.data() && bang[-1] == '<') return;  // "!" is rare in markup: found by memchr
-        if (bang + 1 == text.data() + text.size()) break;
-    }
-    // Three of the names end in "Properties": one pass finds their start tags.
-    Sought fonts[] = {{UNREAD_LISTS[0], 0, {}}};
-    Sought borders[] = {{UNREAD_LISTS[1], 0, {}}};
-    Sought named_properties[] = {{UNREAD_LISTS[2], 4, {}}, {UNREAD_LISTS[3], 3, {}}, {PARAGRAPH_PROPERTIES, 4, {}}};
-    find_start_tags(text, UNREAD_LISTS[0], 8, fonts);    // "s"
-    find_start_tags(text, UNREAD_LISTS[1], 6, borders);  // "F"
-    find_start_tags(text, "Properties", 0, named_properties);
-    Spans spans;
-    // These lists never hold one another: the first end tag of the name,
-    // found by a rare byte of it too ("c", "F", "P"), closes the list.
-    constexpr std::size_t FROM_END[] = {3, 5, 10, 10};
-    const StartTag tags[] = {fonts[0].tag, borders[0].tag, named_properties[0].tag, named_properties[1].tag};
-    for (std::size_t k = 0; k < std::size(tags); ++k) {
-        if (tags[k].lt == std::string_view::npos) continue;
-        const std::string_view span = element_span(text, tags[k], FROM_END[k], false);
-        if (!span.empty()) spans.push_back(span);
-    }
-    // Paragraph properties keep their margins and spacing in alternatives
-    // (hp:switch), most of their bytes; the heading the walk reads stands
-    // outside them, and an alternative that holds one is kept.
-    const StartTag properties = named_properties[2].tag;
-    const std::string_view list =
-        properties.lt == std::string_view::npos ? std::string_view() : element_span(text, properties, 10);
-    // An alternative is a tag whose local name (after its last colon) is
-    // "switch", found by the name's "w": a few per paragraph property.
-    const auto in_name = [](char c) { return is_name_char(c) || c == ':'; };
-    constexpr std::size_t ANCHOR = 1;  // "w"
-    std::size_t floor = 0;             // past the last alternative taken
-    for (std::size_t at = find_by(list, ALTERNATIVES, ANCHOR, 0); at != std::string_view::npos;
-         at = find_by(list, ALTERNATIVES, ANCHOR, std::max(at + 1, floor))) {
-        const std::size_t end = at + ALTERNATIVES.size();
-        std::size_t name = at;
-        while (name > floor && in_name(list[name - 1])) --name;
-        if (name == floor || list[name - 1] != '<' || (name != at && list[at - 1] != ':') ||
-            (end < list.size() && in_name(list[end]))) {
-            continue;
-        }
-        const std::string_view qualified = list.substr(name, end - name);
-        const std::size_t prefix = qualified.size() - ALTERNATIVES.size();
-        const std::string close = "</" + std::string(qualified) + ">";
-        // Near: an alternative is a few hundred bytes.
-        const std::size_t close_at = find_by(list, close, 2 + prefix + ANCHOR, end);
-        if (close_at == std::string_view::npos) break;
-        const std::string_view span = list.substr(name - 1, close_at + close.size() - (name - 1));
-        constexpr std::string_view HEADING = "heading";
-        if (find_by(span, HEADING, 6, 0) == std::string_view::npos &&  // "g"
-            find_by(span, "<" + std::string(qualified), 1 + prefix + ANCHOR, 1) == std::string_view::npos) {
-            spans.push_back(span);
-        }
-        floor = close_at + close.size();
-    }
-    remove(header, text, spans);
-}
-
-std::uint8_t number_shape_of(std::string_view name) {
-    const auto it = std::find(NUMBER_SHAPES.begin(), NUMBER_SHAPES.end(), name);
-    return it == NUMBER_SHAPES.end() ? std::uint8_t{SHAPE_DIGITS} : static_cast<std::uint8_t>(it - NUMBER_SHAPES.begin());
-}
-
-DocInfo read_header(Element head) {
-    DocInfo info;
-    // head > beginNum, refList > (paraProperties, numberings, bullets, styles, ...)
+// The definitions read from the parsed part, beside the character shapes
+// and fonts read from its text.
+void read_tree(Element head, Definitions& definitions) {
+    // head > beginNum, refList > (paraProperties, numberings, bullets,
+    // styles, ...)
     for (Element block : head.children()) {
         if (block.is(Ns::Head, "beginNum")) {
-            info.footnote_start = static_cast<std::uint16_t>(std::min<std::uint32_t>(block.number("footnote", 1), 0xFFFF));
-            info.endnote_start = static_cast<std::uint16_t>(std::min<std::uint32_t>(block.number("endnote", 1), 0xFFFF));
+            definitions.footnote_start =
+                static_cast<std::uint16_t>(std::min<std::uint32_t>(block.number("footnote", 1), 0xFFFF));
+            definitions.endnote_start =
+                static_cast<std::uint16_t>(std::min<std::uint32_t>(block.number("endnote", 1), 0xFFFF));
             continue;
         }
         if (!block.is(Ns::Head, "refList")) continue;
         for (Element list : block.children()) {
             for (Element item : list.children()) {
                 if (item.is(Ns::Head, "paraPr")) {
-                    if (info.para_shapes.size() < MAX_U16_IDS) info.para_shapes.push_back(read_para_shape(item));
-                } else if (item.is(Ns::Head, "numbering")) {
-                    if (info.numberings.size() < MAX_U16_IDS) info.numberings.push_back(read_numbering(item));
-                } else if (item.is(Ns::Head, "bullet")) {
-                    if (info.bullets.size() < MAX_U16_IDS) info.bullets.push_back(read_bullet(item));
-                } else if (item.is(Ns::Head, "style")) {
-                    if (info.style_shapes.size() < MAX_STYLES) {
-                        info.style_shapes.push_back(
-                            static_cast<std::uint16_t>(std::min<std::uint32_t>(item.number("paraPrIDRef"), 0xFFFF)));
+                    if (definitions.paragraph_shapes.size() < MAX_U16_IDS) {
+                        definitions.paragraph_shapes.push_back(read_paragraph_shape(item));
                     }
+                } else if (item.is(Ns::Head, "numbering")) {
+                    if (definitions.numberings.size() < MAX_U16_IDS) definitions.numberings.push_back(read_numbering(item));
+                } else if (item.is(Ns::Head, "bullet")) {
+                    if (definitions.bullets.size() < MAX_U16_IDS) definitions.bullets.push_back(read_bullet(item));
+                } else if (item.is(Ns::Head, "style")) {
+                    if (definitions.styles.size() < MAX_STYLES) definitions.styles.push_back(read_style(item));
                 }
             }
         }
     }
-    return info;
+}
+
+
+}  // namespace
+
+std::uint8_t number_shape_of(std::string_view name) {
+    const auto it = std::find(NUMBER_SHAPES.begin(), NUMBER_SHAPES.end(), name);
+    return it == NUMBER_SHAPES.end() ? std::uint8_t{SHAPE_DIGITS} : static_cast<std::uint8_t>(it - NUMBER_SHAPES.begin());
+}
+
+Definitions read_header(ByteBuffer part, std::string_view name) {
+    Definitions definitions;
+    const std::string_view text(reinterpret_cast<const char*>(part.data()), part.size());
+    HeaderCuts cuts = find_unread_definitions(text);
+    // The character shapes and fonts are read from the text before they are
+    // taken out: from the lists the prefilter found, the fonts only when the
+    // walk asks for them; or else from the whole text.
+    if (!cuts.fonts.empty() && !cuts.character_shapes.empty()) {
+        scan_fonts_and_character_shapes(cuts.character_shapes, &definitions.character_shapes, nullptr);
+        definitions.fonts = FontTable([fonts = std::string(cuts.fonts)] {
+            FontTable::Names names;
+            scan_fonts_and_character_shapes(fonts, nullptr, &names);
+            return names;
+        });
+    } else {
+        FontTable::Names names;
+        scan_fonts_and_character_shapes(text, &definitions.character_shapes, &names);
+        definitions.fonts = FontTable(std::move(names));
+    }
+    take_out(part, cuts);
+    Result<std::unique_ptr<XmlPart>> parsed = XmlPart::parse(std::move(part), name);
+    if (!parsed) return {};
+    read_tree(parsed.value()->root(), definitions);
+    return definitions;
 }
 
 }  // namespace brindle::hwpx

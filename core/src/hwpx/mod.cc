@@ -25,19 +25,16 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     hwpx::Package& package = opened.value();
 
     // A header that cannot be read leaves the document without numbers or
-    // bullets, as an unreadable DocInfo does.
-    DocInfo doc_info;
+    // bullets, as an HWP document's unreadable "/DocInfo" does.
+    Definitions definitions;
     if (profile == Profile::Full && !package.header.empty()) {
         if (const ZipArchive::Entry* entry = package.zip.find(package.header)) {
             if (Result<ByteBuffer> bytes = package.zip.read(*entry)) {
-                hwpx::skip_unread_definitions(bytes.value());
-                if (auto header = hwpx::XmlPart::parse(std::move(bytes).value(), package.header)) {
-                    doc_info = hwpx::read_header(header.value()->root());
-                }
+                definitions = hwpx::read_header(std::move(bytes).value(), package.header);
             }
         }
     }
-    WalkContext context(profile, std::move(doc_info));
+    WalkContext context(profile, std::move(definitions));
     std::optional<hwpx::HwpxPictureStore> pictures;
     if (extras != nullptr) {
         extras->parsed.properties = std::move(package.properties);

@@ -208,7 +208,7 @@ void take_paragraph_control(const Control& control, ParagraphControls* controls,
         case ControlKind::Endnote: {
             const bool endnote = control.kind == ControlKind::Endnote;
             std::vector<NoteDefinition>& notes = endnote ? context.endnotes : context.footnotes;
-            const std::uint16_t start = endnote ? context.doc_info.endnote_start : context.doc_info.footnote_start;
+            const std::uint16_t start = endnote ? context.definitions.endnote_start : context.definitions.footnote_start;
             // The number the document stores; counted on from the start
             // number where it stores none.
             const std::size_t index = notes.size();

@@ -8,11 +8,12 @@
 namespace brindle {
 namespace {
 
-const ParaShape* shape_of(const DocInfo& info, std::uint16_t para_shape, std::uint8_t style) {
-    if (para_shape < info.para_shapes.size()) return &info.para_shapes[para_shape];
-    // A shape id past the table: the paragraph's style still names one.
-    if (style < info.style_shapes.size() && info.style_shapes[style] < info.para_shapes.size()) {
-        return &info.para_shapes[info.style_shapes[style]];
+const ParagraphShape* shape_of(const Definitions& definitions, std::uint16_t para_shape, std::uint8_t style) {
+    const std::vector<ParagraphShape>& shapes = definitions.paragraph_shapes;
+    if (para_shape < shapes.size()) return &shapes[para_shape];
+    // A shape id past the list: the paragraph's style still names one.
+    if (style < definitions.styles.size() && definitions.styles[style].paragraph_shape < shapes.size()) {
+        return &shapes[definitions.styles[style].paragraph_shape];
     }
     return nullptr;
 }
@@ -54,20 +55,20 @@ std::string ParagraphNumbering::number(const Numbering& numbering, Counters& cou
 ParagraphHead ParagraphNumbering::head(std::uint16_t para_shape, std::uint8_t style,
                                        std::uint16_t outline_numbering) {
     ParagraphHead head;
-    const ParaShape* shape = shape_of(*info_, para_shape, style);
+    const ParagraphShape* shape = shape_of(*definitions_, para_shape, style);
     if (shape == nullptr || shape->head == HeadKind::None) return head;
     head.kind = shape->head;
     head.level = shape->level;
 
     if (shape->head == HeadKind::Bullet) {
-        if (const char32_t* bullet = by_id(info_->bullets, shape->numbering)) head.bullet = *bullet;
+        if (const char32_t* bullet = by_id(definitions_->bullets, shape->numbering)) head.bullet = *bullet;
         return head;
     }
     const std::uint16_t id = shape->head == HeadKind::Outline ? outline_numbering : shape->numbering;
-    const Numbering* numbering = by_id(info_->numberings, id);
+    const Numbering* numbering = by_id(definitions_->numberings, id);
     if (numbering == nullptr) return head;
     std::vector<Counters>& table = shape->head == HeadKind::Outline ? outline_ : numbered_;
-    if (table.empty()) table.resize(info_->numberings.size(), Counters{});
+    if (table.empty()) table.resize(definitions_->numberings.size(), Counters{});
     head.number = number(*numbering, table[id - 1], shape->level);
     return head;
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "hwp/doc_info.h"
+#include "model/definitions.h"
 
 namespace brindle {
 
@@ -52,7 +52,7 @@ struct ParagraphHead {
 // paragraph in reading order.
 class ParagraphNumbering {
 public:
-    explicit ParagraphNumbering(const DocInfo& info) : info_(&info) {}
+    explicit ParagraphNumbering(const Definitions& definitions) : definitions_(&definitions) {}
 
     // The head of a paragraph whose header names `para_shape` and `style`;
     // outline paragraphs are numbered by the section's `outline_numbering`.
@@ -63,7 +63,7 @@ private:
     using Counters = std::array<std::uint32_t, NUMBERING_LEVELS>;
     std::string number(const Numbering& numbering, Counters& counters, std::size_t level);
 
-    const DocInfo* info_;
+    const Definitions* definitions_;
     // Indexed by numbering; outline paragraphs count apart from numbered ones.
     std::vector<Counters> numbered_;
     std::vector<Counters> outline_;

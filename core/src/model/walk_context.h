@@ -1,6 +1,6 @@
 // What one conversion carries from record to record: its profile, the
 // table allowance every table is charged to, and for the full profile the
-// document's DocInfo tables, the numbering counters, the section's outline
+// document's definitions, the numbering counters, the section's outline
 // numbering and the notes gathered for the end of the document.
 #pragma once
 
@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "brindle/limits.h"
+#include "model/definitions.h"
 #include "brindle/parsed_document.h"
 #include "brindle/profile.h"
-#include "hwp/doc_info.h"
 #include "model/content_block.h"
 #include "model/markdown_escape.h"
 #include "model/numbering.h"
@@ -39,8 +39,8 @@ inline constexpr std::int32_t MAX_TABLE_DEPTH = 3;
 
 class WalkContext {
 public:
-    explicit WalkContext(Profile profile = Profile::Exact, DocInfo doc_info = {})
-        : profile(profile), doc_info(std::move(doc_info)), numbering(this->doc_info) {}
+    explicit WalkContext(Profile profile = Profile::Exact, Definitions definitions = {})
+        : profile(profile), definitions(std::move(definitions)), numbering(this->definitions) {}
     // The numbering refers to the tables held here.
     WalkContext(const WalkContext&) = delete;
     WalkContext& operator=(const WalkContext&) = delete;
@@ -79,7 +79,7 @@ public:
     std::vector<FormField> fields;
 
     // Full profile only.
-    const DocInfo doc_info;
+    const Definitions definitions;
     ParagraphNumbering numbering;
     std::uint16_t outline_numbering = 0;  // the current section's, 1-based
     std::uint32_t list_depth = 0;         // paragraph lists open around the walk
