@@ -7,7 +7,7 @@
 
 #include "hwpx/header.h"
 #include "hwpx/header_prefilter.h"
-#include "hwpx/tag_scanner.h"
+#include "hwpx/markup_search.h"
 #include "model/numbering.h"
 
 namespace brindle::hwpx {
@@ -127,34 +127,30 @@ TEST(HwpxHeader, PartsThatCannotBeCutSafelyStayWhole) {
     EXPECT_EQ(std::string(open.begin(), open.end()), "<h:head><h:fontfaces><x/></h:head>");
 }
 
-TEST(TagScanner, TagsAttributesAndWhatIsPassedOver) {
-    TagScanner scanner(R"(<?xml version="1.0"?><!DOCTYPE x><a:list n = '2'><!-- <a:item x="no"/> -->)"
-                       R"(<![CDATA[<a:item/>]]><a:item face="A&amp;B &#xAC00;&#44032;&bogus; x>y" size="12"/>)"
-                       "\n<item size=\"-1\"></item></a:list>");
-    std::vector<std::string> seen;
+TEST(MarkupSearch, StartTagsByNameAndTheirAttributes) {
+    const std::string_view text = R"(<h:list><h:itemX a="1"/></h:item><item face = 'A&amp;B &#xAC00;&#44032;&bogus; x' )"
+                                  R"(size="12"/><h:item size="-1">text</h:item></h:list>)";
     std::vector<std::string> faces;
     std::vector<std::uint32_t> sizes;
-    while (const std::optional<Tag> tag = scanner.next()) {
-        seen.push_back(std::string(tag->kind == Tag::Kind::End ? "/" : "") + std::string(tag->local) +
-                       (tag->kind == Tag::Kind::Empty ? "/" : ""));
-        if (tag->local == "item" && tag->kind != Tag::Kind::End) {
-            faces.push_back(tag_attribute(tag->attributes, "face").value_or("(none)"));
-            sizes.push_back(tag_number(tag->attributes, "size", 7));
-        }
-        if (tag->local == "list" && tag->kind == Tag::Kind::Start) {
-            EXPECT_EQ(tag_number(tag->attributes, "n"), 2u);  // single quotes, spaces around "="
-        }
+    for (StartTag tag = find_start_tag(text, "item", 0, 0); tag.found();
+         tag = find_start_tag(text, "item", 0, tag.name_end)) {
+        std::string face = "(none)";
+        std::uint32_t size = 7;
+        each_attribute(tag_attributes(text, tag), [&](std::string_view name, std::string_view raw) {
+            if (name == "face") face = unescape_attribute(raw);
+            if (name == "size") size = parse_number(raw, 7);
+            return true;
+        });
+        faces.push_back(face);
+        sizes.push_back(size);
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"list", "item/", "item", "/item", "/list"}));
-    EXPECT_EQ(faces, (std::vector<std::string>{"A&B 가가&bogus; x>y", "(none)"}));
+    // Neither "itemX" nor the end tag is an item; spaces around "=" and
+    // single quotes are attributes all the same.
+    EXPECT_EQ(faces, (std::vector<std::string>{"A&B 가가&bogus; x", "(none)"}));
     EXPECT_EQ(sizes, (std::vector<std::uint32_t>{12, 7}));  // "-1" is no number
-    // Markup cut short ends the scan.
-    for (const char* cut : {"<a x=\"1\"", "<!-- <a/>", "<a/><b"}) {
-        TagScanner short_scan(cut);
-        std::size_t tags = 0;
-        while (short_scan.next()) ++tags;
-        EXPECT_EQ(tags, std::string_view(cut) == "<a/><b" ? 1u : 0u) << cut;
-    }
+    EXPECT_EQ(find_start_tag(text, "list", 1, 0).lt, 0u);
+    EXPECT_FALSE(find_start_tag(text, "list", 1, 4).found());  // past it, only its end tag
+    EXPECT_EQ(tag_attributes("<a/>", find_start_tag("<a/>", "a", 0, 0)), "");
 }
 
 }  // namespace

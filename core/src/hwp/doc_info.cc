@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "hwp/format.h"
 #include "hwp/record.h"
@@ -133,33 +134,24 @@ CharacterShape read_character_shape(Bytes payload) {
 }
 
 // FACE_NAME: attributes (u8), then the name (a u16 length and UTF-16 units).
-// The names are kept as they are stored, one after another, and made text
+// The records are kept, with the stream they view, and the names made text
 // when the walk first asks for one.
 struct StoredFonts {
-    ByteBuffer names;                   // each font's name: u16 length, UTF-16 units
-    std::vector<std::uint32_t> starts;  // where each font's name begins, script by script
-    std::array<std::uint32_t, SCRIPTS + 1> first{};  // script k's fonts: starts[first[k]] .. starts[first[k + 1]]
-
-    // Fonts are added script by script.
-    void add(std::size_t script, Bytes payload) {
-        for (std::size_t k = script + 1; k <= SCRIPTS; ++k) first[k] = static_cast<std::uint32_t>(starts.size() + 1);
-        starts.push_back(static_cast<std::uint32_t>(names.size()));
-        const std::size_t units = read_u16_or(payload, 1, 0);
-        const std::size_t present = payload.size() < 3 ? 0 : std::min(units, (payload.size() - 3) / 2);
-        const std::size_t kept = std::min(present, MAX_NAME_UNITS);
-        const std::uint8_t length[2] = {static_cast<std::uint8_t>(kept), static_cast<std::uint8_t>(kept >> 8)};
-        names.insert(names.end(), length, length + 2);
-        names.insert(names.end(), payload.begin() + 3, payload.begin() + 3 + 2 * kept);
-    }
+    std::shared_ptr<const RecordList> records;
+    std::vector<std::uint32_t> names;  // the FACE_NAME records, script by script
+    std::array<std::uint32_t, SCRIPTS> ends{};  // script k's end in `names` (from the last script's)
 
     FontTable::Names read() const {
         FontTable::Names table;
+        std::size_t begin = 0;
         for (std::size_t k = 0; k < SCRIPTS; ++k) {
-            table[k].reserve(first[k + 1] - first[k]);
-            for (std::size_t f = first[k]; f < first[k + 1]; ++f) {
-                std::size_t at = starts[f];
-                table[k].push_back(read_counted_string(names, at, MAX_NAME_UNITS));
+            const std::size_t end = std::max<std::size_t>(ends[k], begin);
+            table[k].reserve(end - begin);
+            for (std::size_t f = begin; f < end; ++f) {
+                std::size_t at = 1;  // past the attributes
+                table[k].push_back(read_counted_string((*records)[names[f]].bytes(), at, MAX_NAME_UNITS));
             }
+            begin = end;
         }
         return table;
     }
@@ -201,8 +193,10 @@ Definitions parse_doc_info(ByteBuffer&& stream) {
     font_counts[0] = std::numeric_limits<std::uint32_t>::max();
     std::size_t script = 0, fonts_in_script = 0;
     StoredFonts fonts;
-    const RecordList records = parse_records(std::move(stream));
-    for (const HwpRecord& r : records) {
+    fonts.records = std::make_shared<const RecordList>(parse_records(std::move(stream)));
+    const RecordList& records = *fonts.records;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const HwpRecord& r = records[i];
         const Bytes payload = r.bytes();
         switch (r.tag_id) {
             case HWPTAG_DOCUMENT_PROPERTIES:
@@ -230,7 +224,10 @@ Definitions parse_doc_info(ByteBuffer&& stream) {
                 }
                 if (script == SCRIPTS) break;  // past every count: no character shape can name it
                 ++fonts_in_script;
-                if (fonts_in_script <= MAX_U16_IDS) fonts.add(script, payload);
+                if (fonts_in_script <= MAX_U16_IDS) {
+                    fonts.names.push_back(static_cast<std::uint32_t>(i));
+                    fonts.ends[script] = static_cast<std::uint32_t>(fonts.names.size());
+                }
                 break;
             case HWPTAG_CHAR_SHAPE:
                 if (definitions.character_shapes.size() < MAX_U16_IDS) {
@@ -263,6 +260,7 @@ Definitions parse_doc_info(ByteBuffer&& stream) {
         }
     }
     if (!fonts.names.empty()) {
+        // The stream stays with the fonts' reader, as long as the conversion.
         definitions.fonts = FontTable([fonts = std::move(fonts)] { return fonts.read(); });
     }
     return definitions;

@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <limits>
-#include <span>
+#include <optional>
 #include <vector>
 
 #include "hwpx/header_prefilter.h"
@@ -66,7 +64,6 @@ ParagraphShape read_paragraph_shape(Element para_pr) {
     return shape;
 }
 
-
 Numbering read_numbering(Element element) {
     Numbering numbering;
     numbering.starts.fill(1);
@@ -89,6 +86,32 @@ Numbering read_numbering(Element element) {
     return numbering;
 }
 
+// The character properties and fonts, from the tree when the prefilter
+// left them in the part.
+CharacterShape read_character_shape(Element char_pr) {
+    CharacterShape shape;
+    shape.height = static_cast<std::int32_t>(std::min<std::uint32_t>(char_pr.number("height", 1000), 0x7FFFFFFF));
+    if (const Element fonts = char_pr.child(Ns::Head, "fontRef")) {
+        for (std::size_t k = 0; k < SCRIPTS; ++k) {
+            shape.fonts[k] = static_cast<std::uint16_t>(std::min<std::uint32_t>(fonts.number(SCRIPT_ATTRIBUTES[k]), 0xFFFF));
+        }
+    }
+    shape.bold = static_cast<bool>(char_pr.child(Ns::Head, "bold"));
+    shape.italic = static_cast<bool>(char_pr.child(Ns::Head, "italic"));
+    return shape;
+}
+
+void read_fonts(Element fontface, FontTable::Names& names) {
+    const std::optional<Script> script = script_of_lang(fontface.attribute("lang"));
+    if (!script) return;
+    std::vector<std::string>& fonts = names[static_cast<std::size_t>(*script)];
+    for (Element font : fontface.children()) {
+        if (font.is(Ns::Head, "font") && fonts.size() < MAX_U16_IDS) {
+            fonts.push_back(cut_to_units(font.attribute_text("face"), MAX_NAME_UNITS));
+        }
+    }
+}
+
 Style read_style(Element element) {
     Style style;
     style.name = cut_to_units(element.attribute_text("name"), MAX_NAME_UNITS);
@@ -107,7 +130,9 @@ char32_t read_bullet(Element bullet) {
 // and fonts read from its text.
 void read_tree(Element head, Definitions& definitions) {
     // head > beginNum, refList > (paraProperties, numberings, bullets,
-    // styles, ...)
+    // styles, ...; fontfaces and charProperties unless taken out)
+    FontTable::Names fonts;
+    bool fonts_here = false;
     for (Element block : head.children()) {
         if (block.is(Ns::Head, "beginNum")) {
             definitions.footnote_start =
@@ -129,10 +154,18 @@ void read_tree(Element head, Definitions& definitions) {
                     if (definitions.bullets.size() < MAX_U16_IDS) definitions.bullets.push_back(read_bullet(item));
                 } else if (item.is(Ns::Head, "style")) {
                     if (definitions.styles.size() < MAX_STYLES) definitions.styles.push_back(read_style(item));
+                } else if (item.is(Ns::Head, "charPr")) {
+                    if (definitions.character_shapes.size() < MAX_U16_IDS) {
+                        definitions.character_shapes.push_back(read_character_shape(item));
+                    }
+                } else if (item.is(Ns::Head, "fontface")) {
+                    read_fonts(item, fonts);
+                    fonts_here = true;
                 }
             }
         }
     }
+    if (fonts_here) definitions.fonts = FontTable(std::move(fonts));
 }
 
 
@@ -147,20 +180,12 @@ Definitions read_header(ByteBuffer part, std::string_view name) {
     Definitions definitions;
     const std::string_view text(reinterpret_cast<const char*>(part.data()), part.size());
     HeaderCuts cuts = find_unread_definitions(text);
-    // The character shapes and fonts are read from the text before they are
-    // taken out: from the lists the prefilter found, the fonts only when the
-    // walk asks for them; or else from the whole text.
-    if (!cuts.fonts.empty() && !cuts.character_shapes.empty()) {
-        scan_fonts_and_character_shapes(cuts.character_shapes, &definitions.character_shapes, nullptr);
-        definitions.fonts = FontTable([fonts = std::string(cuts.fonts)] {
-            FontTable::Names names;
-            scan_fonts_and_character_shapes(fonts, nullptr, &names);
-            return names;
-        });
-    } else {
-        FontTable::Names names;
-        scan_fonts_and_character_shapes(text, &definitions.character_shapes, &names);
-        definitions.fonts = FontTable(std::move(names));
+    // The character shapes and fonts the prefilter found are read from the
+    // text before they are taken out, the fonts only when first asked for;
+    // left in the part, they are read from its tree.
+    if (!cuts.character_shapes.empty()) definitions.character_shapes = scan_character_shapes(cuts.character_shapes);
+    if (!cuts.fonts.empty()) {
+        definitions.fonts = FontTable([fonts = std::string(cuts.fonts)] { return scan_fonts(fonts); });
     }
     take_out(part, cuts);
     Result<std::unique_ptr<XmlPart>> parsed = XmlPart::parse(std::move(part), name);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "hwpx/markup_search.h"
+
 namespace brindle::hwpx {
 namespace {
 
@@ -19,52 +21,6 @@ namespace {
 constexpr std::array<std::string_view, 4> UNREAD_LISTS = {"fontfaces", "borderFills", "charProperties", "tabProperties"};
 constexpr std::string_view PARAGRAPH_PROPERTIES = "paraProperties";
 constexpr std::string_view ALTERNATIVES = "switch";
-
-constexpr bool is_name_char(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
-           c == '.' || static_cast<unsigned char>(c) >= 0x80;
-}
-
-// A start tag: its "<" and the end of its qualified name.
-struct StartTag {
-    std::size_t lt = std::string_view::npos;
-    std::size_t name_end = 0;
-};
-
-// The first `needle` in `text` at or after `from`, found by memchr on its
-// byte at `anchor`, one that is rare in the markup searched: a call every
-// few hundred bytes, where a search by the first byte ("<", "h") stops at
-// every tag, and memmem, on needles made of the bigrams a header's
-// attribute names are made of, steps through it a few bytes at a time.
-std::size_t find_by(std::string_view text, std::string_view needle, std::size_t anchor, std::size_t from) {
-    for (std::size_t at = from + anchor; at < text.size(); ++at) {
-        const void* hit = std::memchr(text.data() + at, needle[anchor], text.size() - at);
-        if (hit == nullptr) break;
-        at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        // The last byte first, in place: most false starts fail there.
-        const std::size_t start = at - anchor, last = start + needle.size() - 1;
-        if (last < text.size() && text[last] == needle.back() && text.compare(start, needle.size(), needle) == 0) {
-            return start;
-        }
-    }
-    return std::string_view::npos;
-}
-
-// Whether the name `local` at `at` is that of a start tag ("<local" or
-// "<prefix:local", then white space, "/" or ">"); the tag if so.
-StartTag start_tag_at(std::string_view text, std::size_t at, std::size_t local) {
-    if (at == 0) return {};
-    std::size_t lt = at - 1;
-    if (text[lt] == ':') {
-        std::size_t p = lt;
-        while (p > 0 && is_name_char(text[p - 1])) --p;
-        if (p == lt || p == 0) return {};
-        lt = p - 1;
-    }
-    const std::size_t after = at + local;
-    if (text[lt] != '<' || after >= text.size() || is_name_char(text[after]) || text[after] == ':') return {};
-    return {lt, after};
-}
 
 // A name whose first start tag is sought, and where the needle stands in it.
 struct Sought {

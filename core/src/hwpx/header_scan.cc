@@ -1,94 +1,87 @@
-// Fonts (hh:fontfaces > hh:fontface lang > hh:font face) and character
-// properties (hh:charProperties > hh:charPr height > hh:fontRef, hh:bold,
-// hh:italic), in the order they are listed: a definition's place in its
-// list is its id, as elsewhere in the header. The scan stops at the end of
-// the second list.
+// Fonts and character properties found by their tags' names in the text,
+// in the order they are listed: a definition's place in its list is its
+// id, as elsewhere in the header.
 #include "hwpx/header_scan.h"
 
 #include <algorithm>
 #include <array>
-#include <optional>
 
-#include "hwpx/tag_scanner.h"
+#include "hwpx/markup_search.h"
 #include "text.h"
 
 namespace brindle::hwpx {
 namespace {
 
-// The scripts by the values of fontface's "lang" and the attributes of
-// fontRef, in the order of Script.
-constexpr std::array<std::string_view, SCRIPTS> SCRIPT_LANGS = {"HANGUL", "LATIN", "HANJA", "JAPANESE",
-                                                                 "OTHER",  "SYMBOL", "USER"};
-constexpr std::array<std::string_view, SCRIPTS> SCRIPT_ATTRIBUTES = {"hangul", "latin", "hanja", "japanese",
-                                                                     "other",  "symbol", "user"};
+std::optional<Script> script_in(const std::array<std::string_view, SCRIPTS>& names, std::string_view name) {
+    const auto it = std::find(names.begin(), names.end(), name);
+    if (it == names.end()) return std::nullopt;
+    return static_cast<Script>(it - names.begin());
+}
 
-// The list being read.
-enum class List { None, Fonts, CharacterShapes };
+// The element whose start tag is `tag`, up to the next start tag of its
+// name (these lists hold no element inside another of its name).
+std::string_view up_to(std::string_view list, StartTag tag, StartTag next) {
+    return list.substr(tag.lt, (next.found() ? next.lt : list.size()) - tag.lt);
+}
 
 }  // namespace
 
-void scan_fonts_and_character_shapes(std::string_view header, std::vector<CharacterShape>* shapes,
-                                     FontTable::Names* fonts_by_script) {
-    TagScanner scanner(header);
-    // Each list is known by its first item; it ends at its own end tag
-    // ("</hh:charProperties>", or the name another writer gives it).
-    List list = List::None;
-    std::string_view list_name, last_opened;
-    bool fonts_read = fonts_by_script == nullptr, shapes_read = shapes == nullptr;
-    std::vector<std::string>* fonts = nullptr;  // the fontface being read, when its script is known
-    CharacterShape* shape = nullptr;            // the charPr being read, when it is kept
-    while (!(fonts_read && shapes_read)) {
-        const std::optional<Tag> tag = scanner.next();
-        if (!tag) break;
-        if (tag->kind == Tag::Kind::End) {
-            if (list != List::None && tag->local == list_name) {
-                (list == List::Fonts ? fonts_read : shapes_read) = true;
-                list = List::None;
-            }
-            continue;
-        }
-        if (list == List::None) {
-            const bool font = tag->local == "fontface", character = tag->local == "charPr";
-            if ((font && !fonts_read) || (character && !shapes_read)) {
-                list = font ? List::Fonts : List::CharacterShapes;
-                list_name = last_opened;
-            }
-        }
-        if (tag->kind == Tag::Kind::Start) last_opened = tag->local;
-        if (list == List::Fonts) {
-            if (tag->local == "fontface") {
-                const std::optional<std::string> lang = tag_attribute(tag->attributes, "lang");
-                const auto it = lang ? std::find(SCRIPT_LANGS.begin(), SCRIPT_LANGS.end(), *lang) : SCRIPT_LANGS.end();
-                fonts = it == SCRIPT_LANGS.end() ? nullptr
-                                                 : &(*fonts_by_script)[static_cast<std::size_t>(it - SCRIPT_LANGS.begin())];
-            } else if (tag->local == "font" && fonts != nullptr && fonts->size() < MAX_U16_IDS) {
-                fonts->push_back(cut_to_units(tag_attribute(tag->attributes, "face").value_or(""), MAX_NAME_UNITS));
-            }
-        } else if (list == List::CharacterShapes) {
-            if (tag->local == "charPr") {
-                shape = shapes->size() < MAX_U16_IDS ? &shapes->emplace_back() : nullptr;
-                if (shape != nullptr) {
-                    shape->height = static_cast<std::int32_t>(
-                        std::min<std::uint32_t>(tag_number(tag->attributes, "height", 1000), 0x7FFFFFFF));
+std::optional<Script> script_of_lang(std::string_view lang) { return script_in(SCRIPT_LANGS, lang); }
+
+std::vector<CharacterShape> scan_character_shapes(std::string_view list) {
+    // Names found by a rare byte of theirs: "P", "R", "d", "c".
+    std::vector<CharacterShape> shapes;
+    for (StartTag tag = find_start_tag(list, "charPr", 4, 0); tag.found() && shapes.size() < MAX_U16_IDS;) {
+        const StartTag next = find_start_tag(list, "charPr", 4, tag.name_end);
+        const std::string_view element = up_to(list, tag, next);
+        CharacterShape& shape = shapes.emplace_back();
+        each_attribute(tag_attributes(list, tag), [&](std::string_view name, std::string_view raw) {
+            if (name != "height") return true;
+            shape.height = static_cast<std::int32_t>(std::min<std::uint32_t>(parse_number(raw, 1000), 0x7FFFFFFF));
+            return false;
+        });
+        if (const StartTag fonts = find_start_tag(element, "fontRef", 4, 0); fonts.found()) {
+            each_attribute(tag_attributes(element, fonts), [&](std::string_view name, std::string_view raw) {
+                if (const std::optional<Script> script = script_in(SCRIPT_ATTRIBUTES, name)) {
+                    shape.fonts[static_cast<std::size_t>(*script)] =
+                        static_cast<std::uint16_t>(std::min<std::uint32_t>(parse_number(raw), 0xFFFF));
                 }
-            } else if (shape == nullptr) {
-                continue;
-            } else if (tag->local == "fontRef") {
-                each_attribute(tag->attributes, [&](std::string_view name, std::string_view raw) {
-                    const auto it = std::find(SCRIPT_ATTRIBUTES.begin(), SCRIPT_ATTRIBUTES.end(), name);
-                    if (it != SCRIPT_ATTRIBUTES.end()) {
-                        shape->fonts[static_cast<std::size_t>(it - SCRIPT_ATTRIBUTES.begin())] =
-                            static_cast<std::uint16_t>(std::min<std::uint32_t>(parse_number(raw), 0xFFFF));
-                    }
-                    return true;
+                return true;
+            });
+        }
+        shape.bold = find_start_tag(element, "bold", 3, 0).found();
+        shape.italic = find_start_tag(element, "italic", 4, 0).found();
+        tag = next;
+    }
+    return shapes;
+}
+
+FontTable::Names scan_fonts(std::string_view list) {
+    FontTable::Names names;
+    for (StartTag face = find_start_tag(list, "fontface", 4, 0); face.found();) {  // "f"
+        const StartTag next = find_start_tag(list, "fontface", 4, face.name_end);
+        std::optional<Script> script;
+        each_attribute(tag_attributes(list, face), [&](std::string_view name, std::string_view raw) {
+            if (name != "lang") return true;
+            script = script_of_lang(raw);
+            return false;
+        });
+        if (script) {
+            const std::string_view element = up_to(list, face, next);
+            std::vector<std::string>& fonts = names[static_cast<std::size_t>(*script)];
+            for (StartTag font = find_start_tag(element, "font", 3, face.name_end - face.lt);
+                 font.found() && fonts.size() < MAX_U16_IDS; font = find_start_tag(element, "font", 3, font.name_end)) {
+                std::string& name = fonts.emplace_back();
+                each_attribute(tag_attributes(element, font), [&](std::string_view attribute, std::string_view raw) {
+                    if (attribute != "face") return true;
+                    name = cut_to_units(unescape_attribute(raw), MAX_NAME_UNITS);
+                    return false;
                 });
-            } else if (tag->local == "bold") {
-                shape->bold = true;
-            } else if (tag->local == "italic") {
-                shape->italic = true;
             }
         }
+        face = next;
     }
+    return names;
 }
 
 }  // namespace brindle::hwpx

@@ -1,8 +1,11 @@
 // The header part's fonts and character properties, read from its text
-// with a tag scan before it is parsed: they are half of a header's bytes,
-// and a few attributes of each are all that is read.
+// before it is parsed: half of a header's bytes, of which a few attributes
+// are all that is read. The lists are those the prefilter found, plainly
+// delimited (no comment or CDATA in them).
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -10,11 +13,22 @@
 
 namespace brindle::hwpx {
 
-// Read from a header part's text (UTF-8) its hh:charProperties into
-// `shapes` and its hh:fontfaces into `fonts`, each when not null; the scan
-// ends once those asked for are read. Never fails: what cannot be read
-// keeps its place with default contents.
-void scan_fonts_and_character_shapes(std::string_view header, std::vector<CharacterShape>* shapes,
-                                     FontTable::Names* fonts);
+// The character shapes of an hh:charProperties list (hh:charPr height >
+// hh:fontRef, hh:bold, hh:italic), in order.
+std::vector<CharacterShape> scan_character_shapes(std::string_view list);
+
+// The fonts of an hh:fontfaces list (hh:fontface lang > hh:font face), in
+// order.
+FontTable::Names scan_fonts(std::string_view list);
+
+// The scripts by the values of fontface's "lang" and the attributes of
+// fontRef, in the order of Script.
+inline constexpr std::array<std::string_view, SCRIPTS> SCRIPT_LANGS = {"HANGUL", "LATIN", "HANJA", "JAPANESE",
+                                                                        "OTHER",  "SYMBOL", "USER"};
+inline constexpr std::array<std::string_view, SCRIPTS> SCRIPT_ATTRIBUTES = {"hangul", "latin", "hanja", "japanese",
+                                                                            "other",  "symbol", "user"};
+
+// The script a fontface's "lang" names; none for another value.
+std::optional<Script> script_of_lang(std::string_view lang);
 
 }  // namespace brindle::hwpx
