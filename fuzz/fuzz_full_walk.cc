@@ -7,6 +7,7 @@
 #include "fuzz_support.h"
 #include "hwp/doc_info.h"
 #include "hwp/walk.h"
+#include "model/markdown.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const brindle::Bytes input(data, size);

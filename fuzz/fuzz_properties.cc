@@ -2,6 +2,7 @@
 // every value well-formed UTF-8 within the bound, every key once, every
 // date in the one form given out.
 #include "fuzz_support.h"
+#include "hwp/summary_information.h"
 #include "model/properties.h"
 
 namespace {

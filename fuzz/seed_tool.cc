@@ -7,6 +7,7 @@
 #include <string>
 
 #include "document/compound_file.h"
+#include "document/inflate.h"
 #include "hwp/file_header.h"
 #include "hwp/format.h"
 #include "hwp/record.h"
