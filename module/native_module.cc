@@ -179,9 +179,10 @@ Result<std::vector<RecordInfo>> records_input(const Input& input) {
 }
 
 Result<ParsedDocument> parse_input(const Input& input) {
-    const ImagePrefix prefix = input.image_prefix ? ImagePrefix(*input.image_prefix) : std::nullopt;
-    if (input.from_path) return parse_any(input.path, input.profile, prefix);
-    return parse_any(ByteSource::view(input.bytes), input.profile, prefix);
+    ParseOptions options;
+    if (input.image_prefix) options.image_prefix = *input.image_prefix;
+    if (input.from_path) return parse_any(input.path, input.profile, options);
+    return parse_any(ByteSource::view(input.bytes), input.profile, options);
 }
 
 PyObject* markdown_to_str(const std::string& text) {

@@ -35,7 +35,7 @@ std::string outcome(const std::string& path, Mode mode) {
     try {
         if (mode == Mode::Parse) {
             brindle::Result<brindle::ParsedDocument> parsed =
-                brindle::parse_any(path, brindle::Profile::Full, std::string_view("images/"));
+                brindle::parse_any(path, brindle::Profile::Full, brindle::ParseOptions{std::string_view("images/")});
             return parsed ? "ok " + describe(parsed.value()) : "error " + parsed.error().message();
         }
         brindle::Result<std::string> markdown =

@@ -30,15 +30,15 @@ Result<std::string> convert_any(std::string_view path, Profile profile, std::vec
     return convert_any(std::move(source).value(), profile, warnings);
 }
 
-Result<ParsedDocument> parse_any(ByteSource source, Profile profile, ImagePrefix image_prefix) {
-    if (sniff_format(source) == DocumentFormat::Hwpx) return parse_hwpx(std::move(source), profile, image_prefix);
-    return parse_hwp(std::move(source), profile, image_prefix);
+Result<ParsedDocument> parse_any(ByteSource source, Profile profile, const ParseOptions& options) {
+    if (sniff_format(source) == DocumentFormat::Hwpx) return parse_hwpx(std::move(source), profile, options);
+    return parse_hwp(std::move(source), profile, options);
 }
 
-Result<ParsedDocument> parse_any(std::string_view path, Profile profile, ImagePrefix image_prefix) {
+Result<ParsedDocument> parse_any(std::string_view path, Profile profile, const ParseOptions& options) {
     Result<ByteSource> source = ByteSource::open_file(path);
     if (!source) return std::move(source).error();
-    return parse_any(std::move(source).value(), profile, image_prefix);
+    return parse_any(std::move(source).value(), profile, options);
 }
 
 Result<std::vector<RecordInfo>> list_records_any(ByteSource source) {

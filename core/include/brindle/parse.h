@@ -16,11 +16,18 @@ namespace brindle {
 // conversion, and none is handed out.
 using ImagePrefix = std::optional<std::string_view>;
 
-Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, ImagePrefix image_prefix);
-Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, ImagePrefix image_prefix);
+struct ParseOptions {
+    ImagePrefix image_prefix;
+    // Full profile: "<!-- page N -->" before the first block of each page,
+    // where the document stores its layout.
+    bool page_markers = false;
+};
+
+Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, const ParseOptions& options);
+Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, const ParseOptions& options);
 
 // Either format, told apart by the document's first bytes as convert_any does.
-Result<ParsedDocument> parse_any(ByteSource source, Profile profile, ImagePrefix image_prefix);
-Result<ParsedDocument> parse_any(std::string_view path, Profile profile, ImagePrefix image_prefix);
+Result<ParsedDocument> parse_any(ByteSource source, Profile profile, const ParseOptions& options);
+Result<ParsedDocument> parse_any(std::string_view path, Profile profile, const ParseOptions& options);
 
 }  // namespace brindle

@@ -3,6 +3,8 @@
 // itself, its form fields and the damage read past.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,6 +61,23 @@ struct DocumentProperties {
     const std::string* find(std::string_view key) const;
 };
 
+// A heading of the document's outline: its level (1 to 6), its text as the
+// reader sees it (no Markdown marks or escapes), and the byte offset in the
+// Markdown of the line that writes it.
+struct OutlineEntry {
+    std::uint8_t level = 1;
+    std::string text;
+    std::size_t offset = 0;
+};
+
+// Where a page of the document's last layout begins in the Markdown: the
+// page's number (from 1) and the byte offset of the first block that starts
+// on it. None for a document that stores no layout.
+struct PageStart {
+    std::uint32_t page = 1;
+    std::size_t offset = 0;
+};
+
 struct ParsedDocument {
     // The full profile links each picture the document holds as
     // "![caption](<image_prefix><name>)"; the exact profile's text is the
@@ -69,6 +88,8 @@ struct ParsedDocument {
     DocumentFormat format = DocumentFormat::Hwp;
     std::vector<std::string> warnings;  // damage read past: the part or stream, where, and what
     std::vector<FormField> fields;      // the click-here fields, in document order
+    std::vector<OutlineEntry> outline;  // full profile: the headings, in document order
+    std::vector<PageStart> pages;       // full profile: the pages, in order
 };
 
 }  // namespace brindle

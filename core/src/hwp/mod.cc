@@ -56,8 +56,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         std::optional<HwpPictureStore> pictures;
         if (extras != nullptr) {
             extras->parsed.properties = read_properties(file);
-            if (context->full() && extras->image_prefix) {
-                pictures.emplace(std::string(*extras->image_prefix), file, compressed, context->definitions.binary_items);
+            if (context->full() && extras->options.image_prefix) {
+                pictures.emplace(std::string(*extras->options.image_prefix), file, compressed, context->definitions.binary_items);
                 context->pictures = &*pictures;
             }
         }
@@ -94,8 +94,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         }
         outputs.take_from(*context);
     }  // the container (and the file) is released before assembly
-    if (!context->full()) return assemble_markdown(std::move(blocks));
-    return assemble_markdown(std::move(blocks), context->take_notes());
+    if (!context->full()) return write_markdown(std::move(blocks), {}, extras);
+    return write_markdown(std::move(blocks), context->take_notes(), extras);
 }
 
 }  // namespace
@@ -110,8 +110,8 @@ Result<std::string> convert_document(ByteSource source, Profile profile, std::ve
     return convert(std::move(source), profile, ConversionOutputs{nullptr, warnings});
 }
 
-Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, ImagePrefix image_prefix) {
-    return parse_through(image_prefix, DocumentFormat::Hwp,
+Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, const ParseOptions& options) {
+    return parse_through(options, DocumentFormat::Hwp,
                          [&](ParseExtras& extras) { return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr}); });
 }
 

@@ -38,8 +38,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     std::optional<hwpx::HwpxPictureStore> pictures;
     if (extras != nullptr) {
         extras->parsed.properties = std::move(package.properties);
-        if (context.full() && extras->image_prefix) {
-            pictures.emplace(std::string(*extras->image_prefix), package);
+        if (context.full() && extras->options.image_prefix) {
+            pictures.emplace(std::string(*extras->options.image_prefix), package);
             context.pictures = &*pictures;
         }
     }
@@ -78,8 +78,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         context.pictures = nullptr;
     }
     outputs.take_from(context);
-    if (!context.full()) return assemble_markdown(std::move(blocks));
-    return assemble_markdown(std::move(blocks), context.take_notes());
+    if (!context.full()) return write_markdown(std::move(blocks), {}, extras);
+    return write_markdown(std::move(blocks), context.take_notes(), extras);
 }
 
 }  // namespace
@@ -88,8 +88,8 @@ Result<std::string> convert_hwpx(ByteSource source, Profile profile, std::vector
     return convert(std::move(source), profile, ConversionOutputs{nullptr, warnings});
 }
 
-Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, ImagePrefix image_prefix) {
-    return parse_through(image_prefix, DocumentFormat::Hwpx,
+Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, const ParseOptions& options) {
+    return parse_through(options, DocumentFormat::Hwpx,
                          [&](ParseExtras& extras) { return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr}); });
 }
 

@@ -3,6 +3,7 @@
 // conversion to Markdown alone its warnings.
 #pragma once
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,13 +11,14 @@
 #include "brindle/parse.h"
 #include "brindle/parsed_document.h"
 #include "brindle/result.h"
+#include "model/markdown.h"
 #include "model/walk_context.h"
 
 namespace brindle {
 
 // What a front end's conversion fills in when it runs for a parse.
 struct ParseExtras {
-    ImagePrefix image_prefix;
+    const ParseOptions& options;
     ParsedDocument& parsed;
 };
 
@@ -37,12 +39,20 @@ struct ConversionOutputs {
     }
 };
 
+// The Markdown of a conversion's blocks and notes, with the outline and the
+// pages recorded for a parse.
+inline std::string write_markdown(BlockList blocks, std::span<const NoteDefinition> notes, ParseExtras* extras) {
+    if (extras == nullptr) return assemble_markdown(std::move(blocks), notes);
+    MarkdownMap map{&extras->parsed.outline, &extras->parsed.pages, extras->options.page_markers};
+    return assemble_markdown(std::move(blocks), notes, &map);
+}
+
 // A parse run through a front end's conversion, `convert(ParseExtras&)`
 // giving the Markdown.
 template <class Convert>
-Result<ParsedDocument> parse_through(ImagePrefix image_prefix, DocumentFormat format, Convert&& convert) {
+Result<ParsedDocument> parse_through(const ParseOptions& options, DocumentFormat format, Convert&& convert) {
     ParsedDocument parsed;
-    ParseExtras extras{image_prefix, parsed};
+    ParseExtras extras{options, parsed};
     Result<std::string> markdown = convert(extras);
     if (!markdown) return std::move(markdown).error();
     parsed.markdown = std::move(markdown).value();

@@ -49,7 +49,7 @@ ListMarker list_marker(std::string_view number) {
 
 class Writer {
 public:
-    explicit Writer(std::string& out) : out_(out) {}
+    explicit Writer(std::string& out, MarkdownMap* map = nullptr) : out_(out), map_(map) {}
 
     void block(const ContentBlock& block) {
         std::visit([this](const auto& b) { write(b); }, block);
@@ -68,6 +68,7 @@ private:
             case HeadKind::None:
                 break;
             case HeadKind::Outline:
+                if (map_ != nullptr && map_->outline != nullptr) record_heading(b, text);
                 out_.append(std::min<std::size_t>(head.level + 1, MAX_HEADING_LEVEL), '#');
                 out_.push_back(' ');
                 if (!head.number.empty()) {
@@ -129,7 +130,17 @@ private:
         append_markdown_text(out, number, EscapeRules{TextContext::Heading, true, false, false, ' '});
     }
 
+    // The heading about to be written at the end of the text.
+    void record_heading(const Paragraph& b, std::string_view text) {
+        std::string plain = b.head.number;
+        if (!plain.empty()) plain.push_back(' ');
+        plain.append(unescape_markdown(text));
+        const auto level = static_cast<std::uint8_t>(std::min<std::size_t>(b.head.level + 1, MAX_HEADING_LEVEL));
+        map_->outline->push_back(OutlineEntry{level, std::move(plain), out_.size()});
+    }
+
     std::string& out_;
+    MarkdownMap* map_;
     ListMarker last_;  // the ordered list item just written, if any
 };
 
@@ -238,10 +249,10 @@ void append_image_placeholder(std::string& out, const Image& image) {
     out.push_back(']');
 }
 
-std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes) {
+std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes, MarkdownMap* map) {
     std::string out;
     out.reserve(estimated_size(blocks, notes));
-    Writer writer(out);
+    Writer writer(out, map);
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         if (const auto* margin = std::get_if<HeaderFooter>(&blocks[i])) {
             const std::size_t count = std::min<std::size_t>(margin->block_count, blocks.size() - i - 1);

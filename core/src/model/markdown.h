@@ -4,7 +4,9 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
+#include "brindle/parsed_document.h"
 #include "model/content_block.h"
 #include "model/walk_context.h"
 
@@ -15,8 +17,16 @@ namespace brindle {
 // as a file, "![caption](target)".
 void append_image_placeholder(std::string& out, const Image& image);
 
+// What assembly records of the text it writes, for a parse: the headings
+// and where the pages begin; and whether it marks the pages in the text.
+struct MarkdownMap {
+    std::vector<OutlineEntry>* outline = nullptr;
+    std::vector<PageStart>* pages = nullptr;
+    bool page_markers = false;
+};
+
 // The Markdown text of a document's blocks (consumed), followed by the
 // definitions of its notes (footnotes, then endnotes), trimmed at the end.
-std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes = {});
+std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> notes = {}, MarkdownMap* map = nullptr);
 
 }  // namespace brindle

@@ -236,4 +236,23 @@ void escape_heading_end(std::string& heading) {
     if (start == 0 || is_line_space(heading[start - 1])) heading.insert(start, "\\");
 }
 
+std::string unescape_markdown(std::string_view markdown) {
+    std::string text;
+    text.reserve(markdown.size());
+    for (std::size_t i = 0; i < markdown.size(); ++i) {
+        const char c = markdown[i];
+        if (c == '\\' && i + 1 < markdown.size()) {
+            const char next = markdown[i + 1];
+            if ((next >= '!' && next <= '/') || (next >= ':' && next <= '@') || (next >= '[' && next <= '`') ||
+                (next >= '{' && next <= '~')) {
+                text.push_back(next);
+                ++i;
+                continue;
+            }
+        }
+        text.push_back(c);
+    }
+    return text;
+}
+
 }  // namespace brindle

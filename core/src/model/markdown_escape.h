@@ -46,4 +46,8 @@ void escape_line_starts(std::string& markdown, std::size_t from);
 // A heading's text with a closing sequence of "#" escaped, so it stays text.
 void escape_heading_end(std::string& heading);
 
+// Escaped text as the reader sees it: each backslash before ASCII
+// punctuation, which the escapes here write, taken out.
+std::string unescape_markdown(std::string_view markdown);
+
 }  // namespace brindle
