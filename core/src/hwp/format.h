@@ -39,6 +39,7 @@ inline constexpr std::uint16_t HWPTAG_STYLE = 26;                // a style: nam
 // Record tags of the body sections.
 inline constexpr std::uint16_t HWPTAG_PARA_HEADER = 66;              // paragraph header
 inline constexpr std::uint16_t HWPTAG_PARA_TEXT = 67;                // paragraph text, UTF-16LE with controls
+inline constexpr std::uint16_t HWPTAG_PARA_CHAR_SHAPE = 68;          // where each character shape of the text begins
 inline constexpr std::uint16_t HWPTAG_CTRL_HEADER = 71;              // control header; payload starts with the id
 inline constexpr std::uint16_t HWPTAG_LIST_HEADER = 72;              // opens a cell (or caption, text box) list
 inline constexpr std::uint16_t HWPTAG_SHAPE_COMPONENT = 76;          // shape of a drawing object
@@ -66,6 +67,17 @@ inline constexpr std::uint32_t CTRL_HEADER = make_ctrl_id('h', 'e', 'a', 'd');  
 inline constexpr std::uint32_t CTRL_FOOTER = make_ctrl_id('f', 'o', 'o', 't');      // page footer
 inline constexpr std::uint32_t CTRL_HYPERLINK = make_ctrl_id('%', 'h', 'l', 'k');   // hyperlink field
 inline constexpr std::uint32_t CTRL_AUTO_NUMBER = make_ctrl_id('a', 't', 'n', 'o');  // automatic number
+
+// HWPTAG_PARA_HEADER: the text's length in UTF-16 units (u32, bit 31 a
+// flag), the controls' mask (u32), then the paragraph shape (u16) and the
+// style (u8).
+inline constexpr std::size_t PARA_HEADER_SHAPE_OFFSET = 8;
+inline constexpr std::size_t PARA_HEADER_STYLE_OFFSET = 10;
+inline constexpr std::uint32_t PARA_HEADER_LENGTH_MASK = 0x7FFFFFFF;
+
+// HWPTAG_PARA_CHAR_SHAPE: (u32 position in the text, u32 character shape)
+// for each run of one shape, in order.
+inline constexpr std::size_t PARA_CHAR_SHAPE_ENTRY_SIZE = 8;
 
 // Paragraph text codes the full profile reads: characters that become
 // text, and the extended controls whose place in the text it keeps.

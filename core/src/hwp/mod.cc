@@ -14,6 +14,7 @@
 #include "hwp/summary_information.h"
 #include "hwp/walk.h"
 #include "model/conversion_outputs.h"
+#include "model/headings.h"
 #include "model/markdown.h"
 
 namespace brindle {
@@ -95,6 +96,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         outputs.take_from(*context);
     }  // the container (and the file) is released before assembly
     if (!context->full()) return write_markdown(std::move(blocks), {}, extras);
+    detect_headings(blocks, context->definitions);
     return write_markdown(std::move(blocks), context->take_notes(), extras);
 }
 

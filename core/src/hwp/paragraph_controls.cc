@@ -11,11 +11,6 @@
 namespace brindle {
 namespace {
 
-// PARA_HEADER: character count, control mask, then the paragraph shape id
-// (u16) and the style id (u8).
-constexpr std::size_t PARA_HEADER_SHAPE_OFFSET = 8;
-constexpr std::size_t PARA_HEADER_STYLE_OFFSET = 10;
-
 // 'fn  ' / 'en  ': the id, then the number the document shows (u32).
 constexpr std::size_t NOTE_NUMBER_OFFSET = 4;
 

@@ -20,6 +20,7 @@
 #include "hwp/equation.h"
 #include "hwp/format.h"
 #include "hwp/paragraph_controls.h"
+#include "hwp/paragraph_look.h"
 #include "hwp/paragraph_text.h"
 #include "hwp/shape.h"
 #include "hwp/table.h"
@@ -71,13 +72,13 @@ std::size_t expected_cells(Bytes payload, std::uint16_t rows, std::size_t record
 // End a cell's paragraph: by the full profile with the number or bullet its
 // header names (which counts even when the paragraph has no text), and with
 // `content` also kept for the cell's body form.
-void flush_cell(std::optional<ParagraphSlot>& open, const HwpRecord*& header, std::string& cell_text,
-                WalkContext& context, CellContent* content) {
+void flush_cell(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const HwpRecord*& char_shapes,
+                std::string& cell_text, WalkContext& context, CellContent* content) {
     if (context.full()) {
         ParagraphHead head = read_paragraph_head(header, context);
-        header = nullptr;
         if (open) append_cell_paragraph(cell_text, *open, head);
         if (open && content != nullptr) {
+            open->look = read_paragraph_look(header, char_shapes);
             auto& kept = std::get<CellParagraph>(
                 content->emplace_back(std::in_place_type<CellParagraph>, std::move(*open), std::move(head)));
             // The text's buffer, made for the longest encoding, stays for
@@ -87,6 +88,8 @@ void flush_cell(std::optional<ParagraphSlot>& open, const HwpRecord*& header, st
             open->text.para.text = std::move(text);
             text = open->text.para.text;
         }
+        header = nullptr;
+        char_shapes = nullptr;
     } else if (open) {
         flush_cell_paragraph(open->text, cell_text);
     }
@@ -105,19 +108,26 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
     const std::size_t n = records.size();
     const bool full = context.full();
     std::string text;
-    const HwpRecord* header = nullptr;  // full profile: the header of the paragraph being read
+    // Full profile: the header and character shapes of the paragraph being read.
+    const HwpRecord* header = nullptr;
+    const HwpRecord* char_shapes = nullptr;
     ++f;  // the list header itself carries nothing the cell's text needs
     while (f < n) {
         const HwpRecord& r = records[f];
         if (r.level < table_level || (r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level)) break;
         if (full && r.tag_id == HWPTAG_PARA_HEADER && r.level == table_level) {
-            flush_cell(open, header, text, context, content);
+            flush_cell(open, header, char_shapes, text, context, content);
             header = &r;
             ++f;
             continue;
         }
+        if (full && r.tag_id == HWPTAG_PARA_CHAR_SHAPE && r.level == table_level + 1) {
+            char_shapes = &r;
+            ++f;
+            continue;
+        }
         if (r.tag_id == HWPTAG_PARA_TEXT) {
-            if (open) flush_cell(open, header, text, context, content);
+            if (open) flush_cell(open, header, char_shapes, text, context, content);
             open.emplace();  // built in place: a paragraph with its controls is large to move
             open->text.para = decode_para_text(r.bytes(), context.profile, std::move(context.spare_text));
             ++f;
@@ -138,7 +148,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         }
         // The full profile keeps the paragraph open: a nested table's text
         // follows it, and notes, links and numbers go into it.
-        if (!full) flush_cell(open, header, text, context, content);
+        if (!full) flush_cell(open, header, char_shapes, text, context, content);
         // A cell's paragraphs hold no trailing blocks of their own: there
         // they are the objects' blocks for the cell's body form.
         OpenParagraph* paragraph = open ? &*open : nullptr;
@@ -184,7 +194,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         // paragraph and tables nested too deep contribute nothing to the cell.
         f = skip_subtree(records, f + 1, control_level);
     }
-    flush_cell(open, header, text, context, content);
+    flush_cell(open, header, char_shapes, text, context, content);
     return text;
 }
 

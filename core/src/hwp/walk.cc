@@ -21,6 +21,7 @@
 #include "hwp/equation.h"
 #include "hwp/format.h"
 #include "hwp/paragraph_controls.h"
+#include "hwp/paragraph_look.h"
 #include "hwp/paragraph_text.h"
 #include "hwp/shape.h"
 #include "hwp/table.h"
@@ -47,16 +48,22 @@ struct ListWalk {
 // paragraph's controls have been read: the section definition in a
 // section's first paragraph sets the outline numbering that paragraph is
 // numbered by. A paragraph without text still counts in its numbering.
-void flush_open(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const ListWalk& walk) {
+void flush_open(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const HwpRecord*& char_shapes,
+                const ListWalk& walk) {
     ParagraphHead head = read_paragraph_head(header, walk.context);
+    if (open) {
+        open->look = read_paragraph_look(header, char_shapes);
+        emit_paragraph(*open, std::move(head), walk.headings, walk.place, walk.blocks);
+    }
     header = nullptr;
-    if (open) emit_paragraph(*open, std::move(head), walk.headings, walk.place, walk.blocks);
+    char_shapes = nullptr;
     close_paragraph(open, walk.context);
     if (!walk.bounded) take_hoisted_margins(walk.context, walk.blocks);
 }
 
-void flush(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const ListWalk& walk) {
-    if (walk.context.full()) return flush_open(open, header, walk);
+void flush(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const HwpRecord*& char_shapes,
+           const ListWalk& walk) {
+    if (walk.context.full()) return flush_open(open, header, char_shapes, walk);
     if (!open) return;
     flush_paragraph(open->text, walk.blocks);
     close_paragraph(open, walk.context);
@@ -75,19 +82,26 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
     const std::size_t n = records.size();
     const std::uint32_t text_level = std::uint32_t{walk.base} + 1;
     std::optional<ParagraphSlot> open;
-    const HwpRecord* header = nullptr;  // full profile: the paragraph header of the paragraph being read
+    // Full profile: the header and character shapes of the paragraph being read.
+    const HwpRecord* header = nullptr;
+    const HwpRecord* char_shapes = nullptr;
     while (i < n) {
         const HwpRecord& r = records[i];
         if (ends_list(r, walk)) break;
         if (full && r.tag_id == HWPTAG_PARA_HEADER && r.level == walk.base) {
-            flush(open, header, walk);
+            flush(open, header, char_shapes, walk);
             header = &r;
+            ++i;
+            continue;
+        }
+        if (full && r.tag_id == HWPTAG_PARA_CHAR_SHAPE && r.level == text_level) {
+            char_shapes = &r;
             ++i;
             continue;
         }
         if (r.tag_id == HWPTAG_PARA_TEXT && r.level == text_level) {
             // A second text record would be a paragraph of its own, without a header.
-            if (open) flush(open, header, walk);
+            if (open) flush(open, header, char_shapes, walk);
             open.emplace();  // built in place: a paragraph with its controls is large to move
             open->text.para = decode_para_text(r.bytes(), context.profile, std::move(context.spare_text));
             ++i;
@@ -109,7 +123,7 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
 
         // The exact rules end the paragraph here; the full profile keeps it
         // open and puts the control's blocks after it.
-        if (!full) flush(open, header, walk);
+        if (!full) flush(open, header, char_shapes, walk);
         BlockList& out = full && open ? open->controls.trailing : walk.blocks;
         const std::size_t j = i + 1;
         switch (id) {
@@ -127,6 +141,7 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
             }
             case CTRL_TABLE: {
                 TableParse table = parse_table(records, j, r.level, 0, context, walk.place);
+                if (walk.headings) mark_origin(table.frame, Origin::Frame);
                 if (table.table) table.frame.emplace_back(std::move(*table.table));
                 append_captioned(out, std::move(table.caption), std::move(table.frame));
                 i = j + table.consumed;
@@ -151,7 +166,7 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
             }
         }
     }
-    flush(open, header, walk);
+    flush(open, header, char_shapes, walk);
     return i;
 }
 

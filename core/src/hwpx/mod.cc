@@ -12,6 +12,7 @@
 #include "hwpx/package.h"
 #include "hwpx/walk.h"
 #include "model/conversion_outputs.h"
+#include "model/headings.h"
 #include "model/markdown.h"
 
 namespace brindle {
@@ -79,6 +80,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     }
     outputs.take_from(context);
     if (!context.full()) return write_markdown(std::move(blocks), {}, extras);
+    detect_headings(blocks, context.definitions);
     return write_markdown(std::move(blocks), context.take_notes(), extras);
 }
 

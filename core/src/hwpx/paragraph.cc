@@ -30,7 +30,27 @@ public:
     Decoder(Profile profile, bool lift) : full_(profile == Profile::Full), lift_(lift || full_) {}
 
     void run(Element run) {
+        if (!full_) {
+            for (Element item : run.children()) run_item(item);
+            return;
+        }
+        // The run whose text is longest gives the paragraph its character
+        // shape (its bytes stand for its characters).
+        const std::size_t before = out_.text.text.size() + field_.size();
         for (Element item : run.children()) run_item(item);
+        const std::size_t added = out_.text.text.size() + field_.size() - before;
+        if (added > longest_run_ || out_.look.character_shape == ParagraphLook::NONE) {
+            longest_run_ = added;
+            out_.look.character_shape =
+                static_cast<std::uint16_t>(std::min<std::uint32_t>(run.number("charPrIDRef", ParagraphLook::NONE), 0xFFFF));
+        }
+    }
+
+    // The paragraph's own references: its paragraph shape and style.
+    void look(Element p) {
+        out_.look.paragraph_shape =
+            static_cast<std::uint16_t>(std::min<std::uint32_t>(p.number("paraPrIDRef", ParagraphLook::NONE), 0xFFFF));
+        out_.look.style = static_cast<std::uint16_t>(std::min<std::uint32_t>(p.number("styleIDRef", ParagraphLook::NONE), 0xFFFF));
     }
 
     DecodedParagraph take() {
@@ -170,12 +190,14 @@ private:
     bool field_open_ = false;
     bool deleted_ = false;
     std::string field_;  // content of the open field
+    std::size_t longest_run_ = 0;
 };
 
 }  // namespace
 
 DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift) {
     Decoder decoder(profile, lift);
+    if (profile == Profile::Full) decoder.look(p);
     // The runs alone: the line layout beside them is passed over unresolved.
     constexpr std::string_view RUNS[] = {name::RUN};
     p.each_child_named(RUNS, [&](std::size_t, Element run) {

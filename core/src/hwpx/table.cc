@@ -69,7 +69,7 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, C
     for (Element p : list.children()) {
         if (!p.is(Ns::Paragraph, name::PARAGRAPH)) continue;
         DecodedParagraph decoded = decode_paragraph(p, context.profile);
-        std::optional<OpenParagraph> open(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}});
+        std::optional<OpenParagraph> open(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}, decoded.look});
         for (const Control& control : decoded.controls) {
             if (control.kind == ControlKind::ClickHere && open && open->text.wants_field()) {
                 open->text.fields.push_back(describe_click_here(control.element));

@@ -93,7 +93,7 @@ public:
 
     void run() {
         DecodedParagraph decoded = decode_paragraph(p_, walk_.context.profile);
-        open_.emplace(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}});
+        open_.emplace(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}, decoded.look});
         for (const Control& control : decoded.controls) take(control);
         finish();
     }
@@ -116,6 +116,7 @@ private:
         switch (control.kind) {
             case ControlKind::Table: {
                 TableBlocks table = parse_table(control.element, 0, context, walk_.place);
+                if (walk_.headings) mark_origin(table.frame, Origin::Frame);
                 if (table.table) table.frame.emplace_back(std::move(*table.table));
                 append_captioned(out, std::move(table.caption), std::move(table.frame));
                 break;

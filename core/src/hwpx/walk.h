@@ -43,13 +43,14 @@ struct Control {
 struct DecodedParagraph {
     ParagraphText text;
     std::vector<Control> controls;  // in the order they stand
+    ParagraphLook look;             // full profile
 };
 
 // A paragraph's text and controls. With `lift`, click-here field contents
 // are lifted out behind marks; the full profile also turns tabs and the
-// special spaces into spaces and line breaks into line feeds, and records
-// the anchors of links, field ends, notes and numbers. Text inside a
-// change-tracking deletion is left out.
+// special spaces into spaces and line breaks into line feeds, records the
+// anchors of links, field ends, notes and numbers, and reads the
+// paragraph's look. Text inside a change-tracking deletion is left out.
 DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift = true);
 
 // A paragraph list: the hp:p children of `list` (a section, or a subList).

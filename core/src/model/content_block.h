@@ -13,11 +13,30 @@
 
 namespace brindle {
 
+// How a paragraph looks beyond its text, by the definitions it names
+// (full profile): what the passes over a document's blocks weigh.
+struct ParagraphLook {
+    static constexpr std::uint16_t NONE = 0xFFFF;
+    std::uint16_t character_shape = NONE;  // the shape most of its characters have
+    std::uint16_t paragraph_shape = NONE;
+    std::uint16_t style = NONE;
+};
+
+// Where a paragraph stands: in the body itself; in a table of the body read
+// as its content (a frame around text, the rows of a form or a layout grid);
+// or anywhere else (a cell's text, an object, a caption, a note, a page
+// header or footer).
+enum class Origin : std::uint8_t { Other, Body, Frame };
+
 struct Paragraph {
     Paragraph(std::string text = {}, ParagraphHead head = {}) : text(std::move(text)), head(std::move(head)) {}
 
     std::string text;    // as produced; never blank after trimming
     ParagraphHead head;  // full profile: the number or bullet written before it
+    // Full profile.
+    ParagraphLook look;
+    Origin origin = Origin::Other;
+    std::uint8_t heading = 0;  // written as a heading of this level (1-6); 0: none
 };
 
 struct Equation {

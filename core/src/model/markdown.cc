@@ -62,13 +62,13 @@ private:
     void write(const Paragraph& b) {
         const std::string_view text = trim(b.text);
         if (text.empty()) return;
+        if (b.heading > 0) return write_heading(b, text);
         const ParagraphHead& head = b.head;
         ListMarker marker;
         switch (head.kind) {
             case HeadKind::None:
                 break;
             case HeadKind::Outline:
-                if (map_ != nullptr && map_->outline != nullptr) record_heading(b, text);
                 out_.append(std::min<std::size_t>(head.level + 1, MAX_HEADING_LEVEL), '#');
                 out_.push_back(' ');
                 if (!head.number.empty()) {
@@ -130,13 +130,32 @@ private:
         append_markdown_text(out, number, EscapeRules{TextContext::Heading, true, false, false, ' '});
     }
 
-    // The heading about to be written at the end of the text.
-    void record_heading(const Paragraph& b, std::string_view text) {
-        std::string plain = b.head.number;
-        if (!plain.empty()) plain.push_back(' ');
-        plain.append(unescape_markdown(text));
-        const auto level = static_cast<std::uint8_t>(std::min<std::size_t>(b.head.level + 1, MAX_HEADING_LEVEL));
-        map_->outline->push_back(OutlineEntry{level, std::move(plain), out_.size()});
+    // A heading: its marks, the number its numbering gives it, its text
+    // (one line; an outline paragraph's was written for a heading, any
+    // other's has a closing "#" sequence escaped here).
+    void write_heading(const Paragraph& b, std::string_view text) {
+        const std::size_t level = std::min<std::size_t>(b.heading, MAX_HEADING_LEVEL);
+        if (map_ != nullptr && map_->outline != nullptr) {
+            std::string plain = b.head.kind == HeadKind::Bullet ? std::string() : b.head.number;
+            if (!plain.empty()) plain.push_back(' ');
+            plain.append(unescape_markdown(text));
+            map_->outline->push_back(OutlineEntry{static_cast<std::uint8_t>(level), std::move(plain), out_.size()});
+        }
+        out_.append(level, '#');
+        out_.push_back(' ');
+        if (b.head.kind != HeadKind::Bullet && !b.head.number.empty()) {
+            append_number_text(b.head.number);
+            out_.push_back(' ');
+        }
+        if (b.head.kind == HeadKind::Outline) {
+            out_.append(text);
+        } else {
+            std::string heading(text);
+            escape_heading_end(heading);
+            out_.append(heading);
+        }
+        out_.append(BLOCK_END);
+        last_ = {};
     }
 
     std::string& out_;

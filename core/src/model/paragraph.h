@@ -88,10 +88,12 @@ struct ParagraphControls {
     std::string trailing_text;          // in a cell: the text of nested tables and objects
 };
 
-// A paragraph being read: its text and fields, and what its controls add.
+// A paragraph being read: its text and fields, what its controls add, and
+// (full profile) how it looks.
 struct OpenParagraph {
     PendingParagraph text;
     ParagraphControls controls;
+    ParagraphLook look;
 };
 
 // Append the Markdown of a paragraph's text in `context`: the document's
@@ -111,12 +113,16 @@ void append_link_destination(std::string& out, std::string_view target);
 // is blank.
 void flush_paragraph(const PendingParagraph& paragraph, BlockList& blocks);
 
-// The full profile: the paragraph's block (with `head`) unless its text is
-// blank, then the blocks of its objects. Outside the body (`headings`
-// false) an outline paragraph keeps its number but is no heading; in a
-// table cell (`place`) its text is written for a cell.
+// The full profile: the paragraph's block (with `head` and its look) unless
+// its text is blank, then the blocks of its objects. Outside the body
+// (`headings` false) an outline paragraph keeps its number but is no
+// heading; in a table cell (`place`) its text is written for a cell.
 void emit_paragraph(OpenParagraph& paragraph, ParagraphHead&& head, bool headings, TextContext place,
                     BlockList& blocks);
+
+// Full profile: the paragraphs of `blocks` that stand nowhere in particular
+// given `origin` (a table's content, once it is known to stand in the body).
+void mark_origin(BlockList& blocks, Origin origin);
 
 // Full profile: a page header or footer, its blocks after a HeaderFooter
 // block that labels them; nothing when it holds no blocks.

@@ -33,7 +33,11 @@ void emit_paragraph(OpenParagraph& paragraph, ParagraphHead&& head, bool heading
                                                                  : TextContext::Body;
     std::string text;
     append_full_paragraph(text, paragraph, context);
-    if (!text.empty()) blocks.emplace_back(std::in_place_type<Paragraph>, std::move(text), std::move(head));
+    if (!text.empty()) {
+        auto& block = std::get<Paragraph>(blocks.emplace_back(std::in_place_type<Paragraph>, std::move(text), std::move(head)));
+        block.look = paragraph.look;
+        block.origin = headings ? Origin::Body : Origin::Other;
+    }
     for (ContentBlock& block : paragraph.controls.trailing) blocks.push_back(std::move(block));
 }
 
@@ -53,6 +57,14 @@ void append_equation(OpenParagraph* paragraph, BlockList& out, std::string_view 
     BlockList equation;
     if (!latex.empty()) equation.emplace_back(Equation{std::move(latex), true});
     append_captioned(out, std::move(caption), std::move(equation));
+}
+
+void mark_origin(BlockList& blocks, Origin origin) {
+    for (ContentBlock& block : blocks) {
+        if (auto* paragraph = std::get_if<Paragraph>(&block); paragraph != nullptr && paragraph->origin == Origin::Other) {
+            paragraph->origin = origin;
+        }
+    }
 }
 
 void append_margin(BlockList& out, std::string label, BlockList blocks) {

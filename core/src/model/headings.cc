@@ -1,0 +1,737 @@
+// Headings as a reader finds them. Real documents rarely mark headings with
+// outline levels: they type them ("Ⅰ. 사업안내", "1. 입찰참가자격", "가.
+// 사업목적", "□ 추진일정"), set them larger or bold, centre a title, or put
+// a chapter's title in a one-row banner table. So a paragraph of the body
+// is a heading when
+//   - it is an outline paragraph, or its style is a heading's ("제목",
+//     "개요 N", "Heading N"), as it always was;
+//   - it opens with a typed hierarchy marker of a kind the document uses
+//     for titles: a line with the form of a title (short, one line, no
+//     sentence ending, not a "label : value" field, not a table-of-contents
+//     entry, caption or attachment label) in most of its uses, and set
+//     apart from the body text (larger or bold in most of its uses, or
+//     heading a stretch of text) — chapter, part and section markers,
+//     Roman numerals and decimal numbers (1.2, 1.2.3) need the form alone;
+//     a paragraph of any other marker counts when it is itself prominent;
+//   - its whole text is a short prominent line (much larger than the body
+//     text, or larger or bold and centred): the document's first one or two
+//     such lines are its title;
+//   - it is a banner table: one row of a marker or number and a short title.
+// A marker alone never makes a heading: a field line, a sentence after a
+// marker, a table-of-contents entry or a caption stays a paragraph. The
+// body text's size is the size most of the body's characters have.
+//
+// Levels follow the document's own nesting: the title is level 1, and each
+// kind of marker takes its level from the order in which the kinds first
+// appear under their parent (a kind met again closes the kinds opened after
+// it), decimal numbers by their parts; outline levels and typed "#" marks
+// keep their own depth, below the title when there is one.
+#include "model/headings.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "model/markdown_escape.h"
+#include "text.h"
+
+namespace brindle {
+namespace {
+
+constexpr std::size_t MAX_LEVEL = 6;
+
+// A title is short: longer lines are text, however they are set.
+constexpr std::size_t MAX_TITLE_CHARS = 60;
+constexpr std::size_t MAX_PLAIN_TITLE_CHARS = 40;
+// A bracketed label before a title ("<1단계>").
+constexpr std::size_t MAX_BRACKET_CHARS = 12;
+// Enough of a paragraph's start to tell its marker.
+constexpr std::size_t MARKER_CHARS = 16;
+static_assert(MARKER_CHARS <= MAX_TITLE_CHARS);
+// A field's label before its colon.
+constexpr std::size_t MAX_FIELD_LABEL_CHARS = 30;
+// The document's title is among its first blocks, before its text.
+constexpr std::size_t TITLE_WINDOW = 12;
+constexpr std::size_t MAX_TITLE_LINES = 2;
+
+// Sizes against the body text's, in percent: set apart, and much larger.
+constexpr std::int64_t PROMINENT_PERCENT = 110;
+constexpr std::int64_t LARGE_PERCENT = 130;
+
+// A kind of marker is used for titles when at least this share of its
+// paragraphs (in percent) have a title's form, and of those either this
+// share are prominent or each heads this many characters of text.
+constexpr std::size_t TITLE_SHARE = 60;
+constexpr std::size_t STRONG_TITLE_SHARE = 50;
+constexpr std::size_t PROMINENT_SHARE = 50;
+constexpr std::size_t BULLET_PROMINENT_SHARE = 60;
+constexpr std::size_t CONTENT_PER_TITLE = 80;
+
+enum class Marker : std::uint8_t {
+    None,
+    Hash,          // "#" typed as in Markdown
+    Roman,         // Ⅰ. II.
+    Part,          // 제1편, 제1부
+    Chapter,       // 제1장
+    Section,       // 제1절
+    Article,       // 제1조
+    Number,        // 1.
+    Decimal,       // 1.2 1.2.3: nested by their parts, below "1."
+    HangulDot,     // 가.
+    DigitParen,    // 1)
+    HangulParen,   // 가)
+    ParenDigit,    // (1)
+    ParenHangul,   // (가)
+    Circled,       // ①
+    CircledHangul, // ㉮ ㉠
+    Square,        // □ ■
+    Circle,        // ○ ●
+    Diamond,       // ◇ ◆
+    Dash,          // - –
+    MiddleDot,     // · •
+    Angle,         // < 유의사항 >
+    Bracketed,     // <1단계> 제목, [1단계] 제목
+};
+constexpr std::size_t MARKER_KINDS = static_cast<std::size_t>(Marker::Bracketed) + 1;
+
+// A marker's kind, and for decimal numbers and "#" marks their depth.
+struct Mark {
+    Marker kind = Marker::None;
+    std::uint8_t depth = 0;
+};
+
+bool is_space(char32_t c) { return c == ' ' || c == '\t' || c == 0x3000 || c == 0xA0; }
+bool is_digit(char32_t c) { return (c >= '0' && c <= '9') || (c >= 0xFF10 && c <= 0xFF19); }
+// Whether `c` is one of a literal's characters: the literal's length is
+// known when this is compiled, and the loop over it unrolled.
+template <std::size_t N>
+constexpr bool in(const char32_t (&set)[N], char32_t c) {
+    for (std::size_t k = 0; k + 1 < N; ++k) {
+        if (set[k] == c) return true;
+    }
+    return false;
+}
+
+// The ordinal syllables of Korean lists: 가 나 다 ... 하.
+constexpr char32_t HANGUL_ORDINALS[] = U"가나다라마바사아자차카타파하";
+
+class Line {
+public:
+    explicit Line(std::u32string_view text) : s_(text) {}
+
+    std::size_t size() const { return s_.size(); }
+
+    Mark mark() const {
+        if (s_.empty()) return {};
+        const char32_t c = s_[0];
+        // Most paragraphs open with a word: a syllable no list counts by, or
+        // a Latin letter no Roman numeral starts with.
+        if (c >= 0xAC00 && c <= 0xD7A3 && c != U'제' && !in(HANGUL_ORDINALS, c)) return {};
+        if (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) && c != 'I' && c != 'V' && c != 'X') return {};
+        if (c == '#') {
+            std::size_t n = 0;
+            while (n < s_.size() && s_[n] == '#') ++n;
+            if (n <= MAX_LEVEL && rest_after(n)) return {Marker::Hash, static_cast<std::uint8_t>(n)};
+            return {};
+        }
+        if (c >= 0x2160 && c <= 0x216B) return rest_after(skip_one(1, U".)")) ? Mark{Marker::Roman} : Mark{};
+        if (c == 'I' || c == 'V' || c == 'X') {
+            std::size_t n = 0;
+            while (n < s_.size() && n < 4 && in(U"IVX", s_[n])) ++n;
+            if (n < s_.size() && s_[n] == '.' && rest_after(n + 1)) return {Marker::Roman};
+        }
+        if (c == U'제') {
+            std::size_t at = skip_spaces(1);
+            const std::size_t digits = at;
+            while (at < s_.size() && is_digit(s_[at])) ++at;
+            if (at > digits) {
+                at = skip_spaces(at);
+                if (at < s_.size()) {
+                    switch (s_[at]) {
+                        case U'편': case U'부': return {Marker::Part};
+                        case U'장': return {Marker::Chapter};
+                        case U'절': return {Marker::Section};
+                        case U'조': return {Marker::Article};
+                        default: break;
+                    }
+                }
+            }
+            return {};
+        }
+        if (is_digit(c)) return digits_mark();
+        if (in(HANGUL_ORDINALS, c) && s_.size() > 1) {
+            if ((s_[1] == '.' || s_[1] == 0xFF0E) && rest_after(2)) return {Marker::HangulDot};
+            if (s_[1] == ')' && rest_after(2)) return {Marker::HangulParen};
+            return {};
+        }
+        if ((c == '(' || c == 0xFF08) && s_.size() > 2) {
+            std::size_t at = 1;
+            while (at < s_.size() && at < 3 && is_digit(s_[at])) ++at;
+            const bool digits = at > 1;
+            if (!digits && in(HANGUL_ORDINALS, s_[1])) at = 2;
+            if (at > 1 && at < s_.size() && (s_[at] == ')' || s_[at] == 0xFF09) && rest_after(at + 1)) {
+                return {digits ? Marker::ParenDigit : Marker::ParenHangul};
+            }
+            return {};
+        }
+        if (c >= 0x2460 && c <= 0x2473) return rest_after(1) ? Mark{Marker::Circled} : Mark{};
+        if ((c >= 0x3260 && c <= 0x327B)) return rest_after(1) ? Mark{Marker::CircledHangul} : Mark{};
+        if (in(U"□■◻◼▣▢", c)) return rest_after(1) ? Mark{Marker::Square} : Mark{};
+        if (in(U"○●◯❍◦", c)) return rest_after(1) ? Mark{Marker::Circle} : Mark{};
+        if (in(U"◇◆◈", c)) return rest_after(1) ? Mark{Marker::Diamond} : Mark{};
+        if (in(U"-–—", c)) return rest_after(1) ? Mark{Marker::Dash} : Mark{};
+        if (in(U"·•∙ㆍ", c)) return rest_after(1) ? Mark{Marker::MiddleDot} : Mark{};
+        if (in(U"<〈《＜", c) && s_.size() >= 3 && in(U">〉》＞", s_.back()) && s_.size() <= 42) {
+            const std::u32string_view inner = s_.substr(1, s_.size() - 2);
+            if (inner.find_first_of(U">〉》＞<〈《＜") == std::u32string_view::npos) return {Marker::Angle};
+        }
+        // A short bracketed label, then text.
+        if (const std::size_t open = std::u32string_view(U"<〈《＜[【「『").find(c); open != std::u32string_view::npos) {
+            const char32_t close = U">〉》＞]】」』"[open];
+            const std::size_t end = s_.find(close, 1);
+            if (end != std::u32string_view::npos && end <= MAX_BRACKET_CHARS && rest_after(end + 1)) return {Marker::Bracketed};
+        }
+        return {};
+    }
+
+    // What keeps a line from being a title, whatever it looks like.
+    bool never_title() const {
+        return s_.empty() || s_.size() > MAX_TITLE_CHARS || in(U"※*▶▷►→", s_[0]) || caption() || attachment_label() ||
+               contents_entry() || date() || addressed();
+    }
+
+    // "label : value": a colon with text on both sides, the label short.
+    bool field() const {
+        const std::size_t colon = s_.find_first_of(U":：");
+        if (colon == std::u32string_view::npos || colon == 0 || colon > MAX_FIELD_LABEL_CHARS) return false;
+        for (std::size_t k = colon + 1; k < s_.size(); ++k) {
+            if (!is_space(s_[k])) return true;
+        }
+        return false;
+    }
+
+    // A sentence's ending: a final "다", a question mark, or a nominal or
+    // polite ending ("함", "음", "임", "됨", "것", "시오", "니다", "세요")
+    // with or without its period; "요" alone ends titles ("사업 개요") as
+    // often as sentences.
+    bool sentence() const {
+        std::size_t end = s_.size();
+        bool period = false;
+        if (end > 0 && (s_[end - 1] == '.' || s_[end - 1] == 0x3002)) {
+            --end;
+            period = true;
+        }
+        if (end == 0) return false;
+        const char32_t last = s_[end - 1];
+        if (in(U"다함음임됨것?？", last)) return true;
+        const char32_t before = end >= 2 ? s_[end - 2] : 0;
+        if (last == U'오' && before == U'시') return true;
+        if (last == U'요' && (period || in(U"세어아해네", before))) return true;
+        return period && in(U"까람지", last);
+    }
+
+private:
+    std::size_t skip_spaces(std::size_t at) const {
+        while (at < s_.size() && is_space(s_[at])) ++at;
+        return at;
+    }
+    // Past `at`, and past one of `optional` there.
+    template <std::size_t N>
+    std::size_t skip_one(std::size_t at, const char32_t (&optional)[N]) const {
+        return at < s_.size() && in(optional, s_[at]) ? at + 1 : at;
+    }
+    // Text stands after the marker ending at `at`.
+    bool rest_after(std::size_t at) const { return skip_spaces(at) < s_.size(); }
+
+    Mark digits_mark() const {
+        // "1." "1)" "1.2" "1.2.3", or spaced as some writers space them,
+        // "1 . 2"; then a space or text.
+        std::size_t at = 0, parts = 0, after = 0;
+        while (true) {
+            const std::size_t start = at;
+            while (at < s_.size() && at - start < 3 && is_digit(s_[at])) ++at;
+            if (at == start) break;
+            ++parts;
+            after = at;
+            const std::size_t dot = skip_spaces(at);
+            if (dot >= s_.size() || (s_[dot] != '.' && s_[dot] != 0xFF0E)) break;
+            after = dot + 1;
+            // The next part: right after the dot, or spaced as the dot is.
+            const std::size_t next = dot > at ? skip_spaces(dot + 1) : dot + 1;
+            if (next < s_.size() && is_digit(s_[next]) && (next + 1 >= s_.size() || !is_digit(s_[next + 1]) ||
+                                                          next + 2 >= s_.size() || !is_digit(s_[next + 2]))) {
+                at = next;
+                continue;
+            }
+            break;
+        }
+        if (parts == 0 || after >= s_.size()) return {};
+        if (parts == 1 && after == at) {
+            // "1)" is a marker; "2025년" is digits, no marker.
+            return s_[at] == ')' && rest_after(at + 1) ? Mark{Marker::DigitParen} : Mark{};
+        }
+        // "1.5배" is a number, not a marker.
+        if (parts == 1 && is_digit(s_[after])) return {};
+        if (!rest_after(after)) return {};
+        return {parts == 1 ? Marker::Number : Marker::Decimal, static_cast<std::uint8_t>(std::min<std::size_t>(parts, 9))};
+    }
+
+    // "표 1", "<그림 2>", "[표 3]": a caption.
+    bool caption() const {
+        std::size_t at = in(U"<[(〈【", s_[0]) ? 1 : 0;
+        at = skip_spaces(at);
+        if (at >= s_.size() || !in(U"표그사도TF", s_[at])) return false;
+        for (const std::u32string_view word : {U"표", U"그림", U"사진", U"도표", U"Table", U"Figure"}) {
+            if (s_.compare(at, word.size(), word) == 0) {
+                const std::size_t next = skip_spaces(at + word.size());
+                return next < s_.size() && is_digit(s_[next]);
+            }
+        }
+        return false;
+    }
+
+    // "[붙임 1]", "【별지 서식】": the label of an attachment or form.
+    bool attachment_label() const {
+        if (!in(U"[【(", s_[0])) return false;
+        const std::size_t at = skip_spaces(1);
+        for (const std::u32string_view word : {U"붙임", U"별지", U"별첨", U"서식", U"별표", U"참고", U"첨부"}) {
+            if (s_.compare(at, word.size(), word) == 0) return true;
+        }
+        return false;
+    }
+
+    // A table-of-contents entry: a page number at the end, after a leader
+    // (dots, an ellipsis) or a gap of spaces.
+    bool contents_entry() const {
+        std::size_t end = s_.size();
+        while (end > 0 && is_digit(s_[end - 1])) --end;
+        if (end == s_.size() || s_.size() - end > 3 || end < 2) return false;
+        const char32_t before = s_[end - 1], earlier = s_[end - 2];
+        return in(U".…·ㆍ", before) || (is_space(before) && (is_space(earlier) || in(U".…·ㆍ", earlier)));
+    }
+
+    // A date alone: "2025. 3. 31.", "2025년 3월 31일", "2025.  6.".
+    bool date() const {
+        if (!is_digit(s_[0]) && s_[0] != '(') return false;
+        bool digit = false, unit = false;
+        for (const char32_t c : s_) {
+            if (is_digit(c)) {
+                digit = true;
+            } else if (in(U".년월일/-()", c)) {
+                unit = unit || (c != '(' && c != ')');
+            } else if (!is_space(c)) {
+                return false;
+            }
+        }
+        return digit && unit;
+    }
+
+    // A letter's addressee: "... 귀하", "... 귀중".
+    bool addressed() const {
+        return s_.size() >= 2 && s_[s_.size() - 2] == U'귀' && (s_.back() == U'하' || s_.back() == U'중');
+    }
+
+    std::u32string_view s_;
+};
+
+// ASCII punctuation, which a backslash before it escapes.
+bool is_ascii_punctuation(char c) {
+    return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') || (c >= '{' && c <= '~');
+}
+
+// The first characters of Markdown text as the reader sees them (its
+// escapes taken out), decoded into room of its own: all of a title's,
+// whose end is then known to be the text's. The text is the walk's, UTF-8
+// by construction: a lead byte says how many bytes follow it.
+class Decoded {
+public:
+    explicit Decoded(std::string_view text) {
+        const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+        const auto* const end = p + text.size();
+        while (p < end && size_ < chars_.size()) {
+            const unsigned char lead = *p;
+            if (lead < 0x80) {
+                if (lead == '\\' && end - p > 1 && is_ascii_punctuation(static_cast<char>(p[1]))) ++p;
+                chars_[size_++] = *p++;
+                continue;
+            }
+            const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+            if (end - p < length) break;
+            char32_t c = lead & (0x7F >> length);
+            for (int k = 1; k < length; ++k) c = (c << 6) | (p[k] & 0x3F);
+            chars_[size_++] = c;
+            p += length;
+        }
+        whole_ = p == end;
+    }
+    std::u32string_view view() const { return {chars_.data(), size_}; }
+    // The text was decoded to its end.
+    bool whole() const { return whole_; }
+
+private:
+    std::array<char32_t, MAX_TITLE_CHARS> chars_;
+    std::size_t size_ = 0;
+    bool whole_ = false;
+};
+
+// The characters of UTF-8 text: its bytes but the continuation bytes
+// (10xxxxxx), counted eight bytes at a time, since every paragraph's text
+// is counted.
+std::size_t characters(std::string_view text) {
+    constexpr std::uint64_t HIGH = 0x8080808080808080, SECOND = 0x4040404040404040, ONES = 0x0101010101010101;
+    std::size_t continuation = 0, at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        // A one in each continuation byte, summed into the top byte.
+        const std::uint64_t ones = ((word & HIGH) & ~((word & SECOND) << 1)) >> 7;
+        continuation += static_cast<std::size_t>((ones * ONES) >> 56);
+    }
+    for (; at < text.size(); ++at) continuation += (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+    return text.size() - continuation;
+}
+
+// What the detection knows of one paragraph of the body.
+struct Candidate {
+    std::size_t block = 0;
+    Mark mark;
+    bool title_form = false;  // a title's form: one short line, no sentence, no field
+    bool prominent = false;   // larger or bold against the body text
+    bool large = false;
+    bool centred = false;
+    bool heading_style = false;
+    bool short_line = false;
+    std::size_t characters = 0;
+    const CharacterShape* shape = nullptr;  // the shape most of its characters have
+};
+
+// A style whose name says title or heading.
+bool heading_style_name(std::string_view name) {
+    for (const std::string_view prefix : {"제목", "개요", "장 제목", "절 제목", "Heading", "heading", "Title", "title"}) {
+        if (name.substr(0, prefix.size()) == prefix) return true;
+    }
+    return false;
+}
+
+// The body text: the size most of its characters have, and whether most
+// of them are bold.
+struct BodyText {
+    std::int32_t height = 0;
+    bool bold = false;
+};
+
+// The body text of `paragraphs`, by the character shapes their blocks name.
+BodyText body_text(const std::vector<Candidate>& paragraphs) {
+    std::unordered_map<std::int32_t, std::size_t> by_height;
+    std::size_t all = 0, bold = 0;
+    for (const Candidate& c : paragraphs) {
+        if (c.shape == nullptr) continue;
+        by_height[c.shape->height] += c.characters;
+        all += c.characters;
+        if (c.shape->bold) bold += c.characters;
+    }
+    BodyText body;
+    std::size_t most = 0;
+    for (const auto& [height, count] : by_height) {
+        if (count > most || (count == most && height < body.height)) {
+            most = count;
+            body.height = height;
+        }
+    }
+    body.bold = all > 0 && 2 * bold > all;
+    return body;
+}
+
+// The paragraphs standing in page headers and footers.
+std::vector<bool> in_margins(const BlockList& blocks) {
+    std::vector<bool> margin(blocks.size(), false);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (const auto* m = std::get_if<HeaderFooter>(&blocks[i])) {
+            const std::size_t end = std::min(blocks.size(), i + 1 + m->block_count);
+            std::fill(margin.begin() + static_cast<std::ptrdiff_t>(i + 1), margin.begin() + static_cast<std::ptrdiff_t>(end), true);
+        }
+    }
+    return margin;
+}
+
+// A banner table's heading text: one row of a marker or number ("Ⅰ", "1",
+// "II.") and a short title, joined by a space.
+std::optional<std::string> banner(const Table& table) {
+    if (table.rows.size() != 1) return std::nullopt;
+    std::vector<std::string_view> cells;
+    for (const TableCell& cell : table.rows[0]) {
+        const std::string_view text = trim(cell.text);
+        if (text.empty()) continue;
+        if (text.find("<br>") != std::string_view::npos) return std::nullopt;
+        cells.push_back(text);
+    }
+    if (cells.size() != 2) return std::nullopt;
+    const Decoded number_chars(cells[0]), title_chars(cells[1]);
+    const std::u32string_view number = number_chars.view(), title = title_chars.view();
+    if (number.empty() || number.size() > 4 || title.empty() || title.size() > MAX_PLAIN_TITLE_CHARS || !title_chars.whole()) {
+        return std::nullopt;
+    }
+    std::size_t end = number.size();
+    if (number[end - 1] == '.') --end;
+    if (end == 0) return std::nullopt;
+    const bool roman = std::all_of(number.begin(), number.begin() + static_cast<std::ptrdiff_t>(end),
+                                   [](char32_t c) { return (c >= 0x2160 && c <= 0x216B) || in(U"IVX", c); });
+    const bool digits = end <= 2 && std::all_of(number.begin(), number.begin() + static_cast<std::ptrdiff_t>(end), is_digit);
+    if (!roman && !digits) return std::nullopt;
+    std::string text(cells[0]);
+    text.push_back(' ');
+    text.append(cells[1]);
+    return text;
+}
+
+struct KindUse {
+    std::size_t count = 0, titles = 0, prominent = 0, content = 0;
+};
+
+bool strong(Marker kind) {
+    switch (kind) {
+        case Marker::Roman: case Marker::Part: case Marker::Chapter: case Marker::Section: case Marker::Angle:
+        case Marker::Decimal:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool bullet(Marker kind) {
+    return kind == Marker::Dash || kind == Marker::MiddleDot || kind == Marker::Circle || kind == Marker::Diamond;
+}
+
+// The kinds a document uses for titles, from all their paragraphs.
+std::array<bool, MARKER_KINDS> title_kinds(const std::vector<Candidate>& paragraphs) {
+    std::array<KindUse, MARKER_KINDS> uses{};
+    // The text each marked paragraph heads: up to the next paragraph of its
+    // kind, from the characters before each paragraph.
+    std::vector<std::size_t> before(paragraphs.size() + 1, 0);
+    for (std::size_t k = 0; k < paragraphs.size(); ++k) before[k + 1] = before[k] + paragraphs[k].characters;
+    std::array<std::size_t, MARKER_KINDS> next_of_kind;
+    next_of_kind.fill(paragraphs.size());
+    for (std::size_t k = paragraphs.size(); k-- > 0;) {
+        const Candidate& p = paragraphs[k];
+        if (p.mark.kind == Marker::None) continue;
+        std::size_t& next = next_of_kind[static_cast<std::size_t>(p.mark.kind)];
+        KindUse& use = uses[static_cast<std::size_t>(p.mark.kind)];
+        ++use.count;
+        use.titles += p.title_form;
+        use.prominent += p.prominent;
+        use.content += before[next] - before[k + 1];
+        next = k;
+    }
+    std::array<bool, MARKER_KINDS> titles{};
+    for (std::size_t kind = 0; kind < MARKER_KINDS; ++kind) {
+        const KindUse& use = uses[kind];
+        if (use.count == 0) continue;
+
+        const Marker marker = static_cast<Marker>(kind);
+        const std::size_t title_share = 100 * use.titles / use.count, prominent_share = 100 * use.prominent / use.count;
+        if (bullet(marker)) {
+            titles[kind] = prominent_share >= BULLET_PROMINENT_SHARE && title_share >= TITLE_SHARE;
+        } else if (strong(marker)) {
+            titles[kind] = title_share >= STRONG_TITLE_SHARE;
+        } else {
+            titles[kind] = title_share >= TITLE_SHARE &&
+                           (prominent_share >= PROMINENT_SHARE || use.content >= CONTENT_PER_TITLE * use.count);
+        }
+    }
+    return titles;
+}
+
+// What makes a paragraph a heading, for its level: a marker's kind (with
+// the depth of a decimal number), or else what it is otherwise.
+enum class Unmarked : std::uint8_t { Marked, Plain, Style, RomanBanner, NumberBanner };
+struct Rank {
+    Marker kind = Marker::None;
+    std::uint8_t depth = 0;
+    Unmarked other = Unmarked::Marked;
+    bool operator==(const Rank&) const = default;
+};
+
+}  // namespace
+
+void detect_headings(BlockList& blocks, const Definitions& definitions) {
+    const std::vector<bool> margin = in_margins(blocks);
+
+    // The body's paragraphs as the rules see them.
+    std::vector<Candidate> paragraphs;
+    paragraphs.reserve(blocks.size());
+    std::vector<std::int8_t> heading_styles(definitions.styles.size(), -1);  // by style: unknown yet, no, yes
+    bool code = false;  // inside a fence of code typed as Markdown
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const auto* p = std::get_if<Paragraph>(&blocks[i]);
+        if (p == nullptr || p->origin == Origin::Other || margin[i]) continue;
+        const std::string_view text = trim(p->text);
+        if (text.starts_with("\\`\\`\\`") || text.starts_with("```")) {
+            code = !code;
+            continue;
+        }
+        if (code) continue;
+        Candidate c;
+        c.block = i;
+        c.characters = characters(text);
+        // A title is one short line; any paragraph's start tells its marker.
+        const bool one_line = c.characters <= MAX_TITLE_CHARS + 8 && text.find('\n') == std::string_view::npos;
+        const Decoded decoded(one_line ? text : text.substr(0, 4 * MARKER_CHARS));
+        const Line line(decoded.view());
+        c.mark = line.mark();
+        c.short_line = one_line && decoded.whole() && line.size() > 0;
+        c.title_form = c.short_line && !line.never_title() && !line.field() && !line.sentence();
+        if (p->look.character_shape < definitions.character_shapes.size()) {
+            c.shape = &definitions.character_shapes[p->look.character_shape];
+        }
+        if (p->look.paragraph_shape < definitions.paragraph_shapes.size()) {
+            c.centred = definitions.paragraph_shapes[p->look.paragraph_shape].alignment == Alignment::Center;
+        }
+        if (p->look.style < definitions.styles.size()) {
+            std::int8_t& known = heading_styles[p->look.style];
+            if (known < 0) known = heading_style_name(definitions.styles[p->look.style].name) ? 1 : 0;
+            c.heading_style = known == 1;
+        }
+        paragraphs.push_back(c);
+    }
+    // Prominence against the body text.
+    const BodyText body = body_text(paragraphs);
+    for (Candidate& c : paragraphs) {
+        if (c.shape == nullptr || body.height <= 0) continue;
+        c.prominent = std::int64_t{c.shape->height} * 100 >= std::int64_t{body.height} * PROMINENT_PERCENT ||
+                      (c.shape->bold && !body.bold);
+        c.large = std::int64_t{c.shape->height} * 100 >= std::int64_t{body.height} * LARGE_PERCENT;
+    }
+    const std::array<bool, MARKER_KINDS> titles = title_kinds(paragraphs);
+
+    // The headings in order, each with its rank; then their levels.
+    struct Found {
+        std::size_t block;
+        enum class What : std::uint8_t { Title, Outline, Hash, Ranked } what;
+        std::uint8_t depth;  // outline level, "#" count
+        Rank rank;
+        std::optional<std::string> banner_text;
+    };
+    std::vector<Found> found;
+    std::size_t next = 0;  // the next paragraph of `paragraphs`
+    bool title_open = true;
+    std::size_t title_lines = 0;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (const auto* table = std::get_if<Table>(&blocks[i]); table != nullptr && !margin[i]) {
+            if (std::optional<std::string> text = banner(*table)) {
+                const Decoded number_chars(text->substr(0, text->find(' ')));
+                const std::u32string_view number = number_chars.view();
+                const bool roman = !number.empty() && !is_digit(number[0]);
+                found.push_back({i, Found::What::Ranked, 0,
+                                 Rank{Marker::None, 0, roman ? Unmarked::RomanBanner : Unmarked::NumberBanner},
+                                 std::move(text)});
+                title_open = false;
+            }
+            continue;
+        }
+        if (next >= paragraphs.size() || paragraphs[next].block != i) continue;
+        const Candidate& c = paragraphs[next++];
+        const Paragraph& p = std::get<Paragraph>(blocks[i]);
+        if (p.head.kind == HeadKind::Outline) {
+            found.push_back({i, Found::What::Outline, p.head.level, {}, std::nullopt});
+            title_open = false;
+            continue;
+        }
+        // Text before a title closes the stretch in which it may stand.
+        if (!c.title_form && c.characters > MAX_TITLE_CHARS) title_open = false;
+        // A list item keeps its number or bullet.
+        if (p.head.kind == HeadKind::Bullet || p.head.kind == HeadKind::Number) continue;
+        // A "#" typed before a line is a heading as its writer meant it,
+        // a sentence or not.
+        if (c.mark.kind == Marker::Hash && c.characters <= 4 * MAX_TITLE_CHARS) {
+            found.push_back({i, Found::What::Hash, c.mark.depth, {}, std::nullopt});
+            title_open = false;
+            continue;
+        }
+        if (!c.title_form) continue;
+        if (c.heading_style) {
+            found.push_back({i, Found::What::Ranked, 0, Rank{Marker::None, 0, Unmarked::Style}, std::nullopt});
+            title_open = false;
+            continue;
+        }
+        if (c.mark.kind == Marker::None) {
+            if ((c.large || (c.prominent && c.centred)) && c.characters <= MAX_PLAIN_TITLE_CHARS) {
+                if (title_open && title_lines < MAX_TITLE_LINES && i < TITLE_WINDOW) {
+                    found.push_back({i, Found::What::Title, 0, {}, std::nullopt});
+                    ++title_lines;
+                } else {
+                    found.push_back({i, Found::What::Ranked, 0, Rank{Marker::None, 0, Unmarked::Plain}, std::nullopt});
+                    title_open = false;
+                }
+            }
+            continue;
+        }
+        const bool kind_titles = titles[static_cast<std::size_t>(c.mark.kind)];
+        if (kind_titles || (c.prominent && !bullet(c.mark.kind) && c.mark.kind != Marker::Article)) {
+            if (c.mark.kind == Marker::Article && !kind_titles) continue;
+            const std::uint8_t depth = c.mark.kind == Marker::Number || c.mark.kind == Marker::Decimal ? c.mark.depth : 0;
+            found.push_back({i, Found::What::Ranked, 0, Rank{c.mark.kind, depth, Unmarked::Marked}, std::nullopt});
+            title_open = false;
+        }
+    }
+
+    const bool titled = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.what == Found::What::Title; });
+    std::vector<Rank> open;  // the ranks open, outermost first
+    // The level each rank last had: a kind met again after a stretch under
+    // another parent goes back to it when the nesting allows.
+    std::vector<std::pair<Rank, std::size_t>> known;
+    for (Found& f : found) {
+        std::size_t level = 1;
+        switch (f.what) {
+            case Found::What::Title:
+                level = 1;
+                break;
+            case Found::What::Outline:
+                level = f.depth + (titled ? 2 : 1);
+                break;
+            case Found::What::Hash:
+                level = f.depth + (titled ? 1 : 0);
+                break;
+            case Found::What::Ranked: {
+                const auto same = std::find(open.begin(), open.end(), f.rank);
+                const auto before = std::find_if(known.begin(), known.end(), [&](const auto& k) { return k.first == f.rank; });
+                if (same != open.end()) {
+                    open.erase(same + 1, open.end());
+                } else if (before != known.end() && before->second >= 2 && before->second <= open.size() + 1) {
+                    open.resize(before->second - 2);
+                    open.push_back(f.rank);
+                } else {
+                    // Numbers nest by their parts: 2.2 stands above 2.1.1, and
+                    // 3. above both.
+                    const auto numbered = [](const Rank& r) { return r.kind == Marker::Number || r.kind == Marker::Decimal; };
+                    if (numbered(f.rank)) {
+                        while (!open.empty() && numbered(open.back()) && open.back().depth >= f.rank.depth) open.pop_back();
+                    }
+                    open.push_back(f.rank);
+                }
+                level = open.size() + 1;
+                if (before != known.end()) {
+                    before->second = level;
+                } else {
+                    known.emplace_back(f.rank, level);
+                }
+                break;
+            }
+        }
+        level = std::clamp<std::size_t>(level, 1, MAX_LEVEL);
+        if (f.banner_text) {
+            Paragraph heading(std::move(*f.banner_text));
+            heading.origin = Origin::Body;
+            heading.heading = static_cast<std::uint8_t>(level);
+            blocks[f.block] = std::move(heading);
+        } else {
+            std::get<Paragraph>(blocks[f.block]).heading = static_cast<std::uint8_t>(level);
+        }
+    }
+}
+
+}  // namespace brindle

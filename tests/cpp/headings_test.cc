@@ -1,0 +1,170 @@
+// Headings found in a document's blocks: each signal, the negatives a
+// marker alone does not overcome, and the levels as the document nests them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/headings.h"
+
+namespace brindle {
+namespace {
+
+// Character shapes 0 (the body's), 1 (larger and bold), 2 (much larger);
+// paragraph shapes 0 (justified) and 1 (centred); styles 0 and "개요 1".
+Definitions definitions() {
+    Definitions d;
+    d.character_shapes = {CharacterShape{1000, false, false, {}}, CharacterShape{1200, true, false, {}},
+                          CharacterShape{2000, true, false, {}}};
+    d.paragraph_shapes = {ParagraphShape{}, ParagraphShape{HeadKind::None, 0, 0, Alignment::Center}};
+    d.styles = {Style{"바탕글", false, 0, 0}, Style{"개요 1", false, 0, 0}};
+    return d;
+}
+
+struct Para {
+    std::string text;
+    std::uint16_t shape = 0;  // character shape
+    std::uint16_t paragraph_shape = 0;
+    Origin origin = Origin::Body;
+    std::uint16_t style = 0;
+};
+
+Paragraph paragraph(const Para& p) {
+    Paragraph block(p.text);
+    block.look = ParagraphLook{p.shape, p.paragraph_shape, p.style};
+    block.origin = p.origin;
+    return block;
+}
+
+constexpr const char* BODY =
+    "본 사업은 지역 문화 행사를 기획하고 운영하여 주민의 참여를 넓히는 것을 목적으로 하며, 행사의 기획과 홍보, "
+    "현장 운영과 안전 관리, 결과 보고까지 사업의 전 과정을 수행하는 것으로서 세부 내용은 다음과 같다.";
+
+// The (level, text) of the blocks written as headings.
+std::vector<std::pair<int, std::string>> headings(BlockList blocks) {
+    detect_headings(blocks, definitions());
+    std::vector<std::pair<int, std::string>> out;
+    for (const ContentBlock& block : blocks) {
+        if (const auto* p = std::get_if<Paragraph>(&block); p != nullptr && p->heading > 0) {
+            out.emplace_back(p->heading, p->text);
+        }
+    }
+    return out;
+}
+
+BlockList blocks_of(std::initializer_list<Para> paras) {
+    BlockList blocks;
+    for (const Para& p : paras) blocks.emplace_back(paragraph(p));
+    return blocks;
+}
+
+using Found = std::vector<std::pair<int, std::string>>;
+
+TEST(Headings, TitleAndMarkersNestInTheOrderTheyAppear) {
+    // The title is the first large line; Roman numerals, then numbers, then
+    // Hangul ordinals nest below it; a kind met again closes those opened
+    // after it. The markers are set apart by size and weight.
+    EXPECT_EQ(headings(blocks_of({{"사업 제안요청서", 2, 1},
+                                  {"Ⅰ. 사업 안내", 1}, {BODY},
+                                  {"1\\. 사업 개요", 1}, {BODY},
+                                  {"가. 사업 목적", 1}, {BODY},
+                                  {"나. 사업 범위", 1}, {BODY},
+                                  {"2\\. 추진 일정", 1}, {BODY},
+                                  {"Ⅱ. 제안 요청 사항", 1}, {BODY}})),
+              (Found{{1, "사업 제안요청서"}, {2, "Ⅰ. 사업 안내"}, {3, "1\\. 사업 개요"}, {4, "가. 사업 목적"},
+                     {4, "나. 사업 범위"}, {3, "2\\. 추진 일정"}, {2, "Ⅱ. 제안 요청 사항"}}));
+}
+
+TEST(Headings, AKindUsedForTitlesNeedsNoProminence) {
+    // Plain-looking numbered lines that each head a stretch of text are
+    // titles; the Hangul ordinals under them, always fields, are not.
+    EXPECT_EQ(headings(blocks_of({{"1\\. 협의이혼이란"}, {BODY},
+                                  {"2\\. 협의이혼의 절차"}, {"가. 신청인 : 부부 양쪽"}, {"나. 장소 : 관할 법원"}, {BODY},
+                                  {"3\\. 협의이혼의 효과"}, {BODY}})),
+              (Found{{2, "1\\. 협의이혼이란"}, {2, "2\\. 협의이혼의 절차"}, {2, "3\\. 협의이혼의 효과"}}));
+}
+
+TEST(Headings, AMarkerAloneMakesNoHeading) {
+    // Even set apart: a sentence after a marker, a field, a table-of-contents
+    // entry, a caption, an attachment's label, a date, an addressee, a line
+    // too long for a title.
+    const Found none;
+    EXPECT_EQ(headings(blocks_of({{"○ 본 사업은 지역 축제 운영을 위한 사업임", 1}, {BODY},
+                                  {"1\\. 용 역 명 : 2025년 축제 운영 용역", 1}, {BODY},
+                                  {"1\\. 사업목적 …… 4", 1}, {"2\\. 추진일정 ...... 7", 1}, {BODY},
+                                  {"표 1 연도별 예산", 1}, {"<그림 2> 조직도", 1}, {BODY},
+                                  {"[붙임 1] 제안서 양식", 1}, {BODY},
+                                  {"2025. 3. 31.", 2, 1}, {"홍길동 귀하", 2, 1},
+                                  {"1\\. 이 줄은 제목이라기에는 너무 길어서 한 줄에 다 담기지 않을 만큼 이어지는 문장의 일부로서 끝나지 않는다", 1},
+                                  {BODY}})),
+              none);
+}
+
+TEST(Headings, OnlyTheBodyCounts) {
+    // Page headers, cells and objects hold no headings; a frame of the body
+    // may; list items keep their numbers.
+    BlockList blocks;
+    blocks.emplace_back(HeaderFooter{"머리말", 1});
+    blocks.emplace_back(paragraph({"사업 제안요청서", 2, 1, Origin::Body}));
+    blocks.emplace_back(paragraph({"Ⅰ. 사업 안내", 1, 0, Origin::Other}));
+    blocks.emplace_back(paragraph({"Ⅱ. 제안 안내", 1, 0, Origin::Frame}));
+    blocks.emplace_back(paragraph({BODY}));
+    Paragraph item = paragraph({"사업 범위", 1});
+    item.head.kind = HeadKind::Number;
+    item.head.number = "1.";
+    blocks.emplace_back(std::move(item));
+    blocks.emplace_back(paragraph({BODY}));
+    EXPECT_EQ(headings(std::move(blocks)), (Found{{2, "Ⅱ. 제안 안내"}}));
+}
+
+TEST(Headings, OutlinesStylesAndTypedMarksKeepTheirDepth) {
+    // An outline paragraph keeps its level (one deeper under a title); a
+    // heading style heads like a kind of its own; "#" typed as in Markdown
+    // counts outside code fences only.
+    BlockList blocks = blocks_of({{"연구 보고서", 2, 1}});
+    Paragraph outline = paragraph({"서론"});
+    outline.head.kind = HeadKind::Outline;
+    outline.head.level = 1;
+    blocks.emplace_back(std::move(outline));
+    for (const Para& p : std::initializer_list<Para>{{"연구의 배경", 0, 0, Origin::Body, 1}, {BODY},
+                                                     {"\\## 사용 방법"}, {BODY}, {"```"}, {"\\# 주석입니다"}, {"```"}}) {
+        blocks.emplace_back(paragraph(p));
+    }
+    EXPECT_EQ(headings(std::move(blocks)),
+              (Found{{1, "연구 보고서"}, {3, "서론"}, {2, "연구의 배경"}, {3, "\\## 사용 방법"}}));
+}
+
+TEST(Headings, DecimalNumbersNestByTheirParts) {
+    EXPECT_EQ(headings(blocks_of({{"2\\.1\\.1 수학 선행", 1}, {BODY}, {"2\\.1\\.2 효율 지향", 1}, {BODY},
+                                  {"2\\.2 활동 리듬", 1}, {BODY}, {"3\\. 전망", 1}, {BODY}})),
+              (Found{{2, "2\\.1\\.1 수학 선행"}, {2, "2\\.1\\.2 효율 지향"}, {2, "2\\.2 활동 리듬"}, {2, "3\\. 전망"}}));
+    // Spaced as some writers space them, the parts still count.
+    EXPECT_EQ(headings(blocks_of({{"1 . 1 연구 배경", 1}, {BODY}, {"1 . 2 연구 방법", 1}, {BODY}})),
+              (Found{{2, "1 . 1 연구 배경"}, {2, "1 . 2 연구 방법"}}));
+}
+
+TEST(Headings, ABannerTableBecomesItsHeading) {
+    BlockList blocks;
+    Table banner;
+    banner.rows = {{TableCell{"Ⅰ"}, TableCell{""}, TableCell{"계약개요"}}};
+    blocks.emplace_back(banner);
+    blocks.emplace_back(paragraph({BODY}));
+    Table data;  // two rows: data, not a banner
+    data.rows = {{TableCell{"1"}, TableCell{"가격"}}, {TableCell{"2"}, TableCell{"기술"}}};
+    blocks.emplace_back(data);
+    Table number_banner;
+    number_banner.rows = {{TableCell{"1"}, TableCell{"과업 배경"}}};
+    blocks.emplace_back(number_banner);
+    blocks.emplace_back(paragraph({BODY}));
+    detect_headings(blocks, definitions());
+    ASSERT_TRUE(std::holds_alternative<Paragraph>(blocks[0]));
+    EXPECT_EQ(std::get<Paragraph>(blocks[0]).text, "Ⅰ 계약개요");
+    EXPECT_EQ(std::get<Paragraph>(blocks[0]).heading, 2);
+    EXPECT_TRUE(std::holds_alternative<Table>(blocks[2]));
+    ASSERT_TRUE(std::holds_alternative<Paragraph>(blocks[3]));
+    EXPECT_EQ(std::get<Paragraph>(blocks[3]).heading, 3);
+}
+
+}  // namespace
+}  // namespace brindle
