@@ -56,7 +56,29 @@ struct DecompressorFree {
 
 }  // namespace
 
-Result<ByteBuffer> inflate_raw_fast(Bytes compressed) {
+#ifdef BRINDLE_HAVE_LIBDEFLATE
+// A libdeflate decompressor, made for the first stream an inflater meets:
+// making one costs as much as inflating a small stream (its tables are
+// zeroed whole), and is paid once for all the streams of one document or
+// archive.
+struct LibdeflateDecoder {
+    std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor{libdeflate_alloc_decompressor()};
+};
+#else
+struct LibdeflateDecoder {};
+#endif
+
+struct FastInflater::Decoder : LibdeflateDecoder {};
+struct ExactInflater::Decoder : LibdeflateDecoder {};
+
+Result<ByteBuffer> inflate_raw_fast(Bytes compressed) { return FastInflater().inflate(compressed); }
+
+FastInflater::FastInflater() = default;
+FastInflater::FastInflater(FastInflater&&) noexcept = default;
+FastInflater& FastInflater::operator=(FastInflater&&) noexcept = default;
+FastInflater::~FastInflater() = default;
+
+Result<ByteBuffer> FastInflater::inflate(Bytes compressed) {
 #ifdef BRINDLE_HAVE_LIBDEFLATE
     // libdeflate decodes into a buffer of fixed size: room for what nearly
     // every stream inflates to (8x; a few sections in a thousand need more).
@@ -64,11 +86,11 @@ Result<ByteBuffer> inflate_raw_fast(Bytes compressed) {
     // damaged), is left to zlib-ng, which grows its output up to the section
     // bound and keeps what it can decode: a second, larger try would decode
     // a deflate bomb once more before zlib-ng refuses it.
-    const std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor(libdeflate_alloc_decompressor());
-    if (!decompressor) throw std::bad_alloc();
+    if (!decoder_) decoder_ = std::make_unique<Decoder>();
+    if (!decoder_->decompressor) throw std::bad_alloc();
     ByteBuffer out(std::clamp<std::size_t>(compressed.size() * 8, 4096, MAX_SECTION_SIZE));
     std::size_t used = 0, produced = 0;
-    if (libdeflate_deflate_decompress_ex(decompressor.get(), compressed.data(), compressed.size(), out.data(),
+    if (libdeflate_deflate_decompress_ex(decoder_->decompressor.get(), compressed.data(), compressed.size(), out.data(),
                                          out.size(), &used, &produced) == LIBDEFLATE_SUCCESS) {
         out.resize(produced);
         return out;
@@ -76,14 +98,6 @@ Result<ByteBuffer> inflate_raw_fast(Bytes compressed) {
 #endif
     return inflate_raw(compressed);
 }
-
-#ifdef BRINDLE_HAVE_LIBDEFLATE
-struct ExactInflater::Decoder {
-    std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor{libdeflate_alloc_decompressor()};
-};
-#else
-struct ExactInflater::Decoder {};
-#endif
 
 ExactInflater::ExactInflater() = default;
 ExactInflater::ExactInflater(ExactInflater&&) noexcept = default;

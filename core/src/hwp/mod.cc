@@ -22,8 +22,8 @@ namespace {
 
 // The full profile's definitions. A document whose "/DocInfo" cannot be
 // read converts all the same, without numbers or bullets.
-Definitions read_definitions(CompoundFile& file, bool compressed) {
-    Result<ByteBuffer> bytes = read_section_stream(file, "/DocInfo", compressed, true);
+Definitions read_definitions(CompoundFile& file, bool compressed, FastInflater& inflater) {
+    Result<ByteBuffer> bytes = read_section_stream(file, "/DocInfo", compressed, inflater);
     return bytes ? parse_doc_info(std::move(bytes).value()) : Definitions{};
 }
 
@@ -38,6 +38,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     ParseExtras* extras = outputs.extras;
     BlockList blocks;
     std::optional<WalkContext> context;  // one table allowance, numbering and notes for the document
+    FastInflater inflater;           // the full profile's, for all the document's streams
     {
         Result<OpenDocument> document = open_document(std::move(source));
         if (!document) return std::move(document).error();
@@ -50,7 +51,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
             return HwpError::distribution_protected();
         }
         if (profile == Profile::Full) {
-            context.emplace(profile, read_definitions(file, compressed));
+            context.emplace(profile, read_definitions(file, compressed, inflater));
         } else {
             context.emplace(profile);
         }
@@ -68,7 +69,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         // when the stream is there).
         for (std::int32_t n = 0;; ++n) {
             const std::string path = section_stream_path(n);
-            Result<ByteBuffer> bytes = read_section_stream(file, path, compressed, context->full());
+            Result<ByteBuffer> bytes = context->full() ? read_section_stream(file, path, compressed, inflater)
+                                                       : read_section_stream(file, path, compressed);
             if (!bytes) {
                 if (file.has_stream(path)) {
                     context->warnings.push_back(path + ": " + bytes.error().message() + "; the document ends before it");

@@ -15,4 +15,11 @@ Result<ByteBuffer> read_section_stream(CompoundFile& file, std::string_view path
     return fast ? inflate_raw_fast(stored.value()) : inflate_raw(stored.value());
 }
 
+Result<ByteBuffer> read_section_stream(CompoundFile& file, std::string_view path, bool compressed,
+                                       FastInflater& inflater) {
+    Result<ByteBuffer> stored = file.read_stream(path);
+    if (!stored || !compressed) return stored;
+    return inflater.inflate(stored.value());
+}
+
 }  // namespace brindle
