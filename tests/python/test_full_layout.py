@@ -1,6 +1,7 @@
 """The full profile's tables and drawing objects, over generated documents: tables laid
 out to be read (the declared grid reduced to the columns where cells start, empty rows
-and columns left out, a table of one cell written as its content), the text and
+and columns left out, a table of one cell written as its content, a form written row by
+row without its padding, a page laid out in a grid written as its lines), the text and
 pictures of drawing objects wherever they stand (groups nested in groups, table cells,
 headers, notes) with their captions, and documents saved for distribution reported
 rather than converted. Every expected text is worked out from the document written."""
