@@ -4,9 +4,13 @@ documents that have tables), how many documents hold a table of 20 or more colum
 how many tables are written, and the Markdown's size, with the exact profile's
 beside it. Figures, not a test: read by a renderer (markdown-it-py with GFM tables),
 so a cell is what a reader would see as one. The corpus is its HWP samples and
-public documents, and with --hwpx its real HWPX documents as well.
+public documents, and with --hwpx its real HWPX documents as well; --diverse takes
+the documents of many kinds instead (diverse/hwp and diverse/hwpx), where grids laid
+out for the page rather than for data are common, and also counts the documents
+whose tables are more than half empty cells (the full profile's tables should be
+read as tables, and a grid mostly of padding is not).
 
-    .venv/bin/python bench/table_shape.py [FILE...]
+    .venv/bin/python bench/table_shape.py [--hwpx | --diverse] [FILE...]
 """
 
 from __future__ import annotations
@@ -54,15 +58,18 @@ def tables(markdown: str) -> list[tuple[int, int, int]]:
     return found
 
 
-def corpus_files(hwpx: bool = False) -> list[str]:
+def corpus_files(hwpx: bool = False, diverse: bool = False) -> list[str]:
     corpus = ROOT.parent / "shared" / "corpus"
-    files = [*corpus.glob("*/*.hwp"), *(corpus.glob("hwpx/real/*.hwpx") if hwpx else [])]
+    if diverse:
+        files = [*corpus.glob("diverse/hwp/*.hwp"), *corpus.glob("diverse/hwpx/*.hwpx")]
+    else:
+        files = [*corpus.glob("*/*.hwp"), *(corpus.glob("hwpx/real/*.hwpx") if hwpx else [])]
     return sorted(map(str, files))
 
 
 def main(argv: list[str]) -> int:
-    hwpx = "--hwpx" in argv
-    files = [a for a in argv[1:] if a != "--hwpx"] or corpus_files(hwpx)
+    options = {"--hwpx", "--diverse"}
+    files = [a for a in argv[1:] if a not in options] or corpus_files("--hwpx" in argv, "--diverse" in argv)
     if not files:
         print("table_shape: no documents")
         return 1
@@ -90,9 +97,11 @@ def main(argv: list[str]) -> int:
     for profile, (size, count, cells, empty, wide) in totals.items():
         share = 100 * empty / cells if cells else 0.0
         median = 100 * statistics.median(shares[profile]) if shares[profile] else 0.0
+        sparse = sum(s > 0.5 for s in shares[profile])
         print(f"  {profile:5}: {size / 1e6:6.2f} MB of Markdown, {count} tables, {cells} cells, "
               f"{share:4.1f} % empty (median {median:.0f} % per document), "
-              f"{wide} documents with a table of {WIDE}+ columns")
+              f"{wide} documents with a table of {WIDE}+ columns, "
+              f"{sparse} of the {len(shares[profile])} documents with tables more than half empty")
     return 0
 
 

@@ -1,6 +1,6 @@
 // The full profile's table layout: cells placed by address (spans, taken and
 // missing addresses), then the grid reduced to the rows and columns that
-// hold text.
+// hold text, and grids that are a page's layout or a form told from tables.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -126,6 +126,109 @@ TEST(TableLayout, CellsPlacedOutOfReadingOrderLayOutAsInOrder) {
     const std::vector<std::string> expected = {"p:title", "t:a|b|/", "p:note"};
     EXPECT_EQ(shown(std::move(in_order).lay_out()), expected);
     EXPECT_EQ(shown(std::move(reversed).lay_out()), expected);
+}
+
+
+// A cell whose body form is `blocks`.
+void put_blocks(TableGrid& grid, CellAddress at, const std::string& text, std::vector<ContentBlock> blocks) {
+    CellContent content;
+    for (ContentBlock& block : blocks) content.emplace_back(std::move(block));
+    grid.place(at, std::string(text), std::move(content));
+}
+
+void blank(TableGrid& grid, CellAddress at) { grid.place(at, std::string()); }
+
+TEST(TableGrid, ContentIsKeptForAsManyCellsOfARowAsALayoutMayWrite) {
+    // Narrower than a layout: only a row's first cell with text may leave the grid.
+    TableGrid narrow(2, 5);
+    EXPECT_TRUE(narrow.may_stand_alone(CellAddress{0, 0, 1, 1}));
+    put(narrow, {0, 0, 1, 1}, "a");
+    EXPECT_FALSE(narrow.may_stand_alone(CellAddress{0, 1, 1, 1}));
+    blank(narrow, {1, 0, 1, 1});  // a blank does not count
+    EXPECT_TRUE(narrow.may_stand_alone(CellAddress{1, 1, 1, 1}));
+    // Six columns or more: a line of a layout holds up to three.
+    TableGrid wide(1, 6);
+    for (std::size_t c = 0; c < 3; ++c) {
+        EXPECT_TRUE(wide.may_stand_alone(CellAddress{0, c, 1, 1}));
+        put(wide, {0, c, 1, 1}, "x");
+    }
+    EXPECT_FALSE(wide.may_stand_alone(CellAddress{0, 3, 1, 1}));
+    EXPECT_FALSE(wide.may_stand_alone(std::nullopt));  // takes (0,3) in the same row
+}
+
+TEST(TableLayout, ALineOfALayoutIsOneParagraphUntilAPieceIsNoPlainParagraph) {
+    // Nine written columns, a cell or two per row (three in one): the page's layout.
+    TableGrid grid(6, 24);
+    put(grid, {0, 5, 1, 19}, "공고");
+    put(grid, {1, 0, 1, 2}, "○");
+    put(grid, {1, 2, 1, 7}, "공고명:");
+    put(grid, {1, 9, 1, 15}, "운송");
+    ParagraphHead numbered;
+    numbered.kind = HeadKind::Number;
+    numbered.number = "1.";
+    put(grid, {2, 4, 1, 9}, "2.");
+    put_blocks(grid, {2, 13, 1, 4}, "안내", {Paragraph("안내", numbered)});  // a number of its own
+    put(grid, {3, 17, 1, 4}, "덧");
+    put_blocks(grid, {3, 21, 1, 3}, "[이미지] 끝", {Image(), Paragraph("끝")});  // a picture first
+    put(grid, {4, 11, 1, 13}, "비고");
+    put(grid, {5, 0, 1, 24}, "조달청");
+    EXPECT_EQ(shown(std::move(grid).lay_out()), (std::vector<std::string>{"p:공고", "p:○ 공고명: 운송", "p:2.", "p:안내",
+                                                                        "p:덧", "p:끝", "p:비고", "p:조달청"}));
+}
+
+TEST(TableLayout, MostlyBlankDataTablesStayTables) {
+    // A template to fill in (a label spanning two rows, blanks under the years)
+    // and a schedule whose marks stand in their months: a cell almost everywhere.
+    TableGrid form(4, 4);
+    put(form, {0, 0, 1, 1}, "구분");
+    put(form, {0, 1, 1, 1}, "2023");
+    put(form, {0, 2, 1, 1}, "2024");
+    put(form, {0, 3, 1, 1}, "합계");
+    put(form, {1, 0, 2, 1}, "자산");
+    for (std::size_t r = 1; r < 4; ++r) {
+        for (std::size_t c = 1; c < 4; ++c) blank(form, {r, c, 1, 1});
+    }
+    put(form, {3, 0, 1, 1}, "부채");
+    EXPECT_EQ(shown(std::move(form).lay_out()), (std::vector<std::string>{"t:구분|2023|2024|합계|/자산||||/부채||||/"}));
+    TableGrid schedule(3, 7);
+    put(schedule, {0, 0, 1, 1}, "과업");
+    for (std::size_t c = 1; c < 7; ++c) put(schedule, {0, c, 1, 1}, std::to_string(c));
+    for (std::size_t r = 1; r < 3; ++r) {
+        put(schedule, {r, 0, 1, 1}, "업무" + std::to_string(r));
+        for (std::size_t c = 1; c < 7; ++c) {
+            if (c == 2 * r) {
+                put(schedule, {r, c, 1, 1}, "○");
+            } else {
+                blank(schedule, {r, c, 1, 1});
+            }
+        }
+    }
+    EXPECT_EQ(shown(std::move(schedule).lay_out()),
+              (std::vector<std::string>{"t:과업|1|2|3|4|5|6|/업무1||○|||||/업무2||||○|||/"}));
+}
+
+TEST(TableLayout, AFormTableStartsWithItsOwnRows) {
+    // A label spanning three rows: the rows under it keep an empty cell for it
+    // while they share its table, none once a row of unlike length starts
+    // another table.
+    TableGrid grid(4, 12);
+    put(grid, {0, 0, 3, 2}, "신청인");
+    put(grid, {0, 2, 1, 3}, "상호");
+    put(grid, {0, 5, 1, 3}, "가나");
+    put(grid, {0, 8, 1, 2}, "대표");
+    put(grid, {0, 10, 1, 2}, "홍");
+    put(grid, {1, 3, 1, 2}, "주소");
+    put(grid, {1, 5, 1, 7}, "서울");
+    put(grid, {2, 2, 1, 1}, "전화");
+    put(grid, {2, 3, 1, 1}, "02");
+    put(grid, {2, 4, 1, 1}, "팩스");
+    put(grid, {2, 6, 1, 1}, "031");
+    put(grid, {2, 7, 1, 1}, "메일");
+    put(grid, {2, 9, 1, 3}, "@");
+    put(grid, {3, 0, 1, 12}, "위와 같이 신청합니다.");
+    EXPECT_EQ(shown(std::move(grid).lay_out()),
+              (std::vector<std::string>{"t:신청인|상호|가나|대표|홍|/|주소|서울|||/", "t:전화|02|팩스|031|메일|@|/",
+                                        "p:위와 같이 신청합니다."}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 """The full profile's tables and drawing objects, over generated documents: tables laid
 out to be read (the declared grid reduced to the columns where cells start, empty rows
-and columns left out, a table of one cell written as its content), the text and
+and columns left out, a table of one cell written as its content, a form written row by
+row without its padding, a page laid out in a grid written as its lines), the text and
 pictures of drawing objects wherever they stand (groups nested in groups, table cells,
 headers, notes) with their captions, and documents saved for distribution reported
 rather than converted. Every expected text is worked out from the document written."""
@@ -38,9 +39,10 @@ def form_row(row: int, *cells: tuple[str, int, int]) -> list[Cell]:
     return [Cell(text, column, row, col_span=span) for text, column, span in cells]
 
 
-def test_a_form_on_a_fine_grid_is_written_in_the_columns_where_cells_start(full):
+def test_a_form_on_a_fine_grid_is_written_row_by_row_each_label_next_to_its_value(full):
     # 38 declared columns, as forms declare them; the labels and values span them
-    # differently from row to row.
+    # differently from row to row, so that in the columns where cells start half the
+    # positions would be padding, between a label and its value.
     form = Table(
         [
             form_row(0, ("문서번호", 0, 7), ("재산46014-1161", 7, 31)),
@@ -51,12 +53,83 @@ def test_a_form_on_a_fine_grid_is_written_in_the_columns_where_cells_start(full)
     )
     markdown = full(Paragraph(form))
     assert markdown == (
-        "|문서번호|재산46014-1161||||\n"
-        "|---|---|---|---|---|\n"
-        "|세목|양도||판결유형|국승|\n"
-        "|직전 사건번호||2013서0827|||"
+        "|문서번호|재산46014-1161|||\n"
+        "|---|---|---|---|\n"
+        "|세목|양도|판결유형|국승|\n"
+        "|직전 사건번호|2013서0827|||"
     )
-    assert read(markdown).tables == [[5, 5, 5]]
+    assert read(markdown).tables == [[4, 4, 4]]
+
+
+def test_a_blank_form_keeps_its_blanks_and_the_rows_under_a_spanning_label_their_places(full):
+    # A form to fill in: a label spanning two rows, the blanks after labels that are
+    # their values, a narrow spacer, a sentence across the form; the last row, whose
+    # own columns line up, is a table of its own (no row of a table is less than half
+    # as long as another).
+    form = Table(
+        [
+            [Cell("인적사항", 0, 0, col_span=2, row_span=2), Cell("소 속", 2, 0, col_span=3), Cell("", 5, 0, col_span=8)],
+            [Cell("계급", 2, 1, col_span=2), Cell("", 4, 1, col_span=2), Cell("성명", 6, 1, col_span=2),
+             Cell("", 8, 1, col_span=5)],
+            [Cell("위반유형", 0, 2, col_span=2), Cell("", 2, 2, col_span=11)],
+            [Cell("위반내용", 0, 3, col_span=2), Cell("", 2, 3, col_span=11)],
+            [Cell("위와 같이 신청합니다.", 0, 4, col_span=13)],
+            [Cell("신청인", 0, 5, col_span=4), Cell("", 4, 5), Cell("(인)", 5, 5, col_span=8)],
+        ],
+        columns=13,
+    )
+    assert full(Paragraph(form)) == (
+        "|인적사항|소 속|||\n|---|---|---|---|\n||계급||성명|\n|위반유형||||\n|위반내용||||\n\n"
+        "위와 같이 신청합니다.\n\n|신청인|(인)|\n|---|---|"
+    )
+    # A form's rows go into tables of rows of like length; one whose own columns line
+    # up (rows under a header spanning two of their columns) is a table of them.
+    spans_down = dict(row_span=2)
+    contract = Table(
+        [
+            form_row(0, ("업체명", 0, 5), ("가나상사", 5, 11)),
+            form_row(1, ("주소", 0, 3), ("서울", 3, 13)),
+            [Cell("연도", 0, 2, col_span=2, **spans_down), Cell("금액", 2, 2, col_span=2, **spans_down),
+             Cell("이행실적", 4, 2, col_span=8), Cell("비고", 12, 2, col_span=2, **spans_down),
+             Cell("확인", 14, 2, col_span=2, **spans_down)],
+            form_row(3, ("비율", 4, 4), ("실적", 8, 4)),
+            form_row(4, ("2024", 0, 2), ("9억", 2, 2), ("100", 4, 4), ("5억", 8, 4), ("-", 12, 2), ("확인함", 14, 2)),
+        ],
+        columns=16,
+    )
+    assert full(Paragraph(contract)) == (
+        "|업체명|가나상사|\n|---|---|\n|주소|서울|\n\n"
+        "|연도|금액|이행실적||비고|확인|\n|---|---|---|---|---|---|\n|||비율|실적|||\n|2024|9억|100|5억|-|확인함|"
+    )
+
+
+def test_a_notice_laid_out_in_a_fine_grid_is_its_lines(twins):
+    # A notice converted from a web page: one grid of 25 columns for the whole page,
+    # each row a line of one or two pieces (a number and its text, a label and its
+    # value) at varying columns, now and then three (a mark, a label, a value). Each
+    # line is a paragraph, its pieces one after the other; the title is a paragraph of
+    # its own, and a paragraph with a number of its own starts its own.
+    numbered = hwp.DocInfo(numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)])
+    notice = Table(
+        [
+            [Cell("우편번호:", 0, 0, col_span=11), Cell("61011", 11, 0, col_span=14)],
+            [Cell("수요물자 조달 입찰 공고", 0, 1, col_span=25)],
+            [Cell("【 이 계약은 청렴계약제가 적용됩니다 】", 21, 2, col_span=4)],
+            [Cell("1.", 3, 3, col_span=3), Cell("금품·향응을 요구하지 않겠습니다.", 9, 3, col_span=16)],
+            [Cell("○", 0, 4, col_span=2), Cell("공고명:", 2, 4, col_span=10), Cell("작품 운송 용역", 12, 4, col_span=13)],
+            [Cell([Paragraph("- 입찰자: 5"), Paragraph("- 계약상대자: 10")], 3, 5, col_span=22)],
+            [Cell("2.", 3, 6, col_span=3), Cell([Paragraph("안내", shape=1)], 9, 6, col_span=16)],
+            [Cell("광주지방조달청", 22, 7, col_span=3)],
+        ],
+        columns=25,
+    )
+    markdown = twins(Paragraph(notice), doc_info=numbered)
+    assert markdown == (
+        "우편번호: 61011\n\n수요물자 조달 입찰 공고\n\n【 이 계약은 청렴계약제가 적용됩니다 】\n\n"
+        "1\\. 금품·향응을 요구하지 않겠습니다.\n\n○ 공고명: 작품 운송 용역\n\n\\- 입찰자: 5\n\n\\- 계약상대자: 10\n\n"
+        "2\\.\n\n1. 안내\n\n광주지방조달청"
+    )
+    assert read(markdown).tables == []
 
 
 def test_empty_rows_and_columns_are_not_written(full):

@@ -73,9 +73,11 @@ public:
     // moved once.)
     void place(std::optional<CellAddress> address, std::string&& text, CellContent&& content = {});
 
-    // Whether lay_out may need the content of a cell at `address`: not when a
-    // cell with text already stands in its row, which then is no full-width
-    // row. A cell whose content is not kept never leaves the grid.
+    // Whether lay_out may need the content of a cell at `address`: in a
+    // narrow grid not when a cell with text already stands in its row, which
+    // then is no full-width row; in a grid wide enough to be a page's layout
+    // not when three do (no line of such a layout holds more). A cell whose
+    // content is not kept never leaves the grid.
     bool may_stand_alone(const std::optional<CellAddress>& address) const;
 
     // The table as written: a grid column in which no cell with text starts,
@@ -89,16 +91,24 @@ public:
     // least half of its rows, or that stand at its start or end: then each
     // such row is its cell's blocks and each run of rows between them a
     // table written as take writes it (or its cells' blocks, when it needs
-    // one column). Nothing is padded, and every cell keeps its place in the
-    // reading order.
+    // one column). A run (or the whole table) whose grid is mostly the
+    // padding of cells spanning several columns is no table of data: when
+    // nearly all of it is padding and its rows hold a line each, it is the
+    // page's layout and each row is its cells' blocks, one paragraph where
+    // they are pieces of one line; else it is a form, whose rows are written
+    // without that padding, each cell next to the one before it, in tables
+    // of rows of like length (see write_form). Every cell keeps its place in
+    // the reading order.
     TableLayout lay_out() &&;
 
 private:
     struct PlacedCell {
-        PlacedCell(std::size_t row, std::size_t column, std::size_t column_end, std::string&& text,
-                   CellContent&& content)
-            : row(row), column(column), column_end(column_end), text(std::move(text)), content(std::move(content)) {}
+        PlacedCell(std::size_t row, std::size_t row_end, std::size_t column, std::size_t column_end,
+                   std::string&& text, CellContent&& content)
+            : row(row), row_end(row_end), column(column), column_end(column_end), text(std::move(text)),
+              content(std::move(content)) {}
         std::size_t row = 0;
+        std::size_t row_end = 0;  // one past the last row it spans
         std::size_t column = 0;
         std::size_t column_end = 0;  // one past the last column it spans
         std::string text;
@@ -113,15 +123,53 @@ private:
     std::vector<Row> sorted_rows();
     // A cell's content as body blocks, appended to `out`.
     static void write_content(PlacedCell& cell, BlockList& out);
-    // The rows `rows` written as take writes a table.
-    Table compact(std::span<const Row> rows);
+    // For each grid column c, how many columns left of it are written (a cell
+    // with text of `rows` starts there); width_ + 1 entries, the last the
+    // number of written columns.
+    std::vector<std::size_t> written_before(std::span<const Row> rows) const;
+    // The rows `rows` written as take writes a table, `before` being
+    // written_before(rows).
+    Table compact(std::span<const Row> rows, const std::vector<std::size_t>& before);
+    // How many of the positions of `run` (its rows by the written columns of
+    // `before`) hold a cell: one starting there, or one spanning down from a
+    // row above. A cell covering no written column holds none.
+    static std::size_t occupied(std::span<const Row> run, const std::vector<std::size_t>& before);
+    // A run of rows with text, written to `out`: as a table, a form, the
+    // page's layout, or (when it needs one column) its cells' blocks.
+    void write_run(std::span<const Row> run, BlockList& out);
+    // Each row as its cells' blocks; a paragraph that follows another of its
+    // row without a number of its own continues it, after a space.
+    static void write_lines(std::span<const Row> run, BlockList& out);
+    // A form: its rows in tables of rows of like length, each as a table
+    // of its own columns, or when that is still mostly padding each row as
+    // its cells one after the other; a row of one cell is its content.
+    void write_form(std::span<const Row> run, const std::vector<std::size_t>& before, BlockList& out);
+
+    // A cell spanning down into a row of a form: its column and the row of
+    // the form it starts in.
+    struct Cover {
+        std::size_t column;
+        std::size_t origin;
+    };
+    // For each row of `run`, the cells spanning down into it that cover a
+    // written column, left to right.
+    static std::vector<std::vector<Cover>> covers_of(std::span<const Row> run,
+                                                     const std::vector<std::size_t>& before);
+    // A form's row `row` as written from the form's row `start` on, into
+    // `entries`: its cells with text in order, an empty cell (nullptr) where
+    // a cell of a row from `start` on spans down into it, so that the rows
+    // under a label spanning them keep their places, and an empty cell for a
+    // blank after a cell with text, which is its value (unless it covers no
+    // written column: then it is a spacer).
+    static void read_form_row(const Row& row, std::span<const Cover> down, std::size_t start,
+                              const std::vector<std::size_t>& before, std::vector<PlacedCell*>& entries);
 
     std::size_t row_count_;
     std::size_t width_;
     // Every placed cell in one list (no two start at one position), in the
     // order placed; sorted_rows puts them in reading order.
     std::vector<PlacedCell> cells_;
-    std::vector<std::uint8_t> row_has_text_;  // bytes, not bits: read for every cell
+    std::vector<std::uint8_t> row_text_cells_;  // cells with text per row, counted to 3; read for every cell
     std::vector<std::uint8_t> taken_;  // rows x width: started or covered
     std::size_t next_free_ = 0;        // no free position before it
 };
