@@ -2,7 +2,7 @@
 
     import brindle
     markdown = brindle.convert("report.hwp")            # a path, bytes or a file object
-    document = brindle.parse("report.hwpx")             # .markdown, .images, .metadata
+    document = brindle.parse("report.hwpx")             # .markdown, .images, .metadata, .outline
     for result in brindle.convert_many(paths):          # on a pool of threads
         print(result.source, result.ok, result.seconds)
 
@@ -16,7 +16,7 @@ from importlib import metadata as _metadata
 
 from ._api import Profile, Source, convert, records
 from ._batch import ConversionResult, convert_many
-from ._document import Document, FormField, Metadata, parse
+from ._document import Document, FormField, Heading, Metadata, parse
 from ._errors import (
     DamagedDocumentError,
     DistributionProtectedError,
@@ -38,6 +38,7 @@ __all__ = [
     "Document",
     "DocumentError",
     "FormField",
+    "Heading",
     "Metadata",
     "NotACompoundFileError",
     "NotAnHwpDocumentError",

@@ -3,6 +3,7 @@ document's properties, for HWP 5.0 and HWPX documents; convert_many(parse=True).
 
 from __future__ import annotations
 
+import dataclasses
 import datetime
 import random
 import re
@@ -12,7 +13,7 @@ import pytest
 
 import brindle
 import hwpfixture as hwp
-from hwpfixture import BinData, DocInfo, Paragraph, Picture, Table
+from hwpfixture import BinData, DocInfo, Paragraph, ParaShape, Picture, SectionDefinition, Table
 from hwpfixture.document import deflate_raw
 from hwpfixture.properties import (
     BMP, EMF, GIF, JPEG, PNG, STANDARD_SUMMARY_FORMAT, SUMMARY_INFORMATION, UNKNOWN, WMF, hpf_metadata,
@@ -243,5 +244,63 @@ def test_parse_checks_its_arguments(make_hwp):
         brindle.parse(path, profile="rich")  # type: ignore[arg-type]
     with pytest.raises(TypeError, match="image_prefix"):
         brindle.parse(path, image_prefix=b"x/")  # type: ignore[arg-type]
+    with pytest.raises(TypeError, match="page_markers"):
+        brindle.parse(path, page_markers="yes")  # type: ignore[arg-type]
+    with pytest.raises(TypeError, match="page_markers as a bool"):
+        brindle._native.parse_path(path.encode(), "full", None, 1)  # type: ignore[arg-type]
     with pytest.raises(FileNotFoundError):
         brindle.parse(path + ".missing")
+
+
+OUTLINE_SHAPES = DocInfo(para_shapes=[ParaShape(), ParaShape("outline", 0), ParaShape("outline", 1),
+                                      ParaShape("outline", 6)])
+
+
+class TestOutline:
+    # Text before each heading of one, two, three and four UTF-8 bytes a character, so
+    # that a byte offset handed out as a str index would land elsewhere.
+    PARAGRAPHS = [Paragraph(SectionDefinition()), "a é 본 😀", Paragraph("장 *하나*", shape=1), "본문 😀😀",
+                  Paragraph("절", shape=2), Paragraph("깊은", shape=3), Paragraph("둘째 장", shape=1), "끝"]
+
+    @pytest.mark.parametrize("kind", ["hwp", "hwpx"])
+    def test_headings_in_order_with_their_levels_texts_and_str_indices(self, make_hwp, make_hwpx, kind):
+        if kind == "hwp":
+            path = make_hwp([hwp.section(*self.PARAGRAPHS)], doc_info=OUTLINE_SHAPES)
+        else:
+            path = make_hwpx([self.PARAGRAPHS], OUTLINE_SHAPES)
+        document = brindle.parse(path)
+        # Numbered by the outline numbering, unescaped, level 7 written as 6.
+        assert [(h.level, h.text) for h in document.outline] == [
+            (1, "1. 장 *하나*"), (2, "가. 절"), (6, "① 깊은"), (1, "2. 둘째 장")]
+        for heading in document.outline:
+            before, line = document.markdown[:heading.start], document.markdown[heading.start:].partition("\n")[0]
+            assert line.startswith("#" * heading.level + " ") and before.endswith("\n\n")
+        assert document.outline[0].start == len("a é 본 😀\n\n")
+        assert brindle.parse(open(path, "rb").read()).outline == document.outline  # the buffer path agrees
+        with pytest.raises(dataclasses.FrozenInstanceError):
+            document.outline[0].level = 2  # type: ignore[misc]
+        # The exact profile has neither outline nor pages.
+        exact = brindle.parse(path, profile="exact")
+        assert exact.outline == [] and exact.page_starts == [] and exact.page_count is None
+
+    def test_a_document_without_outline_paragraphs_has_none(self, make_hwp):
+        document = brindle.parse(make_hwp([hwp.section("# 제목처럼 보이는 문단", "본문")]))
+        assert document.markdown.startswith("\\# ") and document.outline == []
+
+    def test_page_markers_are_only_added_where_pages_begin(self, make_hwp, make_hwpx):
+        # Whether a generated document stores a layout is the core's to say: the
+        # marked Markdown is the plain one with a marker before each page's first
+        # block, and the pages agree with the markers.
+        for path in (make_hwp([hwp.section(*self.PARAGRAPHS)], doc_info=OUTLINE_SHAPES),
+                     make_hwpx([self.PARAGRAPHS], OUTLINE_SHAPES)):
+            plain, marked = brindle.parse(path), brindle.parse(path, page_markers=True)
+            markers = re.findall(r"<!-- page (\d+) -->\n\n", marked.markdown)
+            assert re.sub(r"<!-- page \d+ -->\n\n", "", marked.markdown) == plain.markdown
+            assert [int(n) for n in markers] == [page for page, _ in marked.page_starts]
+            assert [page for page, _ in plain.page_starts] == [page for page, _ in marked.page_starts]
+            assert plain.page_count == (plain.page_starts[-1][0] if plain.page_starts else None)
+            assert [(h.level, h.text) for h in marked.outline] == [(h.level, h.text) for h in plain.outline]
+            for heading in marked.outline:
+                assert marked.markdown[heading.start:].startswith("#")
+            exact = brindle.parse(path, profile="exact", page_markers=True)
+            assert exact.markdown == brindle.convert(path, profile="exact")
