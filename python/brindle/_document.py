@@ -11,8 +11,9 @@ from typing import Literal, TypedDict
 
 from . import _native
 from ._api import Profile, Source, _check_profile, _run
+from ._chunks import Chunk, chunk_markdown
 
-__all__ = ["Document", "FormField", "Heading", "Metadata", "parse"]
+__all__ = ["Chunk", "Document", "FormField", "Heading", "Metadata", "parse"]
 
 Format = Literal["hwp", "hwpx"]
 
@@ -92,7 +93,8 @@ class Document:
     `outline` lists the headings the Markdown writes (`Heading`), in document order;
     `page_starts` the pages, each as (page number, where its first block starts in
     `markdown`), in order, when the document stores its layout (else, and with the
-    exact profile, both are empty)."""
+    exact profile, both are empty). `chunks` cuts the Markdown into pieces for
+    retrieval."""
 
     markdown: str
     images: Mapping[str, bytes] = field(default_factory=lambda: MappingProxyType({}))
@@ -108,6 +110,37 @@ class Document:
         """The number of the last page a block starts on; None when the document
         stores no layout."""
         return max((page for page, _ in self.page_starts), default=None)
+
+    def chunks(self, max_chars: int = 2000) -> list[Chunk]:
+        """The Markdown in pieces for retrieval, each a `Chunk` of at most `max_chars`
+        characters (its repeated table header included) unless it is one block, one
+        table row or one sentence longer than that.
+
+        A heading (each of `outline`) starts a new piece, and the piece holds it.
+        Between headings the blocks (what the Markdown has between blank lines:
+        paragraphs, list items, tables, equations, ...) are taken in order, each into
+        the piece before it while that stays within `max_chars`, else into a new one;
+        a block is cut only when it alone is longer than `max_chars`: a table between
+        its rows (never inside one), each piece after the first starting with the
+        table's header row and delimiter row again; a paragraph, list item or note at
+        its sentence ends (the Korean "다.", and ".", "?", "!" before white space,
+        after a word of two characters or more), its sentences then taken as blocks
+        are; any other block stays whole. A page marker (``<!-- page N -->``, see
+        `parse`) stays with the block after it. The same Markdown always gives the
+        same pieces.
+
+        Joined, the pieces give the Markdown back: each is preceded by its
+        `Chunk.separator` and loses its `Chunk.repeated` start::
+
+            "".join(c.separator + c.text[len(c.repeated):] for c in chunks) == markdown
+
+        that is, a blank line between blocks, a line feed between table rows, and the
+        white space the cut took out inside a paragraph."""
+        if isinstance(max_chars, bool) or not isinstance(max_chars, int):
+            raise TypeError(f"max_chars must be an int, not {type(max_chars).__name__}")
+        if max_chars < 1:
+            raise ValueError(f"max_chars must be at least 1, not {max_chars}")
+        return chunk_markdown(self.markdown, self.outline, self.page_starts, max_chars)
 
 
 def _metadata(fields: list[tuple[str, str]]) -> Metadata:

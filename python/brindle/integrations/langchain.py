@@ -14,7 +14,6 @@ from __future__ import annotations
 
 import logging
 import os
-import re
 from collections.abc import Iterable, Iterator
 from pathlib import Path
 from typing import Any, Literal
@@ -26,6 +25,7 @@ import brindle
 
 from .._api import _check_profile
 from .._batch import _check_workers
+from .._blocks import blocks, category, heading
 from .._walk import walk_documents
 from ._metadata import document_fields, document_metadata
 
@@ -37,38 +37,6 @@ PathLike = str | os.PathLike[str]
 Mode = Literal["single", "elements"]
 OnError = Literal["raise", "skip"]
 
-_HEADING = re.compile(r"(#{1,6})(?:[ \t]+(.*))?")
-_LIST_ITEM = re.compile(r"(?:[-*+]|\d{1,9}[.)])(?:[ \t]|$)")
-_FOOTNOTE = re.compile(r"\[\^[^\]\s]+\]:")
-# A picture linked to its file, or the placeholder it stays without one; a bracket in
-# a caption is escaped, so the first unescaped one ends it.
-_IMAGE = re.compile(r"!\[(?:\\.|[^\\\]])*\]\((?:<[^>\n]*>|[^)\s]*)\)|\[이미지(?:: (?:\\.|[^\\\]\n])*)?\]")
-
-
-def category(block: str) -> str:
-    """What a block of brindle's Markdown is, from its first characters: "heading",
-    "table", "list" (one item), "quote" (page headers and footers), "equation" (a
-    display equation), "image" (a picture on its own), "footnote" (a note's text),
-    "separator" (the comment that keeps two lists apart) or "paragraph"."""
-    if _HEADING.fullmatch(block.partition("\n")[0]):
-        return "heading"
-    if block.startswith("|"):
-        return "table"
-    if block.startswith(">"):
-        return "quote"
-    if block.startswith("$$"):
-        return "equation"
-    if block == "<!-- -->":
-        return "separator"
-    if _LIST_ITEM.match(block):
-        return "list"
-    if _FOOTNOTE.match(block):
-        return "footnote"
-    if _IMAGE.fullmatch(block):
-        return "image"
-    return "paragraph"
-
-
 def elements(markdown: str) -> Iterator[tuple[str, dict[str, Any]]]:
     """Each top-level block of brindle's Markdown with its `category`, its
     `element_index`, its `start_index` (offset in the Markdown) and its `headings`:
@@ -76,26 +44,21 @@ def elements(markdown: str) -> Iterator[tuple[str, dict[str, Any]]]:
     text last in its own). Joined with blank lines the blocks are the Markdown again:
     brindle writes a blank line only between blocks (table rows, quoted lines and the
     lines of an equation are never apart)."""
-    if not markdown:
-        return
     path: list[tuple[int, str]] = []
-    offset = 0
-    for index, block in enumerate(markdown.split("\n\n")):
+    for index, (offset, block) in enumerate(blocks(markdown)):
         kind = category(block)
-        if kind == "heading":
-            match = _HEADING.fullmatch(block.partition("\n")[0])
-            assert match is not None
-            level = len(match[1])
+        found = heading(block) if kind == "heading" else None
+        if found is not None:
+            level = found[0]
             while path and path[-1][0] >= level:
                 path.pop()
-            path.append((level, (match[2] or "").strip()))
+            path.append(found)
         yield block, {
             "category": kind,
             "element_index": index,
             "start_index": offset,
             "headings": [text for _, text in path],
         }
-        offset += len(block) + 2
 
 
 def _named(error: Exception, source: str) -> Exception:
