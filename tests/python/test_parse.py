@@ -236,6 +236,11 @@ def test_convert_many_parses_when_asked(make_hwp, make_hwpx):
     assert [r.markdown for r in results[:2]] == ["![](images/BIN0001.png)", "![](images/image1.png)"]
     assert results[2].document is None and isinstance(results[2].error, brindle.NotACompoundFileError)
     assert all(r.document is None for r in brindle.convert_many(sources[:2]))
+    marked = list(brindle.convert_many(sources[:2], parse=True, page_markers=True, image_prefix=None))
+    assert [r.markdown for r in marked] == [brindle.parse(s, page_markers=True, image_prefix=None).markdown
+                                            for s in sources[:2]]
+    with pytest.raises(ValueError, match="parse=True"):
+        brindle.convert_many(sources, page_markers=True)
 
 
 def test_parse_checks_its_arguments(make_hwp):
