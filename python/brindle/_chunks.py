@@ -12,7 +12,7 @@ from typing import NamedTuple, Protocol
 
 from ._blocks import BLOCK_SEPARATOR, blocks, category, table_header
 
-__all__ = ["Chunk", "chunk_markdown"]
+__all__ = ["Chunk", "check_size", "chunk_markdown"]
 
 
 @dataclass(frozen=True)
@@ -152,6 +152,15 @@ def _units(whole: list[tuple[int, str]], heading_blocks: set[int], max_chars: in
         units.append(_Unit(BLOCK_SEPARATOR if start else "", BLOCK_SEPARATOR.join(m for _, m in markers), start,
                            start, index, False, ""))
     return units
+
+
+def check_size(value: object, name: str) -> int:
+    """`value` as a piece's size in characters: a whole number, at least 1."""
+    if isinstance(value, bool) or not isinstance(value, int):
+        raise TypeError(f"{name} must be an int, not {type(value).__name__}")
+    if value < 1:
+        raise ValueError(f"{name} must be at least 1, not {value}")
+    return value
 
 
 def chunk_markdown(

@@ -11,7 +11,7 @@ from typing import Literal, TypedDict
 
 from . import _native
 from ._api import Profile, Source, _check_profile, _run
-from ._chunks import Chunk, chunk_markdown
+from ._chunks import Chunk, check_size, chunk_markdown
 
 __all__ = ["Chunk", "Document", "FormField", "Heading", "Metadata", "parse"]
 
@@ -136,11 +136,7 @@ class Document:
 
         that is, a blank line between blocks, a line feed between table rows, and the
         white space the cut took out inside a paragraph."""
-        if isinstance(max_chars, bool) or not isinstance(max_chars, int):
-            raise TypeError(f"max_chars must be an int, not {type(max_chars).__name__}")
-        if max_chars < 1:
-            raise ValueError(f"max_chars must be at least 1, not {max_chars}")
-        return chunk_markdown(self.markdown, self.outline, self.page_starts, max_chars)
+        return chunk_markdown(self.markdown, self.outline, self.page_starts, check_size(max_chars, "max_chars"))
 
 
 def _metadata(fields: list[tuple[str, str]]) -> Metadata:

@@ -4,7 +4,8 @@
 
     for document in BrindleLoader("reports/").lazy_load():       # every .hwp and .hwpx below
         print(document.metadata["source"], len(document.page_content))
-    chunks = BrindleLoader("report.hwp", mode="elements").load()  # a Document per block
+    blocks = BrindleLoader("report.hwp", mode="elements").load()  # a Document per block
+    chunks = BrindleLoader("report.hwp", mode="chunks", chunk_size=1500).load()  # ready to embed
 
 Documents are converted on brindle's pool of threads (`brindle.convert_many`) as the
 loader is iterated, so a folder of any size is loaded in bounded memory.
@@ -26,15 +27,16 @@ import brindle
 from .._api import _check_profile
 from .._batch import _check_workers
 from .._blocks import blocks, category, heading
+from .._chunks import check_size
 from .._walk import walk_documents
-from ._metadata import document_fields, document_metadata
+from ._metadata import chunk_metadata, document_fields, document_metadata
 
 __all__ = ["BrindleLoader"]
 
 logger = logging.getLogger(__name__)
 
 PathLike = str | os.PathLike[str]
-Mode = Literal["single", "elements"]
+Mode = Literal["single", "elements", "chunks"]
 OnError = Literal["raise", "skip"]
 
 def elements(markdown: str) -> Iterator[tuple[str, dict[str, Any]]]:
@@ -85,7 +87,13 @@ class BrindleLoader(BaseLoader):
     its whole Markdown; with "elements", one Document per top-level block of the
     Markdown (a heading, a paragraph, a list item, a whole table, ...), whose metadata
     adds ``category``, ``element_index``, ``start_index`` and ``headings`` (see
-    `elements`). Every Document's metadata holds ``source`` (the path, as a str),
+    `elements`); with "chunks", one Document per piece of `brindle.Document.chunks`
+    (of at most `chunk_size` characters, cut at headings first, then between
+    blocks; a long table between rows, repeating its header row), whose metadata
+    adds ``headings`` (the heading path, outermost first, from the document's
+    outline), ``chunk_index``, ``start_index`` and, where the document stores its
+    layout, ``first_page`` and ``last_page``: the same keys as the other loaders'
+    chunks. Every Document's metadata holds ``source`` (the path, as a str),
     ``format`` ("hwp" or "hwpx") and each property the document has: ``title``,
     ``subject``, ``author``, ``keywords``, ``comments``, ``last_saved_by``, and
     ``created`` and ``modified`` as ISO 8601 strings in UTC ("2024-03-05T09:30:00Z"),
@@ -116,9 +124,10 @@ class BrindleLoader(BaseLoader):
         workers: int | None = None,
         on_error: OnError = "raise",
         image_prefix: str | None = None,
+        chunk_size: int = 2000,
     ) -> None:
-        if mode not in ("single", "elements"):
-            raise ValueError(f"mode must be 'single' or 'elements', not {mode!r}")
+        if mode not in ("single", "elements", "chunks"):
+            raise ValueError(f"mode must be 'single', 'elements' or 'chunks', not {mode!r}")
         if on_error not in ("raise", "skip"):
             raise ValueError(f"on_error must be 'raise' or 'skip', not {on_error!r}")
         _check_profile(profile)
@@ -130,6 +139,7 @@ class BrindleLoader(BaseLoader):
         self.workers = workers
         self.on_error: OnError = on_error
         self.image_prefix = image_prefix
+        self.chunk_size = check_size(chunk_size, "chunk_size")
 
     def _paths(self) -> Iterator[PathLike]:
         given = self.paths_or_dir
@@ -166,6 +176,9 @@ class BrindleLoader(BaseLoader):
                     metadata["images"] = list(result.document.images)
                 if self.mode == "single":
                     yield Document(page_content=result.document.markdown, metadata=metadata)
+                elif self.mode == "chunks":
+                    for chunk in result.document.chunks(self.chunk_size):
+                        yield Document(page_content=chunk.text, metadata={**metadata, **chunk_metadata(chunk)})
                 else:
                     for block, about in elements(result.document.markdown):
                         yield Document(page_content=block, metadata={**metadata, **about})
