@@ -45,6 +45,8 @@ class Chunk:
 
 
 class HeadingLike(Protocol):
+    """What the cutting reads of a heading (`Heading`, whose module imports this one)."""
+
     @property
     def level(self) -> int: ...
     @property
@@ -60,6 +62,7 @@ class HeadingLike(Protocol):
 _CLOSING = "\"'”’)\\]」』"
 _SENTENCE_END = re.compile(rf"(?<=[가-힣])다\.(?![.\d])[{_CLOSING}]*|(?<=\S[^\s\d])[.?!][{_CLOSING}]*(?=\s)")
 _SPACE = re.compile(r"[ \t\n]*")
+# How a note's later paragraph starts: indented, after a blank line.
 _CONTINUATION = "    "
 # The blocks whose sentences may be cut apart, when one alone is too long.
 _PROSE = frozenset({"paragraph", "list", "footnote"})
@@ -190,8 +193,9 @@ def chunk_markdown(
         groups.append([unit])
         length = len(unit.header) + len(unit.text)
 
-    page_offsets = [offset for _, offset in page_starts]
-    page_numbers = [number for number, _ in page_starts]
+    pages_in_order = sorted(page_starts, key=lambda page: page[1])
+    page_offsets = [offset for _, offset in pages_in_order]
+    page_numbers = [number for number, _ in pages_in_order]
 
     def page_at(index: int) -> int:
         return page_numbers[max(bisect.bisect_right(page_offsets, index) - 1, 0)]
