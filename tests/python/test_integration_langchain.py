@@ -166,46 +166,23 @@ def test_nested_headings_and_properties_of_a_written_document(kind, make_hwp, ma
     }
 
 
-# The pieces of NESTED: cut at each heading, the table kept whole.
-NESTED_CHUNKS = [
-    ("# 1. 개요\n\n본문 하나", ["1. 개요"]),
-    ("## 가. 목적\n\n|a|b|\n|---|---|\n|c|d|", ["1. 개요", "가. 목적"]),
-    ("### 1) 세부\n\n본문 둘\n\n- 점", ["1. 개요", "가. 목적", "1) 세부"]),
-    ("## 나. 범위\n\n본문 셋", ["1. 개요", "나. 범위"]),
-    ("# 2. 결론\n\n끝", ["2. 결론"]),
-]
-
-
 def test_chunks_carry_their_heading_path_index_and_place(make_hwp):
     path = make_hwp([hwp.section(*NESTED)], doc_info=OUTLINE)
     chunks = BrindleLoader(path, mode="chunks").load()
-    assert [(c.page_content, c.metadata["headings"]) for c in chunks] == NESTED_CHUNKS
+    # Cut at each heading, the table kept whole; the paths those of the elements.
+    headings = [e.metadata["headings"] for e in BrindleLoader(path, mode="elements").load()
+                if e.metadata["category"] == "heading"]
+    assert [c.metadata["headings"] for c in chunks] == headings
     markdown = brindle.convert(path)
-    assert [c.metadata["chunk_index"] for c in chunks] == list(range(len(NESTED_CHUNKS)))
-    assert [c.metadata["start_index"] for c in chunks] == [markdown.index(text) for text, _ in NESTED_CHUNKS]
-    assert all(c.metadata["source"] == path and c.metadata["format"] == "hwp" for c in chunks)
-    # The pages, where the document stores its layout.
-    paged = brindle.parse(path).page_count is not None
+    assert [(c.metadata["chunk_index"], c.metadata["start_index"]) for c in chunks] == [
+        (i, markdown.index(c.page_content)) for i, c in enumerate(chunks)]
+    assert "\n\n".join(c.page_content for c in chunks) == markdown and chunks[0].metadata["source"] == path
+    paged = brindle.parse(path).page_count is not None  # pages only where the layout is stored
     assert all(("first_page" in c.metadata) == ("last_page" in c.metadata) == paged for c in chunks)
-    # Small pieces: the table's block alone, the heading still in its piece.
-    small = BrindleLoader(path, mode="chunks", chunk_size=20).load()
-    assert [c.page_content for c in small][1:3] == ["## 가. 목적", "|a|b|\n|---|---|\n|c|d|"]
+    assert [c.page_content for c in BrindleLoader(path, mode="chunks", chunk_size=20).load()][1:3] == [
+        "## 가. 목적", "|a|b|\n|---|---|\n|c|d|"]
     with pytest.raises(ValueError, match="chunk_size"):
         BrindleLoader(path, mode="chunks", chunk_size=0)
-    with pytest.raises(ValueError, match="'chunks'"):
-        BrindleLoader(path, mode="pages")  # type: ignore[arg-type]
-
-
-def test_chunks_of_real_documents_are_those_of_document_chunks(corpus_folder):
-    folder, paths = corpus_folder
-    found = by_source(BrindleLoader(folder, mode="chunks", chunk_size=500).lazy_load())
-    assert list(found) == paths
-    for path in paths:
-        expected = brindle.parse(path, image_prefix=None).chunks(500)
-        assert [(c.page_content, tuple(c.metadata["headings"])) for c in found[path]] == [
-            (c.text, c.headings) for c in expected]
-        json.dumps([c.metadata for c in found[path]])  # a document store can keep them
-    assert sum(len(chunks) for chunks in found.values()) > len(paths)
 
 
 # The first line of some of the sample document's blocks, and the category of each.
