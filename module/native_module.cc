@@ -9,10 +9,13 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "boundary.h"
 #include "brindle/byte_source.h"
@@ -66,6 +69,7 @@ struct Input {
     ByteBuffer copy;
     Profile profile = Profile::Exact;
     std::optional<std::string> image_prefix;  // parse: what each picture's link starts with; none: placeholders
+    bool page_markers = false;                // parse: "<!-- page N -->" before each page's first block
 };
 
 // The conversions take the document and the profile's name; the listings
@@ -178,11 +182,59 @@ Result<std::vector<RecordInfo>> records_input(const Input& input) {
     return list_records_any(ByteSource::view(input.bytes));
 }
 
-Result<ParsedDocument> parse_input(const Input& input) {
+// The outline's and the pages' byte offsets as str indices (code points),
+// in one pass over the Markdown: the offsets are sorted, and the lead bytes
+// before each are counted on the way. An offset inside a character counts
+// as that character's start; one past the end as the end.
+struct StrIndices {
+    std::vector<Py_ssize_t> outline;
+    std::vector<Py_ssize_t> pages;
+};
+
+StrIndices str_indices(const ParsedDocument& parsed) {
+    const std::string& text = parsed.markdown;
+    struct Wanted {
+        std::size_t offset;
+        Py_ssize_t* index;
+    };
+    StrIndices indices;
+    indices.outline.resize(parsed.outline.size());
+    indices.pages.resize(parsed.pages.size());
+    std::vector<Wanted> wanted;
+    wanted.reserve(parsed.outline.size() + parsed.pages.size());
+    for (std::size_t i = 0; i < parsed.outline.size(); ++i) {
+        wanted.push_back({parsed.outline[i].offset, &indices.outline[i]});
+    }
+    for (std::size_t i = 0; i < parsed.pages.size(); ++i) wanted.push_back({parsed.pages[i].offset, &indices.pages[i]});
+    // Each list comes in document order; sorting keeps the one pass right if they ever do not.
+    std::sort(wanted.begin(), wanted.end(), [](const Wanted& a, const Wanted& b) { return a.offset < b.offset; });
+    std::size_t at = 0;
+    Py_ssize_t characters = 0;
+    for (const Wanted& w : wanted) {
+        const std::size_t offset = std::min(w.offset, text.size());
+        for (; at < offset; ++at) characters += (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+        const bool inside = offset < text.size() && (static_cast<unsigned char>(text[offset]) & 0xC0) == 0x80;
+        *w.index = characters - (inside ? 1 : 0);
+    }
+    return indices;
+}
+
+// A parse and the str indices of its offsets, both found without the lock.
+struct Parsed {
+    ParsedDocument document;
+    StrIndices indices;
+};
+
+Result<Parsed> parse_input(const Input& input) {
     ParseOptions options;
     if (input.image_prefix) options.image_prefix = *input.image_prefix;
-    if (input.from_path) return parse_any(input.path, input.profile, options);
-    return parse_any(ByteSource::view(input.bytes), input.profile, options);
+    options.page_markers = input.page_markers;
+    Result<ParsedDocument> parsed = input.from_path ? parse_any(input.path, input.profile, options)
+                                                    : parse_any(ByteSource::view(input.bytes), input.profile, options);
+    if (!parsed) return std::move(parsed).error();
+    Parsed result{std::move(parsed).value(), {}};
+    result.indices = str_indices(result.document);
+    return result;
 }
 
 PyObject* markdown_to_str(const std::string& text) {
@@ -224,9 +276,35 @@ PyObject* fields_to_list(const std::vector<FormField>& fields) {
     return list.release();
 }
 
-// (markdown, [(name, bytes)], [(key, value)], format, [warning], [field]):
-// the package builds its Document from these.
-PyObject* parsed_to_tuple(const ParsedDocument& parsed) {
+// [(level, text, index)]: the headings, each where its line starts in the str.
+PyObject* outline_to_list(const std::vector<OutlineEntry>& outline, const std::vector<Py_ssize_t>& indices) {
+    PyRef list(PyList_New(static_cast<Py_ssize_t>(outline.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        const OutlineEntry& heading = outline[i];
+        PyObject* item = Py_BuildValue("(iNn)", static_cast<int>(heading.level), utf8_to_str(heading.text), indices[i]);
+        if (item == nullptr) return nullptr;
+        fill_list(list.get(), static_cast<Py_ssize_t>(i), item);
+    }
+    return list.release();
+}
+
+// [(page, index)]: where each page's first block starts in the str.
+PyObject* pages_to_list(const std::vector<PageStart>& pages, const std::vector<Py_ssize_t>& indices) {
+    PyRef list(PyList_New(static_cast<Py_ssize_t>(pages.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        PyObject* item = Py_BuildValue("(kn)", static_cast<unsigned long>(pages[i].page), indices[i]);
+        if (item == nullptr) return nullptr;
+        fill_list(list.get(), static_cast<Py_ssize_t>(i), item);
+    }
+    return list.release();
+}
+
+// (markdown, [(name, bytes)], [(key, value)], format, [warning], [field],
+// [heading], [page]): the package builds its Document from these.
+PyObject* parsed_to_tuple(const Parsed& result) {
+    const ParsedDocument& parsed = result.document;
     PyRef images(PyList_New(static_cast<Py_ssize_t>(parsed.images.size())));
     if (!images) return nullptr;
     for (std::size_t i = 0; i < parsed.images.size(); ++i) {
@@ -244,9 +322,12 @@ PyObject* parsed_to_tuple(const ParsedDocument& parsed) {
         if (!item) return nullptr;
         fill_list(properties.get(), static_cast<Py_ssize_t>(i), item.release());
     }
+    const StrIndices& indices = result.indices;
     const char* format = parsed.format == DocumentFormat::Hwpx ? "hwpx" : "hwp";
-    return Py_BuildValue("(NOOsNN)", markdown_to_str(parsed.markdown), images.get(), properties.get(), format,
-                         strings_to_list(parsed.warnings), fields_to_list(parsed.fields));
+    return Py_BuildValue("(NOOsNNNN)", markdown_to_str(parsed.markdown), images.get(), properties.get(), format,
+                         strings_to_list(parsed.warnings), fields_to_list(parsed.fields),
+                         outline_to_list(parsed.outline, indices.outline),
+                         pages_to_list(parsed.pages, indices.pages));
 }
 
 // One function of the module: how it takes its argument, the core work,
@@ -278,10 +359,15 @@ std::optional<Input> with_profile(PyObject* const* args, Py_ssize_t nargs, PyObj
     return input;
 }
 
-// (document, profile, image_prefix): the same, then the links' prefix.
+// (document, profile, image_prefix, page_markers): the same, then the
+// links' prefix and whether pages are marked.
 template <const char* name, auto take>
-std::optional<Input> with_prefix(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!positional_arguments(name, nargs, kwnames, 3)) return std::nullopt;
+std::optional<Input> parse_arguments(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!positional_arguments(name, nargs, kwnames, 4)) return std::nullopt;
+    if (!PyBool_Check(args[3])) {
+        raise_wrong_type(name, "page_markers as a bool", args[3]);
+        return std::nullopt;
+    }
     Py_ssize_t size = 0;
     const bool none = args[2] == Py_None;
     const char* prefix = PyUnicode_Check(args[2]) ? PyUnicode_AsUTF8AndSize(args[2], &size) : nullptr;
@@ -291,6 +377,7 @@ std::optional<Input> with_prefix(PyObject* const* args, Py_ssize_t nargs, PyObje
     }
     std::optional<Input> input = with_profile<name, take>(args, 2, nullptr);
     if (input && !none) input->image_prefix.emplace(prefix, static_cast<std::size_t>(size));
+    if (input) input->page_markers = args[3] == Py_True;
     return input;
 }
 
@@ -305,9 +392,9 @@ constexpr auto convert_path =
     entry<with_profile<CONVERT_PATH, path_argument<CONVERT_PATH>>, convert_input, converted_to_tuple>;
 constexpr auto convert_buffer =
     entry<with_profile<CONVERT_BUFFER, buffer_argument<CONVERT_BUFFER>>, convert_input, converted_to_tuple>;
-constexpr auto parse_path = entry<with_prefix<PARSE_PATH, path_argument<PARSE_PATH>>, parse_input, parsed_to_tuple>;
+constexpr auto parse_path = entry<parse_arguments<PARSE_PATH, path_argument<PARSE_PATH>>, parse_input, parsed_to_tuple>;
 constexpr auto parse_buffer =
-    entry<with_prefix<PARSE_BUFFER, buffer_argument<PARSE_BUFFER>>, parse_input, parsed_to_tuple>;
+    entry<parse_arguments<PARSE_BUFFER, buffer_argument<PARSE_BUFFER>>, parse_input, parsed_to_tuple>;
 constexpr auto records_path = entry<path_argument<RECORDS_PATH>, records_input, records_to_list>;
 constexpr auto records_buffer = entry<buffer_argument<RECORDS_BUFFER>, records_input, records_to_list>;
 
@@ -324,11 +411,13 @@ PyMethodDef methods[] = {
      "convert_buffer(data, profile: str) -> tuple\n--\n\nThe Markdown of the document whose bytes are `data`, by "
      "the rules of the profile (\"exact\" or \"full\"), and its warnings: (markdown, [warning])."},
     {"parse_path", fastcall(parse_path), METH_FASTCALL | METH_KEYWORDS,
-     "parse_path(path: bytes, profile: str, image_prefix: str | None) -> tuple\n--\n\nThe document at the file-system "
-     "path parsed: (markdown, [(name, bytes)], [(key, value)], format, [warning], [(name, guide, value)])."},
+     "parse_path(path: bytes, profile: str, image_prefix: str | None, page_markers: bool) -> tuple\n--\n\nThe "
+     "document at the file-system path parsed: (markdown, [(name, bytes)], [(key, value)], format, [warning], "
+     "[(name, guide, value)], [(level, text, index)], [(page, index)])."},
     {"parse_buffer", fastcall(parse_buffer), METH_FASTCALL | METH_KEYWORDS,
-     "parse_buffer(data, profile: str, image_prefix: str | None) -> tuple\n--\n\nThe document whose bytes are `data` "
-     "parsed: (markdown, [(name, bytes)], [(key, value)], format, [warning], [(name, guide, value)])."},
+     "parse_buffer(data, profile: str, image_prefix: str | None, page_markers: bool) -> tuple\n--\n\nThe document "
+     "whose bytes are `data` parsed: (markdown, [(name, bytes)], [(key, value)], format, [warning], "
+     "[(name, guide, value)], [(level, text, index)], [(page, index)])."},
     {"records_path", fastcall(records_path), METH_FASTCALL | METH_KEYWORDS,
      "records_path(path: bytes) -> list\n--\n\nThe (tag_id, level, size) records of section 0."},
     {"records_buffer", fastcall(records_buffer), METH_FASTCALL | METH_KEYWORDS,

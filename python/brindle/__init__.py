@@ -2,7 +2,9 @@
 
     import brindle
     markdown = brindle.convert("report.hwp")            # a path, bytes or a file object
-    document = brindle.parse("report.hwpx")             # .markdown, .images, .metadata
+    document = brindle.parse("report.hwpx")             # .markdown, .images, .metadata, .outline
+    for chunk in document.chunks(max_chars=2000):       # pieces cut at headings, then blocks
+        print(chunk.headings, chunk.pages, len(chunk.text))
     for result in brindle.convert_many(paths):          # on a pool of threads
         print(result.source, result.ok, result.seconds)
 
@@ -16,7 +18,7 @@ from importlib import metadata as _metadata
 
 from ._api import Profile, Source, convert, records
 from ._batch import ConversionResult, convert_many
-from ._document import Document, FormField, Metadata, parse
+from ._document import Chunk, Document, FormField, Heading, Metadata, parse
 from ._errors import (
     DamagedDocumentError,
     DistributionProtectedError,
@@ -32,12 +34,14 @@ except _metadata.PackageNotFoundError:  # imported from a build tree
     __version__ = "0+unknown"
 
 __all__ = [
+    "Chunk",
     "ConversionResult",
     "DamagedDocumentError",
     "DistributionProtectedError",
     "Document",
     "DocumentError",
     "FormField",
+    "Heading",
     "Metadata",
     "NotACompoundFileError",
     "NotAnHwpDocumentError",

@@ -47,21 +47,29 @@ class ConversionResult(Generic[S]):
         return self.error is None
 
 
+@dataclass(frozen=True)
+class _Parsing(Generic[S]):
+    """How a batch run with ``parse=True`` parses each document."""
+
+    prefix: str | Callable[[S], str | None] | None
+    page_markers: bool
+
+
 def _convert_chunk(
     chunk: list[S],
     profile: Profile,
-    parsing: bool,
-    prefix: str | Callable[[S], str | None] | None,
+    parsing: _Parsing[S] | None,
     stop: threading.Event,
 ) -> list[ConversionResult[S]]:
     results = []
     for source in chunk:
         if stop.is_set():  # the caller has gone: leave the rest of the chunk
             break
-        if not parsing:
+        if parsing is None:
             results.append(_convert_one(source, profile))
         else:
-            results.append(_parse_one(source, profile, prefix(source) if callable(prefix) else prefix))
+            prefix = parsing.prefix(source) if callable(parsing.prefix) else parsing.prefix
+            results.append(_parse_one(source, profile, prefix, parsing.page_markers))
     return results
 
 
@@ -74,10 +82,10 @@ def _convert_one(source: S, profile: Profile) -> ConversionResult[S]:
     return ConversionResult(source, markdown, None, time.perf_counter() - start, warnings=warnings)
 
 
-def _parse_one(source: S, profile: Profile, image_prefix: str | None) -> ConversionResult[S]:
+def _parse_one(source: S, profile: Profile, image_prefix: str | None, page_markers: bool) -> ConversionResult[S]:
     start = time.perf_counter()
     try:
-        document = parse(source, profile=profile, image_prefix=image_prefix)
+        document = parse(source, profile=profile, image_prefix=image_prefix, page_markers=page_markers)
     except Exception as error:
         return ConversionResult(source, None, error, time.perf_counter() - start)
     return ConversionResult(source, document.markdown, None, time.perf_counter() - start, document, document.warnings)
@@ -91,6 +99,7 @@ def convert_many(
     profile: Profile = "full",
     parse: bool = False,
     image_prefix: str | None | Callable[[S], str | None] = "images/",
+    page_markers: bool = False,
 ) -> Generator[ConversionResult[S], None, None]:
     """Convert every document of `sources` (paths, bytes or file objects, as for
     `convert`; a generator of any length) by the rules of `profile` (as for
@@ -99,7 +108,7 @@ def convert_many(
     order, or as each finishes when `ordered` is false. With `parse` true each
     document is parsed as by `parse`, its pictures linked under `image_prefix` (a
     str, None for placeholders, or a function of the source giving each
-    document's), and each result's
+    document's), with page markers when `page_markers` is true, and each result's
     `document` holds the `Document`.
 
     A document that fails gives a result holding its exception; the batch goes on.
@@ -114,7 +123,12 @@ def convert_many(
     _check_profile(profile)
     if not (image_prefix is None or isinstance(image_prefix, str) or callable(image_prefix)):
         raise TypeError(f"image_prefix must be a str, None or a function of the source, not {type(image_prefix).__name__}")
-    return _run_pool(iter(sources), count, ordered, profile, bool(parse), image_prefix)
+    if not isinstance(page_markers, bool):
+        raise TypeError(f"page_markers must be a bool, not {type(page_markers).__name__}")
+    if page_markers and not parse:
+        raise ValueError("page_markers are written by parse: pass parse=True with them")
+    parsing = _Parsing(image_prefix, page_markers) if parse else None
+    return _run_pool(iter(sources), count, ordered, profile, parsing)
 
 
 def _check_workers(workers: int | None) -> None:
@@ -127,8 +141,7 @@ def _run_pool(
     count: int,
     ordered: bool,
     profile: Profile,
-    parsing: bool,
-    prefix: str | Callable[[S], str | None] | None,
+    parsing: _Parsing[S] | None,
 ) -> Generator[ConversionResult[S], None, None]:
     limit = count * CHUNKS_PER_WORKER
     pending: deque[Future[list[ConversionResult[S]]]] = deque()
@@ -149,7 +162,7 @@ def _run_pool(
                 else:
                     exhausted = True
                 if chunk:
-                    pending.append(executor.submit(_convert_chunk, chunk, profile, parsing, prefix, stop))
+                    pending.append(executor.submit(_convert_chunk, chunk, profile, parsing, stop))
                     size = min(2 * size, CHUNK)
             if not pending:
                 return

@@ -60,9 +60,11 @@ by the document and their kind: BIN0001.png, image1.jpg); --front-matter starts
 each Markdown file with a YAML block of the document's properties (title,
 subject, author, keywords, comments, last_saved_by, created, modified) and its
 source file name; --format json writes <name>.json instead, one object per
-document: source, format, markdown, metadata, the names of its images and its
-click-here form fields (name, guide, value). No
-name taken from a document chooses a path outside the output folder.
+document: source, format, markdown, metadata, the names of its images, its
+click-here form fields (name, guide, value) and its outline (the headings'
+level and text, in order). --page-markers writes <!-- page N --> before the
+first block of each page, where the document stores its layout (full profile
+only). No name taken from a document chooses a path outside the output folder.
 
 Exit status: 0 when every document converted or was skipped, 1 when some
 failed, 2 for a usage error, 130 when interrupted (Ctrl-C; 143 for SIGTERM)
@@ -233,7 +235,8 @@ def front_matter(document: Parsed, source: str) -> str:
 def json_record(document: Parsed, source: str) -> str:
     record = {"source": os.path.basename(source), "format": document.format, "markdown": document.markdown,
               "metadata": json_metadata(document.metadata), "images": list(document.images),
-              "fields": [dataclasses.asdict(f) for f in document.fields]}
+              "fields": [dataclasses.asdict(f) for f in document.fields],
+              "outline": [{"level": h.level, "text": h.text} for h in document.outline]}
     return json.dumps(record, ensure_ascii=False) + "\n"
 
 
@@ -456,12 +459,12 @@ def _open_errors(parser: argparse.ArgumentParser, path: str | None) -> IO[str] |
 def _to_stdout(path: str, args: argparse.Namespace, errors: IO[str] | None) -> int:
     """One document named, no -o: its Markdown (or JSON) on standard output."""
     try:
-        if args.front_matter or args.format == "json":
-            parsed = parse(path, profile=args.profile, image_prefix=None)
+        if args.front_matter or args.format == "json" or args.page_markers:
+            parsed = parse(path, profile=args.profile, image_prefix=None, page_markers=args.page_markers)
             if args.format == "json":
                 markdown = json_record(parsed, path)
             else:
-                markdown = front_matter(parsed, path) + parsed.markdown
+                markdown = (front_matter(parsed, path) if args.front_matter else "") + parsed.markdown
             warnings = parsed.warnings
         else:
             markdown, warnings = _converted(path, args.profile)
@@ -485,6 +488,8 @@ def _to_stdout(path: str, args: argparse.Namespace, errors: IO[str] | None) -> i
 def _convert(parser: argparse.ArgumentParser, args: argparse.Namespace) -> int:
     if args.output is not None and os.path.exists(args.output) and not os.path.isdir(args.output):
         parser.error(f"-o {args.output}: not a folder")
+    if args.page_markers and args.profile != "full":
+        parser.error("--page-markers: only the full profile marks pages")
     errors = _open_errors(parser, args.errors)
     try:
         if len(args.paths) == 1 and args.output is None and os.path.isfile(args.paths[0]) and not args.images:
@@ -513,11 +518,12 @@ def _convert_many(args: argparse.Namespace, errors: IO[str] | None) -> int:
             run.start_bar()
         try:
             workers = args.jobs or _cpu_count()
-            parsing = args.images or args.front_matter or args.format == "json"
+            parsing = args.images or args.front_matter or args.format == "json" or args.page_markers
             suffix = run.suffix
             results = convert_many(run.sources(), workers=workers, ordered=False, profile=args.profile,
                                    parse=parsing,
-                                   image_prefix=lambda d: _image_prefix(d.output, suffix) if args.images else None)
+                                   image_prefix=lambda d: _image_prefix(d.output, suffix) if args.images else None,
+                                   page_markers=args.page_markers)
             with contextlib.closing(results):
                 for result in results:
                     run.result(result)
@@ -584,7 +590,10 @@ def _parser() -> argparse.ArgumentParser:
                       help="start each Markdown file with a YAML block of the document's properties")
     text.add_argument("--format", choices=("md", "json"), default="md",
                       help="md (default): Markdown files; json: one JSON object per document, with its "
-                      "Markdown, properties and image names")
+                      "Markdown, properties, image names, form fields and outline")
+    text.add_argument("--page-markers", action="store_true",
+                      help="write <!-- page N --> before the first block of each page, where the document "
+                      "stores its layout (full profile)")
     text.add_argument("--profile", choices=PROFILES, default="full",
                       help="full (default): everything the reader sees, notes, headers and footers, numbers, "
                       "headings, links, captions; exact: what _brindle.hwp_to_markdown gives")

@@ -1,7 +1,8 @@
 """The archive-ready command line: --images writes each document's pictures beside its
 Markdown and links them; --front-matter starts each file with YAML of the document's
-properties; --format json writes one object per document. Names from a document never
-choose a path outside the output folder."""
+properties; --format json writes one object per document, with its outline;
+--page-markers marks the pages. Names from a document never choose a path outside the
+output folder."""
 
 from __future__ import annotations
 
@@ -12,8 +13,9 @@ import re
 
 import yaml
 
+from brindle import parse
 from brindle.cli import main
-from hwpfixture import BinData, DocInfo, Paragraph, Picture, section
+from hwpfixture import BinData, DocInfo, Paragraph, Picture, section, write_sample
 from hwpfixture.document import deflate_raw, write_hwp
 from hwpfixture.owpml import write_hwpx
 from hwpfixture.properties import GIF, PNG, SUMMARY_INFORMATION, hpf_metadata, summary_information
@@ -91,3 +93,20 @@ def test_json_format_writes_one_object_per_document(tmp_path, capsys):
     # One document on standard output, as JSON.
     assert main(["convert", "--format", "json", str(tmp_path / "a.hwp")]) == 0
     assert json.loads(capsys.readouterr().out)["markdown"].endswith("[이미지]")
+
+
+def test_json_gives_the_outline_and_page_markers_go_through_to_the_markdown(tmp_path, capsys):
+    write_sample(tmp_path / "sample.hwp")
+    assert main(["convert", "--format", "json", str(tmp_path / "sample.hwp")]) == 0
+    record = json.loads(capsys.readouterr().out)
+    assert record["outline"] == [{"level": 1, "text": "1. 회의록"}]
+    assert record["markdown"].startswith("# 1. 회의록\n\n")
+    # Each run gives what parse(page_markers=True) gives, on standard output and in files.
+    marked = parse(tmp_path / "sample.hwp", image_prefix=None, page_markers=True).markdown
+    assert main(["convert", "--page-markers", str(tmp_path / "sample.hwp")]) == 0
+    assert capsys.readouterr().out == marked
+    assert main(["convert", "--page-markers", "-q", str(tmp_path), "-o", str(tmp_path / "out")]) == 0
+    assert (tmp_path / "out" / "sample.md").read_text(encoding="utf-8") == marked
+    # Only the full profile marks pages.
+    assert main(["convert", "--page-markers", "--profile", "exact", str(tmp_path / "sample.hwp")]) == 2
+    assert "only the full profile" in capsys.readouterr().err

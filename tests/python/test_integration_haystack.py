@@ -1,5 +1,6 @@
 """BrindleConverter in real Haystack pipelines: corpus documents as paths and as
-ByteStreams into an InMemoryDocumentStore, failures skipped, serialisation kept."""
+ByteStreams into an InMemoryDocumentStore, failures skipped, serialisation kept;
+whole or in chunks."""
 
 from __future__ import annotations
 
@@ -16,6 +17,7 @@ os.environ["HAYSTACK_TELEMETRY_ENABLED"] = "False"  # before haystack is first i
 import brindle
 import hwpfixture as hwp
 from conftest import CORPUS_DIR, import_framework
+from hwpfixture import DocInfo, Paragraph, ParaShape, SectionDefinition, Table
 from hwpfixture.properties import SUMMARY_INFORMATION, hpf_metadata, summary_information
 
 import_framework("haystack")
@@ -94,3 +96,30 @@ def test_properties_come_first_and_dates_are_iso_strings(make_hwp, make_hwpx):
          "file_path": hwpx_path, "tag": "x"},
     ]
     assert documents[0].content == brindle.convert(hwp_path, profile="exact")
+
+
+def test_chunks_with_their_heading_paths_go_into_a_store_and_the_mode_round_trips(make_hwp):
+    rows = [[f"{n}행", "값 " * 10] for n in range(1, 13)]
+    path = make_hwp([hwp.section(
+        Paragraph(SectionDefinition(), "개요", shape=1), "본문", Paragraph("세부", shape=2),
+        Paragraph(Table([["구분", "내용"], *rows])), Paragraph("결론", shape=1), "끝")],
+        doc_info=DocInfo(para_shapes=[ParaShape(), ParaShape("outline", 0), ParaShape("outline", 1)]))
+    store = InMemoryDocumentStore()
+    pipeline = Pipeline()
+    pipeline.add_component("converter", BrindleConverter(mode="chunks", chunk_size=200))
+    pipeline.add_component("writer", DocumentWriter(document_store=store))
+    pipeline.connect("converter.documents", "writer.documents")
+    out = pipeline.run({"converter": {"sources": [path], "meta": {"batch": 1}}}, include_outputs_from={"converter"})
+    documents = out["converter"]["documents"]
+    assert out["writer"]["documents_written"] == store.count_documents() == len(documents)
+    assert [(d.content, d.meta["headings"], d.meta["chunk_index"], d.meta["start_index"]) for d in documents] == [
+        (c.text, list(c.headings), c.index, c.start) for c in brindle.parse(path).chunks(200)]
+    # The table is cut between rows under its heading, each piece with its header.
+    table = [d for d in documents if "|구분|내용|\n|---|---|\n" in d.content]
+    assert len(table) > 1 and all(d.meta["headings"] == ["1. 개요", "가. 세부"] for d in table)
+    assert all(d.meta["batch"] == 1 and d.meta["file_path"] == Path(path).name for d in documents)
+    saved = pipeline.get_component("converter").to_dict()
+    assert BrindleConverter.from_dict(saved).mode == "chunks" and BrindleConverter.from_dict(saved).chunk_size == 200
+    # A component saved before the chunked mode loads whole.
+    del saved["init_parameters"]["mode"], saved["init_parameters"]["chunk_size"]
+    assert BrindleConverter.from_dict(saved).run([path])["documents"][0].content == brindle.convert(path)

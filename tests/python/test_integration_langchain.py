@@ -1,5 +1,6 @@
 """brindle.integrations.langchain: BrindleLoader run through LangChain on real and
-synthetic documents, whole and block by block, and on folders with a damaged one."""
+synthetic documents, whole, block by block and in chunks, and on folders with a
+damaged one."""
 
 from __future__ import annotations
 
@@ -163,6 +164,25 @@ def test_nested_headings_and_properties_of_a_written_document(kind, make_hwp, ma
         "source": path, "format": kind, "title": "계획서", "author": "기획팀",
         "created": "2024-03-05T09:30:00Z",
     }
+
+
+def test_chunks_carry_their_heading_path_index_and_place(make_hwp):
+    path = make_hwp([hwp.section(*NESTED)], doc_info=OUTLINE)
+    chunks = BrindleLoader(path, mode="chunks").load()
+    # Cut at each heading, the table kept whole; the paths those of the elements.
+    headings = [e.metadata["headings"] for e in BrindleLoader(path, mode="elements").load()
+                if e.metadata["category"] == "heading"]
+    assert [c.metadata["headings"] for c in chunks] == headings
+    markdown = brindle.convert(path)
+    assert [(c.metadata["chunk_index"], c.metadata["start_index"]) for c in chunks] == [
+        (i, markdown.index(c.page_content)) for i, c in enumerate(chunks)]
+    assert "\n\n".join(c.page_content for c in chunks) == markdown and chunks[0].metadata["source"] == path
+    paged = brindle.parse(path).page_count is not None  # pages only where the layout is stored
+    assert all(("first_page" in c.metadata) == ("last_page" in c.metadata) == paged for c in chunks)
+    assert [c.page_content for c in BrindleLoader(path, mode="chunks", chunk_size=20).load()][1:3] == [
+        "## 가. 목적", "|a|b|\n|---|---|\n|c|d|"]
+    with pytest.raises(ValueError, match="chunk_size"):
+        BrindleLoader(path, mode="chunks", chunk_size=0)
 
 
 # The first line of some of the sample document's blocks, and the category of each.

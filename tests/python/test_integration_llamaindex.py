@@ -1,6 +1,6 @@
 """brindle.integrations.llamaindex: BrindleReader as SimpleDirectoryReader's reader
 of HWP and HWPX files, on the local file system and an fsspec one, with a damaged
-document skipped or raised as the framework is told."""
+document skipped or raised as the framework is told; whole or in chunks."""
 
 from __future__ import annotations
 
@@ -16,8 +16,10 @@ from conftest import import_framework
 import_framework("llama_index.core")
 
 import brindle  # noqa: E402
+import hwpfixture as hwp  # noqa: E402
 from brindle.integrations.llamaindex import BrindleReader  # noqa: E402
 from conftest import CORPUS_DIR  # noqa: E402
+from hwpfixture import DocInfo, Paragraph, ParaShape, SectionDefinition, Table  # noqa: E402
 from llama_index.core import SimpleDirectoryReader  # noqa: E402
 from llama_index.core.schema import MetadataMode  # noqa: E402
 
@@ -132,3 +134,24 @@ def test_the_reader_alone(picks, tmp_path):
     assert [d.text for d in BrindleReader().lazy_load_data(str(path))] == [brindle.convert(path)]
     with pytest.raises(FileNotFoundError):
         BrindleReader().load_data(tmp_path / "missing.hwp")
+
+
+OUTLINE = DocInfo(para_shapes=[ParaShape(), ParaShape("outline", 0), ParaShape("outline", 1)])
+
+
+def test_chunks_keep_their_heading_path_flat(tmp_path):
+    hwp.write_hwp(tmp_path / "plan.hwp", [hwp.section(
+        Paragraph(SectionDefinition(), "개요", shape=1), "본문 하나", Paragraph("목적", shape=2),
+        Paragraph(Table([["a", "b"], ["c", "d"]])), Paragraph("결론", shape=1), "끝")], doc_info=OUTLINE)
+    reader = BrindleReader(mode="chunks")
+    documents = SimpleDirectoryReader(tmp_path, file_extractor={".hwp": reader}).load_data()
+    markdown = brindle.convert(tmp_path / "plan.hwp")
+    assert [(d.metadata["headings"], d.metadata["chunk_index"], d.metadata["start_index"]) for d in documents] == [
+        ("1. 개요", 0, 0), ("1. 개요 > 가. 목적", 1, markdown.index("## 가.")), ("2. 결론", 2, markdown.index("# 2."))]
+    assert all(isinstance(v, (str, int)) for d in documents for v in d.metadata.values())
+    # The heading path is context for the embedding and the model; the piece's place is not.
+    embedded, shown = (documents[1].get_content(mode) for mode in (MetadataMode.EMBED, MetadataMode.LLM))
+    assert "headings: 1. 개요 > 가. 목적" in embedded and "file_path: " in embedded
+    assert "chunk_index" not in embedded and "headings: " in shown and "start_index" not in shown
+    with pytest.raises(ValueError, match="mode"):
+        BrindleReader(mode="elements")  # type: ignore[arg-type]

@@ -3,6 +3,7 @@ document's properties, for HWP 5.0 and HWPX documents; convert_many(parse=True).
 
 from __future__ import annotations
 
+import dataclasses
 import datetime
 import random
 import re
@@ -12,7 +13,7 @@ import pytest
 
 import brindle
 import hwpfixture as hwp
-from hwpfixture import BinData, DocInfo, Paragraph, Picture, Table
+from hwpfixture import BinData, DocInfo, Paragraph, ParaShape, Picture, SectionDefinition, Table
 from hwpfixture.document import deflate_raw
 from hwpfixture.properties import (
     BMP, EMF, GIF, JPEG, PNG, STANDARD_SUMMARY_FORMAT, SUMMARY_INFORMATION, UNKNOWN, WMF, hpf_metadata,
@@ -235,6 +236,11 @@ def test_convert_many_parses_when_asked(make_hwp, make_hwpx):
     assert [r.markdown for r in results[:2]] == ["![](images/BIN0001.png)", "![](images/image1.png)"]
     assert results[2].document is None and isinstance(results[2].error, brindle.NotACompoundFileError)
     assert all(r.document is None for r in brindle.convert_many(sources[:2]))
+    marked = list(brindle.convert_many(sources[:2], parse=True, page_markers=True, image_prefix=None))
+    assert [r.markdown for r in marked] == [brindle.parse(s, page_markers=True, image_prefix=None).markdown
+                                            for s in sources[:2]]
+    with pytest.raises(ValueError, match="parse=True"):
+        brindle.convert_many(sources, page_markers=True)
 
 
 def test_parse_checks_its_arguments(make_hwp):
@@ -243,5 +249,54 @@ def test_parse_checks_its_arguments(make_hwp):
         brindle.parse(path, profile="rich")  # type: ignore[arg-type]
     with pytest.raises(TypeError, match="image_prefix"):
         brindle.parse(path, image_prefix=b"x/")  # type: ignore[arg-type]
+    with pytest.raises(TypeError, match="page_markers"):
+        brindle.parse(path, page_markers="yes")  # type: ignore[arg-type]
+    with pytest.raises(TypeError, match="page_markers as a bool"):
+        brindle._native.parse_path(path.encode(), "full", None, 1)  # type: ignore[arg-type]
     with pytest.raises(FileNotFoundError):
         brindle.parse(path + ".missing")
+
+
+OUTLINE_SHAPES = DocInfo(para_shapes=[ParaShape(), ParaShape("outline", 0), ParaShape("outline", 1),
+                                      ParaShape("outline", 6)])
+
+
+class TestOutline:
+    # Text before each heading of one, two, three and four UTF-8 bytes a character, so
+    # that a byte offset handed out as a str index would land elsewhere.
+    PARAGRAPHS = [Paragraph(SectionDefinition()), "a é 본 😀", Paragraph("장 *하나*", shape=1), "본문 😀😀",
+                  Paragraph("절", shape=2), Paragraph("깊은", shape=3), Paragraph("둘째 장", shape=1), "끝"]
+
+    @pytest.mark.parametrize("kind", ["hwp", "hwpx"])
+    def test_headings_in_order_with_their_levels_texts_and_str_indices(self, make_hwp, make_hwpx, kind):
+        if kind == "hwp":
+            path = make_hwp([hwp.section(*self.PARAGRAPHS)], doc_info=OUTLINE_SHAPES)
+        else:
+            path = make_hwpx([self.PARAGRAPHS], OUTLINE_SHAPES)
+        document = brindle.parse(path)
+        # Numbered by the outline numbering, unescaped, level 7 written as 6.
+        assert [(h.level, h.text) for h in document.outline] == [
+            (1, "1. 장 *하나*"), (2, "가. 절"), (6, "① 깊은"), (1, "2. 둘째 장")]
+        for heading in document.outline:
+            before, line = document.markdown[:heading.start], document.markdown[heading.start:].partition("\n")[0]
+            assert line.startswith("#" * heading.level + " ") and before.endswith("\n\n")
+        assert document.outline[0].start == len("a é 본 😀\n\n")
+        assert brindle.parse(open(path, "rb").read()).outline == document.outline  # the buffer path agrees
+        with pytest.raises(dataclasses.FrozenInstanceError):
+            document.outline[0].level = 2  # type: ignore[misc]
+        # The exact profile has neither outline nor pages.
+        exact = brindle.parse(path, profile="exact")
+        assert exact.outline == [] and exact.page_starts == [] and exact.page_count is None
+
+    def test_page_markers_only_mark_where_pages_begin(self, make_hwp):
+        # Whether a generated document stores a layout is the core's to say; the marked
+        # Markdown is the plain one with a marker before each page's first block.
+        path = make_hwp([hwp.section(*self.PARAGRAPHS, "# 제목처럼 보이는 문단")], doc_info=OUTLINE_SHAPES)
+        plain, marked = brindle.parse(path), brindle.parse(path, page_markers=True)
+        assert plain.markdown.endswith("\\# 제목처럼 보이는 문단") and len(plain.outline) == 4  # an escaped "#" is none
+        assert re.sub(r"<!-- page \d+ -->\n\n", "", marked.markdown) == plain.markdown
+        assert [int(n) for n in re.findall(r"<!-- page (\d+) -->", marked.markdown)] == [
+            page for page, _ in marked.page_starts] == [page for page, _ in plain.page_starts]
+        assert all(marked.markdown[h.start:].startswith("#") for h in marked.outline)
+        exact = brindle.parse(path, profile="exact", page_markers=True)
+        assert exact.markdown == brindle.convert(path, profile="exact")

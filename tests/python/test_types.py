@@ -68,6 +68,16 @@ EXAMPLES = textwrap.dedent(
         for from_bytes in brindle.convert_many([data, data]):
             assert_type(from_bytes.source, bytes)
 
+        document = brindle.parse("report.hwpx", page_markers=True)
+        for heading in document.outline:
+            assert_type(heading, brindle.Heading)
+            assert_type(heading.level, int)
+        assert_type(document.page_count, int | None)
+        for chunk in document.chunks(max_chars=1000):
+            assert_type(chunk, brindle.Chunk)
+            assert_type(chunk.headings, tuple[str, ...])
+            assert_type(chunk.pages, tuple[int, int] | None)
+
         assert_type(brindle.records("report.hwp"), list[tuple[int, int, int]])
         for tag_id, level, size in brindle.records(data):
             print(tag_id + level + size)
@@ -101,6 +111,7 @@ WRONG_CALLS = textwrap.dedent(
     _brindle.hwp_debug_records(b"report.hwp")  # flagged arg-type
     brindle.convert("report.hwp", profile="fast")  # flagged arg-type
     brindle.records([1, 2])  # flagged arg-type
+    brindle.parse("report.hwp").chunks(max_chars="1000")  # flagged arg-type
     count: int = brindle.convert("report.hwp")  # flagged assignment
     brindle.convert("report.hwp").decode()  # flagged attr-defined
     """

@@ -10,7 +10,9 @@
 Each document's content is its Markdown; its meta holds the file's path (or name),
 the format, the document's own properties and, for a form, its click-here fields
 (``fields``, a list of ``{"name", "guide", "value"}`` objects). Like Haystack's converters, a source
-that cannot be read or converted is logged as a warning and skipped.
+that cannot be read or converted is logged as a warning and skipped. With
+``mode="chunks"`` each document gives one Document per piece of
+`brindle.Document.chunks`, with its heading path in its meta.
 """
 
 from __future__ import annotations
@@ -18,7 +20,7 @@ from __future__ import annotations
 import os
 from dataclasses import dataclass
 from pathlib import Path
-from typing import Any
+from typing import Any, Literal
 
 from haystack import Document, component, default_from_dict, default_to_dict, logging
 from haystack.components.converters.utils import normalize_metadata
@@ -26,9 +28,12 @@ from haystack.dataclasses import ByteStream
 
 from .._api import Profile, _check_profile
 from .._batch import _check_workers, convert_many
-from ._metadata import document_fields, document_metadata
+from .._chunks import check_size
+from ._metadata import chunk_metadata, document_fields, document_metadata
 
 __all__ = ["BrindleConverter"]
+
+Mode = Literal["single", "chunks"]
 
 logger = logging.getLogger(__name__)
 
@@ -61,7 +66,14 @@ class BrindleConverter:
     the order of the sources.
     """
 
-    def __init__(self, profile: Profile = "full", store_full_path: bool = False, workers: int | None = None) -> None:
+    def __init__(
+        self,
+        profile: Profile = "full",
+        store_full_path: bool = False,
+        workers: int | None = None,
+        mode: Mode = "single",
+        chunk_size: int = 2000,
+    ) -> None:
         """
         Create a BrindleConverter component.
 
@@ -73,12 +85,27 @@ class BrindleConverter:
             If False, only the file name is stored.
         :param workers:
             The number of threads converting documents; None for one per CPU.
+        :param mode:
+            "single": one Document per source, its whole Markdown. "chunks": one
+            Document per piece of the Markdown (`brindle.Document.chunks`: cut at
+            headings first, then between blocks; a long table between rows, repeating
+            its header row), whose meta adds ``headings`` (the heading path, outermost
+            first), ``chunk_index``, ``start_index`` (where the piece starts in the
+            Markdown) and, where the document stores its layout, ``first_page`` and
+            ``last_page``: the keys of the other loaders' chunks.
+        :param chunk_size:
+            With "chunks", the most characters a piece holds, unless one block, table
+            row or sentence alone is longer.
         """
         _check_profile(profile)
         _check_workers(workers)
+        if mode not in ("single", "chunks"):
+            raise ValueError(f"mode must be 'single' or 'chunks', not {mode!r}")
         self.profile: Profile = profile
         self.store_full_path = store_full_path
         self.workers = workers
+        self.mode: Mode = mode
+        self.chunk_size = check_size(chunk_size, "chunk_size")
 
     def to_dict(self) -> dict[str, Any]:
         """
@@ -88,7 +115,12 @@ class BrindleConverter:
             Dictionary with serialized data.
         """
         return default_to_dict(
-            self, profile=self.profile, store_full_path=self.store_full_path, workers=self.workers
+            self,
+            profile=self.profile,
+            store_full_path=self.store_full_path,
+            workers=self.workers,
+            mode=self.mode,
+            chunk_size=self.chunk_size,
         )
 
     @classmethod
@@ -169,6 +201,10 @@ class BrindleConverter:
                                **item.file_meta, **item.meta}
             if not self.store_full_path and (file_path := item.file_meta.get("file_path")):
                 merged_metadata["file_path"] = os.path.basename(file_path)
-            documents.append(Document(content=result.document.markdown, meta=merged_metadata))
+            if self.mode == "single":
+                documents.append(Document(content=result.document.markdown, meta=merged_metadata))
+            else:
+                documents.extend(Document(content=chunk.text, meta={**merged_metadata, **chunk_metadata(chunk)})
+                                 for chunk in result.document.chunks(self.chunk_size))
 
         return {"documents": documents}

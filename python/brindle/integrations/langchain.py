@@ -4,7 +4,8 @@
 
     for document in BrindleLoader("reports/").lazy_load():       # every .hwp and .hwpx below
         print(document.metadata["source"], len(document.page_content))
-    chunks = BrindleLoader("report.hwp", mode="elements").load()  # a Document per block
+    blocks = BrindleLoader("report.hwp", mode="elements").load()  # a Document per block
+    chunks = BrindleLoader("report.hwp", mode="chunks", chunk_size=1500).load()  # ready to embed
 
 Documents are converted on brindle's pool of threads (`brindle.convert_many`) as the
 loader is iterated, so a folder of any size is loaded in bounded memory.
@@ -14,7 +15,6 @@ from __future__ import annotations
 
 import logging
 import os
-import re
 from collections.abc import Iterable, Iterator
 from pathlib import Path
 from typing import Any, Literal
@@ -26,48 +26,18 @@ import brindle
 
 from .._api import _check_profile
 from .._batch import _check_workers
+from .._blocks import blocks, category, heading
+from .._chunks import check_size
 from .._walk import walk_documents
-from ._metadata import document_fields, document_metadata
+from ._metadata import chunk_metadata, document_fields, document_metadata
 
 __all__ = ["BrindleLoader"]
 
 logger = logging.getLogger(__name__)
 
 PathLike = str | os.PathLike[str]
-Mode = Literal["single", "elements"]
+Mode = Literal["single", "elements", "chunks"]
 OnError = Literal["raise", "skip"]
-
-_HEADING = re.compile(r"(#{1,6})(?:[ \t]+(.*))?")
-_LIST_ITEM = re.compile(r"(?:[-*+]|\d{1,9}[.)])(?:[ \t]|$)")
-_FOOTNOTE = re.compile(r"\[\^[^\]\s]+\]:")
-# A picture linked to its file, or the placeholder it stays without one; a bracket in
-# a caption is escaped, so the first unescaped one ends it.
-_IMAGE = re.compile(r"!\[(?:\\.|[^\\\]])*\]\((?:<[^>\n]*>|[^)\s]*)\)|\[이미지(?:: (?:\\.|[^\\\]\n])*)?\]")
-
-
-def category(block: str) -> str:
-    """What a block of brindle's Markdown is, from its first characters: "heading",
-    "table", "list" (one item), "quote" (page headers and footers), "equation" (a
-    display equation), "image" (a picture on its own), "footnote" (a note's text),
-    "separator" (the comment that keeps two lists apart) or "paragraph"."""
-    if _HEADING.fullmatch(block.partition("\n")[0]):
-        return "heading"
-    if block.startswith("|"):
-        return "table"
-    if block.startswith(">"):
-        return "quote"
-    if block.startswith("$$"):
-        return "equation"
-    if block == "<!-- -->":
-        return "separator"
-    if _LIST_ITEM.match(block):
-        return "list"
-    if _FOOTNOTE.match(block):
-        return "footnote"
-    if _IMAGE.fullmatch(block):
-        return "image"
-    return "paragraph"
-
 
 def elements(markdown: str) -> Iterator[tuple[str, dict[str, Any]]]:
     """Each top-level block of brindle's Markdown with its `category`, its
@@ -76,26 +46,21 @@ def elements(markdown: str) -> Iterator[tuple[str, dict[str, Any]]]:
     text last in its own). Joined with blank lines the blocks are the Markdown again:
     brindle writes a blank line only between blocks (table rows, quoted lines and the
     lines of an equation are never apart)."""
-    if not markdown:
-        return
     path: list[tuple[int, str]] = []
-    offset = 0
-    for index, block in enumerate(markdown.split("\n\n")):
+    for index, (offset, block) in enumerate(blocks(markdown)):
         kind = category(block)
-        if kind == "heading":
-            match = _HEADING.fullmatch(block.partition("\n")[0])
-            assert match is not None
-            level = len(match[1])
+        found = heading(block) if kind == "heading" else None
+        if found is not None:
+            level = found[0]
             while path and path[-1][0] >= level:
                 path.pop()
-            path.append((level, (match[2] or "").strip()))
+            path.append(found)
         yield block, {
             "category": kind,
             "element_index": index,
             "start_index": offset,
             "headings": [text for _, text in path],
         }
-        offset += len(block) + 2
 
 
 def _named(error: Exception, source: str) -> Exception:
@@ -122,7 +87,13 @@ class BrindleLoader(BaseLoader):
     its whole Markdown; with "elements", one Document per top-level block of the
     Markdown (a heading, a paragraph, a list item, a whole table, ...), whose metadata
     adds ``category``, ``element_index``, ``start_index`` and ``headings`` (see
-    `elements`). Every Document's metadata holds ``source`` (the path, as a str),
+    `elements`); with "chunks", one Document per piece of `brindle.Document.chunks`
+    (of at most `chunk_size` characters, cut at headings first, then between
+    blocks; a long table between rows, repeating its header row), whose metadata
+    adds ``headings`` (the heading path, outermost first, from the document's
+    outline), ``chunk_index``, ``start_index`` and, where the document stores its
+    layout, ``first_page`` and ``last_page``: the same keys as the other loaders'
+    chunks. Every Document's metadata holds ``source`` (the path, as a str),
     ``format`` ("hwp" or "hwpx") and each property the document has: ``title``,
     ``subject``, ``author``, ``keywords``, ``comments``, ``last_saved_by``, and
     ``created`` and ``modified`` as ISO 8601 strings in UTC ("2024-03-05T09:30:00Z"),
@@ -153,9 +124,10 @@ class BrindleLoader(BaseLoader):
         workers: int | None = None,
         on_error: OnError = "raise",
         image_prefix: str | None = None,
+        chunk_size: int = 2000,
     ) -> None:
-        if mode not in ("single", "elements"):
-            raise ValueError(f"mode must be 'single' or 'elements', not {mode!r}")
+        if mode not in ("single", "elements", "chunks"):
+            raise ValueError(f"mode must be 'single', 'elements' or 'chunks', not {mode!r}")
         if on_error not in ("raise", "skip"):
             raise ValueError(f"on_error must be 'raise' or 'skip', not {on_error!r}")
         _check_profile(profile)
@@ -167,6 +139,7 @@ class BrindleLoader(BaseLoader):
         self.workers = workers
         self.on_error: OnError = on_error
         self.image_prefix = image_prefix
+        self.chunk_size = check_size(chunk_size, "chunk_size")
 
     def _paths(self) -> Iterator[PathLike]:
         given = self.paths_or_dir
@@ -203,6 +176,9 @@ class BrindleLoader(BaseLoader):
                     metadata["images"] = list(result.document.images)
                 if self.mode == "single":
                     yield Document(page_content=result.document.markdown, metadata=metadata)
+                elif self.mode == "chunks":
+                    for chunk in result.document.chunks(self.chunk_size):
+                        yield Document(page_content=chunk.text, metadata={**metadata, **chunk_metadata(chunk)})
                 else:
                     for block, about in elements(result.document.markdown):
                         yield Document(page_content=block, metadata={**metadata, **about})
