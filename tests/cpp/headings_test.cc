@@ -85,6 +85,21 @@ TEST(Headings, AKindUsedForTitlesNeedsNoProminence) {
               (Found{{2, "1\\. 협의이혼이란"}, {2, "2\\. 협의이혼의 절차"}, {2, "3\\. 협의이혼의 효과"}}));
 }
 
+TEST(Headings, ItemsOfAListAreNoHeadings) {
+    // The same numbers, once as titles heading their text and once as the
+    // items of a list one after another: only the titles. A draft's empty
+    // sections, numbered by their parts, stay headings; so do items set
+    // apart as headings are.
+    EXPECT_EQ(headings(blocks_of({{"1\\. 입찰 참가 신청"}, {BODY},
+                                  {"1\\. 입찰참가신청서 1통"}, {"2\\. 인감증명서 1통"}, {"3\\. 사업자등록증 사본"}, {BODY},
+                                  {"2\\. 입찰 보증금"}, {BODY},
+                                  {"3\\. 입찰의 무효"}, {BODY},
+                                  {"3.1 원안 작성"}, {"3.2 전문가 컨설팅"},
+                                  {"가. 제안서 1부", 1}, {"나. 발표 자료 1부", 1}, {BODY}})),
+              (Found{{2, "1\\. 입찰 참가 신청"}, {2, "2\\. 입찰 보증금"}, {2, "3\\. 입찰의 무효"}, {3, "3.1 원안 작성"},
+                     {3, "3.2 전문가 컨설팅"}, {4, "가. 제안서 1부"}, {4, "나. 발표 자료 1부"}}));
+}
+
 TEST(Headings, AMarkerAloneMakesNoHeading) {
     // Even set apart: a sentence after a marker, a field, a table-of-contents
     // entry, a caption, an attachment's label, a date, an addressee, a line

@@ -406,6 +406,8 @@ struct Candidate {
     bool centred = false;
     bool heading_style = false;
     bool short_line = false;
+    bool listed = false;      // next to a paragraph of its marker's kind: an item of a list
+
     std::size_t characters = 0;
     const CharacterShape* shape = nullptr;  // the shape most of its characters have
 };
@@ -598,6 +600,18 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         }
         paragraphs.push_back(c);
     }
+    // Items of a list stand one after another; a heading has its text (or
+    // a table, or a heading of another kind) between it and the next of
+    // its kind. Chapters, Roman numerals and decimal numbers are not list
+    // items: a run of them is a draft's sections, still empty.
+    for (std::size_t k = 1; k < paragraphs.size(); ++k) {
+        Candidate& before = paragraphs[k - 1];
+        Candidate& c = paragraphs[k];
+        if (c.mark.kind != Marker::None && c.mark.kind == before.mark.kind && c.mark.depth == before.mark.depth &&
+            c.block == before.block + 1) {
+            before.listed = c.listed = true;
+        }
+    }
     // Prominence against the body text.
     const BodyText body = body_text(paragraphs);
     for (Candidate& c : paragraphs) {
@@ -670,6 +684,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
             }
             continue;
         }
+        if (c.listed && !c.prominent && !strong(c.mark.kind)) continue;
         const bool kind_titles = titles[static_cast<std::size_t>(c.mark.kind)];
         if (kind_titles || (c.prominent && !bullet(c.mark.kind) && c.mark.kind != Marker::Article)) {
             if (c.mark.kind == Marker::Article && !kind_titles) continue;
