@@ -98,6 +98,11 @@ TEST(Headings, ItemsOfAListAreNoHeadings) {
                                   {"가. 제안서 1부", 1}, {"나. 발표 자료 1부", 1}, {BODY}})),
               (Found{{2, "1\\. 입찰 참가 신청"}, {2, "2\\. 입찰 보증금"}, {2, "3\\. 입찰의 무효"}, {3, "3.1 원안 작성"},
                      {3, "3.2 전문가 컨설팅"}, {4, "가. 제안서 1부"}, {4, "나. 발표 자료 1부"}}));
+    // A label met before each question is none, though set as titles are;
+    // met twice, it still heads its parts.
+    EXPECT_EQ(headings(blocks_of({{"< 보 기 >", 1}, {BODY}, {"< 보 기 >", 1}, {BODY}, {"< 보 기 >", 1}, {BODY},
+                                  {"< 유의사항 >", 1}, {BODY}, {"< 유의사항 >", 1}, {BODY}})),
+              (Found{{2, "< 유의사항 >"}, {2, "< 유의사항 >"}}));
 }
 
 TEST(Headings, AMarkerAloneMakesNoHeading) {

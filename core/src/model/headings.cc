@@ -58,6 +58,8 @@ constexpr std::size_t MAX_FIELD_LABEL_CHARS = 30;
 // The document's title is among its first blocks, before its text.
 constexpr std::size_t TITLE_WINDOW = 12;
 constexpr std::size_t MAX_TITLE_LINES = 2;
+// A line met this many times is a label, not a heading.
+constexpr std::size_t MAX_REPEATS = 3;
 
 // Sizes against the body text's, in percent: set apart, and much larger.
 constexpr std::int64_t PROMINENT_PERCENT = 110;
@@ -694,6 +696,20 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         }
     }
 
+    // A label the document repeats ("<보기>" before each question's choices,
+    // "□ 업체명:" on each form) heads no part of it.
+    {
+        std::unordered_map<std::string_view, std::size_t> uses;
+        const auto text_of = [&](const Found& f) -> std::string_view {
+            return f.banner_text ? std::string_view(*f.banner_text) : trim(std::get<Paragraph>(blocks[f.block]).text);
+        };
+        for (const Found& f : found) {
+            if (f.what == Found::What::Ranked) ++uses[text_of(f)];
+        }
+        std::erase_if(found, [&](const Found& f) {
+            return f.what == Found::What::Ranked && uses[text_of(f)] >= MAX_REPEATS;
+        });
+    }
     const bool titled = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.what == Found::What::Title; });
     std::vector<Rank> open;  // the ranks open, outermost first
     // The level each rank last had: a kind met again after a stretch under
