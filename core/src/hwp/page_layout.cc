@@ -12,9 +12,10 @@ namespace {
 
 std::int32_t read_i32(Bytes bytes, std::size_t offset) { return static_cast<std::int32_t>(read_u32(bytes, offset)); }
 
-// The page's height inside its margins, from a HWPTAG_PAGE_DEF.
+// The page's height inside its margins, from a HWPTAG_PAGE_DEF long enough
+// to hold the footer's margin (a writer may leave the properties out).
 std::int64_t body_height(Bytes page) {
-    const bool turned = (read_u32(page, PAGE_DEF_PROPERTIES_OFFSET) & PAGE_DEF_LANDSCAPE) != 0;
+    const bool turned = (read_u32_or(page, PAGE_DEF_PROPERTIES_OFFSET, 0) & PAGE_DEF_LANDSCAPE) != 0;
     const std::int64_t height = read_u32(page, turned ? PAGE_DEF_WIDTH_OFFSET : PAGE_DEF_HEIGHT_OFFSET);
     return height - read_u32(page, PAGE_DEF_TOP_OFFSET) - read_u32(page, PAGE_DEF_BOTTOM_OFFSET) -
            read_u32(page, PAGE_DEF_HEADER_OFFSET) - read_u32(page, PAGE_DEF_FOOTER_OFFSET);
@@ -58,7 +59,7 @@ void read_layout_control(Records records, std::size_t i, std::uint32_t id, Parag
             const std::uint16_t level = records[i].level;
             for (std::size_t j = i + 1; j < records.size() && records[j].level > level; ++j) {
                 const HwpRecord& r = records[j];
-                if (r.tag_id == HWPTAG_PAGE_DEF && r.level == level + 1 && r.size() >= PAGE_DEF_PROPERTIES_OFFSET + 4) {
+                if (r.tag_id == HWPTAG_PAGE_DEF && r.level == level + 1 && r.size() >= PAGE_DEF_FOOTER_OFFSET + 4) {
                     pages.set_body_height(body_height(r.bytes()));
                     break;
                 }
