@@ -124,12 +124,18 @@ TEST(PageCounter, SectionsStartPagesAndParagraphsWithoutLinesFollow) {
     EXPECT_EQ(counter.place(layout({{line(500)}})).page, 4u);
 }
 
-// A paragraph of the body: its layout, then the blocks it writes.
-void paragraph(PageMarker& marker, BlockList& blocks, const Para& p, std::initializer_list<std::string> texts) {
+// A paragraph of the body: its layout, then the blocks it writes, all or
+// the first of them (as when an object comes before any text) before it is
+// placed.
+void paragraph(PageMarker& marker, BlockList& blocks, const Para& p, std::initializer_list<std::string> texts,
+               bool one_before = false) {
     ParagraphLayout& layout = marker.begin_paragraph(blocks.size());
     layout.lines = p.lines;
     layout.page_break = p.page_break;
-    for (const std::string& text : texts) blocks.emplace_back(Paragraph{text});
+    auto text = texts.begin();
+    if (one_before && text != texts.end()) blocks.emplace_back(Paragraph{*text++});
+    marker.place_paragraph(blocks);
+    for (; text != texts.end(); ++text) blocks.emplace_back(Paragraph{*text});
     marker.end_paragraph(blocks);
 }
 
@@ -150,13 +156,13 @@ TEST(PageMarker, EachPageIsMarkedBeforeItsFirstBlock) {
     paragraph(marker, blocks, {{line(9000)}}, {});             // ends page 1, shows nothing
     paragraph(marker, blocks, {{line(0)}}, {});                // opens page 2, shows nothing
     paragraph(marker, blocks, {{line(1600)}}, {"b", "b2"});  // page 2's first block
-    paragraph(marker, blocks, {{line(0)}, true}, {"c"});
+    paragraph(marker, blocks, {{line(0)}, true}, {"c", "c2"}, true);
     paragraph(marker, blocks, {{line(10200)}}, {"d"});       // hung below the body of page 3 ...
     paragraph(marker, blocks, {{line(2240)}}, {"e"});        // ... opens page 4
     paragraph(marker, blocks, {}, {});                       // no lines, nothing shown
     marker.finish(blocks);
     EXPECT_EQ(described(blocks),
-              (Described{"N:1", "P:a", "N:2", "P:b", "P:b2", "N:3", "P:c", "N:4", "P:d", "P:e"}));
+              (Described{"N:1", "P:a", "N:2", "P:b", "P:b2", "N:3", "P:c", "P:c2", "N:4", "P:d", "P:e"}));
 }
 
 TEST(PageMarker, NoMarksWithoutTheWholeLayout) {

@@ -3,6 +3,8 @@
 #include "hwp/page_layout.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 
 #include "hwp/format.h"
@@ -10,7 +12,17 @@
 namespace brindle {
 namespace {
 
-std::int32_t read_i32(Bytes bytes, std::size_t offset) { return static_cast<std::int32_t>(read_u32(bytes, offset)); }
+// The u32 at `p`, little-endian: one load on a little-endian machine, where
+// the byte-wise read_u32 is not merged into one (every line is read).
+std::uint32_t load_u32(const std::uint8_t* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t value;
+        std::memcpy(&value, p, sizeof value);
+        return value;
+    } else {
+        return read_u32(Bytes(p, 4), 0);
+    }
+}
 
 // The page's height inside its margins, from a HWPTAG_PAGE_DEF long enough
 // to hold the footer's margin (a writer may leave the properties out).
@@ -33,12 +45,13 @@ void read_paragraph_breaks(const HwpRecord& header, ParagraphLayout& layout) {
 
 void read_line_segments(const HwpRecord& line_segments, ParagraphLayout& layout) {
     const Bytes bytes = line_segments.bytes();
-    const std::size_t count = bytes.size() / LINE_SEG_ENTRY_SIZE;
-    layout.lines.resize(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        const Bytes entry = bytes.subspan(k * LINE_SEG_ENTRY_SIZE, LINE_SEG_ENTRY_SIZE);
-        layout.lines[k] = LineSegment{read_i32(entry, LINE_SEG_TOP_OFFSET), read_i32(entry, LINE_SEG_HEIGHT_OFFSET),
-                                      read_u32(entry, LINE_SEG_FLAGS_OFFSET)};
+    layout.lines.resize(bytes.size() / LINE_SEG_ENTRY_SIZE);
+    const std::uint8_t* entry = bytes.data();
+    for (LineSegment& line : layout.lines) {
+        line = LineSegment{static_cast<std::int32_t>(load_u32(entry + LINE_SEG_TOP_OFFSET)),
+                           static_cast<std::int32_t>(load_u32(entry + LINE_SEG_HEIGHT_OFFSET)),
+                           load_u32(entry + LINE_SEG_FLAGS_OFFSET)};
+        entry += LINE_SEG_ENTRY_SIZE;
     }
 }
 

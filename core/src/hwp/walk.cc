@@ -52,6 +52,8 @@ struct ListWalk {
 void flush_open(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const HwpRecord*& char_shapes,
                 const ListWalk& walk) {
     ParagraphHead head = read_paragraph_head(header, walk.context);
+    // A body paragraph's page is known now, before its blocks are written.
+    if (!walk.bounded) walk.context.pages.place_paragraph(walk.blocks);
     if (open) {
         open->look = read_paragraph_look(header, char_shapes);
         emit_paragraph(*open, std::move(head), walk.headings, walk.place, walk.blocks);

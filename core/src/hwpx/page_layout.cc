@@ -21,15 +21,16 @@ T parse_number(std::string_view text, T fallback) {
     return error == std::errc() && end == text.data() + text.size() && !text.empty() ? value : fallback;
 }
 
+// The names are told apart by their first letters before they are compared.
 LineSegment read_segment(const Element& segment) {
     LineSegment line;
     for (pugi::xml_attribute a = segment.node().first_attribute(); a; a = a.next_attribute()) {
         const char* name = a.name();
-        if (std::strcmp(name, "vertpos") == 0) {
+        if (name[0] == 'v' && std::strcmp(name, "vertpos") == 0) {
             line.top = parse_number<std::int32_t>(a.value(), 0);
-        } else if (std::strcmp(name, "vertsize") == 0) {
+        } else if (name[0] == 'v' && std::strcmp(name, "vertsize") == 0) {
             line.height = parse_number<std::int32_t>(a.value(), 0);
-        } else if (std::strcmp(name, "flags") == 0) {
+        } else if (name[0] == 'f' && std::strcmp(name, "flags") == 0) {
             line.flags = parse_number<std::uint32_t>(a.value(), 0);
         }
     }
@@ -49,13 +50,22 @@ std::int64_t body_height(Element page) {
 }  // namespace
 
 void read_paragraph_layout(Element p, ParagraphLayout& layout) {
-    layout.page_break = p.attribute("pageBreak") == "1";
-    layout.column_break = p.attribute("columnBreak") == "1";
-    const Element segments = p.child(Ns::Paragraph, name::LINE_SEGMENTS);
-    if (!segments) return;
-    for (Element segment : segments.children()) {
-        if (segment.is(Ns::Paragraph, name::LINE_SEGMENT)) layout.lines.push_back(read_segment(segment));
+    for (pugi::xml_attribute a = p.node().first_attribute(); a; a = a.next_attribute()) {
+        const char* name = a.name();
+        if (name[0] == 'p' && std::strcmp(name, "pageBreak") == 0) {
+            layout.page_break = std::strcmp(a.value(), "1") == 0;
+        } else if (name[0] == 'c' && std::strcmp(name, "columnBreak") == 0) {
+            layout.column_break = std::strcmp(a.value(), "1") == 0;
+        }
     }
+    constexpr std::string_view ARRAY[] = {name::LINE_SEGMENTS};
+    constexpr std::string_view SEGMENT[] = {name::LINE_SEGMENT};
+    p.each_child_named(ARRAY, [&](std::size_t, Element segments) {
+        if (segments.ns() != Ns::Paragraph) return;
+        segments.each_child_named(SEGMENT, [&](std::size_t, Element segment) {
+            if (segment.ns() == Ns::Paragraph) layout.lines.push_back(read_segment(segment));
+        });
+    });
 }
 
 void read_layout_control(const Control& control, ParagraphLayout& layout, PageMarker& pages) {

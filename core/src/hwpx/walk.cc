@@ -154,6 +154,8 @@ private:
         // a section's first paragraph sets the outline numbering it is
         // numbered by.
         ParagraphHead head = paragraph_head(p_, walk_.context);
+        // A body paragraph's page is known now, before its blocks are written.
+        if (layout_) walk_.context.pages.place_paragraph(walk_.blocks);
         if (open_) emit_paragraph(*open_, std::move(head), walk_.headings, walk_.place, walk_.blocks);
         if (!walk_.bounded) take_hoisted_margins(walk_.context, walk_.blocks);
         if (layout_) walk_.context.pages.end_paragraph(walk_.blocks);

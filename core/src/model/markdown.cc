@@ -58,18 +58,28 @@ public:
     explicit Writer(std::string& out, MarkdownMap* map = nullptr) : out_(out), map_(map) {}
 
     void block(const ContentBlock& block) {
-        marked([&] { std::visit([this](const auto& b) { write(b); }, block); });
+        const PageOpening page = open_page();
+        std::visit([this](const auto& b) { write(b); }, block);
+        close_page(page);
     }
 
     // Something else was written: no list goes on past it.
     void end_list() { last_ = {}; }
 
-    // Run `write`; a page begun before it begins with what it writes: its
+    // A page begun before a block begins with what the block writes: its
     // start is recorded there, and marked when the map asks for markers. A
     // page whose blocks write nothing begins with the next that does.
-    template <class Write>
-    void marked(Write&& write) {
-        if (!page_pending_) return write();
+    struct PageOpening {
+        std::size_t start = std::string::npos;  // npos: no page begins here
+        std::size_t body = 0;                   // where the block's own text starts
+    };
+    PageOpening open_page() { return page_pending_ ? open_pending_page() : PageOpening{}; }
+    void close_page(const PageOpening& page) {
+        if (page.start != std::string::npos) close_pending_page(page);
+    }
+
+private:
+    PageOpening open_pending_page() {
         const std::size_t start = out_.size();
         if (map_->page_markers) {
             out_.append(PAGE_MARKER_OPEN);
@@ -77,17 +87,18 @@ public:
             out_.append(PAGE_MARKER_CLOSE);
             last_ = {};  // the marker ends a list; the next item shows its own number
         }
-        const std::size_t body = out_.size();
-        write();
-        if (out_.size() == body) {
-            out_.resize(start);
+        return {start, out_.size()};
+    }
+
+    void close_pending_page(const PageOpening& page) {
+        if (out_.size() == page.body) {
+            out_.resize(page.start);
             return;
         }
-        if (map_->pages != nullptr) map_->pages->push_back(PageStart{page_, start});
+        if (map_->pages != nullptr) map_->pages->push_back(PageStart{page_, page.start});
         page_pending_ = false;
     }
 
-private:
     void write(const NewPage& b) {
         if (map_ == nullptr) return;
         page_pending_ = true;
@@ -312,7 +323,9 @@ std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> 
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         if (const auto* margin = std::get_if<HeaderFooter>(&blocks[i])) {
             const std::size_t count = std::min<std::size_t>(margin->block_count, blocks.size() - i - 1);
-            writer.marked([&] { write_margin(out, *margin, std::span<const ContentBlock>(blocks).subspan(i + 1, count)); });
+            const auto page = writer.open_page();
+            write_margin(out, *margin, std::span<const ContentBlock>(blocks).subspan(i + 1, count));
+            writer.close_page(page);
             writer.end_list();
             i += count;
             continue;

@@ -40,11 +40,13 @@ PageCounter::Placement PageCounter::place(const ParagraphLayout& paragraph) {
     const std::uint32_t columns = std::max<std::uint32_t>(paragraph.columns, 1);
     if (paragraph.columns != 0 && paragraph.lines.empty()) s.columns = columns;
 
-    const bool marked = std::any_of(paragraph.lines.begin(), paragraph.lines.end(),
-                                    [](const LineSegment& line) { return (line.flags & LINE_SEGMENT_OPENS_LINE) != 0; });
+    const auto opens_line = [](const LineSegment& line) { return (line.flags & LINE_SEGMENT_OPENS_LINE) != 0; };
+    const bool marked = !paragraph.lines.empty() &&
+                        (opens_line(paragraph.lines.front()) ||
+                         std::any_of(paragraph.lines.begin(), paragraph.lines.end(), opens_line));
     bool first = true;
     for (const LineSegment& line : paragraph.lines) {
-        if (marked && (line.flags & LINE_SEGMENT_OPENS_LINE) == 0) continue;
+        if (marked && !opens_line(line)) continue;
         const std::int64_t top = line.top;
         const std::int64_t height = line.height;
         bool new_page = false;
@@ -123,16 +125,15 @@ ParagraphLayout& PageMarker::begin_paragraph(std::size_t first_block) {
     layout_.lines.clear();
     first_block_ = first_block;
     open_ = true;
+    placed_ = false;
     return layout_;
 }
 
-void PageMarker::end_paragraph(BlockList& blocks) {
-    if (!open_) return;
-    open_ = false;
+void PageMarker::place_paragraph(BlockList& blocks) {
+    if (!open_ || placed_) return;
+    placed_ = true;
     const PageCounter::Placement placed = counter_.place(layout_);
-    const bool wrote = blocks.size() > first_block_;
-    written_ += wrote;
-    laid_out_ += wrote && !layout_.lines.empty();
+    mark_ = NONE;
     if (placed.previous_moves && previous_first_block_ != NONE) {
         if (auto* mark = std::get_if<NewPage>(&blocks[previous_first_block_])) {
             mark->number = placed.page;
@@ -143,11 +144,32 @@ void PageMarker::end_paragraph(BlockList& blocks) {
         marked_ = placed.page;
         any_marks_ = true;
     }
-    if (wrote && placed.page > marked_) {
-        insert_mark(blocks, first_block_, placed.page);
-        marked_ = placed.page;
-        any_marks_ = true;
+    if (placed.page > marked_) {
+        // Kept if the paragraph writes something after it.
+        mark_ = first_block_;
+        if (blocks.size() > first_block_) {
+            insert_mark(blocks, first_block_, placed.page);  // written before its fields were all read
+        } else {
+            blocks.emplace_back(std::in_place_type<NewPage>, NewPage{placed.page});
+        }
     }
+}
+
+void PageMarker::end_paragraph(BlockList& blocks) {
+    if (!open_) return;
+    place_paragraph(blocks);
+    open_ = false;
+    const bool wrote = blocks.size() > first_block_ + (mark_ != NONE ? 1 : 0);
+    if (mark_ != NONE) {
+        if (wrote) {
+            marked_ = std::get<NewPage>(blocks[mark_]).number;
+            any_marks_ = true;
+        } else {
+            blocks.pop_back();  // the page begins with a later paragraph's blocks
+        }
+    }
+    written_ += wrote;
+    laid_out_ += wrote && !layout_.lines.empty();
     previous_first_block_ = wrote ? first_block_ : NONE;
 }
 

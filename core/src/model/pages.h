@@ -83,7 +83,8 @@ private:
 };
 
 // The walk's side: each top-level body paragraph is begun where its first
-// block will go and ended when its blocks are written; a NewPage block
+// block will go, placed when its fields are read and before its blocks are
+// written (most are written then), and ended after them; a NewPage block
 // goes before the first block of each page. A document keeps none unless
 // every top-level paragraph that writes something has its lines: the
 // pages would be guesses.
@@ -97,6 +98,7 @@ public:
     ParagraphLayout& begin_paragraph(std::size_t first_block);
     bool in_paragraph() const { return open_; }
     ParagraphLayout& paragraph() { return layout_; }
+    void place_paragraph(BlockList& blocks);
     void end_paragraph(BlockList& blocks);
 
     // The layout of what follows is unknown (a section passed over or cut
@@ -115,7 +117,9 @@ private:
     PageCounter counter_;
     ParagraphLayout layout_;
     bool open_ = false;
+    bool placed_ = false;
     std::size_t first_block_ = 0;
+    std::size_t mark_ = NONE;  // where the paragraph's page mark stands, if it begins a page
     std::size_t previous_first_block_ = NONE;  // of the last paragraph, if it wrote blocks
     std::uint32_t marked_ = 0;                 // the last page marked
     bool any_marks_ = false;
