@@ -45,13 +45,14 @@ void read_paragraph_breaks(const HwpRecord& header, ParagraphLayout& layout) {
 
 void read_line_segments(const HwpRecord& line_segments, ParagraphLayout& layout) {
     const Bytes bytes = line_segments.bytes();
-    layout.lines.resize(bytes.size() / LINE_SEG_ENTRY_SIZE);
+    const std::size_t count = bytes.size() / LINE_SEG_ENTRY_SIZE;
+    layout.lines.clear();
+    layout.lines.reserve(count);  // the buffer is reused from paragraph to paragraph
     const std::uint8_t* entry = bytes.data();
-    for (LineSegment& line : layout.lines) {
-        line = LineSegment{static_cast<std::int32_t>(load_u32(entry + LINE_SEG_TOP_OFFSET)),
-                           static_cast<std::int32_t>(load_u32(entry + LINE_SEG_HEIGHT_OFFSET)),
-                           load_u32(entry + LINE_SEG_FLAGS_OFFSET)};
-        entry += LINE_SEG_ENTRY_SIZE;
+    for (std::size_t k = 0; k < count; ++k, entry += LINE_SEG_ENTRY_SIZE) {
+        layout.lines.push_back(LineSegment{static_cast<std::int32_t>(load_u32(entry + LINE_SEG_TOP_OFFSET)),
+                                           static_cast<std::int32_t>(load_u32(entry + LINE_SEG_HEIGHT_OFFSET)),
+                                           load_u32(entry + LINE_SEG_FLAGS_OFFSET)});
     }
 }
 
