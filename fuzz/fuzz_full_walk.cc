@@ -1,6 +1,7 @@
 // The full profile's walk and assembly: a "/DocInfo" stream and a section's
 // records from one input ([u32 length]["/DocInfo"][section]), walked with
-// numbering, notes, headers, captions and merged cells, then assembled.
+// numbering, notes, headers, captions, merged cells and pages, then
+// assembled with page markers.
 #include <algorithm>
 
 #include "brindle/limits.h"
@@ -18,7 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         brindle::WalkContext context(brindle::Profile::Full, brindle::parse_doc_info(doc_info));
         brindle::BlockList blocks;
         brindle::walk_section(records, blocks, context);
-        brindle::fuzz::require_utf8(brindle::assemble_markdown(std::move(blocks), context.take_notes()));
+        context.pages.finish(blocks);
+        std::vector<brindle::PageStart> pages;
+        brindle::MarkdownMap map{nullptr, &pages, true};
+        const std::string markdown = brindle::assemble_markdown(std::move(blocks), context.take_notes(), &map);
+        brindle::fuzz::require_utf8(markdown);
+        brindle::fuzz::require_marked_pages(markdown, pages);
     } catch (const brindle::LimitExceeded&) {
     }
     return 0;

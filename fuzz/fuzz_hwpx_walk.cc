@@ -1,6 +1,6 @@
 // The OWPML walk and assembly: a header part and a section part from one
 // input ([u32 length][header.xml][section.xml]), parsed and walked by both
-// profiles, then assembled.
+// profiles, then assembled with page markers.
 #include <algorithm>
 
 #include "brindle/limits.h"
@@ -29,7 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             WalkContext context(profile, std::move(info));
             BlockList blocks;
             hwpx::walk_list(section.value()->root(), hwpx::ListWalk{false, true, TextContext::Body, blocks, context});
-            fuzz::require_utf8(assemble_markdown(std::move(blocks), context.take_notes()));
+            context.pages.finish(blocks);
+            std::vector<PageStart> pages;
+            MarkdownMap map{nullptr, &pages, true};
+            const std::string markdown = assemble_markdown(std::move(blocks), context.take_notes(), &map);
+            fuzz::require_utf8(markdown);
+            fuzz::require_marked_pages(markdown, pages);
         } catch (const LimitExceeded&) {
         }
     }

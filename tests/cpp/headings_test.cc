@@ -76,6 +76,17 @@ TEST(Headings, TitleAndMarkersNestInTheOrderTheyAppear) {
                      {4, "나. 사업 범위"}, {3, "2\\. 추진 일정"}, {2, "Ⅱ. 제안 요청 사항"}}));
 }
 
+TEST(Headings, PageMarksAreNoBlocksOfTheText) {
+    // The title among the first twelve blocks, page marks not counted.
+    BlockList blocks;
+    for (int k = 0; k < 11; ++k) {
+        blocks.emplace_back(NewPage{static_cast<std::uint32_t>(k + 1)});
+        blocks.emplace_back(paragraph({"가"}));
+    }
+    blocks.emplace_back(paragraph({"사업 제안요청서", 2, 1}));
+    EXPECT_EQ(headings(blocks), (Found{{1, "사업 제안요청서"}}));
+}
+
 TEST(Headings, AKindUsedForTitlesNeedsNoProminence) {
     // Plain-looking numbered lines that each head a stretch of text are
     // titles; the Hangul ordinals under them, always fields, are not.

@@ -130,6 +130,8 @@ std::string describe(const ContentBlock& block) {
     if (const auto* p = std::get_if<Paragraph>(&block)) return "P:" + p->text;
     if (const auto* t = std::get_if<Table>(&block)) return "T:" + std::to_string(t->rows.size());
     if (const auto* e = std::get_if<Equation>(&block)) return "E:" + e->script;
+    if (const auto* m = std::get_if<HeaderFooter>(&block)) return "H:" + m->label;
+    if (const auto* n = std::get_if<NewPage>(&block)) return "N:" + std::to_string(n->number);
     return "I:" + std::get<Image>(block).caption;
 }
 

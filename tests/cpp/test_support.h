@@ -69,7 +69,7 @@ std::vector<HwpRecord> cell(std::uint16_t level, std::u16string_view text);
 // Record lists written as pieces, joined in order.
 std::vector<HwpRecord> cat(std::initializer_list<std::vector<HwpRecord>> pieces);
 // A block as a short string for whole-list comparisons: "P:text",
-// "T:<rows>", "E:script", "I:caption".
+// "T:<rows>", "E:script", "I:caption", "H:label", "N:<page>".
 std::string describe(const ContentBlock& block);
 
 // A HWPTAG_PARA_HEADER naming paragraph shape `shape` and style `style`.

@@ -72,7 +72,9 @@ struct OutlineEntry {
 
 // Where a page of the document's last layout begins in the Markdown: the
 // page's number (from 1) and the byte offset of the first block that starts
-// on it. None for a document that stores no layout.
+// on it (of its "<!-- page N -->" marker when the text is marked). A page
+// on which no block starts has none; a document that stores no layout has
+// none at all.
 struct PageStart {
     std::uint32_t page = 1;
     std::size_t offset = 0;

@@ -40,8 +40,10 @@ inline constexpr std::uint16_t HWPTAG_STYLE = 26;                // a style: nam
 inline constexpr std::uint16_t HWPTAG_PARA_HEADER = 66;              // paragraph header
 inline constexpr std::uint16_t HWPTAG_PARA_TEXT = 67;                // paragraph text, UTF-16LE with controls
 inline constexpr std::uint16_t HWPTAG_PARA_CHAR_SHAPE = 68;          // where each character shape of the text begins
+inline constexpr std::uint16_t HWPTAG_PARA_LINE_SEG = 69;            // the paragraph's lines as last laid out
 inline constexpr std::uint16_t HWPTAG_CTRL_HEADER = 71;              // control header; payload starts with the id
 inline constexpr std::uint16_t HWPTAG_LIST_HEADER = 72;              // opens a cell (or caption, text box) list
+inline constexpr std::uint16_t HWPTAG_PAGE_DEF = 73;                 // a section's paper size and margins
 inline constexpr std::uint16_t HWPTAG_SHAPE_COMPONENT = 76;          // shape of a drawing object
 inline constexpr std::uint16_t HWPTAG_TABLE = 77;                    // table properties: rows, cells per row
 inline constexpr std::uint16_t HWPTAG_SHAPE_COMPONENT_PICTURE = 85;  // picture of a drawing object
@@ -61,6 +63,7 @@ inline constexpr std::uint32_t CTRL_EQUATION = make_ctrl_id('e', 'q', 'e', 'd');
 inline constexpr std::uint32_t CTRL_TABLE = make_ctrl_id('t', 'b', 'l', ' ');       // table
 inline constexpr std::uint32_t CTRL_DRAWING = make_ctrl_id('g', 's', 'o', ' ');     // drawing object
 inline constexpr std::uint32_t CTRL_SECTION = make_ctrl_id('s', 'e', 'c', 'd');     // section definition
+inline constexpr std::uint32_t CTRL_COLUMNS = make_ctrl_id('c', 'o', 'l', 'd');     // column definition
 inline constexpr std::uint32_t CTRL_FOOTNOTE = make_ctrl_id('f', 'n', ' ', ' ');    // footnote
 inline constexpr std::uint32_t CTRL_ENDNOTE = make_ctrl_id('e', 'n', ' ', ' ');     // endnote
 inline constexpr std::uint32_t CTRL_HEADER = make_ctrl_id('h', 'e', 'a', 'd');      // page header
@@ -74,6 +77,37 @@ inline constexpr std::uint32_t CTRL_AUTO_NUMBER = make_ctrl_id('a', 't', 'n', 'o
 inline constexpr std::size_t PARA_HEADER_SHAPE_OFFSET = 8;
 inline constexpr std::size_t PARA_HEADER_STYLE_OFFSET = 10;
 inline constexpr std::uint32_t PARA_HEADER_LENGTH_MASK = 0x7FFFFFFF;
+// Then (u8) the breaks before the paragraph: bit 2 a page break, bit 3 a
+// column break (bits 0 and 1, a section and a new column layout, are
+// told by the controls).
+inline constexpr std::size_t PARA_HEADER_BREAKS_OFFSET = 11;
+inline constexpr std::uint8_t PARA_BREAK_PAGE = 0x04;
+inline constexpr std::uint8_t PARA_BREAK_COLUMN = 0x08;
+
+// HWPTAG_PARA_LINE_SEG: one entry per line segment: text position, top
+// (i32, from the top of the column region on its page), height (i32), text
+// height, baseline, spacing, left, width, then the flags (u32).
+inline constexpr std::size_t LINE_SEG_ENTRY_SIZE = 36;
+inline constexpr std::size_t LINE_SEG_TOP_OFFSET = 4;
+inline constexpr std::size_t LINE_SEG_HEIGHT_OFFSET = 8;
+inline constexpr std::size_t LINE_SEG_FLAGS_OFFSET = 32;
+
+// HWPTAG_PAGE_DEF (under 'secd'): u32 width, height, then the left, right,
+// top, bottom, header, footer and gutter margins, then the properties,
+// whose bit 0 turns the paper (the width is then the page's height).
+inline constexpr std::size_t PAGE_DEF_WIDTH_OFFSET = 0;
+inline constexpr std::size_t PAGE_DEF_HEIGHT_OFFSET = 4;
+inline constexpr std::size_t PAGE_DEF_TOP_OFFSET = 16;
+inline constexpr std::size_t PAGE_DEF_BOTTOM_OFFSET = 20;
+inline constexpr std::size_t PAGE_DEF_HEADER_OFFSET = 24;
+inline constexpr std::size_t PAGE_DEF_FOOTER_OFFSET = 28;
+inline constexpr std::size_t PAGE_DEF_PROPERTIES_OFFSET = 36;
+inline constexpr std::uint32_t PAGE_DEF_LANDSCAPE = 0x1;
+
+// 'cold': the id, then its properties (u16), the column count in bits 2-9.
+inline constexpr std::size_t COLUMNS_PROPERTIES_OFFSET = 4;
+inline constexpr unsigned COLUMNS_COUNT_SHIFT = 2;
+inline constexpr std::uint16_t COLUMNS_COUNT_MASK = 0xFF;
 
 // HWPTAG_PARA_CHAR_SHAPE: (u32 position in the text, u32 character shape)
 // for each run of one shape, in order.
@@ -101,6 +135,9 @@ inline constexpr std::uint32_t CAPTION_BOTTOM = 3;
 // An object control's attributes (u32 after its control id), bit 0: the
 // object is placed as a character of its line.
 inline constexpr std::uint32_t OBJECT_TREAT_AS_CHAR = 1;
+// Then the vertical and horizontal offsets (i32), the width and the height
+// (u32).
+inline constexpr std::size_t OBJECT_HEIGHT_OFFSET = 20;
 
 // Minimum HWPTAG_SHAPE_COMPONENT_PICTURE payload that marks a real picture.
 inline constexpr std::size_t PICTURE_RECORD_MIN_SIZE = 73;

@@ -87,6 +87,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
             }
             BlockList section_blocks;
             walk_section(records, section_blocks, *context);
+            // The pages after a section cut short cannot be counted.
+            if (records.parsed_size() < records.section_size()) context->pages.lose_layout();
             blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
                           std::make_move_iterator(section_blocks.end()));
             if (n == INT32_MAX) break;
@@ -98,6 +100,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         outputs.take_from(*context);
     }  // the container (and the file) is released before assembly
     if (!context->full()) return write_markdown(std::move(blocks), {}, extras);
+    context->pages.finish(blocks);
     detect_headings(blocks, context->definitions);
     return write_markdown(std::move(blocks), context->take_notes(), extras);
 }

@@ -20,6 +20,7 @@
 #include "hwp/click_here.h"
 #include "hwp/equation.h"
 #include "hwp/format.h"
+#include "hwp/page_layout.h"
 #include "hwp/paragraph_controls.h"
 #include "hwp/paragraph_look.h"
 #include "hwp/paragraph_text.h"
@@ -51,6 +52,8 @@ struct ListWalk {
 void flush_open(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const HwpRecord*& char_shapes,
                 const ListWalk& walk) {
     ParagraphHead head = read_paragraph_head(header, walk.context);
+    // A body paragraph's page is known now, before its blocks are written.
+    if (!walk.bounded) walk.context.pages.place_paragraph(walk.blocks);
     if (open) {
         open->look = read_paragraph_look(header, char_shapes);
         emit_paragraph(*open, std::move(head), walk.headings, walk.place, walk.blocks);
@@ -58,7 +61,10 @@ void flush_open(std::optional<ParagraphSlot>& open, const HwpRecord*& header, co
     header = nullptr;
     char_shapes = nullptr;
     close_paragraph(open, walk.context);
-    if (!walk.bounded) take_hoisted_margins(walk.context, walk.blocks);
+    if (!walk.bounded) {
+        take_hoisted_margins(walk.context, walk.blocks);
+        walk.context.pages.end_paragraph(walk.blocks);
+    }
 }
 
 void flush(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const HwpRecord*& char_shapes,
@@ -79,6 +85,8 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
     const Records records = walk.records;
     WalkContext& context = walk.context;
     const bool full = context.full();
+    // Full profile: the body's paragraphs tell the pages where they begin.
+    const bool layout = full && !walk.bounded;
     const std::size_t n = records.size();
     const std::uint32_t text_level = std::uint32_t{walk.base} + 1;
     std::optional<ParagraphSlot> open;
@@ -91,6 +99,12 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
         if (full && r.tag_id == HWPTAG_PARA_HEADER && r.level == walk.base) {
             flush(open, header, char_shapes, walk);
             header = &r;
+            if (layout) read_paragraph_breaks(r, context.pages.begin_paragraph(walk.blocks.size()));
+            ++i;
+            continue;
+        }
+        if (layout && r.tag_id == HWPTAG_PARA_LINE_SEG && r.level == text_level) {
+            if (context.pages.in_paragraph()) read_line_segments(r, context.pages.paragraph());
             ++i;
             continue;
         }
@@ -108,13 +122,16 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
             continue;
         }
         // Paragraph headers, shapes, line segments and text below level 1
-        // are not ours to read.
+        // are not ours to read (nor, by the exact rules, line segments at all).
         if (r.tag_id != HWPTAG_CTRL_HEADER) {
             ++i;
             continue;
         }
 
         const std::uint32_t id = control_id(r);
+        if (layout && r.level == text_level && context.pages.in_paragraph()) {
+            read_layout_control(records, i, id, context.pages.paragraph(), context.pages);
+        }
         if (r.level == text_level && id == CTRL_CLICK_HERE && open && open->text.wants_field()) {
             i = take_click_here_field(records, i, text_level + 1, open->text);
             record_form_field(context, open->text);
@@ -173,6 +190,7 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
 }  // namespace
 
 void walk_section(Records records, BlockList& blocks, WalkContext& context) {
+    if (context.full()) context.pages.begin_section();
     walk_list(0, ListWalk{records, 0, false, true, TextContext::Body, blocks, context});
 }
 

@@ -53,6 +53,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         if (!part) {
             if (section.named) return std::move(part).error();
             context.warnings.push_back(section.part + ": passed over: " + part.error().message());
+            context.pages.lose_layout();  // it may have been a section, whose pages are not counted
             continue;
         }
         const hwpx::Element root = part.value()->root();
@@ -62,12 +63,14 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
             if (section.named) {
                 context.warnings.push_back(section.part + ": passed over: its root element <" +
                                            std::string(root.local()) + "> is no section of a namespace read here");
+                context.pages.lose_layout();
             }
             continue;
         }
         if (const auto& broken = part.value()->broken()) {
             context.warnings.push_back(section.part + ": cut short at byte " + std::to_string(broken->offset) + " (" +
                                        broken->what + "); the text before it is kept");
+            context.pages.lose_layout();  // the pages after it cannot be counted
         }
         BlockList section_blocks;
         hwpx::walk_list(root, hwpx::ListWalk{false, true, TextContext::Body, section_blocks, context});
@@ -80,6 +83,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     }
     outputs.take_from(context);
     if (!context.full()) return write_markdown(std::move(blocks), {}, extras);
+    context.pages.finish(blocks);
     detect_headings(blocks, context.definitions);
     return write_markdown(std::move(blocks), context.take_notes(), extras);
 }

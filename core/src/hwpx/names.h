@@ -8,7 +8,7 @@ namespace brindle::hwpx::name {
 
 // Sections and paragraphs (namespace hs, hp).
 inline constexpr std::string_view SECTION = "sec";
-inline constexpr std::string_view PARAGRAPH = "p";           // paraPrIDRef, styleIDRef
+inline constexpr std::string_view PARAGRAPH = "p";           // paraPrIDRef, styleIDRef, pageBreak, columnBreak
 inline constexpr std::string_view RUN = "run";
 inline constexpr std::string_view TEXT = "t";
 inline constexpr std::string_view CONTROL = "ctrl";          // holds fields, notes, headers, numbers, ...
@@ -16,6 +16,15 @@ inline constexpr std::string_view SUB_LIST = "subList";      // a paragraph list
 inline constexpr std::string_view SECTION_PROPERTIES = "secPr";  // outlineShapeIDRef
 inline constexpr std::string_view SWITCH = "switch";         // alternatives: case (newer), default
 inline constexpr std::string_view SWITCH_DEFAULT = "default";
+
+// The layout saved with a paragraph, and what it is measured against.
+inline constexpr std::string_view LINE_SEGMENTS = "linesegarray";
+inline constexpr std::string_view LINE_SEGMENT = "lineseg";      // vertpos, vertsize, flags
+inline constexpr std::string_view PAGE_PROPERTIES = "pagePr";    // in secPr: width, height, landscape
+inline constexpr std::string_view PAGE_MARGIN = "margin";        // top, bottom, header, footer
+inline constexpr std::string_view LANDSCAPE_TURNED = "NARROWLY";  // the width is the page's height
+inline constexpr std::string_view COLUMN_PROPERTIES = "colPr";   // in hp:ctrl: colCount
+inline constexpr std::string_view SIZE = "sz";                   // an object's width, height
 
 // Characters inside hp:t.
 inline constexpr std::string_view TAB = "tab";

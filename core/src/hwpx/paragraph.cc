@@ -150,7 +150,7 @@ private:
         }
         if (n == name::HEADER) return control(e, ControlKind::Header);
         if (n == name::FOOTER) return control(e, ControlKind::Footer);
-        control(e, ControlKind::Other);
+        control(e, full_ && n == name::COLUMN_PROPERTIES ? ControlKind::Columns : ControlKind::Other);
     }
 
     void run_item(Element e) {

@@ -13,6 +13,7 @@
 #include "brindle/limits.h"
 #include "hwpx/header.h"
 #include "hwpx/names.h"
+#include "hwpx/page_layout.h"
 #include "model/numbering.h"
 #include "text.h"
 
@@ -89,9 +90,11 @@ std::string margin_label(ControlKind kind, Element margin) {
 
 class ParagraphWalk {
 public:
-    ParagraphWalk(Element p, const ListWalk& walk) : p_(p), walk_(walk), full_(walk.context.full()) {}
+    ParagraphWalk(Element p, const ListWalk& walk)
+        : p_(p), walk_(walk), full_(walk.context.full()), layout_(full_ && !walk.bounded) {}
 
     void run() {
+        if (layout_) read_paragraph_layout(p_, walk_.context.pages.begin_paragraph(walk_.blocks.size()));
         DecodedParagraph decoded = decode_paragraph(p_, walk_.context.profile);
         open_.emplace(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}, decoded.look});
         for (const Control& control : decoded.controls) take(control);
@@ -100,6 +103,7 @@ public:
 
 private:
     void take(const Control& control) {
+        if (layout_) read_layout_control(control, walk_.context.pages.paragraph(), walk_.context.pages);
         if (control.kind == ControlKind::ClickHere && open_ && open_->text.wants_field()) {
             open_->text.fields.push_back(describe_click_here(control.element));
             record_form_field(walk_.context, open_->text);
@@ -150,13 +154,17 @@ private:
         // a section's first paragraph sets the outline numbering it is
         // numbered by.
         ParagraphHead head = paragraph_head(p_, walk_.context);
+        // A body paragraph's page is known now, before its blocks are written.
+        if (layout_) walk_.context.pages.place_paragraph(walk_.blocks);
         if (open_) emit_paragraph(*open_, std::move(head), walk_.headings, walk_.place, walk_.blocks);
         if (!walk_.bounded) take_hoisted_margins(walk_.context, walk_.blocks);
+        if (layout_) walk_.context.pages.end_paragraph(walk_.blocks);
     }
 
     Element p_;
     const ListWalk& walk_;
     const bool full_;
+    const bool layout_;  // full profile: a body paragraph, which tells the pages where it begins
     std::optional<OpenParagraph> open_;
 };
 
@@ -185,6 +193,7 @@ ParagraphHead paragraph_head(Element p, WalkContext& context) {
 }
 
 void walk_list(Element list, const ListWalk& walk) {
+    if (!walk.bounded && walk.context.full()) walk.context.pages.begin_section();
     for (Element p : list.children()) {
         if (p.is(Ns::Paragraph, name::PARAGRAPH)) ParagraphWalk(p, walk).run();
     }

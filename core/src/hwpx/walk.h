@@ -32,6 +32,7 @@ enum class ControlKind : std::uint8_t {
     Footer,
     AutoNumber,
     Section,     // the section definition (its outline numbering)
+    Columns,     // full profile: a column definition
     Other,       // any other control: passed over, but it ends an exact paragraph
 };
 

@@ -77,8 +77,8 @@ void append_cell_blocks(std::string& cell_text, const BlockList& blocks, std::st
             // A cell holds no display math: the equation is inline there.
             part = "$" + equation->script + "$";
         }
-        // An equation's script is not cell text; page headers cannot stand
-        // in a cell.
+        // An equation's script is not cell text; page headers and page
+        // marks (the body's alone) cannot stand in a cell.
         append_part(cell_text, part, separator);
     }
 }

@@ -64,8 +64,16 @@ struct HeaderFooter {
     std::uint32_t block_count = 0;
 };
 
-// Alternatives in the order Paragraph, Table, Equation, Image, HeaderFooter.
-using ContentBlock = std::variant<Paragraph, Table, Equation, Image, HeaderFooter>;
+// Full profile: where a page of the document's last layout begins, before
+// the first block standing on it. Only the body's top-level list holds
+// these, and only where the document stores its layout.
+struct NewPage {
+    std::uint32_t number = 1;
+};
+
+// Alternatives in the order Paragraph, Table, Equation, Image, HeaderFooter,
+// NewPage.
+using ContentBlock = std::variant<Paragraph, Table, Equation, Image, HeaderFooter, NewPage>;
 using BlockList = std::vector<ContentBlock>;
 
 }  // namespace brindle

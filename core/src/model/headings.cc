@@ -35,6 +35,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <variant>
 #include <vector>
 
 #include "model/markdown_escape.h"
@@ -636,7 +637,12 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
     std::size_t next = 0;  // the next paragraph of `paragraphs`
     bool title_open = true;
     std::size_t title_lines = 0;
+    std::size_t page_marks = 0;  // NewPage blocks so far: no place among the blocks a reader sees
     for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (std::holds_alternative<NewPage>(blocks[i])) {
+            ++page_marks;
+            continue;
+        }
         if (const auto* table = std::get_if<Table>(&blocks[i]); table != nullptr && !margin[i]) {
             if (std::optional<std::string> text = banner(*table)) {
                 const Decoded number_chars(text->substr(0, text->find(' ')));
@@ -676,7 +682,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         }
         if (c.mark.kind == Marker::None) {
             if ((c.large || (c.prominent && c.centred)) && c.characters <= MAX_PLAIN_TITLE_CHARS) {
-                if (title_open && title_lines < MAX_TITLE_LINES && i < TITLE_WINDOW) {
+                if (title_open && title_lines < MAX_TITLE_LINES && i - page_marks < TITLE_WINDOW) {
                     found.push_back({i, Found::What::Title, 0, {}, std::nullopt});
                     ++title_lines;
                 } else {

@@ -3,7 +3,9 @@
 //
 // Full-profile blocks add: a paragraph's number, bullet or heading marks
 // before its text; the blocks of a page header or footer as a quote under
-// its label; and after the body, the definitions of the notes.
+// its label; where each page begins, recorded for a parse and marked
+// "<!-- page N -->" when asked for; and after the body, the definitions of
+// the notes.
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -27,6 +29,10 @@ constexpr std::size_t MAX_HEADING_LEVEL = 6;
 // Ends an ordered list where the next item's number does not follow on, so
 // that a renderer does not number it anew.
 constexpr std::string_view LIST_BREAK = "<!-- -->\n\n";
+
+// "<!-- page N -->" before the first block of each page, when asked for.
+constexpr std::string_view PAGE_MARKER_OPEN = "<!-- page ";
+constexpr std::string_view PAGE_MARKER_CLOSE = " -->\n\n";
 
 // An ordered list item's marker: one to nine digits, then "." or ")".
 struct ListMarker {
@@ -52,13 +58,53 @@ public:
     explicit Writer(std::string& out, MarkdownMap* map = nullptr) : out_(out), map_(map) {}
 
     void block(const ContentBlock& block) {
+        const PageOpening page = open_page();
         std::visit([this](const auto& b) { write(b); }, block);
+        close_page(page);
     }
 
     // Something else was written: no list goes on past it.
     void end_list() { last_ = {}; }
 
+    // A page begun before a block begins with what the block writes: its
+    // start is recorded there, and marked when the map asks for markers. A
+    // page whose blocks write nothing begins with the next that does.
+    struct PageOpening {
+        std::size_t start = std::string::npos;  // npos: no page begins here
+        std::size_t body = 0;                   // where the block's own text starts
+    };
+    PageOpening open_page() { return page_pending_ ? open_pending_page() : PageOpening{}; }
+    void close_page(const PageOpening& page) {
+        if (page.start != std::string::npos) close_pending_page(page);
+    }
+
 private:
+    PageOpening open_pending_page() {
+        const std::size_t start = out_.size();
+        if (map_->page_markers) {
+            out_.append(PAGE_MARKER_OPEN);
+            out_.append(std::to_string(page_));
+            out_.append(PAGE_MARKER_CLOSE);
+            last_ = {};  // the marker ends a list; the next item shows its own number
+        }
+        return {start, out_.size()};
+    }
+
+    void close_pending_page(const PageOpening& page) {
+        if (out_.size() == page.body) {
+            out_.resize(page.start);
+            return;
+        }
+        if (map_->pages != nullptr) map_->pages->push_back(PageStart{page_, page.start});
+        page_pending_ = false;
+    }
+
+    void write(const NewPage& b) {
+        if (map_ == nullptr) return;
+        page_pending_ = true;
+        page_ = b.number;
+    }
+
     void write(const Paragraph& b) {
         const std::string_view text = trim(b.text);
         if (text.empty()) return;
@@ -161,6 +207,8 @@ private:
     std::string& out_;
     MarkdownMap* map_;
     ListMarker last_;  // the ordered list item just written, if any
+    bool page_pending_ = false;  // page_ begins with the next block that writes something
+    std::uint32_t page_ = 0;
 };
 
 // Blocks written into a buffer of their own, to be indented or quoted.
@@ -275,7 +323,9 @@ std::string assemble_markdown(BlockList blocks, std::span<const NoteDefinition> 
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         if (const auto* margin = std::get_if<HeaderFooter>(&blocks[i])) {
             const std::size_t count = std::min<std::size_t>(margin->block_count, blocks.size() - i - 1);
+            const auto page = writer.open_page();
             write_margin(out, *margin, std::span<const ContentBlock>(blocks).subspan(i + 1, count));
+            writer.close_page(page);
             writer.end_list();
             i += count;
             continue;

@@ -19,6 +19,7 @@
 #include "model/content_block.h"
 #include "model/markdown_escape.h"
 #include "model/numbering.h"
+#include "model/pages.h"
 #include "model/paragraph.h"
 #include "model/pictures.h"
 
@@ -95,6 +96,8 @@ public:
     // The text buffer of the paragraph last written, for the next one's
     // text: most paragraphs are then decoded without an allocation.
     std::string spare_text;
+    // Where the body's pages begin, from the layout the document stores.
+    PageMarker pages;
 
 private:
     std::unordered_map<std::string, std::uint32_t> labels_used_;
