@@ -20,7 +20,8 @@ class Chunk:
     """A piece of a document's Markdown, ready for retrieval (`Document.chunks`).
 
     `text` is Markdown; `headings` the texts of the headings it falls under, outermost
-    first (its own heading last when it starts with one); `index` its place among the
+    first (its own heading last when it starts with one; a piece that starts with
+    headings one after another, a title and its first chapter, falls under the last); `index` its place among the
     document's pieces, from 0; `pages` the first and last page it spans, or None when
     the document stores no layout. `start` is where its own text starts in
     `Document.markdown`. `separator` is what stands between it and the piece before
@@ -180,18 +181,22 @@ def chunk_markdown(
     units = _units(whole, set(heading_block), max_chars)
 
     # Greedy: a unit joins the piece before it when the piece stays within max_chars
-    # and the unit opens no heading's block.
+    # and the unit opens no heading's block, or the piece holds only headings so far
+    # (a title and the chapter under it are one piece, not a piece of a title alone).
     groups: list[list[_Unit]] = []
     length = 0
+    only_headings = False
     for unit in units:
-        if groups and not unit.opens:
+        if groups and (not unit.opens or only_headings):
             grown = length + len(unit.separator) + len(unit.text)
             if grown <= max_chars:
                 groups[-1].append(unit)
                 length = grown
+                only_headings = only_headings and unit.opens
                 continue
         groups.append([unit])
         length = len(unit.header) + len(unit.text)
+        only_headings = unit.opens
 
     pages_in_order = sorted(page_starts, key=lambda page: page[1])
     page_offsets = [offset for _, offset in pages_in_order]
@@ -205,7 +210,9 @@ def chunk_markdown(
     next_heading = 0
     for number, group in enumerate(groups):
         first, last = group[0], group[-1]
-        while next_heading < len(headings) and heading_block[next_heading] <= first.block:
+        # The piece falls under the last of the headings it opens with.
+        lead = max((unit.block for unit in group if unit.opens), default=first.block)
+        while next_heading < len(headings) and heading_block[next_heading] <= lead:
             heading = headings[next_heading]
             while path and path[-1].level >= heading.level:
                 path.pop()

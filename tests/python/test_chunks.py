@@ -31,7 +31,17 @@ def texts(doc: Document, max_chars: int) -> list[str]:
     assert chunks == doc.chunks(max_chars) and [c.index for c in chunks] == list(range(len(chunks)))
     heading_starts = {h.start for h in doc.outline}
     contents = [c.start + MARKERS.match(o).end() for c, o in zip(chunks, own)]
-    assert heading_starts <= set(contents)  # every heading starts a piece
+    # Every heading starts a piece, or follows only the headings a piece starts with.
+    leads = []
+    for chunk, text, content in zip(chunks, own, contents):
+        inside = [h.start for h in doc.outline if content <= h.start < chunk.start + len(text)]
+        assert not inside or inside[0] == content
+        for h in inside[1:]:
+            assert all(line.startswith(("#", "<!-- page")) or not line
+                       for line in markdown[content:h].split("\n")), chunk
+        leads.append(inside[-1] if inside else content)
+    assert heading_starts <= {h for c, t, content in zip(chunks, own, contents) for h in heading_starts
+                              if content <= h < c.start + len(t)}
     for i, (chunk, text, content) in enumerate(zip(chunks, own, contents)):
         assert markdown[chunk.start:chunk.start + len(text)] == text
         after = chunks[i + 1].separator if i + 1 < len(chunks) else ""
@@ -42,11 +52,13 @@ def texts(doc: Document, max_chars: int) -> list[str]:
                 assert body.count("\n") == (0 if chunk.repeated else 2), chunk
             elif chunk.separator not in ("", "\n\n") or after not in ("", "\n\n"):
                 assert not KOREAN_END.search(body[:-1]), chunk
-        if i and content not in heading_starts:  # cut only where the next would not fit
+        # Cut only where the next would not fit (at a heading, after a piece of headings).
+        if i and (content not in heading_starts or (contents[i - 1] in heading_starts and all(
+                line.startswith(("#", "<!-- page")) or not line for line in own[i - 1].split("\n")))):
             assert len(chunks[i - 1].text) + len(chunk.separator) + len(text) > max_chars
         path: list[Heading] = []
         for heading in doc.outline:
-            if heading.start <= content:
+            if heading.start <= leads[i]:
                 path = [h for h in path if h.level < heading.level] + [heading]
         assert chunk.headings == tuple(h.text for h in path)
         if doc.page_starts:
@@ -65,6 +77,12 @@ def test_headings_cut_first_then_blocks_fill_pieces():
                                 "# 2\\. 범위\n\n본문 셋\n\n# 개요에 없는 줄"]
     assert [c.headings for c in doc.chunks()] == [(), ("1. 개요",), ("1. 개요", "가. 목적"), ("2. 범위",)]
     assert texts(Document(markdown), 2000) == [markdown]  # no outline (the exact profile): no cut at "#"
+    # A title and the chapter under it open one piece, under the chapter's path, when they fit.
+    titled = "# 제목\n\n## 1\\. 장\n\n본문\n\n## 2\\. 장\n\n끝"
+    doc = document(titled, [(1, "제목", "# 제목"), (2, "1. 장", "## 1\\."), (2, "2. 장", "## 2\\.")])
+    assert texts(doc, 2000) == ["# 제목\n\n## 1\\. 장\n\n본문", "## 2\\. 장\n\n끝"]
+    assert [c.headings for c in doc.chunks()] == [("제목", "1. 장"), ("제목", "2. 장")]
+    assert texts(doc, 12) == ["# 제목", "## 1\\. 장\n\n본문", "## 2\\. 장\n\n끝"]  # they do not fit
     # 30 + 2 + 30 fit in 64; a paragraph without a sentence end stays whole however long.
     blocks = ["가" * 30, "나" * 30, "다" * 30, "라" * 100, "마"]
     assert texts(Document("\n\n".join(blocks)), 64) == [blocks[0] + "\n\n" + blocks[1], *blocks[2:]]
