@@ -29,28 +29,53 @@ std::string_view up_to(std::string_view list, StartTag tag, StartTag next) {
 std::optional<Script> script_of_lang(std::string_view lang) { return script_in(SCRIPT_LANGS, lang); }
 
 std::vector<CharacterShape> scan_character_shapes(std::string_view list) {
-    // Names found by a rare byte of theirs: "P", "R", "d", "c".
     std::vector<CharacterShape> shapes;
-    for (StartTag tag = find_start_tag(list, "charPr", 4, 0); tag.found() && shapes.size() < MAX_U16_IDS;) {
-        const StartTag next = find_start_tag(list, "charPr", 4, tag.name_end);
-        const std::string_view element = up_to(list, tag, next);
+    StartTag tag = find_start_tag(list, "charPr", 4, 0);  // "P", rare in the list's names
+    while (tag.found() && shapes.size() < MAX_U16_IDS) {
         CharacterShape& shape = shapes.emplace_back();
         each_attribute(tag_attributes(list, tag), [&](std::string_view name, std::string_view raw) {
             if (name != "height") return true;
             shape.height = static_cast<std::int32_t>(std::min<std::uint32_t>(parse_number(raw, 1000), 0x7FFFFFFF));
             return false;
         });
-        if (const StartTag fonts = find_start_tag(element, "fontRef", 4, 0); fonts.found()) {
-            each_attribute(tag_attributes(element, fonts), [&](std::string_view name, std::string_view raw) {
-                if (const std::optional<Script> script = script_in(SCRIPT_ATTRIBUTES, name)) {
-                    shape.fonts[static_cast<std::size_t>(*script)] =
-                        static_cast<std::uint16_t>(std::min<std::uint32_t>(parse_number(raw), 0xFFFF));
-                }
-                return true;
-            });
+        // Its children, tag by tag in one pass, up to the next property's
+        // start tag: the list holds nothing else between them.
+        StartTag next;
+        for (std::size_t lt = list.find('<', tag.name_end); lt != std::string_view::npos; lt = list.find('<', lt + 1)) {
+            if (lt + 1 >= list.size() || list[lt + 1] == '/') continue;
+            std::size_t name_end = lt + 1, local = lt + 1;
+            while (name_end < list.size() && (is_name_char(list[name_end]) || list[name_end] == ':')) {
+                if (list[name_end] == ':') local = name_end + 1;
+                ++name_end;
+            }
+            const std::string_view name = list.substr(local, name_end - local);
+            const StartTag child{lt, name_end};
+            if (name == "charPr") {
+                next = child;
+                break;
+            }
+            if (name == "fontRef") {
+                std::size_t k = 0;  // written in the scripts' order, looked up when not
+                each_attribute(tag_attributes(list, child), [&](std::string_view attribute, std::string_view raw) {
+                    std::optional<Script> script;
+                    if (k < SCRIPTS && attribute == SCRIPT_ATTRIBUTES[k]) {
+                        script = static_cast<Script>(k);
+                    } else {
+                        script = script_in(SCRIPT_ATTRIBUTES, attribute);
+                    }
+                    ++k;
+                    if (script) {
+                        shape.fonts[static_cast<std::size_t>(*script)] =
+                            static_cast<std::uint16_t>(std::min<std::uint32_t>(parse_number(raw), 0xFFFF));
+                    }
+                    return true;
+                });
+            } else if (name == "bold") {
+                shape.bold = true;
+            } else if (name == "italic") {
+                shape.italic = true;
+            }
         }
-        shape.bold = find_start_tag(element, "bold", 3, 0).found();
-        shape.italic = find_start_tag(element, "italic", 4, 0).found();
         tag = next;
     }
     return shapes;

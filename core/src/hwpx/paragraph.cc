@@ -6,6 +6,8 @@
 // the next field end, as in the binary format.
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstring>
 #include <string>
 
 #include "hwpx/names.h"
@@ -46,11 +48,32 @@ public:
         }
     }
 
-    // The paragraph's own references: its paragraph shape and style.
+    // The paragraph's own references, its paragraph shape and style, in one
+    // pass over its attributes: for its look and for its number.
     void look(Element p) {
-        out_.look.paragraph_shape =
-            static_cast<std::uint16_t>(std::min<std::uint32_t>(p.number("paraPrIDRef", ParagraphLook::NONE), 0xFFFF));
-        out_.look.style = static_cast<std::uint16_t>(std::min<std::uint32_t>(p.number("styleIDRef", ParagraphLook::NONE), 0xFFFF));
+        bool shape_seen = false, style_seen = false;  // the first of a name counts, as by name
+        for (pugi::xml_attribute a = p.node().first_attribute(); a; a = a.next_attribute()) {
+            const char* name = a.name();
+            std::uint32_t* ref = nullptr;
+            std::uint16_t* look = nullptr;
+            if (!shape_seen && name[0] == 'p' && std::strcmp(name, "paraPrIDRef") == 0) {
+                shape_seen = true;
+                ref = &out_.refs.shape;
+                look = &out_.look.paragraph_shape;
+            } else if (!style_seen && name[0] == 's' && std::strcmp(name, "styleIDRef") == 0) {
+                style_seen = true;
+                ref = &out_.refs.style;
+                look = &out_.look.style;
+            } else {
+                continue;
+            }
+            std::uint32_t value = 0;
+            const std::string_view text = a.value();
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (error != std::errc() || end != text.data() + text.size() || text.empty()) continue;
+            *ref = value;
+            *look = static_cast<std::uint16_t>(std::min<std::uint32_t>(value, 0xFFFF));
+        }
     }
 
     DecodedParagraph take() {

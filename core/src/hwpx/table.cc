@@ -112,7 +112,7 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, C
             // nested too deep contribute nothing to the cell.
         }
         if (full) {
-            ParagraphHead head = paragraph_head(p, context);
+            ParagraphHead head = paragraph_head(decoded.refs, context);
             if (open) append_cell_paragraph(text, *open, head);
             if (open && content != nullptr) {
                 content->emplace_back(std::in_place_type<CellParagraph>, std::move(*open), std::move(head));

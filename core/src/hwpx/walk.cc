@@ -96,6 +96,7 @@ public:
     void run() {
         if (layout_) read_paragraph_layout(p_, walk_.context.pages.begin_paragraph(walk_.blocks.size()));
         DecodedParagraph decoded = decode_paragraph(p_, walk_.context.profile);
+        refs_ = decoded.refs;
         open_.emplace(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}, decoded.look});
         for (const Control& control : decoded.controls) take(control);
         finish();
@@ -153,7 +154,7 @@ private:
         // The number is taken after the controls: the section definition in
         // a section's first paragraph sets the outline numbering it is
         // numbered by.
-        ParagraphHead head = paragraph_head(p_, walk_.context);
+        ParagraphHead head = paragraph_head(refs_, walk_.context);
         // A body paragraph's page is known now, before its blocks are written.
         if (layout_) walk_.context.pages.place_paragraph(walk_.blocks);
         if (open_) emit_paragraph(*open_, std::move(head), walk_.headings, walk_.place, walk_.blocks);
@@ -163,6 +164,7 @@ private:
 
     Element p_;
     const ListWalk& walk_;
+    ParagraphRefs refs_;
     const bool full_;
     const bool layout_;  // full profile: a body paragraph, which tells the pages where it begins
     std::optional<OpenParagraph> open_;
@@ -183,12 +185,10 @@ ClickHereField describe_click_here(Element field_begin) {
     return field;
 }
 
-ParagraphHead paragraph_head(Element p, WalkContext& context) {
-    const std::uint32_t shape = p.number("paraPrIDRef", 0);
-    const std::uint32_t style = p.number("styleIDRef", 0);
+ParagraphHead paragraph_head(ParagraphRefs refs, WalkContext& context) {
     // The binary format names shapes by u16 and styles by u8.
-    return context.numbering.head(static_cast<std::uint16_t>(std::min<std::uint32_t>(shape, 0xFFFF)),
-                                  static_cast<std::uint8_t>(std::min<std::uint32_t>(style, 0xFF)),
+    return context.numbering.head(static_cast<std::uint16_t>(std::min<std::uint32_t>(refs.shape, 0xFFFF)),
+                                  static_cast<std::uint8_t>(std::min<std::uint32_t>(refs.style, 0xFF)),
                                   context.outline_numbering);
 }
 

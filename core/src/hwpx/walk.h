@@ -41,10 +41,18 @@ struct Control {
     ControlKind kind;
 };
 
+// A paragraph's references to its paragraph shape and style as its number
+// reads them: 0 when absent or not a number.
+struct ParagraphRefs {
+    std::uint32_t shape = 0;
+    std::uint32_t style = 0;
+};
+
 struct DecodedParagraph {
     ParagraphText text;
     std::vector<Control> controls;  // in the order they stand
     ParagraphLook look;             // full profile
+    ParagraphRefs refs;             // full profile
 };
 
 // A paragraph's text and controls. With `lift`, click-here field contents
@@ -78,7 +86,7 @@ void take_paragraph_control(const Control& control, ParagraphControls* controls,
                             WalkContext& context, bool margins);
 
 // The number or bullet of paragraph `p`, advancing its numbering.
-ParagraphHead paragraph_head(Element p, WalkContext& context);
+ParagraphHead paragraph_head(ParagraphRefs refs, WalkContext& context);
 
 // Tables (hp:tbl): cells in order or, by the full profile, in the grid of
 // their addresses; the caption and, for a table of one cell in the body,
