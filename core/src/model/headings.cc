@@ -123,6 +123,13 @@ constexpr bool in(const char32_t (&set)[N], char32_t c) {
 // The ordinal syllables of Korean lists: 가 나 다 ... 하.
 constexpr char32_t HANGUL_ORDINALS[] = U"가나다라마바사아자차카타파하";
 
+// Most paragraphs open with a word, and no marker: a syllable no list
+// counts by, or a Latin letter no Roman numeral starts with.
+bool opens_with_word(char32_t c) {
+    return (c >= 0xAC00 && c <= 0xD7A3 && c != U'제' && !in(HANGUL_ORDINALS, c)) ||
+           (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) && c != 'I' && c != 'V' && c != 'X');
+}
+
 class Line {
 public:
     explicit Line(std::u32string_view text) : s_(text) {}
@@ -132,10 +139,7 @@ public:
     Mark mark() const {
         if (s_.empty()) return {};
         const char32_t c = s_[0];
-        // Most paragraphs open with a word: a syllable no list counts by, or
-        // a Latin letter no Roman numeral starts with.
-        if (c >= 0xAC00 && c <= 0xD7A3 && c != U'제' && !in(HANGUL_ORDINALS, c)) return {};
-        if (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) && c != 'I' && c != 'V' && c != 'X') return {};
+        if (opens_with_word(c)) return {};
         if (c == '#') {
             std::size_t n = 0;
             while (n < s_.size() && s_[n] == '#') ++n;
@@ -191,7 +195,9 @@ public:
         if (in(U"·•∙ㆍ", c)) return rest_after(1) ? Mark{Marker::MiddleDot} : Mark{};
         if (in(U"<〈《＜", c) && s_.size() >= 3 && in(U">〉》＞", s_.back()) && s_.size() <= 42) {
             const std::u32string_view inner = s_.substr(1, s_.size() - 2);
-            if (inner.find_first_of(U">〉》＞<〈《＜") == std::u32string_view::npos) return {Marker::Angle};
+            if (std::none_of(inner.begin(), inner.end(), [](char32_t k) { return in(U">〉》＞<〈《＜", k); })) {
+                return {Marker::Angle};
+            }
         }
         // A short bracketed label, then text.
         if (const std::size_t open = std::u32string_view(U"<〈《＜[【「『").find(c); open != std::u32string_view::npos) {
@@ -210,8 +216,9 @@ public:
 
     // "label : value": a colon with text on both sides, the label short.
     bool field() const {
-        const std::size_t colon = s_.find_first_of(U":：");
-        if (colon == std::u32string_view::npos || colon == 0 || colon > MAX_FIELD_LABEL_CHARS) return false;
+        std::size_t colon = 0;
+        while (colon < s_.size() && colon <= MAX_FIELD_LABEL_CHARS && s_[colon] != ':' && s_[colon] != 0xFF1A) ++colon;
+        if (colon == s_.size() || colon == 0 || colon > MAX_FIELD_LABEL_CHARS) return false;
         for (std::size_t k = colon + 1; k < s_.size(); ++k) {
             if (!is_space(s_[k])) return true;
         }
@@ -432,11 +439,17 @@ struct BodyText {
 
 // The body text of `paragraphs`, by the character shapes their blocks name.
 BodyText body_text(const std::vector<Candidate>& paragraphs) {
-    std::unordered_map<std::int32_t, std::size_t> by_height;
+    std::vector<std::pair<std::int32_t, std::size_t>> by_height;  // a document sets few sizes
     std::size_t all = 0, bold = 0;
     for (const Candidate& c : paragraphs) {
         if (c.shape == nullptr) continue;
-        by_height[c.shape->height] += c.characters;
+        const auto known = std::find_if(by_height.begin(), by_height.end(),
+                                        [&](const auto& h) { return h.first == c.shape->height; });
+        if (known == by_height.end()) {
+            by_height.emplace_back(c.shape->height, c.characters);
+        } else {
+            known->second += c.characters;
+        }
         all += c.characters;
         if (c.shape->bold) bold += c.characters;
     }
@@ -570,6 +583,21 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
     std::vector<Candidate> paragraphs;
     paragraphs.reserve(blocks.size());
     std::vector<std::int8_t> heading_styles(definitions.styles.size(), -1);  // by style: unknown yet, no, yes
+    // What a paragraph's shapes and style say of it.
+    const auto looked_up = [&](Candidate c, const Paragraph& p) {
+        if (p.look.character_shape < definitions.character_shapes.size()) {
+            c.shape = &definitions.character_shapes[p.look.character_shape];
+        }
+        if (p.look.paragraph_shape < definitions.paragraph_shapes.size()) {
+            c.centred = definitions.paragraph_shapes[p.look.paragraph_shape].alignment == Alignment::Center;
+        }
+        if (p.look.style < definitions.styles.size()) {
+            std::int8_t& known = heading_styles[p.look.style];
+            if (known < 0) known = heading_style_name(definitions.styles[p.look.style].name) ? 1 : 0;
+            c.heading_style = known == 1;
+        }
+        return c;
+    };
     bool code = false;  // inside a fence of code typed as Markdown
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const auto* p = std::get_if<Paragraph>(&blocks[i]);
@@ -585,23 +613,17 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         c.characters = characters(text);
         // A title is one short line; any paragraph's start tells its marker.
         const bool one_line = c.characters <= MAX_TITLE_CHARS + 8 && text.find('\n') == std::string_view::npos;
+        // Text that is no title and opens with a word needs no more reading.
+        if (!one_line && opens_with_word(decode_utf8_char(text).value)) {
+            paragraphs.push_back(looked_up(c, *p));
+            continue;
+        }
         const Decoded decoded(one_line ? text : text.substr(0, 4 * MARKER_CHARS));
         const Line line(decoded.view());
         c.mark = line.mark();
         c.short_line = one_line && decoded.whole() && line.size() > 0;
         c.title_form = c.short_line && !line.never_title() && !line.field() && !line.sentence();
-        if (p->look.character_shape < definitions.character_shapes.size()) {
-            c.shape = &definitions.character_shapes[p->look.character_shape];
-        }
-        if (p->look.paragraph_shape < definitions.paragraph_shapes.size()) {
-            c.centred = definitions.paragraph_shapes[p->look.paragraph_shape].alignment == Alignment::Center;
-        }
-        if (p->look.style < definitions.styles.size()) {
-            std::int8_t& known = heading_styles[p->look.style];
-            if (known < 0) known = heading_style_name(definitions.styles[p->look.style].name) ? 1 : 0;
-            c.heading_style = known == 1;
-        }
-        paragraphs.push_back(c);
+        paragraphs.push_back(looked_up(c, *p));
     }
     // Items of a list stand one after another; a heading has its text (or
     // a table, or a heading of another kind) between it and the next of
