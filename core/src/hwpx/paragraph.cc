@@ -52,7 +52,7 @@ public:
     // pass over its attributes: for its look and for its number.
     void look(Element p) {
         bool shape_seen = false, style_seen = false;  // the first of a name counts, as by name
-        for (pugi::xml_attribute a = p.node().first_attribute(); a; a = a.next_attribute()) {
+        for (pugi::xml_attribute a = p.node().first_attribute(); a && !(shape_seen && style_seen); a = a.next_attribute()) {
             const char* name = a.name();
             std::uint32_t* ref = nullptr;
             std::uint16_t* look = nullptr;
