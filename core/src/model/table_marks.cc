@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <limits>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "model/table_layout.h"
@@ -81,6 +82,23 @@ void TableGrid::find_marks(std::span<const Row> rows) {
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
         return std::tie(a.shade, a.row, a.column) < std::tie(b.shade, b.row, b.column);
     });
+    // The body's cells starting in each declared column (by prefix sums),
+    // with text and without, and the shades of those with text, sorted: each
+    // shade's count is then found without a pass over the grid.
+    std::vector<std::size_t> texts_before(width_ + 1, 0), blanks_before(width_ + 1, 0);
+    std::vector<Shade> text_shades;
+    for (std::size_t r = body; r < row_count_; ++r) {
+        for (const PlacedCell& cell : rows[r]) {
+            const bool text = !cell.text.empty();
+            ++(text ? texts_before : blanks_before)[cell.column + 1];
+            if (text && cell.shade != NO_SHADE) text_shades.push_back(cell.shade);
+        }
+    }
+    for (std::size_t c = 0; c < width_; ++c) {
+        texts_before[c + 1] += texts_before[c];
+        blanks_before[c + 1] += blanks_before[c];
+    }
+    std::sort(text_shades.begin(), text_shades.end());
     // Each shade's verdict: whether its cells vary from row to row, and
     // whether text is rare enough among the cells it shades and in the
     // columns where it stands.
@@ -90,7 +108,7 @@ void TableGrid::find_marks(std::span<const Row> rows) {
         bool rare_text = false;
     };
     std::vector<Verdict> verdicts;
-    std::vector<std::uint8_t> in_columns(width_);
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // a shade's columns
     for (auto group = candidates.cbegin(); group != candidates.cend();) {
         Verdict& verdict = verdicts.emplace_back();
         verdict.begin = group;
@@ -105,28 +123,29 @@ void TableGrid::find_marks(std::span<const Row> rows) {
             });
             k = next;
         }
-        std::fill(in_columns.begin(), in_columns.end(), 0);
-        for (auto k = group; k != verdict.end; ++k) {
-            std::fill(in_columns.begin() + static_cast<std::ptrdiff_t>(k->column),
-                      in_columns.begin() + static_cast<std::ptrdiff_t>(k->column_end), 1);
+        // The cells starting in the columns it covers, each column once.
+        spans.clear();
+        for (auto k = group; k != verdict.end; ++k) spans.emplace_back(k->column, k->column_end);
+        std::sort(spans.begin(), spans.end());
+        std::size_t column_texts = 0, column_blanks = 0, covered = 0;
+        for (const auto& [column, column_end] : spans) {
+            const std::size_t from = std::max(column, covered);
+            if (from >= column_end) continue;
+            column_texts += texts_before[column_end] - texts_before[from];
+            column_blanks += blanks_before[column_end] - blanks_before[from];
+            covered = column_end;
         }
-        std::size_t shaded_texts = 0, column_texts = 0, column_blanks = 0;
-        for (std::size_t r = body; r < row_count_; ++r) {
-            for (const PlacedCell& cell : rows[r]) {
-                const bool text = !cell.text.empty();
-                if (text && cell.shade == group->shade) ++shaded_texts;
-                if (in_columns[cell.column] != 0) ++(text ? column_texts : column_blanks);
-            }
-        }
+        const auto [first, last] = std::equal_range(text_shades.begin(), text_shades.end(), group->shade);
+        const auto shaded_texts = static_cast<std::size_t>(last - first);
         const auto marks = static_cast<std::size_t>(verdict.end - group);
         verdict.rare_text =
             shaded_texts * MARK_TEXT_RATIO <= marks && column_texts * MARK_COLUMN_TEXT_RATIO <= column_blanks;
         group = verdict.end;
     }
+    std::vector<std::uint8_t> in_columns(width_);
     // The shades that pass are marks; so is another shade whose cells all
     // stand in their columns (a bar drawn in a second grey), which need not
     // vary.
-    std::fill(in_columns.begin(), in_columns.end(), 0);
     for (const Verdict& verdict : verdicts) {
         if (!verdict.varied || !verdict.rare_text) continue;
         for (auto k = verdict.begin; k != verdict.end; ++k) {
