@@ -289,8 +289,9 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
                     const bool kept = laid_out && cells.may_stand_alone(address);
                     std::string text =
                         parse_cell(records, f, table_level, depth, context, open, kept ? &content : nullptr);
-                    if (shaded) {
-                        const Shade shade = context.definitions.shade(read_u16_or(list_header, CELL_BORDER_FILL_OFFSET, 0));
+                    const Shade shade =
+                        shaded ? context.definitions.shade(read_u16_or(list_header, CELL_BORDER_FILL_OFFSET, 0)) : NO_SHADE;
+                    if (shade != NO_SHADE) {
                         cells.place(address, std::move(text), std::move(content), shade);
                     } else {
                         cells.place(address, std::move(text), std::move(content));

@@ -182,8 +182,8 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
                 CellContent content;
                 const bool kept = laid_out && cells.may_stand_alone(parts.address);
                 std::string text = parse_cell(parts.list, depth, context, kept ? &content : nullptr);
-                if (shaded) {
-                    const Shade shade = context.definitions.shade(tc.number("borderFillIDRef", 0));
+                const Shade shade = shaded ? context.definitions.shade(tc.number("borderFillIDRef", 0)) : NO_SHADE;
+                if (shade != NO_SHADE) {
                     cells.place(parts.address, std::move(text), std::move(content), shade);
                 } else {
                     cells.place(parts.address, std::move(text), std::move(content));

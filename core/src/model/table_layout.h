@@ -75,8 +75,8 @@ public:
     // moved once.)
     void place(std::optional<CellAddress> address, std::string&& text, CellContent&& content = {});
     // The same for a cell filled with `shade`, which tells an empty cell
-    // that is a mark (see find_marks). Front ends of documents without
-    // shading call the other.
+    // that is a mark (see find_marks). Front ends call the other for a cell
+    // without shading.
     void place(std::optional<CellAddress> address, std::string&& text, CellContent&& content, Shade shade);
 
     // Whether lay_out may need the content of a cell at `address`: in a

@@ -82,6 +82,34 @@ void TableGrid::find_marks(std::span<const Row> rows) {
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
         return std::tie(a.shade, a.row, a.column) < std::tie(b.shade, b.row, b.column);
     });
+    // Each shade's verdict: whether its cells vary from row to row (not
+    // every row's in the same columns, as in a column shaded to be filled in
+    // or subtotal rows shaded alike), and whether text is rare enough among
+    // the cells it shades and in the columns where it stands. A table whose
+    // shades all stand alike in each row has no marks.
+    struct Verdict {
+        std::vector<Candidate>::const_iterator begin, end;
+        bool varied = false;
+        bool rare_text = false;
+    };
+    std::vector<Verdict> verdicts;
+    bool any_varied = false;
+    for (auto group = candidates.cbegin(); group != candidates.cend();) {
+        Verdict& verdict = verdicts.emplace_back();
+        verdict.begin = group;
+        verdict.end = std::find_if(group, candidates.cend(), [&](const Candidate& c) { return c.shade != group->shade; });
+        const auto first_row_end = std::find_if(group, verdict.end, [&](const Candidate& c) { return c.row != group->row; });
+        for (auto k = first_row_end; k != verdict.end && !verdict.varied;) {
+            const auto next = std::find_if(k, verdict.end, [&](const Candidate& c) { return c.row != k->row; });
+            verdict.varied = !std::equal(group, first_row_end, k, next, [](const Candidate& a, const Candidate& b) {
+                return a.column == b.column && a.column_end == b.column_end;
+            });
+            k = next;
+        }
+        any_varied = any_varied || verdict.varied;
+        group = verdict.end;
+    }
+    if (!any_varied) return;
     // The body's cells starting in each declared column (by prefix sums),
     // with text and without, and the shades of those with text, sorted: each
     // shade's count is then found without a pass over the grid.
@@ -99,33 +127,11 @@ void TableGrid::find_marks(std::span<const Row> rows) {
         blanks_before[c + 1] += blanks_before[c];
     }
     std::sort(text_shades.begin(), text_shades.end());
-    // Each shade's verdict: whether its cells vary from row to row, and
-    // whether text is rare enough among the cells it shades and in the
-    // columns where it stands.
-    struct Verdict {
-        std::vector<Candidate>::const_iterator begin, end;
-        bool varied = false;
-        bool rare_text = false;
-    };
-    std::vector<Verdict> verdicts;
     std::vector<std::pair<std::size_t, std::size_t>> spans;  // a shade's columns
-    for (auto group = candidates.cbegin(); group != candidates.cend();) {
-        Verdict& verdict = verdicts.emplace_back();
-        verdict.begin = group;
-        verdict.end = std::find_if(group, candidates.cend(), [&](const Candidate& c) { return c.shade != group->shade; });
-        // Not every row's marks in the same columns (a column shaded to be
-        // filled in, subtotal rows shaded alike).
-        const auto first_row_end = std::find_if(group, verdict.end, [&](const Candidate& c) { return c.row != group->row; });
-        for (auto k = first_row_end; k != verdict.end && !verdict.varied;) {
-            const auto next = std::find_if(k, verdict.end, [&](const Candidate& c) { return c.row != k->row; });
-            verdict.varied = !std::equal(group, first_row_end, k, next, [](const Candidate& a, const Candidate& b) {
-                return a.column == b.column && a.column_end == b.column_end;
-            });
-            k = next;
-        }
+    for (Verdict& verdict : verdicts) {
         // The cells starting in the columns it covers, each column once.
         spans.clear();
-        for (auto k = group; k != verdict.end; ++k) spans.emplace_back(k->column, k->column_end);
+        for (auto k = verdict.begin; k != verdict.end; ++k) spans.emplace_back(k->column, k->column_end);
         std::sort(spans.begin(), spans.end());
         std::size_t column_texts = 0, column_blanks = 0, covered = 0;
         for (const auto& [column, column_end] : spans) {
@@ -135,12 +141,11 @@ void TableGrid::find_marks(std::span<const Row> rows) {
             column_blanks += blanks_before[column_end] - blanks_before[from];
             covered = column_end;
         }
-        const auto [first, last] = std::equal_range(text_shades.begin(), text_shades.end(), group->shade);
+        const auto [first, last] = std::equal_range(text_shades.begin(), text_shades.end(), verdict.begin->shade);
         const auto shaded_texts = static_cast<std::size_t>(last - first);
-        const auto marks = static_cast<std::size_t>(verdict.end - group);
+        const auto marks = static_cast<std::size_t>(verdict.end - verdict.begin);
         verdict.rare_text =
             shaded_texts * MARK_TEXT_RATIO <= marks && column_texts * MARK_COLUMN_TEXT_RATIO <= column_blanks;
-        group = verdict.end;
     }
     std::vector<std::uint8_t> in_columns(width_);
     // The shades that pass are marks; so is another shade whose cells all
