@@ -131,33 +131,8 @@ void expect_no_marks(void (*build)(TableGrid&, bool), std::size_t rows, std::siz
 }
 
 TEST(TableMarks, ShadingThatDressesATableIsNoMark) {
-    // A grey header with a shaded empty corner over two rows of headings,
-    // and a blank body.
-    expect_no_marks(
-        [](TableGrid& grid, bool shaded) {
-            const Shade s = shaded ? GREY : NO_SHADE;
-            cell(grid, {0, 0, 2, 1}, "", s);
-            cell(grid, {0, 1, 1, 3}, "2025년", s);
-            for (std::size_t c = 1; c < 4; ++c) cell(grid, {1, c, 1, 1}, std::to_string(c) + "월", s);
-            for (std::size_t r = 2; r < 5; ++r) {
-                cell(grid, {r, 0, 1, 1}, "항목" + std::to_string(r));
-                for (std::size_t c = 1; c < 4; ++c) cell(grid, {r, c, 1, 1}, "");
-            }
-        },
-        5, 4);
-    // A form whose labels are shaded, two of them left blank.
-    expect_no_marks(
-        [](TableGrid& grid, bool shaded) {
-            const Shade s = shaded ? GREY : NO_SHADE;
-            const char* labels[] = {"성명", "", "주소", "", "전화"};
-            for (std::size_t r = 0; r < 5; ++r) {
-                cell(grid, {r, 0, 1, 1}, labels[r], s);
-                cell(grid, {r, 1, 1, 1}, r % 2 == 0 ? "값" : "");
-                cell(grid, {r, 2, 1, 1}, "비고", s);
-                cell(grid, {r, 3, 1, 1}, "");
-            }
-        },
-        5, 4);
+    // (A grey header, a shaded corner and a form's grey labels are in
+    // test_full_layout.py, in both formats.)
     // A column shaded to be filled in: every row's blank in the same place.
     expect_no_marks(
         [](TableGrid& grid, bool shaded) {
