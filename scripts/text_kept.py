@@ -5,8 +5,12 @@ left out, must be the same sequence before and after. Run `write` with the build
 before the change and with the one after it, then `compare`:
 
     text_kept.py write CORPUS OUT     # the full profile's Markdown of every document
-    text_kept.py compare BEFORE AFTER # exit status 1, and the first difference of
+    text_kept.py compare BEFORE AFTER [ADDED]
+                                      # exit status 1, and the first difference of
                                       # each document, when any text moved or is gone
+
+ADDED names the characters a change means to add (the marks of shaded cells, "■"):
+they are left out of both texts, and how many more the second holds is counted.
 """
 
 from __future__ import annotations
@@ -54,8 +58,9 @@ def first_difference(a: str, b: str) -> int:
     return next((i for i in range(n) if a[i] != b[i]), n)
 
 
-def compare(before: Path, after: Path) -> int:
-    faults = checked = changed = 0
+def compare(before: Path, after: Path, added: str = "") -> int:
+    faults = checked = changed = gained = 0
+    without_added = str.maketrans("", "", added)
     for old in sorted(before.rglob("*.md")):
         name = old.relative_to(before)
         new = after / name
@@ -69,20 +74,24 @@ def compare(before: Path, after: Path) -> int:
             continue
         changed += 1
         a, b = seen(old_md), seen(new_md)
+        if added:
+            gained += sum(b.count(c) - a.count(c) for c in added)
+            a, b = a.translate(without_added), b.translate(without_added)
         if a != b:
             i = first_difference(a, b)
             print(f"{name}: differs at character {i} of {len(a)}: "
                   f"{a[max(0, i - CONTEXT):i + CONTEXT]!r} became {b[max(0, i - CONTEXT):i + CONTEXT]!r}")
             faults += 1
-    print(f"{checked} documents, {changed} with Markdown changed, {faults} with text lost, added or moved")
+    print(f"{checked} documents, {changed} with Markdown changed, {faults} with text lost, added or moved"
+          + (f"; {gained} of {added!r} added" if added else ""))
     return 1 if faults else 0
 
 
 def main(argv: list[str]) -> int:
     if len(argv) == 3 and argv[0] == "write":
         return write(Path(argv[1]).resolve(), Path(argv[2]))
-    if len(argv) == 3 and argv[0] == "compare":
-        return compare(Path(argv[1]), Path(argv[2]))
+    if len(argv) in (3, 4) and argv[0] == "compare":
+        return compare(Path(argv[1]), Path(argv[2]), argv[3] if len(argv) == 4 else "")
     print(__doc__, file=sys.stderr)
     return 2
 

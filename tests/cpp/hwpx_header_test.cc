@@ -1,6 +1,7 @@
 // The header part: its definitions read, what is taken out of it before it
 // is parsed leaving them as they were, a part that cannot be cut safely left
-// whole, and the tag scan that reads its fonts and character shapes.
+// whole, and the tag scan that reads its fonts, character shapes and border
+// fills.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,6 +82,39 @@ TEST(HwpxHeader, DefinitionsAreReadWhetherOrNotThePartIsCut) {
     whole.insert(whole.find("<h:refList>"), "<!-- <h:charPr height=\"9\"/> -->");
     SCOPED_TRACE("whole");
     expect_head_definitions(read(whole));
+}
+
+TEST(HwpxHeader, BorderFillsAreReadAsTheShadesTheyShowWhetherOrNotThePartIsCut) {
+    const std::string head =
+        R"(<?xml version="1.0"?><h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
+        R"(xmlns:c="http://www.hancom.co.kr/hwpml/2011/core"><h:refList><h:borderFills itemCnt="8">)"
+        R"(<h:borderFill id="1"><h:leftBorder type="SOLID" color="#000000"/></h:borderFill>)"
+        R"(<h:borderFill id="2"><c:fillBrush><c:winBrush faceColor="#112233" hatchColor="#FF000000" alpha="0"/>)"
+        R"(</c:fillBrush></h:borderFill>)"
+        R"(<h:borderFill id="3"><c:fillBrush><c:winBrush faceColor="#ffffff" hatchColor="#000000"/></c:fillBrush>)"
+        R"(</h:borderFill>)"
+        R"(<h:borderFill id="4"><c:fillBrush><c:winBrush faceColor="none" hatchColor="#787878" hatchStyle="CROSS"/>)"
+        R"(</c:fillBrush></h:borderFill>)"
+        R"(<h:borderFill id="5"><c:fillBrush><c:gradation type="LINEAR" colorNum="2"><c:color value="#006AB3"/>)"
+        R"(<c:color value="#000000"/></c:gradation></c:fillBrush></h:borderFill>)"
+        R"(<h:borderFill id="6"><c:fillBrush><c:imgBrush mode="TOTAL"><c:img binaryItemIDRef="image1"/>)"
+        R"(</c:imgBrush></c:fillBrush></h:borderFill>)"
+        R"(<h:borderFill id="7"><c:fillBrush><c:winBrush faceColor="#D9D9D9"/></c:fillBrush></h:borderFill>)"
+        R"(<h:borderFill id="8"><c:fillBrush><c:winBrush faceColor="#FFFFFFFF"/></c:fillBrush></h:borderFill>)"
+        R"(</h:borderFills></h:refList></h:head>)";
+    const std::vector<Shade> shades = {NO_SHADE,
+                                       shade_of(FillBrush{0x112233}),
+                                       NO_SHADE,
+                                       shade_of(FillBrush{FillBrush::NONE, 5, 0x787878}),
+                                       shade_of(FillBrush{FillBrush::NONE, 0, FillBrush::NONE, 0x006AB3}),
+                                       NO_SHADE,
+                                       shade_of(FillBrush{0xD9D9D9})};
+    EXPECT_EQ(read(head).border_fills, shades);
+    std::string whole = head;
+    whole.insert(whole.find("<h:refList>"), "<!-- kept whole -->");
+    EXPECT_EQ(read(whole).border_fills, shades);
+    // Brushes nowhere: no fill shades anything.
+    EXPECT_TRUE(read(HEAD).border_fills.empty());
 }
 
 TEST(HwpxHeader, APartThatCannotBeParsedDefinesNothing) {

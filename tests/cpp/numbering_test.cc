@@ -1,7 +1,9 @@
 // Paragraph numbers: the number shapes, the counters a numbering keeps
-// across paragraphs, and the "/DocInfo" tables they are read from.
+// across paragraphs, and the "/DocInfo" tables they are read from, with the
+// other definitions read there (fonts, character shapes, border fills).
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -185,6 +187,41 @@ TEST(ParseDocInfo, FontsGoToTheirScriptsAndCharacterShapesNameThem) {
     EXPECT_TRUE(info.character_shapes[1].italic);
     EXPECT_EQ(info.font_name(info.character_shapes[1], Script::Hangul), "");  // past the list
     EXPECT_EQ(info.character_shapes[2].height, 1000);
+}
+
+// BORDER_FILL: attributes, four borders and a diagonal, then the brush.
+ByteBuffer border_fill(std::uint32_t kinds, std::initializer_list<std::uint32_t> brush) {
+    ByteWriter out;
+    out.zeros(32).u32(kinds);
+    for (const std::uint32_t word : brush) out.u32(word);
+    return out.take();
+}
+
+TEST(ParseDocInfo, BorderFillsAreReadAsTheShadesTheyShow) {
+    constexpr std::uint32_t COLOUR = 1, GRADATION = 4, NONE = 0xFFFFFFFF, NO_PATTERN = 0xFFFFFFFF;
+    ByteWriter gradation;  // kind, angle, centre, step, two colours (COLORREF)
+    gradation.zeros(32).u32(GRADATION).u8(1).u32(90).u32(50).u32(50).u32(255).u32(2).u32(0x00B36A00).u32(0);
+    const Definitions info = parse_doc_info(encode_records({
+        record(HWPTAG_BORDER_FILL, 1, border_fill(0, {})),
+        record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {0x00332211, 0, NO_PATTERN})),  // 0x00BBGGRR
+        record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {0x00FFFFFF, 0, NO_PATTERN})),  // white: none
+        record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {NONE, 0x00787878, 4})),       // a pattern alone
+        record(HWPTAG_BORDER_FILL, 1, gradation.take()),
+        record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {0x00332211})),  // cut short: none, its place kept
+        record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR | GRADATION, {0x00D9D9D9, 0, NO_PATTERN})),
+        record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {NONE, 0, NO_PATTERN})),
+    }));
+    const Shade hatch = shade_of(FillBrush{FillBrush::NONE, 5, 0x787878});
+    EXPECT_EQ(info.border_fills, (std::vector<Shade>{NO_SHADE, shade_of(FillBrush{0x112233}), NO_SHADE, hatch,
+                                                     shade_of(FillBrush{FillBrush::NONE, 0, FillBrush::NONE, 0x006AB3}),
+                                                     NO_SHADE, shade_of(FillBrush{0xD9D9D9})}));
+    EXPECT_NE(hatch, shade_of(FillBrush{0x787878}));  // a pattern is not its colour filled in
+    EXPECT_EQ(info.shade(2), shade_of(FillBrush{0x112233}));  // ids are 1-based
+    EXPECT_EQ(info.shade(0), NO_SHADE);
+    EXPECT_EQ(info.shade(8), NO_SHADE);
+    // A document without shading keeps none at all.
+    EXPECT_TRUE(parse_doc_info(encode_records({record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {NONE, 0, NO_PATTERN}))}))
+                    .border_fills.empty());
 }
 
 }  // namespace

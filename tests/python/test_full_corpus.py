@@ -85,6 +85,24 @@ def test_samples_show_what_the_exact_rules_drop():
     assert links.startswith("[google google google google google google](http://google.com)")
 
 
+def test_schedules_whose_months_are_shading_show_them():
+    def diverse(name: str) -> str:
+        path = CORPUS_DIR / "diverse" / "hwp" / f"{name}.hwp"
+        if not path.is_file():
+            pytest.skip(f"{path} is absent")
+        return brindle.convert(path)
+
+    # Tasks under months, each month a task runs shaded (two greys in the first).
+    shown = diverse("0a47ad50c59ed31bb8a522f3e7a7a1e15f5f76a1")
+    assert "|과업준비|발주, 제안서 평가, 용역계약|■|■|||||||" in shown
+    assert "||모빌리티 지원사업 효과분석 연구 사례조사|||■||||||" in shown
+    assert "|1. 협상회의 및 계약체결|■|■|■|||||||" in diverse("b4551dbe411e43ef4a0b7828386324eeebe41b50")
+    # Each task's label spans three rows, its months shaded in the middle one.
+    assert "|업무 보고(착수, 중간, 최종 등)|■|||■||||■|" in diverse("bf4c885a96603c293547426b79d96b236a5f9961")
+    # An evaluation sheet's column of scores to fill in, shaded, gains no mark.
+    assert "|■|" not in diverse("33efb8db101473889bbc284f140cba7a82498b7c")
+
+
 def is_distribution_document(path) -> bool:
     """Whether the FileHeader's properties say the document was saved for
     distribution (bit 2), read here with olefile."""

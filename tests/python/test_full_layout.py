@@ -188,6 +188,60 @@ def test_a_form_of_label_and_answer_rows_reads_as_the_document_does(full, twins)
     assert full(Paragraph(data)) == "|구분|값|비고|\n|---|---|---|\n|가|1|-|\n|소계|||\n|나|2|-|\n|다|3|-|"
 
 
+def test_a_schedule_shows_its_shaded_months_and_shading_that_dresses_a_table_adds_nothing(twins):
+    # A project schedule whose months are shown only by shading: under a grey header
+    # over two rows, a bar in a darker grey, one drawn as a cell over three months,
+    # one in a second colour, one under a label spanning the two rows it is drawn
+    # in; a cell filled white shows no fill. Each shaded month is a mark, where the
+    # grid writes it.
+    fills = hwp.DocInfo(border_fills=[hwp.BorderFill(), hwp.BorderFill("#E5E5E5"), hwp.BorderFill("#B2B2B2"),
+                                      hwp.BorderFill(gradation=["#9DC3E6", "#FFFFFF"]), hwp.BorderFill("#FFFFFF")])
+    plain, header, bar, second, white = 1, 2, 3, 4, 5
+
+    def months(row: int, shaded: dict[int, int]) -> list[Cell]:
+        return [Cell("", column, row, border_fill=shaded.get(column, plain)) for column in range(1, 5)]
+
+    schedule = Table(
+        [
+            [Cell("추진 업무", 0, 0, row_span=2, border_fill=header),
+             Cell("2025년", 1, 0, col_span=4, border_fill=header)],
+            [Cell(f"{m}월", m - 4, 1, border_fill=header) for m in range(5, 9)],
+            [Cell("과업준비", 0, 2)] + months(2, {1: bar, 2: bar, 3: white}),
+            [Cell("사례조사", 0, 3), Cell("", 1, 3), Cell("", 2, 3, col_span=3, border_fill=bar)],
+            [Cell("효과분석", 0, 4)] + months(4, {2: second, 3: bar}),
+            [Cell("보고", 0, 5, row_span=2)] + months(5, {}),
+            months(6, {4: bar}),
+        ],
+        columns=5,
+    )
+    markdown = twins(Paragraph(schedule), doc_info=fills)
+    assert markdown == (
+        "|추진 업무|2025년||||\n|---|---|---|---|---|\n||5월|6월|7월|8월|\n"
+        "|과업준비|■|■|||\n|사례조사||■|■|■|\n|효과분석||■|■||\n|보고||||■|"
+    )
+    assert read(markdown).tables == written_tables(markdown)
+    # The same shading where it only dresses the table: a shaded corner over a grey
+    # header, a form whose labels are grey (two left blank), a column shaded to be
+    # filled in. Nothing is added to what the table writes without its fills.
+    dressed = Table(
+        [
+            [Cell("", 0, 0, border_fill=bar), Cell("상반기", 1, 0, border_fill=header),
+             Cell("하반기", 2, 0, border_fill=header), Cell("점수", 3, 0, border_fill=header)],
+            [Cell("성명", 0, 1, border_fill=header), Cell("홍길동", 1, 1), Cell("", 2, 1), Cell("", 3, 1, border_fill=bar)],
+            [Cell("", 0, 2, border_fill=header), Cell("", 1, 2), Cell("서울", 2, 2), Cell("", 3, 2, border_fill=bar)],
+            [Cell("주소", 0, 3, border_fill=header), Cell("", 1, 3, border_fill=header), Cell("부산", 2, 3),
+             Cell("", 3, 3, border_fill=bar)],
+        ],
+        columns=4,
+    )
+    unshaded = Table([[Cell(c.content, c.column, c.row, c.col_span, c.row_span) for c in row] for row in dressed.rows],
+                     columns=4)
+    assert twins(Paragraph(dressed), doc_info=fills) == twins(Paragraph(unshaded), doc_info=fills)
+    assert "■" not in twins(Paragraph(dressed), doc_info=fills)
+    # The exact profile writes no marks.
+    assert "■" not in twins(Paragraph(schedule), doc_info=fills, profile="exact")
+
+
 def test_a_table_of_one_cell_is_its_content(full, make_hwp):
     numbered = hwp.DocInfo(numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)])
     frame = Table([[[Paragraph("안내"), Paragraph("첫째", shape=1), Paragraph(Table([["a", "b"], ["c", "d"]]))]]],

@@ -345,6 +345,19 @@ def test_thousands_of_notes_in_one_paragraph_take_linear_time(make_hwp):
     assert outcome.seconds < 10
 
 
+@slow
+def test_a_table_of_many_shades_takes_linear_time(make_hwp):
+    # 50,000 colours, each shading two empty cells of a table of 100,000: every
+    # shade's verdict is found without a pass over the whole table.
+    rows, columns, fills = 251, 400, 50_000
+    shades = hwp.DocInfo(border_fills=[hwp.BorderFill()] + [hwp.BorderFill(f"#{k + 1:06X}") for k in range(fills)])
+    outcome = run_isolated(make_hwp([hostile.shaded_table(rows, columns, fills)], doc_info=shades), "full")
+    # Each shade fills two rows in different columns, where no cell holds text: all marks.
+    cells = [[f"h{c}" for c in range(columns)]] + [[f"r{r}"] + ["■"] * (columns - 1) for r in range(1, rows)]
+    assert outcome.result == pipe_table(cells, columns) + "after"
+    assert outcome.seconds < 10
+
+
 def test_number_formats_are_cut_so_each_paragraph_adds_little(make_hwp):
     count = 20_000
     doc_info = hwp.Stored(hwp.deflate_raw(hostile.long_numbering_doc_info(60_000)))

@@ -157,6 +157,47 @@ struct StoredFonts {
     }
 };
 
+// BORDER_FILL: attributes (u16), four borders and a diagonal (kind and
+// width u8, colour u32 each), then the brush: its kinds (u32, bit 0 a
+// colour, bit 1 a picture, bit 2 a gradation); for a colour, the face and
+// hatch colours and the hatch pattern (i32, -1 for none); after it, for a
+// gradation, its kind (u8), angle, centre, step and colour count (i32
+// each), then the colours.
+constexpr std::size_t BORDER_FILL_BRUSH_OFFSET = 32;
+constexpr std::uint32_t BRUSH_COLOUR = 0x1;
+constexpr std::uint32_t BRUSH_GRADATION = 0x4;
+constexpr std::size_t BRUSH_COLOUR_SIZE = 12;
+constexpr std::size_t GRADATION_COUNT_OFFSET = 17;
+constexpr std::size_t GRADATION_COLOURS_OFFSET = 21;
+constexpr std::int32_t MAX_HATCH_PATTERN = 14;
+
+// A COLORREF (0x00BBGGRR) as 0xRRGGBB; none when its high byte is set.
+std::uint32_t rgb_of(std::uint32_t colorref) {
+    if ((colorref >> 24) != 0) return FillBrush::NONE;
+    return (colorref & 0xFF) << 16 | (colorref & 0xFF00) | (colorref >> 16 & 0xFF);
+}
+
+// A brush cut short keeps what it holds whole.
+Shade read_border_fill(Bytes payload) {
+    FillBrush brush;
+    const std::uint32_t kinds = read_u32_or(payload, BORDER_FILL_BRUSH_OFFSET, 0);
+    std::size_t q = BORDER_FILL_BRUSH_OFFSET + 4;
+    if ((kinds & BRUSH_COLOUR) != 0 && q + BRUSH_COLOUR_SIZE <= payload.size()) {
+        brush.face = rgb_of(read_u32(payload, q));
+        const auto pattern = static_cast<std::int32_t>(read_u32(payload, q + 8));
+        if (pattern >= 0 && pattern <= MAX_HATCH_PATTERN) {
+            brush.pattern = static_cast<std::uint8_t>(pattern + 1);
+            brush.hatch = rgb_of(read_u32(payload, q + 4));
+        }
+        q += BRUSH_COLOUR_SIZE;
+    }
+    if ((kinds & BRUSH_GRADATION) != 0 && q + GRADATION_COLOURS_OFFSET + 4 <= payload.size() &&
+        read_u32(payload, q + GRADATION_COUNT_OFFSET) != 0) {
+        brush.gradation = rgb_of(read_u32(payload, q + GRADATION_COLOURS_OFFSET));
+    }
+    return shade_of(brush);
+}
+
 // BIN_DATA: attributes (bits 0-3 the kind, 4-5 the compression); a link
 // has its absolute and relative paths (each a u16 length and UTF-16
 // units), an embedded or stored item its storage id (u16), an embedded one
@@ -192,6 +233,7 @@ Definitions parse_doc_info(ByteBuffer&& stream) {
     std::array<std::uint32_t, SCRIPTS> font_counts{};
     font_counts[0] = std::numeric_limits<std::uint32_t>::max();
     std::size_t script = 0, fonts_in_script = 0;
+    std::size_t border_fills = 0;
     StoredFonts fonts;
     fonts.records = std::make_shared<const RecordList>(parse_records(std::move(stream)));
     const RecordList& records = *fonts.records;
@@ -228,6 +270,9 @@ Definitions parse_doc_info(ByteBuffer&& stream) {
                     fonts.names.push_back(static_cast<std::uint32_t>(i));
                     fonts.ends[script] = static_cast<std::uint32_t>(fonts.names.size());
                 }
+                break;
+            case HWPTAG_BORDER_FILL:
+                keep_border_fill(definitions.border_fills, border_fills++, read_border_fill(payload));
                 break;
             case HWPTAG_CHAR_SHAPE:
                 if (definitions.character_shapes.size() < MAX_U16_IDS) {

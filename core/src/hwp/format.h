@@ -30,6 +30,7 @@ inline constexpr std::uint16_t HWPTAG_DOCUMENT_PROPERTIES = 16;  // section coun
 inline constexpr std::uint16_t HWPTAG_ID_MAPPINGS = 17;          // how many definitions of each kind follow
 inline constexpr std::uint16_t HWPTAG_BIN_DATA = 18;             // a binary-data item: kind, storage id, extension
 inline constexpr std::uint16_t HWPTAG_FACE_NAME = 19;            // a font: its name
+inline constexpr std::uint16_t HWPTAG_BORDER_FILL = 20;          // a border fill: four borders, a diagonal, a brush
 inline constexpr std::uint16_t HWPTAG_CHAR_SHAPE = 21;           // a character shape: fonts, base size, bold, italic
 inline constexpr std::uint16_t HWPTAG_NUMBERING = 23;            // a paragraph numbering: 7 level formats
 inline constexpr std::uint16_t HWPTAG_BULLET = 24;               // a bullet: its character
@@ -126,8 +127,11 @@ inline constexpr std::uint16_t CODE_AUTO_NUMBER = 18;  // automatic number
 
 // HWPTAG_LIST_HEADER: paragraph count, attributes, then from this offset
 // what the list's owner keeps there: a cell's column, row, column span and
-// row span (u16 each); a caption's attributes (u32, bits 0-1 its side).
+// row span (u16 each), width and height (u32 each), four margins (u16
+// each) and its border fill (u16, 1-based); a caption's attributes (u32,
+// bits 0-1 its side).
 inline constexpr std::size_t LIST_OWNER_OFFSET = 8;
+inline constexpr std::size_t CELL_BORDER_FILL_OFFSET = LIST_OWNER_OFFSET + 24;
 inline constexpr std::uint32_t CAPTION_SIDE_MASK = 0x3;
 inline constexpr std::uint32_t CAPTION_RIGHT = 1;   // 0 left, 2 top
 inline constexpr std::uint32_t CAPTION_BOTTOM = 3;

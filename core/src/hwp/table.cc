@@ -8,8 +8,9 @@
 // controls at level D and deeper. By the exact rules cells are placed in
 // record order and the caption, the cell addresses and the spans are not
 // read; the full profile places each cell at its own address in a grid as
-// wide as the declared columns, leaves the positions a span covers empty,
-// and keeps the caption.
+// wide as the declared columns, with its shade (in a document with
+// shading), leaves the positions a span covers empty, and keeps the
+// caption.
 #include <algorithm>
 #include <string>
 #include <utility>
@@ -277,6 +278,8 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
             // leave the grid. Nested in a cell it is folded into its text.
             const bool laid_out = depth == 0 && place == TextContext::Body;
             TableGrid cells(row_count, width, expected_cells(payload, row_count, n - f));
+            // A cell's shade tells a mark; a document without shading has none.
+            const bool shaded = !context.definitions.border_fills.empty();
             for (std::size_t k = 0; k < row_count; ++k) {
                 const std::uint16_t declared = declared_cells(payload, k);
                 for (std::uint16_t c = 0; c < declared && is_cell(f); ++c) {
@@ -286,7 +289,13 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
                     const bool kept = laid_out && cells.may_stand_alone(address);
                     std::string text =
                         parse_cell(records, f, table_level, depth, context, open, kept ? &content : nullptr);
-                    cells.place(address, std::move(text), std::move(content));
+                    const Shade shade =
+                        shaded ? context.definitions.shade(read_u16_or(list_header, CELL_BORDER_FILL_OFFSET, 0)) : NO_SHADE;
+                    if (shade != NO_SHADE) {
+                        cells.place(address, std::move(text), std::move(content), shade);
+                    } else {
+                        cells.place(address, std::move(text), std::move(content));
+                    }
                 }
             }
             if (laid_out) {

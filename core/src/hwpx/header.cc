@@ -121,6 +121,22 @@ Style read_style(Element element) {
     return style;
 }
 
+// A border fill's shade from the tree, when the prefilter left the list in
+// the part (hh:borderFill > hc:fillBrush > hc:winBrush, hc:gradation).
+Shade read_border_fill(Element border_fill) {
+    FillBrush brush;
+    const Element fill = border_fill.child(Ns::Core, "fillBrush");
+    if (const Element window = fill ? fill.child(Ns::Core, "winBrush") : Element()) {
+        brush.face = parse_colour(window.attribute("faceColor"));
+        brush.hatch = parse_colour(window.attribute("hatchColor"));
+        brush.pattern = hatch_pattern_of(window.attribute("hatchStyle"));
+    }
+    if (const Element gradation = fill ? fill.child(Ns::Core, "gradation") : Element()) {
+        if (const Element colour = gradation.child(Ns::Core, "color")) brush.gradation = parse_colour(colour.attribute("value"));
+    }
+    return shade_of(brush);
+}
+
 char32_t read_bullet(Element bullet) {
     const Utf8Char c = decode_utf8_char(bullet.attribute("char"));
     return c.length > 0 ? c.value : 0;
@@ -130,9 +146,11 @@ char32_t read_bullet(Element bullet) {
 // and fonts read from its text.
 void read_tree(Element head, Definitions& definitions) {
     // head > beginNum, refList > (paraProperties, numberings, bullets,
-    // styles, ...; fontfaces and charProperties unless taken out)
+    // styles, ...; fontfaces, borderFills and charProperties unless taken
+    // out)
     FontTable::Names fonts;
     bool fonts_here = false;
+    std::size_t border_fills = 0;
     for (Element block : head.children()) {
         if (block.is(Ns::Head, "beginNum")) {
             definitions.footnote_start =
@@ -158,6 +176,8 @@ void read_tree(Element head, Definitions& definitions) {
                     if (definitions.character_shapes.size() < MAX_U16_IDS) {
                         definitions.character_shapes.push_back(read_character_shape(item));
                     }
+                } else if (item.is(Ns::Head, "borderFill")) {
+                    keep_border_fill(definitions.border_fills, border_fills++, read_border_fill(item));
                 } else if (item.is(Ns::Head, "fontface")) {
                     read_fonts(item, fonts);
                     fonts_here = true;
@@ -180,10 +200,11 @@ Definitions read_header(ByteBuffer part, std::string_view name) {
     Definitions definitions;
     const std::string_view text(reinterpret_cast<const char*>(part.data()), part.size());
     HeaderCuts cuts = find_unread_definitions(text);
-    // The character shapes and fonts the prefilter found are read from the
-    // text before they are taken out, the fonts only when first asked for;
-    // left in the part, they are read from its tree.
+    // The character shapes, border fills and fonts the prefilter found are
+    // read from the text before they are taken out, the fonts only when
+    // first asked for; left in the part, they are read from its tree.
     if (!cuts.character_shapes.empty()) definitions.character_shapes = scan_character_shapes(cuts.character_shapes);
+    if (!cuts.border_fills.empty()) definitions.border_fills = scan_border_fills(cuts.border_fills);
     if (!cuts.fonts.empty()) {
         definitions.fonts = FontTable([fonts = std::string(cuts.fonts)] { return scan_fonts(fonts); });
     }

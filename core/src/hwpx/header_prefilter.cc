@@ -16,8 +16,9 @@
 namespace brindle::hwpx {
 namespace {
 
-// The lists of refList that hold nothing the walk reads, and the paragraph
-// properties, of which only some alternatives are cut.
+// The lists of refList that the tree need not hold (those the walk reads
+// are read from the text), and the paragraph properties, of which only
+// some alternatives are cut.
 constexpr std::array<std::string_view, 4> UNREAD_LISTS = {"fontfaces", "borderFills", "charProperties", "tabProperties"};
 constexpr std::string_view PARAGRAPH_PROPERTIES = "paraProperties";
 constexpr std::string_view ALTERNATIVES = "switch";
@@ -114,6 +115,7 @@ HeaderCuts find_unread_definitions(std::string_view text) {
         if (span.empty()) continue;
         spans.push_back(span);
         if (k == 0) cuts.fonts = span;
+        if (k == 1) cuts.border_fills = span;
         if (k == 2) cuts.character_shapes = span;
     }
     // Paragraph properties keep their margins and spacing in alternatives

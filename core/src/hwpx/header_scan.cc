@@ -1,6 +1,6 @@
-// Fonts and character properties found by their tags' names in the text,
-// in the order they are listed: a definition's place in its list is its
-// id, as elsewhere in the header.
+// Fonts, character properties and border fills found by their tags' names
+// in the text, in the order they are listed: a definition's place in its
+// list is its id, as elsewhere in the header.
 #include "hwpx/header_scan.h"
 
 #include <algorithm>
@@ -24,7 +24,30 @@ std::string_view up_to(std::string_view list, StartTag tag, StartTag next) {
     return list.substr(tag.lt, (next.found() ? next.lt : list.size()) - tag.lt);
 }
 
+// The hatch patterns by their OWPML names, in the order of their codes.
+constexpr std::array<std::string_view, 6> HATCH_STYLES = {"HORIZONTAL", "VERTICAL", "BACK_SLASH",
+                                                          "SLASH",      "CROSS",    "CROSS_DIAGONAL"};
+
 }  // namespace
+
+std::uint32_t parse_colour(std::string_view raw) {
+    if (raw.size() != 7 || raw[0] != '#') return FillBrush::NONE;
+    std::uint32_t value = 0;
+    for (const char c : raw.substr(1)) {
+        const int digit = c >= '0' && c <= '9' ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0) return FillBrush::NONE;
+        value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+std::uint8_t hatch_pattern_of(std::string_view style) {
+    const auto it = std::find(HATCH_STYLES.begin(), HATCH_STYLES.end(), style);
+    return it == HATCH_STYLES.end() ? 0 : static_cast<std::uint8_t>(it - HATCH_STYLES.begin() + 1);
+}
 
 std::optional<Script> script_of_lang(std::string_view lang) { return script_in(SCRIPT_LANGS, lang); }
 
@@ -79,6 +102,40 @@ std::vector<CharacterShape> scan_character_shapes(std::string_view list) {
         tag = next;
     }
     return shapes;
+}
+
+std::vector<Shade> scan_border_fills(std::string_view list) {
+    // Names found by a rare byte of theirs: "F", "u", "g"; a colour is the
+    // first hc:color after the gradation's tag. Most lists hold no brush at
+    // all, and then no fill shades anything.
+    std::vector<Shade> shades;
+    if (find_by(list, "fillBrush", 6, 0) == std::string_view::npos) return shades;
+    std::size_t index = 0;
+    for (StartTag tag = find_start_tag(list, "borderFill", 6, 0); tag.found() && index < MAX_U16_IDS; ++index) {
+        const StartTag next = find_start_tag(list, "borderFill", 6, tag.name_end);
+        const std::string_view element = up_to(list, tag, next);
+        FillBrush brush;
+        if (const StartTag window = find_start_tag(element, "winBrush", 5, 0); window.found()) {
+            each_attribute(tag_attributes(element, window), [&](std::string_view name, std::string_view raw) {
+                if (name == "faceColor") brush.face = parse_colour(raw);
+                if (name == "hatchColor") brush.hatch = parse_colour(raw);
+                if (name == "hatchStyle") brush.pattern = hatch_pattern_of(raw);
+                return true;
+            });
+        }
+        if (const StartTag gradation = find_start_tag(element, "gradation", 0, 0); gradation.found()) {
+            if (const StartTag colour = find_start_tag(element, "color", 4, gradation.name_end); colour.found()) {
+                each_attribute(tag_attributes(element, colour), [&](std::string_view name, std::string_view raw) {
+                    if (name != "value") return true;
+                    brush.gradation = parse_colour(raw);
+                    return false;
+                });
+            }
+        }
+        keep_border_fill(shades, index, shade_of(brush));
+        tag = next;
+    }
+    return shades;
 }
 
 FontTable::Names scan_fonts(std::string_view list) {

@@ -57,7 +57,7 @@ inline constexpr std::string_view PROPERTIES = "Prop";  // a click-here field's 
 // Objects.
 inline constexpr std::string_view TABLE = "tbl";          // rowCnt, colCnt
 inline constexpr std::string_view ROW = "tr";
-inline constexpr std::string_view CELL = "tc";
+inline constexpr std::string_view CELL = "tc";            // borderFillIDRef (1-based)
 inline constexpr std::string_view CELL_ADDRESS = "cellAddr";  // colAddr, rowAddr
 inline constexpr std::string_view CELL_SPAN = "cellSpan";     // colSpan, rowSpan
 inline constexpr std::string_view CAPTION = "caption";        // side

@@ -174,13 +174,20 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
         // the grid. Nested in a cell it is folded into the cell's text.
         const bool laid_out = depth == 0 && place == TextContext::Body;
         TableGrid cells(rows.size(), width, cell_count);
+        // A cell's shade tells a mark; a document without shading has none.
+        const bool shaded = !context.definitions.border_fills.empty();
         for (const auto& row : rows) {
             for (const Element& tc : row) {
                 CellParts parts = cell_parts(tc, true);
                 CellContent content;
                 const bool kept = laid_out && cells.may_stand_alone(parts.address);
                 std::string text = parse_cell(parts.list, depth, context, kept ? &content : nullptr);
-                cells.place(parts.address, std::move(text), std::move(content));
+                const Shade shade = shaded ? context.definitions.shade(tc.number("borderFillIDRef", 0)) : NO_SHADE;
+                if (shade != NO_SHADE) {
+                    cells.place(parts.address, std::move(text), std::move(content), shade);
+                } else {
+                    cells.place(parts.address, std::move(text), std::move(content));
+                }
             }
         }
         if (laid_out) {

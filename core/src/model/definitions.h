@@ -1,8 +1,8 @@
 // The document's definitions that its body refers to by id: paragraph and
 // character shapes, the fonts those name, styles, numberings and bullets,
-// binary items and the notes' first numbers. Each front end fills them from
-// its own format (HWP's "/DocInfo", HWPX's header part); every id in the
-// body is a position in one of these lists.
+// binary items, the shades of border fills and the notes' first numbers.
+// Each front end fills them from its own format (HWP's "/DocInfo", HWPX's
+// header part); every id in the body is a position in one of these lists.
 #pragma once
 
 #include <array>
@@ -112,6 +112,38 @@ struct BinaryItem {
     std::string path;              // Link: where the file is kept (UTF-8, cut to 1024 units)
 };
 
+// How a border fill shades what it is given to (a table cell), as a reader
+// sees it: one value for each look, so that two cells shaded alike have the
+// same. NO_SHADE for none: no brush, a transparent or white one, or a
+// picture. Else the kind of brush (bits 28-31), its hatch pattern (bits
+// 24-27, 0 for none) and its colour (0xRRGGBB; a gradation's first).
+using Shade = std::uint32_t;
+inline constexpr Shade NO_SHADE = 0;
+
+// A border fill's brush as either format stores it, read into a Shade by
+// shade_of: a face colour (none when transparent), a hatch pattern over it
+// (its code + 1; 0 for none) in a colour of its own, a gradation's first
+// colour. Colours are 0xRRGGBB.
+struct FillBrush {
+    static constexpr std::uint32_t NONE = 0xFFFFFFFF;
+    std::uint32_t face = NONE;
+    std::uint8_t pattern = 0;
+    std::uint32_t hatch = NONE;
+    std::uint32_t gradation = NONE;
+};
+
+constexpr Shade shade_of(const FillBrush& brush) {
+    constexpr std::uint32_t WHITE = 0xFFFFFF;
+    const auto shade = [&](std::uint32_t kind, std::uint32_t colour) {
+        return kind << 28 | std::uint32_t{brush.pattern & 0xFu} << 24 | (colour & 0xFFFFFF);
+    };
+    // White shows as no fill at all; a pattern on it does not.
+    if (brush.face != FillBrush::NONE && (brush.face != WHITE || brush.pattern != 0)) return shade(1, brush.face);
+    if (brush.pattern != 0 && brush.hatch != FillBrush::NONE && brush.hatch != WHITE) return shade(2, brush.hatch);
+    if (brush.gradation != FillBrush::NONE) return shade(3, brush.gradation);
+    return NO_SHADE;
+}
+
 // Ids the body can hold: paragraph and character shapes, numberings,
 // bullets, fonts and binary items are named by a u16, styles by a u8.
 // Definitions past them cannot be referred to and are not kept.
@@ -122,6 +154,16 @@ inline constexpr std::size_t MAX_STYLES = 256;
 // are a few words, and the cut bounds what a crafted list can hold.
 inline constexpr std::size_t MAX_NAME_UNITS = 256;
 
+// Keep border fill `index` (0-based, in the document's order) as `shade`
+// in `shades`, which hold the fills up to the last that shades anything:
+// none at all in a document without shading, so that there no cell's
+// border fill need be read.
+inline void keep_border_fill(std::vector<Shade>& shades, std::size_t index, Shade shade) {
+    if (shade == NO_SHADE || index >= MAX_U16_IDS) return;
+    shades.resize(index, NO_SHADE);
+    shades.push_back(shade);
+}
+
 struct Definitions {
     std::vector<ParagraphShape> paragraph_shapes;
     std::vector<CharacterShape> character_shapes;
@@ -130,8 +172,17 @@ struct Definitions {
     std::vector<Numbering> numberings;
     std::vector<char32_t> bullets;  // each bullet's character (0 when unreadable)
     std::vector<BinaryItem> binary_items;
+    // Each border fill's shade, in order, up to the last that shades
+    // anything (see keep_border_fill).
+    std::vector<Shade> border_fills;
     std::uint16_t footnote_start = 1;
     std::uint16_t endnote_start = 1;
+
+    // The shade of border fill `id` (1-based, as cells name it); none for
+    // an id the document does not define.
+    Shade shade(std::uint32_t id) const {
+        return id >= 1 && id <= border_fills.size() ? border_fills[id - 1] : NO_SHADE;
+    }
 
     // The name of the font `shape` sets for `script`; empty when the
     // document names none there.

@@ -124,6 +124,15 @@ void TableGrid::place(std::optional<CellAddress> address, std::string&& text, Ce
     cells_.emplace_back(at.row, last_row, at.column, last_column, std::move(text), std::move(content));
 }
 
+void TableGrid::place(std::optional<CellAddress> address, std::string&& text, CellContent&& content, Shade shade) {
+    const bool blank = text.empty();
+    const std::size_t placed = cells_.size();
+    place(address, std::move(text), std::move(content));
+    if (cells_.size() == placed || shade == NO_SHADE) return;
+    cells_.back().shade = shade;
+    shaded_blanks_ = shaded_blanks_ || blank;
+}
+
 std::vector<TableGrid::Row> TableGrid::sorted_rows() {
     // Cells come in reading order but for those a span pushed aside.
     const auto reading_order = [](const PlacedCell& a, const PlacedCell& b) {
@@ -167,12 +176,14 @@ Table TableGrid::compact(std::span<const Row> rows, const std::vector<std::size_
         for (PlacedCell& cell : row) {
             if (!cell.text.empty()) written[before[cell.column]].text = std::move(cell.text);
         }
+        if (!marks_.empty()) write_marks(row.front().row, before, written);
     }
     return table;
 }
 
 Table TableGrid::take() && {
     const std::vector<Row> rows = sorted_rows();
+    find_marks(rows);
     return compact(rows, written_before(rows));
 }
 
@@ -372,6 +383,7 @@ void TableGrid::write_form(std::span<const Row> run, const std::vector<std::size
 
 TableLayout TableGrid::lay_out() && {
     const std::vector<Row> rows = sorted_rows();
+    find_marks(rows);
     // The written columns, as take keeps them: the first and one past the last.
     std::size_t first = width_, end = 0;
     std::vector<Row> written;  // rows with text

@@ -9,11 +9,13 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
 
 #include "model/content_block.h"
+#include "model/definitions.h"
 #include "model/paragraph.h"
 #include "model/table.h"
 
@@ -72,6 +74,10 @@ public:
     // (Taken by reference: a cell dropped is not moved at all, one placed is
     // moved once.)
     void place(std::optional<CellAddress> address, std::string&& text, CellContent&& content = {});
+    // The same for a cell filled with `shade`, which tells an empty cell
+    // that is a mark (see find_marks). Front ends call the other for a cell
+    // without shading.
+    void place(std::optional<CellAddress> address, std::string&& text, CellContent&& content, Shade shade);
 
     // Whether lay_out may need the content of a cell at `address`: in a
     // narrow grid not when a cell with text already stands in its row, which
@@ -83,7 +89,10 @@ public:
     // The table as written: a grid column in which no cell with text starts,
     // and a row without text, are left out, so a cell spanning several
     // declared columns takes one column and every cell keeps its row and its
-    // order among the others. No rows when no cell holds text.
+    // order among the others. No rows when no cell holds text. An empty cell
+    // that is a mark (a schedule's month shaded) is written MARK in each
+    // written column it falls in, in its row or, in a row without text,
+    // that of the cell with text spanning down into it.
     Table take() &&;
 
     // The table as take writes it, unless it has full-width rows (a row
@@ -98,8 +107,12 @@ public:
     // they are pieces of one line; else it is a form, whose rows are written
     // without that padding, each cell next to the one before it, in tables
     // of rows of like length (see write_form). Every cell keeps its place in
-    // the reading order.
+    // the reading order. Marks are written as take writes them, in the
+    // tables written by columns (not in a form's rows or a layout's lines).
     TableLayout lay_out() &&;
+
+    // What an empty cell that is a mark is written as.
+    static constexpr std::string_view MARK = "■";
 
 private:
     struct PlacedCell {
@@ -113,6 +126,14 @@ private:
         std::size_t column_end = 0;  // one past the last column it spans
         std::string text;
         CellContent content;
+        Shade shade = NO_SHADE;
+    };
+    // An empty cell that is a mark: the row it is written in and the
+    // declared columns it covers.
+    struct Mark {
+        std::size_t row;
+        std::size_t column;
+        std::size_t column_end;
     };
     using Row = std::span<PlacedCell>;
     // Whether a cell may stand at `address`: inside the grid, at a free position.
@@ -121,6 +142,20 @@ private:
     std::size_t first_free() const;
     // The placed cells of each row, left to right: row r is rows[r].
     std::vector<Row> sorted_rows();
+    // The marks of the grid whose rows are `rows` (as sorted_rows gives
+    // them) into marks_, by row: in the body (below the header, the rows of
+    // the first row with two cells with text), a shade is a mark's when it
+    // fills empty cells of at least two rows that hold text (or that a cell
+    // with text spans down into), not all in the same columns, and hardly
+    // ever a cell with text there or in the columns the marks stand in:
+    // then each empty cell of that shade is a mark, and so is each of
+    // another shade that stands only in their columns (a bar in a second
+    // grey). A header shaded grey, a shaded corner, the shaded labels of a
+    // form, a column shaded to be filled in and greyed figures have none.
+    void find_marks(std::span<const Row> rows);
+    // The marks of grid row `row` written into `written` (the row as
+    // compact writes it, `before` its written columns), where it is empty.
+    void write_marks(std::size_t row, const std::vector<std::size_t>& before, std::vector<TableCell>& written) const;
     // A cell's content as body blocks, appended to `out`.
     static void write_content(PlacedCell& cell, BlockList& out);
     // For each grid column c, how many columns left of it are written (a cell
@@ -172,6 +207,8 @@ private:
     std::vector<std::uint8_t> row_text_cells_;  // cells with text per row, counted to 3; read for every cell
     std::vector<std::uint8_t> taken_;  // rows x width: started or covered
     std::size_t next_free_ = 0;        // no free position before it
+    bool shaded_blanks_ = false;       // an empty cell with a shade was placed
+    std::vector<Mark> marks_;          // by row, then column
 };
 
 }  // namespace brindle
