@@ -409,6 +409,8 @@ std::size_t characters(std::string_view text) {
 // What the detection knows of one paragraph of the body.
 struct Candidate {
     std::size_t block = 0;
+    std::string_view text;  // trimmed
+    bool one_line = false;  // short enough for a title, on one line
     Mark mark;
     bool title_form = false;  // a title's form: one short line, no sentence, no field
     bool prominent = false;   // larger or bold against the body text
@@ -481,14 +483,16 @@ std::vector<bool> in_margins(const BlockList& blocks) {
 // "II.") and a short title, joined by a space.
 std::optional<std::string> banner(const Table& table) {
     if (table.rows.size() != 1) return std::nullopt;
-    std::vector<std::string_view> cells;
+    std::array<std::string_view, 2> cells;
+    std::size_t filled = 0;
     for (const TableCell& cell : table.rows[0]) {
         const std::string_view text = trim(cell.text);
         if (text.empty()) continue;
-        if (text.find("<br>") != std::string_view::npos) return std::nullopt;
-        cells.push_back(text);
+        if (filled == cells.size() || text.find("<br>") != std::string_view::npos) return std::nullopt;
+        cells[filled++] = text;
     }
-    if (cells.size() != 2) return std::nullopt;
+    // A number of up to four characters, a title of a plain title's length.
+    if (filled != 2 || cells[0].size() > 4 * 4 || cells[1].size() > 4 * MAX_PLAIN_TITLE_CHARS) return std::nullopt;
     const Decoded number_chars(cells[0]), title_chars(cells[1]);
     const std::u32string_view number = number_chars.view(), title = title_chars.view();
     if (number.empty() || number.size() > 4 || title.empty() || title.size() > MAX_PLAIN_TITLE_CHARS || !title_chars.whole()) {
@@ -610,20 +614,33 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         if (code) continue;
         Candidate c;
         c.block = i;
+        c.text = text;
         c.characters = characters(text);
         // A title is one short line; any paragraph's start tells its marker.
-        const bool one_line = c.characters <= MAX_TITLE_CHARS + 8 && text.find('\n') == std::string_view::npos;
-        // Text that is no title and opens with a word needs no more reading.
-        if (!one_line && opens_with_word(decode_utf8_char(text).value)) {
-            paragraphs.push_back(looked_up(c, *p));
+        c.one_line = c.characters <= MAX_TITLE_CHARS + 8 && text.find('\n') == std::string_view::npos;
+        paragraphs.push_back(looked_up(c, *p));
+    }
+    // Prominence against the body text.
+    const BodyText body = body_text(paragraphs);
+    for (Candidate& c : paragraphs) {
+        if (c.shape == nullptr || body.height <= 0) continue;
+        c.prominent = std::int64_t{c.shape->height} * 100 >= std::int64_t{body.height} * PROMINENT_PERCENT ||
+                      (c.shape->bold && !body.bold);
+        c.large = std::int64_t{c.shape->height} * 100 >= std::int64_t{body.height} * LARGE_PERCENT;
+    }
+    // Markers and the form of titles. A paragraph that opens with a word has
+    // no marker: its form matters only when it is a short line set apart or
+    // in a heading's style.
+    for (Candidate& c : paragraphs) {
+        if (opens_with_word(decode_utf8_char(c.text).value) &&
+            !(c.one_line && (c.large || (c.prominent && c.centred) || c.heading_style))) {
             continue;
         }
-        const Decoded decoded(one_line ? text : text.substr(0, 4 * MARKER_CHARS));
+        const Decoded decoded(c.one_line ? c.text : c.text.substr(0, 4 * MARKER_CHARS));
         const Line line(decoded.view());
         c.mark = line.mark();
-        c.short_line = one_line && decoded.whole() && line.size() > 0;
+        c.short_line = c.one_line && decoded.whole() && line.size() > 0;
         c.title_form = c.short_line && !line.never_title() && !line.field() && !line.sentence();
-        paragraphs.push_back(looked_up(c, *p));
     }
     // Items of a list stand one after another; a heading has its text (or
     // a table, or a heading of another kind) between it and the next of
@@ -636,14 +653,6 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
             c.block == before.block + 1) {
             before.listed = c.listed = true;
         }
-    }
-    // Prominence against the body text.
-    const BodyText body = body_text(paragraphs);
-    for (Candidate& c : paragraphs) {
-        if (c.shape == nullptr || body.height <= 0) continue;
-        c.prominent = std::int64_t{c.shape->height} * 100 >= std::int64_t{body.height} * PROMINENT_PERCENT ||
-                      (c.shape->bold && !body.bold);
-        c.large = std::int64_t{c.shape->height} * 100 >= std::int64_t{body.height} * LARGE_PERCENT;
     }
     const std::array<bool, MARKER_KINDS> titles = title_kinds(paragraphs);
 
