@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <string>
 
 #include "hwpx/markup_search.h"
 #include "text.h"
@@ -27,6 +29,51 @@ std::string_view up_to(std::string_view list, StartTag tag, StartTag next) {
 // The hatch patterns by their OWPML names, in the order of their codes.
 constexpr std::array<std::string_view, 6> HATCH_STYLES = {"HORIZONTAL", "VERTICAL", "BACK_SLASH",
                                                           "SLASH",      "CROSS",    "CROSS_DIAGONAL"};
+
+// The character property whose start tag's "<" stands at `lt` in `list`,
+// which ends where the next one starts: its height, and its children tag
+// by tag in one pass.
+CharacterShape read_character_shape(std::string_view list, std::size_t lt) {
+    CharacterShape shape;
+    std::size_t name_end = lt + 1;
+    while (name_end < list.size() && (is_name_char(list[name_end]) || list[name_end] == ':')) ++name_end;
+    each_attribute(tag_attributes(list, StartTag{lt, name_end}), [&](std::string_view name, std::string_view raw) {
+        if (name != "height") return true;
+        shape.height = static_cast<std::int32_t>(std::min<std::uint32_t>(parse_number(raw, 1000), 0x7FFFFFFF));
+        return false;
+    });
+    for (std::size_t at = list.find('<', name_end); at != std::string_view::npos; at = list.find('<', at + 1)) {
+        if (at + 1 >= list.size() || list[at + 1] == '/') continue;
+        std::size_t end = at + 1, local = at + 1;
+        while (end < list.size() && (is_name_char(list[end]) || list[end] == ':')) {
+            if (list[end] == ':') local = end + 1;
+            ++end;
+        }
+        const std::string_view name = list.substr(local, end - local);
+        if (name == "fontRef") {
+            std::size_t k = 0;  // written in the scripts' order, looked up when not
+            each_attribute(tag_attributes(list, StartTag{at, end}), [&](std::string_view attribute, std::string_view raw) {
+                std::optional<Script> script;
+                if (k < SCRIPTS && attribute == SCRIPT_ATTRIBUTES[k]) {
+                    script = static_cast<Script>(k);
+                } else {
+                    script = script_in(SCRIPT_ATTRIBUTES, attribute);
+                }
+                ++k;
+                if (script) {
+                    shape.fonts[static_cast<std::size_t>(*script)] =
+                        static_cast<std::uint16_t>(std::min<std::uint32_t>(parse_number(raw), 0xFFFF));
+                }
+                return true;
+            });
+        } else if (name == "bold") {
+            shape.bold = true;
+        } else if (name == "italic") {
+            shape.italic = true;
+        }
+    }
+    return shape;
+}
 
 }  // namespace
 
@@ -51,57 +98,23 @@ std::uint8_t hatch_pattern_of(std::string_view style) {
 
 std::optional<Script> script_of_lang(std::string_view lang) { return script_in(SCRIPT_LANGS, lang); }
 
-std::vector<CharacterShape> scan_character_shapes(std::string_view list) {
-    std::vector<CharacterShape> shapes;
-    StartTag tag = find_start_tag(list, "charPr", 4, 0);  // "P", rare in the list's names
-    while (tag.found() && shapes.size() < MAX_U16_IDS) {
-        CharacterShape& shape = shapes.emplace_back();
-        each_attribute(tag_attributes(list, tag), [&](std::string_view name, std::string_view raw) {
-            if (name != "height") return true;
-            shape.height = static_cast<std::int32_t>(std::min<std::uint32_t>(parse_number(raw, 1000), 0x7FFFFFFF));
-            return false;
-        });
-        // Its children, tag by tag in one pass, up to the next property's
-        // start tag: the list holds nothing else between them.
-        StartTag next;
-        for (std::size_t lt = list.find('<', tag.name_end); lt != std::string_view::npos; lt = list.find('<', lt + 1)) {
-            if (lt + 1 >= list.size() || list[lt + 1] == '/') continue;
-            std::size_t name_end = lt + 1, local = lt + 1;
-            while (name_end < list.size() && (is_name_char(list[name_end]) || list[name_end] == ':')) {
-                if (list[name_end] == ':') local = name_end + 1;
-                ++name_end;
-            }
-            const std::string_view name = list.substr(local, name_end - local);
-            const StartTag child{lt, name_end};
-            if (name == "charPr") {
-                next = child;
-                break;
-            }
-            if (name == "fontRef") {
-                std::size_t k = 0;  // written in the scripts' order, looked up when not
-                each_attribute(tag_attributes(list, child), [&](std::string_view attribute, std::string_view raw) {
-                    std::optional<Script> script;
-                    if (k < SCRIPTS && attribute == SCRIPT_ATTRIBUTES[k]) {
-                        script = static_cast<Script>(k);
-                    } else {
-                        script = script_in(SCRIPT_ATTRIBUTES, attribute);
-                    }
-                    ++k;
-                    if (script) {
-                        shape.fonts[static_cast<std::size_t>(*script)] =
-                            static_cast<std::uint16_t>(std::min<std::uint32_t>(parse_number(raw), 0xFFFF));
-                    }
-                    return true;
-                });
-            } else if (name == "bold") {
-                shape.bold = true;
-            } else if (name == "italic") {
-                shape.italic = true;
-            }
-        }
-        tag = next;
+CharacterShapes scan_character_shapes(std::string_view list) {
+    // Where each property's start tag stands; "P" is rare in the list's
+    // names. The list is copied from the part, which is parsed in place.
+    std::vector<std::uint32_t> starts;
+    for (StartTag tag = find_start_tag(list, "charPr", 4, 0); tag.found() && starts.size() < MAX_U16_IDS;
+         tag = find_start_tag(list, "charPr", 4, tag.name_end)) {
+        starts.push_back(static_cast<std::uint32_t>(tag.lt));
     }
-    return shapes;
+    if (starts.empty()) return {};
+    const std::size_t count = starts.size();
+    starts.push_back(static_cast<std::uint32_t>(list.size()));
+    return CharacterShapes(count, [text = std::make_shared<const std::string>(list),
+                                   starts = std::make_shared<const std::vector<std::uint32_t>>(std::move(starts))](
+                                      std::size_t id) {
+        const std::string_view element = std::string_view(*text).substr(0, (*starts)[id + 1]);
+        return read_character_shape(element, (*starts)[id]);
+    });
 }
 
 std::vector<Shade> scan_border_fills(std::string_view list) {

@@ -15,8 +15,9 @@
 namespace brindle::hwpx {
 
 // The character shapes of an hh:charProperties list (hh:charPr height >
-// hh:fontRef, hh:bold, hh:italic), in order.
-std::vector<CharacterShape> scan_character_shapes(std::string_view list);
+// hh:fontRef, hh:bold, hh:italic), in order: where each stands is found
+// now, and each is read from a copy of the list when first asked for.
+CharacterShapes scan_character_shapes(std::string_view list);
 
 // The fonts of an hh:fontfaces list (hh:fontface lang > hh:font face), in
 // order.

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -61,6 +62,40 @@ struct CharacterShape {
     bool italic = false;
     // Each script's font: a position in the document's fonts of that script.
     std::array<std::uint16_t, SCRIPTS> fonts{};
+};
+
+// The character shapes by id. A document defines dozens to hundreds and
+// the headings look at the few its body paragraphs are set in, so a front
+// end may hand over how many there are and a reader of one, and each is
+// read when first asked for.
+class CharacterShapes {
+public:
+    using Reader = std::function<CharacterShape(std::size_t id)>;
+
+    CharacterShapes() = default;
+    CharacterShapes(std::initializer_list<CharacterShape> shapes) : shapes_(shapes) {}
+    CharacterShapes(std::size_t count, Reader read) : shapes_(count), known_(count, false), read_(std::move(read)) {}
+
+    std::size_t size() const { return shapes_.size(); }
+    bool empty() const { return shapes_.empty(); }
+    // A list read whole, shape by shape.
+    void reserve(std::size_t count) { shapes_.reserve(count); }
+    void push_back(const CharacterShape& shape) { shapes_.push_back(shape); }
+    // Shape `id`, which must be below size().
+    const CharacterShape& operator[](std::size_t id) const {
+        if (read_ && !known_[id]) {
+            shapes_[id] = read_(id);
+            known_[id] = true;
+        }
+        return shapes_[id];
+    }
+
+private:
+    // With a reader, each is read on first use (a conversion's definitions
+    // are used by one thread); without, all were given.
+    mutable std::vector<CharacterShape> shapes_;
+    mutable std::vector<bool> known_;
+    Reader read_;
 };
 
 // The fonts a document lists for each script, in order. A document lists
@@ -166,7 +201,7 @@ inline void keep_border_fill(std::vector<Shade>& shades, std::size_t index, Shad
 
 struct Definitions {
     std::vector<ParagraphShape> paragraph_shapes;
-    std::vector<CharacterShape> character_shapes;
+    CharacterShapes character_shapes;
     FontTable fonts;
     std::vector<Style> styles;
     std::vector<Numbering> numberings;
