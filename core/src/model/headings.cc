@@ -309,8 +309,9 @@ private:
     bool attachment_label() const {
         if (!in(U"[【(", s_[0])) return false;
         const std::size_t at = skip_spaces(1);
+        if (at + 1 >= s_.size() || !in(U"붙별서참첨", s_[at])) return false;
         for (const std::u32string_view word : {U"붙임", U"별지", U"별첨", U"서식", U"별표", U"참고", U"첨부"}) {
-            if (s_.compare(at, word.size(), word) == 0) return true;
+            if (s_[at] == word[0] && s_[at + 1] == word[1]) return true;
         }
         return false;
     }
