@@ -2,8 +2,10 @@
 // integers through these; callers check the bounds before reading.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <vector>
@@ -44,6 +46,19 @@ inline std::uint32_t read_u32(Bytes bytes, std::size_t offset) {
            (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
            (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
            (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
+}
+
+// The u32 at `p`, little-endian, in one load on a little-endian machine,
+// where the byte-wise read_u32 is not always merged into one: for loops
+// that read every record's header or every line of a paragraph.
+inline std::uint32_t load_u32(const std::uint8_t* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t value;
+        std::memcpy(&value, p, sizeof value);
+        return value;
+    } else {
+        return read_u32(Bytes(p, 4), 0);
+    }
 }
 
 inline std::uint64_t read_u64(Bytes bytes, std::size_t offset) {

@@ -3,26 +3,12 @@
 #include "hwp/page_layout.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <limits>
 
 #include "hwp/format.h"
 
 namespace brindle {
 namespace {
-
-// The u32 at `p`, little-endian: one load on a little-endian machine, where
-// the byte-wise read_u32 is not merged into one (every line is read).
-std::uint32_t load_u32(const std::uint8_t* p) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::uint32_t value;
-        std::memcpy(&value, p, sizeof value);
-        return value;
-    } else {
-        return read_u32(Bytes(p, 4), 0);
-    }
-}
 
 // The page's height inside its margins, from a HWPTAG_PAGE_DEF long enough
 // to hold the footer's margin (a writer may leave the properties out).

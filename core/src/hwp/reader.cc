@@ -4,29 +4,11 @@
 // a 12-bit size (20-31); size 0xFFF means the real size follows as a u32.
 // The payload follows at once, with no padding between records.
 #include <algorithm>
-#include <bit>
-#include <cstring>
 
 #include "hwp/format.h"
 #include "hwp/record.h"
 
 namespace brindle {
-
-namespace {
-
-// The u32 at `p`, little-endian: one load on a little-endian machine, where
-// the byte-wise read_u32 is not always merged into one.
-std::uint32_t load_u32(const std::uint8_t* p) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::uint32_t value;
-        std::memcpy(&value, p, sizeof value);
-        return value;
-    } else {
-        return read_u32(Bytes(p, 4), 0);
-    }
-}
-
-}  // namespace
 
 RecordList parse_records(ByteBuffer&& section) {
     std::vector<HwpRecord> records;
