@@ -97,10 +97,10 @@ def test_the_exact_profile_writes_no_headings(make_hwpx):
 
 
 def _bench():
-    spec = importlib.util.spec_from_file_location("bench_headings", REPO_ROOT / "bench" / "headings.py")
-    module = importlib.util.module_from_spec(spec)
-    sys.modules[spec.name] = module  # its dataclasses look their module up
-    spec.loader.exec_module(module)
+    loader_spec = importlib.util.spec_from_file_location("bench_headings", REPO_ROOT / "bench" / "headings.py")
+    module = importlib.util.module_from_spec(loader_spec)
+    sys.modules[loader_spec.name] = module  # its dataclasses look their module up
+    loader_spec.loader.exec_module(module)
     return module
 
 
