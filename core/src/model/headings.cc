@@ -371,7 +371,15 @@ public:
                 chars_[size_++] = *p++;
                 continue;
             }
-            const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+            // Hangul and most CJK punctuation take three bytes: decoded
+            // without the general loop.
+            if ((lead & 0xF0) == 0xE0) {
+                if (end - p < 3) break;
+                chars_[size_++] = (char32_t{lead & 0x0Fu} << 12) | (char32_t{p[1] & 0x3Fu} << 6) | (p[2] & 0x3Fu);
+                p += 3;
+                continue;
+            }
+            const int length = lead >= 0xF0 ? 4 : 2;
             if (end - p < length) break;
             char32_t c = lead & (0x7F >> length);
             for (int k = 1; k < length; ++k) c = (c << 6) | (p[k] & 0x3F);
