@@ -7,13 +7,16 @@ memory. Packages are written by the fixture writer (owpml.py, zipwriter.py)."""
 from __future__ import annotations
 
 import io
+import re
 import subprocess
 import sys
+import zipfile
 
 import pytest
 
 import _brindle
 import brindle
+from conftest import CORPUS_DIR
 import hwpfixture as hwp
 from hwpfixture import Footnote, Header, Hyperlink, Paragraph, SectionDefinition, Table, TextBox
 from hwpfixture import owpml
@@ -102,6 +105,50 @@ def test_what_is_an_hwpx_document_is_told_by_its_mimetype_or_manifest():
         brindle.convert(b"neither a compound file nor a ZIP archive")
     with pytest.raises(brindle.NotAnHwpDocumentError, match="no binary records"):
         brindle.records(package(parts()))
+
+
+def test_packages_of_other_writers_are_read_as_the_word_processors():
+    # The standard's package type, parts as ever.
+    owpml_typed = parts()
+    owpml_typed["mimetype"] = b"application/owpml"
+    for profile in ("full", "exact"):
+        assert brindle.convert(package(owpml_typed), profile=profile) == brindle.convert(package(parts()), profile=profile)
+    # A section's paragraphs under a root of the writer's own: <hml:sec> of the
+    # document namespace, or a bare <root>; in both profiles, with no warning.
+    section = parts()["Contents/section0.xml"].decode()
+    hml = ' xmlns:hml="http://www.hancom.co.kr/hwpml/2011/document"'
+    for opening, closing in (("<hml:sec" + hml, "</hml:sec>"), ("<root", "</root>")):
+        rooted = parts()
+        rooted["Contents/section0.xml"] = section.replace("<hs:sec", opening, 1).replace("</hs:sec>", closing).encode()
+        document = brindle.parse(package(rooted), image_prefix=None)
+        assert document.markdown == EXPECTED and document.warnings == []
+        assert brindle.convert(package(rooted), profile="exact") == brindle.convert(package(parts()), profile="exact")
+    # A root that holds no paragraph is still no section.
+    empty = parts()
+    empty["Contents/section0.xml"] = f"<hml:sec{hml}><hml:other/></hml:sec>".encode()
+    document = brindle.parse(package(empty))
+    assert document.markdown == "" and document.warnings == [
+        "Contents/section0.xml: passed over: its root element <sec> is no section of a namespace read here"]
+
+
+def test_the_shared_packages_of_other_writers_convert():
+    # Each diverse HWPX document typed application/owpml, or whose section has
+    # another root, converts in both profiles without passing a section over.
+    others = []
+    for path in sorted((CORPUS_DIR / "diverse" / "hwpx").glob("*.hwpx")):
+        with zipfile.ZipFile(path) as archive:
+            names = archive.namelist()
+            typed = "mimetype" in names and archive.read("mimetype").strip() == b"application/owpml"
+            section = archive.read("Contents/section0.xml")[:4096] if "Contents/section0.xml" in names else b""
+        root = re.search(rb"<([\w:]+)", section.partition(b"?>")[2] or section)
+        if typed or (root and root.group(1) != b"hs:sec"):
+            others.append(path)
+    if not others:
+        pytest.skip("the shared corpus is absent")
+    for path in others:
+        document = brindle.parse(path, image_prefix=None)
+        assert not any("passed over" in w for w in document.warnings), path.name
+        assert brindle.convert(path, profile="exact").strip(), path.name
 
 
 def test_an_encrypted_package_is_password_protected():

@@ -103,6 +103,7 @@ MANY_STREAMS = {**{f"/S{i:02d}": b"x" for i in range(20)}, "/FileHeader": b"\0" 
     (compound_file_bytes(MANY_STREAMS), StreamInfo(), True),
     (compound_file_bytes(MANY_STREAMS, version=4), StreamInfo(), True),
     (zip_bytes(("mimetype", b"application/hwp+zip", zipfile.ZIP_DEFLATED), ("a.xml", b"<a/>", 8)), StreamInfo(), True),
+    (zip_bytes(("mimetype", b"application/owpml", zipfile.ZIP_STORED), ("a.xml", b"<a/>", 8)), StreamInfo(), True),
     (compound_file_bytes({"/WordDocument": b"x" * 5000, "/1Table": b"y"}), StreamInfo(extension=".doc"), False),
     (compound_file_bytes({"/FileHeader": b"\0" * 256})[:300], StreamInfo(), False),
     (zip_bytes(("mimetype", b"application/epub+zip", zipfile.ZIP_STORED)), StreamInfo(), False),

@@ -19,6 +19,15 @@ namespace brindle {
 
 namespace {
 
+// Whether `root` holds paragraphs as a section does: one of its children is
+// an <hp:p>.
+bool holds_paragraphs(hwpx::Element root) {
+    for (const hwpx::Element child : root.children()) {
+        if (child.is(hwpx::Ns::Paragraph, hwpx::name::PARAGRAPH)) return true;
+    }
+    return false;
+}
+
 Result<std::string> convert(ByteSource source, Profile profile, ConversionOutputs outputs) {
     ParseExtras* extras = outputs.extras;
     Result<hwpx::Package> opened = hwpx::open_package(std::move(source), extras != nullptr);
@@ -58,8 +67,11 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         }
         const hwpx::Element root = part.value()->root();
         // A spine item that is no section (a bibliography, say) is passed
-        // over; one the package calls a section, with a warning.
-        if (!root.is(hwpx::Ns::Section, hwpx::name::SECTION)) {
+        // over; one the package calls a section, with a warning. Writers
+        // other than the word processor put a section's paragraphs under a
+        // root of their own (<hml:sec> of the document namespace, <root>):
+        // paragraphs are what a section holds, whatever holds them.
+        if (!root.is(hwpx::Ns::Section, hwpx::name::SECTION) && !holds_paragraphs(root)) {
             if (section.named) {
                 context.warnings.push_back(section.part + ": passed over: its root element <" +
                                            std::string(root.local()) + "> is no section of a namespace read here");

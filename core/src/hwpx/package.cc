@@ -195,7 +195,7 @@ Result<Package> open_package(ByteSource source, bool with_properties) {
         if (!bytes) return std::move(bytes).error();
         const std::string_view text(reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size());
         const std::string_view type = trim(text);
-        if (type != HWPX_MIME_TYPE) {
+        if (type != HWPX_MIME_TYPE && type != OWPML_MIME_TYPE) {
             std::string shown(type.substr(0, 80));
             std::replace_if(shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
             return HwpError::package("a ZIP package of type '" + shown + "'", HwpError::Cause::NotAnHwpDocument);

@@ -17,6 +17,9 @@
 namespace brindle::hwpx {
 
 inline constexpr std::string_view HWPX_MIME_TYPE = "application/hwp+zip";
+// The standard's name for the same package, which writers other than the
+// word processor give it.
+inline constexpr std::string_view OWPML_MIME_TYPE = "application/owpml";
 
 // A manifest item: the part it names (resolved against the package) and
 // whether the package says it holds it (a picture may be linked instead).

@@ -53,7 +53,9 @@ MIME_TYPES = frozenset({
 
 _COMPOUND_SIGNATURE = b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1"
 _ZIP_LOCAL_HEADER = b"PK\x03\x04"
-_HWPX_MIMETYPE = b"application/hwp+zip"
+# The word processor's type, and the standard's that other writers give the same package.
+_HWPX_MIMETYPES = (b"application/hwp+zip", b"application/owpml")
+_LONGEST_MIMETYPE = max(map(len, _HWPX_MIMETYPES))
 # Sector numbers at or above this mark the end of a chain (or free, FAT sectors).
 _LAST_SECTOR = 0xFFFFFFFA
 # How many directory sectors to look through for the FileHeader stream: the word
@@ -109,8 +111,8 @@ def _holds_hwp_file_header(stream: BinaryIO, start: int) -> bool:
 
 def _is_hwpx_package(stream: BinaryIO, start: int) -> bool:
     """Whether the ZIP archive at `start` opens with the entry ``mimetype`` (stored or deflated)
-    holding ``application/hwp+zip``, as every HWPX package does (and as EPUB and ODF
-    do with their own types)."""
+    holding ``application/hwp+zip`` (or the standard's ``application/owpml``), as every
+    HWPX package does (and as EPUB and ODF do with their own types)."""
     head = _read_at(stream, start, 30)
     if len(head) < 30 or not head.startswith(_ZIP_LOCAL_HEADER):
         return False
@@ -118,15 +120,15 @@ def _is_hwpx_package(stream: BinaryIO, start: int) -> bool:
     if name_size != len(b"mimetype") or stream.read(name_size) != b"mimetype":
         return False
     # Deflated, the type takes a few bytes more than stored.
-    content = _read_at(stream, start + 30 + name_size + extra_size, 2 * len(_HWPX_MIMETYPE))
+    content = _read_at(stream, start + 30 + name_size + extra_size, 2 * _LONGEST_MIMETYPE)
     if method == 8:
         try:
-            content = zlib.decompressobj(-15).decompress(content, len(_HWPX_MIMETYPE))
+            content = zlib.decompressobj(-15).decompress(content, _LONGEST_MIMETYPE)
         except zlib.error:
             return False
     elif method != 0:
         return False
-    return content.startswith(_HWPX_MIMETYPE)
+    return content.startswith(_HWPX_MIMETYPES)
 
 
 def is_hwp_content(stream: BinaryIO) -> bool:
