@@ -78,6 +78,26 @@ def test_negatives_stay_paragraphs(twins):
     assert headings(markdown) == []
 
 
+def test_lines_that_head_nothing_stay_paragraphs(twins):
+    # A notice's closing: the blanks of a date and the official's name, set apart
+    # and centred as its title is, with nothing after them; "#" without a space is
+    # no Markdown heading either.
+    markdown = twins(
+        title("입 찰 공 고"),
+        section("Ⅰ. 사업 안내"), BODY,
+        Paragraph("#3 구역은 제외한다", char_shape=1), BODY,
+        title("년    월    일"), BODY,
+        section("Ⅱ. 제안 요청 사항"), BODY,
+        title("예 산 군 재 무 관"),
+        doc_info=DOC_INFO,
+    )
+    assert headings(markdown) == ["# 입 찰 공 고", "## Ⅰ. 사업 안내", "## Ⅱ. 제안 요청 사항"]
+    assert markdown.endswith("\n\n예 산 군 재 무 관")
+    # The same line with text after it is a heading, as before.
+    assert "## 예 산 군 재 무 관" in twins(
+        title("입 찰 공 고"), section("Ⅰ. 사업 안내"), BODY, title("예 산 군 재 무 관"), BODY, doc_info=DOC_INFO)
+
+
 def test_banner_tables_and_heading_styles(twins):
     markdown = twins(
         Paragraph(Table([[Cell("Ⅰ", 0, 0), Cell("계약개요", 1, 0)]])), BODY,
@@ -112,7 +132,7 @@ def test_the_labelled_documents_score_above_the_floor():
     bench = _bench()
     score = bench.evaluate(LABELS)
     assert score.f1 >= 0.86
-    assert score.precision >= 0.88
+    assert score.precision >= 0.89
     assert score.agreement >= 0.92
     # Every labelled document with headings gets at least one, but the poem whose
     # title only its line number sets apart.

@@ -143,7 +143,10 @@ public:
         if (c == '#') {
             std::size_t n = 0;
             while (n < s_.size() && s_[n] == '#') ++n;
-            if (n <= MAX_LEVEL && rest_after(n)) return {Marker::Hash, static_cast<std::uint8_t>(n)};
+            // As Markdown reads them: a space after the marks, then text.
+            if (n <= MAX_LEVEL && n < s_.size() && is_space(s_[n]) && rest_after(n)) {
+                return {Marker::Hash, static_cast<std::uint8_t>(n)};
+            }
             return {};
         }
         if (c >= 0x2160 && c <= 0x216B) return rest_after(skip_one(1, U".)")) ? Mark{Marker::Roman} : Mark{};
@@ -326,20 +329,23 @@ private:
         return in(U".…·ㆍ", before) || (is_space(before) && (is_space(earlier) || in(U".…·ㆍ", earlier)));
     }
 
-    // A date alone: "2025. 3. 31.", "2025년 3월 31일", "2025.  6.".
+    // A date alone: "2025. 3. 31.", "2025년 3월 31일", "2025.  6.", or the
+    // blanks of one to fill in: "년    월    일".
     bool date() const {
-        if (!is_digit(s_[0]) && s_[0] != '(') return false;
+        if (!is_digit(s_[0]) && s_[0] != '(' && s_[0] != U'년') return false;
         bool digit = false, unit = false;
+        std::size_t names = 0;  // 년, 월, 일
         for (const char32_t c : s_) {
             if (is_digit(c)) {
                 digit = true;
             } else if (in(U".년월일/-()", c)) {
                 unit = unit || (c != '(' && c != ')');
+                names += in(U"년월일", c);
             } else if (!is_space(c)) {
                 return false;
             }
         }
-        return digit && unit;
+        return (digit && unit) || names >= 2;
     }
 
     // A letter's addressee: "... 귀하", "... 귀중".
@@ -754,6 +760,24 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         }
         std::erase_if(found, [&](const Found& f) {
             return f.what == Found::What::Ranked && uses[text_of(f)] >= MAX_REPEATS;
+        });
+    }
+    // A heading heads what follows it: a line with nothing but headings after
+    // it (an official's name under a notice, a section never written) is
+    // none. Headings the writer marked (outline levels, "#") stay.
+    {
+        std::size_t last_content = blocks.size();  // the last block of the body that is no heading found
+        std::size_t next_found = found.size();
+        for (std::size_t i = blocks.size(); i-- > 0 && last_content == blocks.size();) {
+            while (next_found > 0 && found[next_found - 1].block > i) --next_found;
+            if (next_found > 0 && found[next_found - 1].block == i) continue;
+            if (margin[i] || std::holds_alternative<NewPage>(blocks[i]) || std::holds_alternative<HeaderFooter>(blocks[i])) continue;
+            if (const auto* p = std::get_if<Paragraph>(&blocks[i]); p != nullptr && p->origin == Origin::Other) continue;
+            last_content = i;
+        }
+        std::erase_if(found, [&](const Found& f) {
+            return (f.what == Found::What::Ranked || f.what == Found::What::Title) &&
+                   (last_content == blocks.size() || f.block > last_content);
         });
     }
     const bool titled = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.what == Found::What::Title; });
