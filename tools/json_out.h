@@ -40,6 +40,7 @@ inline std::string kind_name(brindle::HwpError::Kind kind) {
         case brindle::HwpError::Kind::Parse: return "Parse";
         case brindle::HwpError::Kind::DistributionProtected: return "DistributionProtected";
         case brindle::HwpError::Kind::Package: return "Package";
+        case brindle::HwpError::Kind::OtherFormat: return "OtherFormat";
     }
     return "?";
 }

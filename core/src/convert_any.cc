@@ -1,11 +1,14 @@
 // A document of either format, told apart by its first bytes: the
-// compound-file signature is HWP 5.0, a ZIP header HWPX. Anything else
-// goes to the compound-file reader, which says what is wrong with it.
+// compound-file signature is HWP 5.0, a ZIP header HWPX. Markup (an HTML
+// page, another XML document) is named for what it is; anything else goes
+// to the compound-file reader, which says what is wrong with it.
 #include <algorithm>
+#include <optional>
 
 #include "brindle/convert.h"
 #include "brindle/parse.h"
 #include "document/cfb_format.h"
+#include "document/markup_sniff.h"
 #include "document/zip_archive.h"
 
 namespace brindle {
@@ -19,8 +22,26 @@ DocumentFormat sniff_format(const ByteSource& source) {
     return DocumentFormat::Unknown;
 }
 
+namespace {
+
+// The error for a file of markup, which no reader here takes.
+std::optional<HwpError> refuse_markup(const ByteSource& source) {
+    std::uint8_t head[MARKUP_SNIFF_BYTES];
+    const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), sizeof head));
+    if (size == 0 || source.read(0, std::span(head, size), "the file's first bytes")) return std::nullopt;
+    std::optional<std::string> what = describe_markup(Bytes(head, size));
+    if (!what) return std::nullopt;
+    return HwpError::other_format(std::move(*what));
+}
+
+}  // namespace
+
 Result<std::string> convert_any(ByteSource source, Profile profile, std::vector<std::string>* warnings) {
-    if (sniff_format(source) == DocumentFormat::Hwpx) return convert_hwpx(std::move(source), profile, warnings);
+    const DocumentFormat format = sniff_format(source);
+    if (format == DocumentFormat::Hwpx) return convert_hwpx(std::move(source), profile, warnings);
+    if (format == DocumentFormat::Unknown) {
+        if (std::optional<HwpError> refused = refuse_markup(source)) return std::move(*refused);
+    }
     return convert_document(std::move(source), profile, warnings);
 }
 
@@ -31,7 +52,11 @@ Result<std::string> convert_any(std::string_view path, Profile profile, std::vec
 }
 
 Result<ParsedDocument> parse_any(ByteSource source, Profile profile, const ParseOptions& options) {
-    if (sniff_format(source) == DocumentFormat::Hwpx) return parse_hwpx(std::move(source), profile, options);
+    const DocumentFormat format = sniff_format(source);
+    if (format == DocumentFormat::Hwpx) return parse_hwpx(std::move(source), profile, options);
+    if (format == DocumentFormat::Unknown) {
+        if (std::optional<HwpError> refused = refuse_markup(source)) return std::move(*refused);
+    }
     return parse_hwp(std::move(source), profile, options);
 }
 
@@ -42,7 +67,11 @@ Result<ParsedDocument> parse_any(std::string_view path, Profile profile, const P
 }
 
 Result<std::vector<RecordInfo>> list_records_any(ByteSource source) {
-    if (sniff_format(source) == DocumentFormat::Hwpx) return HwpError::no_binary_records();
+    const DocumentFormat format = sniff_format(source);
+    if (format == DocumentFormat::Hwpx) return HwpError::no_binary_records();
+    if (format == DocumentFormat::Unknown) {
+        if (std::optional<HwpError> refused = refuse_markup(source)) return std::move(*refused);
+    }
     return list_section_records(std::move(source));
 }
 

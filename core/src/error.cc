@@ -47,6 +47,9 @@ HwpError HwpError::package(std::string text, Cause cause) {
     const char* prefix = cause == Cause::NotAnHwpDocument ? "Not an HWPX document: " : "ZIP package error: ";
     return HwpError(Kind::Package, prefix + std::move(text), cause);
 }
+HwpError HwpError::other_format(std::string what) {
+    return HwpError(Kind::OtherFormat, "Not an HWP document: " + std::move(what), Cause::NotAnHwpDocument);
+}
 HwpError HwpError::compound_file(std::string text, Cause cause) {
     return HwpError(Kind::CompoundFile, std::move(text), cause);
 }
@@ -68,6 +71,7 @@ std::string HwpError::message() const {
             if (const auto* text = std::get_if<std::string>(&payload_)) return *text;
             return "Password-protected HWP files are not supported";
         case Kind::Package:
+        case Kind::OtherFormat:
             return std::get<std::string>(payload_);
         case Kind::CompoundFile:
             return "Compound file error: " + std::get<std::string>(payload_);

@@ -17,6 +17,7 @@ import pytest
 import _brindle
 import brindle
 import hwpfixture as hwp
+from conftest import CORPUS_DIR
 from hwpfixture import hostile
 
 TEXT = ["첫 문단", "second paragraph", "셋째"]
@@ -151,6 +152,50 @@ def test_document_failures(tmp_path, cause):
         assert str(error) == str(original.value) == error.message
         assert error.filename == filename
         assert error.__cause__ is None and error.__suppress_context__
+
+
+HWPML = "an HWPML document (the word processor's XML format before HWPX), which brindle does not read yet"
+MARKUP = {
+    "html": ("<!DOCTYPE html>\n<html><head><title>공고</title></head><body>x</body></html>".encode(), "an HTML page"),
+    "bare-html": (b"\r\n  <HTML><BODY>x</BODY></HTML>", "an HTML page"),
+    "xml": (b'<?xml version="1.0"?>\n<!-- feed -->\n<rss version="2.0"><channel/></rss>',
+            "an XML document whose root element is <rss>"),
+    "hwpml": ('\ufeff<?xml version="1.0" encoding="UTF-8"?>\n<?xml-stylesheet href="x.xsl"?>\n'
+              '<HWPML Version="2.91"><HEAD/></HWPML>'.encode(), HWPML),
+    "hwpml-utf16": ('<?xml version="1.0" encoding="UTF-16"?><HWPML Version="2.8"/>'.encode("utf-16"), HWPML),
+    "hwpml-utf16be-doctype": ('<?xml version="1.0"?><!DOCTYPE HWPML [<!ENTITY nbsp "&#160;">]><HWPML/>'
+                              .encode("utf-16-be"), HWPML),
+}
+
+
+@pytest.mark.parametrize("name", list(MARKUP))
+def test_markup_is_named_for_what_it_is(tmp_path, name):
+    data, what = MARKUP[name]
+    path = tmp_path / f"{name}.hwp"
+    path.write_bytes(data)
+    for call in (brindle.convert, brindle.parse, brindle.records):
+        for source in (path, data):
+            with pytest.raises(brindle.NotAnHwpDocumentError) as info:
+                call(source)
+            assert str(info.value) == f"Not an HWP document: {what}"
+    # _brindle reads HWP 5.0 only and says so, as before.
+    with pytest.raises(RuntimeError, match="^Compound file error: not a compound file"):
+        _brindle.hwp_to_markdown(str(path))
+
+
+def test_the_shared_hwpml_documents_are_named_hwpml():
+    documents = sorted((CORPUS_DIR / "hwpml").glob("*.hml"))
+    if not documents:
+        pytest.skip("the shared corpus is absent")
+    for path in documents:
+        with pytest.raises(brindle.NotAnHwpDocumentError, match="an HWPML document"):
+            brindle.convert(path)
+
+
+def test_markup_cut_short_or_not_markup_is_no_compound_file():
+    for data in (b"<?xml version='1.0'", b"<!-- never closed", b"<", b"< p>", b"text <html>"):
+        with pytest.raises(brindle.NotACompoundFileError):
+            brindle.convert(data)
 
 
 def test_first_section_unreadable_is_an_error_only_for_records(tmp_path):

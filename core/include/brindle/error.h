@@ -25,7 +25,10 @@ public:
     // DistributionProtected is the full profile's alone: the exact rules
     // convert such a document's stub text. Package is an HWPX (ZIP) package
     // that cannot be read or is not an HWPX document.
-    enum class Kind { Io, InvalidSignature, PasswordProtected, CompoundFile, Parse, DistributionProtected, Package };
+    // OtherFormat is a file of another kind altogether (an HTML page, an
+    // XML document), named for what it is.
+    enum class Kind { Io, InvalidSignature, PasswordProtected, CompoundFile, Parse, DistributionProtected, Package,
+                      OtherFormat };
 
     // What a failure says about the input beyond its kind, for callers that
     // tell causes apart (the message is the same either way).
@@ -48,6 +51,9 @@ public:
     // Cause::NotAnHwpDocument, that is no HWPX document ("Not an HWPX
     // document: {text}").
     static HwpError package(std::string text, Cause cause = Cause::Damaged);
+    // A file that is no document of a format read here: "Not an HWP
+    // document: {what}" ("an HTML page").
+    static HwpError other_format(std::string what);
     // An HWPX document asked for the binary records only HWP 5.0 has.
     static HwpError no_binary_records();
     static HwpError compound_file(std::string text, Cause cause = Cause::Damaged);
