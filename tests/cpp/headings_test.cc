@@ -84,6 +84,7 @@ TEST(Headings, PageMarksAreNoBlocksOfTheText) {
         blocks.emplace_back(paragraph({"가"}));
     }
     blocks.emplace_back(paragraph({"사업 제안요청서", 2, 1}));
+    blocks.emplace_back(paragraph({BODY}));
     EXPECT_EQ(headings(blocks), (Found{{1, "사업 제안요청서"}}));
 }
 
