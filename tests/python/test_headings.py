@@ -65,10 +65,12 @@ def test_a_typed_outline_reads_as_its_structure(twins):
 
 def test_negatives_stay_paragraphs(twins):
     # Set apart all the same: a sentence after a marker, a field line, a table of
-    # contents, a caption, an attachment's label; and a cell of a table.
+    # contents, a caption, an attachment's label, a label whose value stands
+    # elsewhere; and a cell of a table.
     markdown = twins(
         section("○ 본 사업은 지역 축제 운영을 위한 사업임"), BODY,
         section("1. 용 역 명 : 2025년 축제 운영 용역"), BODY,
+        section("□ 업 체 명 :"), BODY,
         section("1. 사업목적 …… 4"), section("2. 추진일정 ...... 7"), BODY,
         section("표 1 연도별 예산"), BODY,
         section("[붙임 1] 제안서 양식"), BODY,
@@ -76,6 +78,18 @@ def test_negatives_stay_paragraphs(twins):
         doc_info=DOC_INFO,
     )
     assert headings(markdown) == []
+
+
+def test_a_kind_of_marker_used_for_fields_and_titles(twins):
+    # The same box opens a notice's fields and its titles: the fields are data,
+    # and the titles, each heading its text, are headings though set as the body.
+    markdown = twins(
+        "□ 계 약 명: 2025 지역 축제 운영 용역", "□ 계약기간: 2025. 5. 1. ~ 12. 31.", "□ 사업예산 : 50,400,000원",
+        "□ 추진일정", "가. 입찰공고: 5월 초", "나. 계약 체결: 5월 16일", BODY,
+        "□ 보장범위", BODY,
+        doc_info=DOC_INFO,
+    )
+    assert headings(markdown) == ["## □ 추진일정", "## □ 보장범위"]
 
 
 def test_lines_that_head_nothing_stay_paragraphs(twins):
@@ -131,8 +145,8 @@ LABELS = CORPUS_DIR / "diverse" / "headings"
 def test_the_labelled_documents_score_above_the_floor():
     bench = _bench()
     score = bench.evaluate(LABELS)
-    assert score.f1 >= 0.86
-    assert score.precision >= 0.89
+    assert score.f1 >= 0.88
+    assert score.precision >= 0.90
     assert score.agreement >= 0.92
     # Every labelled document with headings gets at least one, but the poem whose
     # title only its line number sets apart.

@@ -214,7 +214,7 @@ public:
     // What keeps a line from being a title, whatever it looks like.
     bool never_title() const {
         return s_.empty() || s_.size() > MAX_TITLE_CHARS || in(U"※*▶▷►→", s_[0]) || caption() || attachment_label() ||
-               contents_entry() || date() || addressed();
+               contents_entry() || date() || addressed() || label();
     }
 
     // "label : value": a colon with text on both sides, the label short.
@@ -226,6 +226,13 @@ public:
             if (!is_space(s_[k])) return true;
         }
         return false;
+    }
+
+    // A field's label whose value stands elsewhere: "공 고 명 :".
+    bool label() const {
+        std::size_t end = s_.size();
+        while (end > 0 && is_space(s_[end - 1])) --end;
+        return end > 0 && (s_[end - 1] == ':' || s_[end - 1] == 0xFF1A);
     }
 
     // A sentence's ending: a final "다", a question mark, or a nominal or
@@ -434,6 +441,7 @@ struct Candidate {
     bool heading_style = false;
     bool short_line = false;
     bool listed = false;      // next to a paragraph of its marker's kind: an item of a list
+    bool field = false;       // "label : value", or a label alone: data, neither title nor text
 
     std::size_t characters = 0;
     const CharacterShape* shape = nullptr;  // the shape most of its characters have
@@ -544,6 +552,10 @@ bool bullet(Marker kind) {
     return kind == Marker::Dash || kind == Marker::MiddleDot || kind == Marker::Circle || kind == Marker::Diamond;
 }
 
+// A field's line, which is data: neither a title nor an item of a list.
+// Bullets stand for titles only when set apart, and count their fields.
+bool data_line(const Candidate& c) { return c.field && !bullet(c.mark.kind); }
+
 // The kinds a document uses for titles, from all their paragraphs.
 std::array<bool, MARKER_KINDS> title_kinds(const std::vector<Candidate>& paragraphs) {
     std::array<KindUse, MARKER_KINDS> uses{};
@@ -557,6 +569,8 @@ std::array<bool, MARKER_KINDS> title_kinds(const std::vector<Candidate>& paragra
         const Candidate& p = paragraphs[k];
         if (p.mark.kind == Marker::None) continue;
         std::size_t& next = next_of_kind[static_cast<std::size_t>(p.mark.kind)];
+        // A field's line says nothing of what the kind's other lines are.
+        if (data_line(p)) continue;
         KindUse& use = uses[static_cast<std::size_t>(p.mark.kind)];
         ++use.count;
         use.titles += p.title_form;
@@ -655,17 +669,19 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         const Line line(decoded.view());
         c.mark = line.mark();
         c.short_line = c.one_line && decoded.whole() && line.size() > 0;
-        c.title_form = c.short_line && !line.never_title() && !line.field() && !line.sentence();
+        c.field = c.short_line && (line.field() || line.label());
+        c.title_form = c.short_line && !line.never_title() && !c.field && !line.sentence();
     }
     // Items of a list stand one after another; a heading has its text (or
     // a table, or a heading of another kind) between it and the next of
     // its kind. Chapters, Roman numerals and decimal numbers are not list
-    // items: a run of them is a draft's sections, still empty.
+    // items: a run of them is a draft's sections, still empty. A field is
+    // data, not an item beside a title.
     for (std::size_t k = 1; k < paragraphs.size(); ++k) {
         Candidate& before = paragraphs[k - 1];
         Candidate& c = paragraphs[k];
         if (c.mark.kind != Marker::None && c.mark.kind == before.mark.kind && c.mark.depth == before.mark.depth &&
-            c.block == before.block + 1) {
+            c.block == before.block + 1 && !data_line(c) && !data_line(before)) {
             before.listed = c.listed = true;
         }
     }
