@@ -92,6 +92,18 @@ def test_a_kind_of_marker_used_for_fields_and_titles(twins):
     assert headings(markdown) == ["## □ 추진일정", "## □ 보장범위"]
 
 
+def test_an_attached_part_uses_its_markers_its_own_way(twins):
+    # The notice numbers its rules as sentences; the consent form attached to it,
+    # under a title of its own, numbers its sections' titles.
+    rules = [f"{n}. 입찰자는 제출한 서류의 내용이 사실과 다를 경우 그에 따른 책임을 진다." for n in range(1, 5)]
+    sections = ["1. 수집 목적", "2. 수집 항목", "3. 보유 기간", "4. 거부할 권리"]
+    markdown = twins(
+        *rules, title("개인정보 수집 동의서"), *(p for s in sections for p in (s, BODY)), doc_info=DOC_INFO)
+    assert headings(markdown) == ["# 개인정보 수집 동의서"] + [f"## {s.replace('.', chr(92) + '.', 1)}" for s in sections]
+    # The rules alone stay paragraphs.
+    assert headings(twins(*rules, *rules, doc_info=DOC_INFO)) == []
+
+
 def test_lines_that_head_nothing_stay_paragraphs(twins):
     # A notice's closing: the blanks of a date and the official's name, set apart
     # and centred as its title is, with nothing after them; "#" without a space is
@@ -145,9 +157,9 @@ LABELS = CORPUS_DIR / "diverse" / "headings"
 def test_the_labelled_documents_score_above_the_floor():
     bench = _bench()
     score = bench.evaluate(LABELS)
-    assert score.f1 >= 0.88
+    assert score.f1 >= 0.90
     assert score.precision >= 0.90
-    assert score.agreement >= 0.92
+    assert score.agreement >= 0.93
     # Every labelled document with headings gets at least one, but the poem whose
     # title only its line number sets apart.
     for label_file in sorted(LABELS.glob("*.tsv")):

@@ -32,6 +32,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -74,6 +75,8 @@ constexpr std::size_t STRONG_TITLE_SHARE = 50;
 constexpr std::size_t PROMINENT_SHARE = 50;
 constexpr std::size_t BULLET_PROMINENT_SHARE = 60;
 constexpr std::size_t CONTENT_PER_TITLE = 80;
+// A part of a document tells how it uses a kind from this many lines of it.
+constexpr std::size_t MIN_PART_LINES = 4;
 
 enum class Marker : std::uint8_t {
     None,
@@ -556,8 +559,15 @@ bool bullet(Marker kind) {
 // Bullets stand for titles only when set apart, and count their fields.
 bool data_line(const Candidate& c) { return c.field && !bullet(c.mark.kind); }
 
-// The kinds a document uses for titles, from all their paragraphs.
-std::array<bool, MARKER_KINDS> title_kinds(const std::vector<Candidate>& paragraphs) {
+// How a stretch of paragraphs uses each kind of marker: whether for
+// titles, and on how many of its lines (fields aside).
+struct KindTitles {
+    std::array<bool, MARKER_KINDS> titles{};
+    std::array<std::size_t, MARKER_KINDS> lines{};
+};
+
+// The kinds `paragraphs` use for titles.
+KindTitles title_kinds(std::span<const Candidate> paragraphs) {
     std::array<KindUse, MARKER_KINDS> uses{};
     // The text each marked paragraph heads: up to the next paragraph of its
     // kind, from the characters before each paragraph.
@@ -578,23 +588,52 @@ std::array<bool, MARKER_KINDS> title_kinds(const std::vector<Candidate>& paragra
         use.content += before[next] - before[k + 1];
         next = k;
     }
-    std::array<bool, MARKER_KINDS> titles{};
+    KindTitles out;
     for (std::size_t kind = 0; kind < MARKER_KINDS; ++kind) {
         const KindUse& use = uses[kind];
+        out.lines[kind] = use.count;
         if (use.count == 0) continue;
 
         const Marker marker = static_cast<Marker>(kind);
         const std::size_t title_share = 100 * use.titles / use.count, prominent_share = 100 * use.prominent / use.count;
         if (bullet(marker)) {
-            titles[kind] = prominent_share >= BULLET_PROMINENT_SHARE && title_share >= TITLE_SHARE;
+            out.titles[kind] = prominent_share >= BULLET_PROMINENT_SHARE && title_share >= TITLE_SHARE;
         } else if (strong(marker)) {
-            titles[kind] = title_share >= STRONG_TITLE_SHARE;
+            out.titles[kind] = title_share >= STRONG_TITLE_SHARE;
         } else {
-            titles[kind] = title_share >= TITLE_SHARE &&
-                           (prominent_share >= PROMINENT_SHARE || use.content >= CONTENT_PER_TITLE * use.count);
+            out.titles[kind] = title_share >= TITLE_SHARE &&
+                               (prominent_share >= PROMINENT_SHARE || use.content >= CONTENT_PER_TITLE * use.count);
         }
     }
-    return titles;
+    return out;
+}
+
+// A part's title: a short plain line set apart (much larger, or larger and
+// centred), such as an attached form's or regulation's name.
+bool part_title(const Candidate& c) {
+    return c.mark.kind == Marker::None && c.title_form && c.characters <= MAX_PLAIN_TITLE_CHARS &&
+           (c.large || (c.prominent && c.centred));
+}
+
+// Whether each paragraph's kind is used for titles. A document joins parts
+// of its own (a notice, then the forms and rules attached to it), each
+// using the markers its own way: a kind the whole document does not use
+// for titles still titles a part that uses it so, often enough to tell.
+std::vector<bool> kinds_for_titles(const std::vector<Candidate>& paragraphs) {
+    const KindTitles whole = title_kinds(paragraphs);
+    std::vector<bool> titled(paragraphs.size(), false);
+    std::size_t start = 0;
+    while (start < paragraphs.size()) {
+        std::size_t end = start + 1;
+        while (end < paragraphs.size() && !part_title(paragraphs[end])) ++end;
+        const KindTitles part = title_kinds(std::span(paragraphs).subspan(start, end - start));
+        for (std::size_t k = start; k < end; ++k) {
+            const auto kind = static_cast<std::size_t>(paragraphs[k].mark.kind);
+            titled[k] = whole.titles[kind] || (part.lines[kind] >= MIN_PART_LINES && part.titles[kind]);
+        }
+        start = end;
+    }
+    return titled;
 }
 
 // What makes a paragraph a heading, for its level: a marker's kind (with
@@ -685,7 +724,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
             before.listed = c.listed = true;
         }
     }
-    const std::array<bool, MARKER_KINDS> titles = title_kinds(paragraphs);
+    const std::vector<bool> kind_titled = kinds_for_titles(paragraphs);
 
     // The headings in order, each with its rank; then their levels.
     struct Found {
@@ -755,7 +794,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
             continue;
         }
         if (c.listed && !c.prominent && !strong(c.mark.kind)) continue;
-        const bool kind_titles = titles[static_cast<std::size_t>(c.mark.kind)];
+        const bool kind_titles = kind_titled[next - 1];
         if (kind_titles || (c.prominent && !bullet(c.mark.kind) && c.mark.kind != Marker::Article)) {
             if (c.mark.kind == Marker::Article && !kind_titles) continue;
             const std::uint8_t depth = c.mark.kind == Marker::Number || c.mark.kind == Marker::Decimal ? c.mark.depth : 0;
