@@ -36,6 +36,12 @@ packages=()
 if [ -d "$corpus/hwpx" ]; then packages+=("$corpus"/hwpx/real/*.hwpx "$corpus"/hwpx/twins/samples/*.hwpx); fi
 "$py" "$root/fuzz/make_hwpx_seeds.py" "$work/seeds" "${packages[@]}"
 "$py" "$root/fuzz/make_inflate_seeds.py" "$work/seeds" "${packages[@]}"
+# Markup the entry names for what it is (HWPML, HTML, XML), from its first bytes.
+mkdir -p "$work/seeds/hwpx_document"
+if [ -d "$corpus/hwpml" ]; then
+  for f in "$corpus"/hwpml/*.hml; do head -c 8192 "$f" >"$work/seeds/hwpx_document/markup-$(basename "$f")"; done
+fi
+printf '<!DOCTYPE html>\n<html><body>x</body></html>' >"$work/seeds/hwpx_document/markup-page.html"
 
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
 fuzz_one() {  # fuzz_one <target>: its report on stdout, non-zero when it failed
