@@ -18,8 +18,11 @@
 //     such lines are its title;
 //   - it is a banner table: one row of a marker or number and a short title.
 // A marker alone never makes a heading: a field line, a sentence after a
-// marker, a table-of-contents entry or a caption stays a paragraph. The
-// body text's size is the size most of the body's characters have.
+// marker, a table-of-contents entry or a caption stays a paragraph, and a
+// line with nothing but headings after it heads nothing. A kind is judged
+// over the whole document, and again over each part attached under a title
+// of its own, which may use the markers its own way. The body text's size
+// is the size most of the body's characters have.
 //
 // Levels follow the document's own nesting: the title is level 1, and each
 // kind of marker takes its level from the order in which the kinds first
