@@ -117,6 +117,24 @@ TEST(Headings, ItemsOfAListAreNoHeadings) {
               (Found{{2, "< 유의사항 >"}, {2, "< 유의사항 >"}}));
 }
 
+TEST(Headings, APageMarkSplitsNoList) {
+    // The items of a list stay items when a page begins among them: page
+    // marks are no blocks of the text, and a conversion that counts no
+    // pages finds the same headings.
+    const std::initializer_list<Para> document = {{"1\\. 입찰 참가 신청"}, {BODY},
+                                                  {"1\\. 입찰참가신청서 1통"}, {"2\\. 인감증명서 1통"}, {BODY},
+                                                  {"2\\. 입찰 보증금"}, {BODY}};
+    BlockList paged;
+    std::uint32_t page = 1;
+    for (const Para& p : document) {
+        paged.emplace_back(NewPage{page++});
+        paged.emplace_back(paragraph(p));
+    }
+    const Found expected{{2, "1\\. 입찰 참가 신청"}, {2, "2\\. 입찰 보증금"}};
+    EXPECT_EQ(headings(blocks_of(document)), expected);
+    EXPECT_EQ(headings(std::move(paged)), expected);
+}
+
 TEST(Headings, AMarkerAloneMakesNoHeading) {
     // Even set apart: a sentence after a marker, a field, a table-of-contents
     // entry, a caption, an attachment's label, a date, an addressee, a line

@@ -437,6 +437,7 @@ std::size_t characters(std::string_view text) {
 // What the detection knows of one paragraph of the body.
 struct Candidate {
     std::size_t block = 0;
+    std::size_t place = 0;  // its block's place among those a reader sees (page marks not counted)
     std::string_view text;  // trimmed
     bool one_line = false;  // short enough for a title, on one line
     Mark mark;
@@ -674,7 +675,9 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         return c;
     };
     bool code = false;  // inside a fence of code typed as Markdown
+    std::size_t marks = 0;  // page marks so far
     for (std::size_t i = 0; i < blocks.size(); ++i) {
+        marks += std::holds_alternative<NewPage>(blocks[i]);
         const auto* p = std::get_if<Paragraph>(&blocks[i]);
         if (p == nullptr || p->origin == Origin::Other || margin[i]) continue;
         const std::string_view text = trim(p->text);
@@ -685,6 +688,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         if (code) continue;
         Candidate c;
         c.block = i;
+        c.place = i - marks;
         c.text = text;
         c.characters = characters(text);
         // A title is one short line; any paragraph's start tells its marker.
@@ -723,7 +727,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         Candidate& before = paragraphs[k - 1];
         Candidate& c = paragraphs[k];
         if (c.mark.kind != Marker::None && c.mark.kind == before.mark.kind && c.mark.depth == before.mark.depth &&
-            c.block == before.block + 1 && !data_line(c) && !data_line(before)) {
+            c.place == before.place + 1 && !data_line(c) && !data_line(before)) {
             before.listed = c.listed = true;
         }
     }
