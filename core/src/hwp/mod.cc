@@ -55,6 +55,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         } else {
             context.emplace(profile);
         }
+        if (extras == nullptr) context->pages.skip();
         std::optional<HwpPictureStore> pictures;
         if (extras != nullptr) {
             extras->parsed.properties = read_properties(file);

@@ -86,7 +86,7 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
     WalkContext& context = walk.context;
     const bool full = context.full();
     // Full profile: the body's paragraphs tell the pages where they begin.
-    const bool layout = full && !walk.bounded;
+    const bool layout = full && !walk.bounded && context.pages.counting();
     const std::size_t n = records.size();
     const std::uint32_t text_level = std::uint32_t{walk.base} + 1;
     std::optional<ParagraphSlot> open;

@@ -45,6 +45,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         }
     }
     WalkContext context(profile, std::move(definitions));
+    if (extras == nullptr) context.pages.skip();
     std::optional<hwpx::HwpxPictureStore> pictures;
     if (extras != nullptr) {
         extras->parsed.properties = std::move(package.properties);

@@ -91,7 +91,7 @@ std::string margin_label(ControlKind kind, Element margin) {
 class ParagraphWalk {
 public:
     ParagraphWalk(Element p, const ListWalk& walk)
-        : p_(p), walk_(walk), full_(walk.context.full()), layout_(full_ && !walk.bounded) {}
+        : p_(p), walk_(walk), full_(walk.context.full()), layout_(full_ && !walk.bounded && walk.context.pages.counting()) {}
 
     void run() {
         if (layout_) read_paragraph_layout(p_, walk_.context.pages.begin_paragraph(walk_.blocks.size()));

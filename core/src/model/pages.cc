@@ -111,6 +111,7 @@ PageCounter::Placement PageCounter::place(const ParagraphLayout& paragraph) {
 }
 
 void PageMarker::begin_section() {
+    if (!counting_) return;
     end_section();
     if (lost_) known_ = false;
     counter_.begin_section();

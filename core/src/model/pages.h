@@ -90,6 +90,11 @@ private:
 // pages would be guesses.
 class PageMarker {
 public:
+    // A conversion to Markdown alone writes no page: its walk need not read
+    // the layout, and no page is counted.
+    void skip() { counting_ = false; }
+    bool counting() const { return counting_; }
+
     void begin_section();
     void set_body_height(std::int64_t height) { counter_.set_body_height(height); }
 
@@ -128,6 +133,7 @@ private:
     std::size_t laid_out_ = 0;
     bool known_ = true;
     bool lost_ = false;
+    bool counting_ = true;
 };
 
 }  // namespace brindle
