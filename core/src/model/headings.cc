@@ -41,6 +41,10 @@
 #include "model/markdown_escape.h"
 #include "text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brindle {
 namespace {
 
@@ -399,11 +403,25 @@ private:
 };
 
 // The characters of UTF-8 text: its bytes but the continuation bytes
-// (10xxxxxx), counted eight bytes at a time, since every paragraph's text
-// is counted.
+// (10xxxxxx), counted sixteen bytes at a time where the machine has SSE2
+// and eight at a time otherwise, since every paragraph's text is counted.
 std::size_t characters(std::string_view text) {
-    constexpr std::uint64_t HIGH = 0x8080808080808080, SECOND = 0x4040404040404040, ONES = 0x0101010101010101;
     std::size_t continuation = 0, at = 0;
+#if defined(__SSE2__)
+    // As signed bytes the continuation bytes are those below -64: each
+    // block's are counted in its byte lanes, summed before a lane can wrap.
+    const __m128i below = _mm_set1_epi8(-64);
+    while (at + 16 <= text.size()) {
+        __m128i lanes = _mm_setzero_si128();
+        for (std::size_t blocks = 0; blocks < 255 && at + 16 <= text.size(); ++blocks, at += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+            lanes = _mm_sub_epi8(lanes, _mm_cmplt_epi8(bytes, below));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        continuation += static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    }
+#endif
+    constexpr std::uint64_t HIGH = 0x8080808080808080, SECOND = 0x4040404040404040, ONES = 0x0101010101010101;
     for (; at + 8 <= text.size(); at += 8) {
         std::uint64_t word;
         std::memcpy(&word, text.data() + at, sizeof word);
