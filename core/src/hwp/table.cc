@@ -75,6 +75,12 @@ std::size_t expected_cells(Bytes payload, std::uint16_t rows, std::size_t record
 // `content` also kept for the cell's body form.
 void flush_cell(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const HwpRecord*& char_shapes,
                 std::string& cell_text, WalkContext& context, CellContent* content) {
+    // Nothing to end: a cell's first paragraph header comes before any
+    // paragraph, and a header is what a paragraph without text counts by.
+    if (!open && header == nullptr) {
+        char_shapes = nullptr;
+        return;
+    }
     if (context.full()) {
         ParagraphHead head = read_paragraph_head(header, context);
         if (open) append_cell_paragraph(cell_text, *open, head);
