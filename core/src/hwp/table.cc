@@ -75,12 +75,6 @@ std::size_t expected_cells(Bytes payload, std::uint16_t rows, std::size_t record
 // `content` also kept for the cell's body form.
 void flush_cell(std::optional<ParagraphSlot>& open, const HwpRecord*& header, const HwpRecord*& char_shapes,
                 std::string& cell_text, WalkContext& context, CellContent* content) {
-    // Nothing to end: a cell's first paragraph header comes before any
-    // paragraph, and a header is what a paragraph without text counts by.
-    if (!open && header == nullptr) {
-        char_shapes = nullptr;
-        return;
-    }
     if (context.full()) {
         ParagraphHead head = read_paragraph_head(header, context);
         if (open) append_cell_paragraph(cell_text, *open, head);
@@ -123,7 +117,12 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         const HwpRecord& r = records[f];
         if (r.level < table_level || (r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level)) break;
         if (full && r.tag_id == HWPTAG_PARA_HEADER && r.level == table_level) {
-            flush_cell(open, header, char_shapes, text, context, content);
+            // A cell's first header ends no paragraph: the call is spared.
+            if (open || header != nullptr) {
+                flush_cell(open, header, char_shapes, text, context, content);
+            } else {
+                char_shapes = nullptr;
+            }
             header = &r;
             ++f;
             continue;
