@@ -433,6 +433,13 @@ std::size_t characters(std::string_view text) {
     return text.size() - continuation;
 }
 
+// Whether UTF-8 text holds a colon, ASCII or full-width: a field has one,
+// and most lines are told from fields by their bytes, without a look at
+// their characters.
+bool has_colon(std::string_view text) {
+    return text.find(':') != std::string_view::npos || text.find("\uFF1A") != std::string_view::npos;
+}
+
 // What the detection knows of one paragraph of the body.
 struct Candidate {
     std::size_t block = 0;
@@ -667,7 +674,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         const Line line(decoded.view());
         c.mark = line.mark();
         c.short_line = c.one_line && decoded.whole() && line.size() > 0;
-        c.title_form = c.short_line && !line.never_title() && !line.field() && !line.sentence();
+        c.title_form = c.short_line && !line.never_title() && !(has_colon(c.text) && line.field()) && !line.sentence();
     }
     // Items of a list stand one after another; a heading has its text (or
     // a table, or a heading of another kind) between it and the next of
