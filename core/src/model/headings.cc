@@ -34,7 +34,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -440,6 +439,13 @@ bool has_colon(std::string_view text) {
     return text.find(':') != std::string_view::npos || text.find("\uFF1A") != std::string_view::npos;
 }
 
+// A fence of code typed as Markdown, its backticks escaped or not. Most
+// paragraphs are told by their first byte.
+bool opens_fence(std::string_view text) {
+    return !text.empty() && (text[0] == '\\' || text[0] == '`') &&
+           (text.starts_with("\\`\\`\\`") || text.starts_with("```"));
+}
+
 // What the detection knows of one paragraph of the body.
 struct Candidate {
     std::size_t block = 0;
@@ -641,7 +647,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         const auto* p = std::get_if<Paragraph>(&blocks[i]);
         if (p == nullptr || p->origin == Origin::Other || margin[i]) continue;
         const std::string_view text = trim(p->text);
-        if (text.starts_with("\\`\\`\\`") || text.starts_with("```")) {
+        if (opens_fence(text)) {
             code = !code;
             continue;
         }
@@ -770,16 +776,21 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
     // A label the document repeats ("<보기>" before each question's choices,
     // "□ 업체명:" on each form) heads no part of it.
     {
-        std::unordered_map<std::string_view, std::size_t> uses;
         const auto text_of = [&](const Found& f) -> std::string_view {
             return f.banner_text ? std::string_view(*f.banner_text) : trim(std::get<Paragraph>(blocks[f.block]).text);
         };
+        // The texts sorted, each one's uses side by side: a document has
+        // few headings, and no table of them is worth its making.
+        std::vector<std::string_view> texts;
         for (const Found& f : found) {
-            if (f.what == Found::What::Ranked) ++uses[text_of(f)];
+            if (f.what == Found::What::Ranked) texts.push_back(text_of(f));
         }
-        std::erase_if(found, [&](const Found& f) {
-            return f.what == Found::What::Ranked && uses[text_of(f)] >= MAX_REPEATS;
-        });
+        std::sort(texts.begin(), texts.end());
+        const auto repeated = [&](std::string_view text) {
+            const auto [first, last] = std::equal_range(texts.begin(), texts.end(), text);
+            return static_cast<std::size_t>(last - first) >= MAX_REPEATS;
+        };
+        std::erase_if(found, [&](const Found& f) { return f.what == Found::What::Ranked && repeated(text_of(f)); });
     }
     const bool titled = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.what == Found::What::Title; });
     std::vector<Rank> open;  // the ranks open, outermost first
