@@ -5,6 +5,7 @@
 #include <string>
 
 #include "document/compound_file.h"
+#include "document/directory.h"
 #include "document/inflate.h"
 #include "hwp/file_header.h"
 #include "hwp/section_stream.h"
@@ -75,6 +76,19 @@ ByteBuffer sample_data(std::size_t size) {
         b = static_cast<std::uint8_t>((x >> 16) % 7 + 'a');  // compressible, not trivial
     }
     return data;
+}
+
+TEST(DirectoryKey, NamesCompareUpperCasedByUnit) {
+    // ASCII a byte at a time, the rest by character: Latin-1 and Cyrillic
+    // letters upper-cased, a character beyond 16 bits as its surrogates,
+    // digits and punctuation as they stand.
+    EXPECT_EQ(cfb::key_of("BodyText/section0.x_1"), std::optional<cfb::NameKey>(u"BODYTEXT/SECTION0.X_1"));
+    EXPECT_EQ(cfb::key_of("caf\u00e9 \u0434\u043e\u043a"), std::optional<cfb::NameKey>(u"CAF\u00c9 \u0414\u041e\u041a"));
+    EXPECT_EQ(cfb::key_of("a\U0001F600b"), std::optional<cfb::NameKey>(u"A\U0001F600B"));
+    EXPECT_EQ(cfb::key_of(""), std::optional<cfb::NameKey>(u""));
+    // Not UTF-8: no key, wherever the bad byte stands.
+    EXPECT_EQ(cfb::key_of("ab\xC3"), std::nullopt);
+    EXPECT_EQ(cfb::key_of("\xFF" "ab"), std::nullopt);
 }
 
 TEST(InflateRaw, RoundTripsAndIgnoresTrailingBytes) {

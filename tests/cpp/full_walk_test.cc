@@ -58,6 +58,13 @@ Recs cell_at(std::uint16_t column, std::uint16_t row, std::uint16_t columns, std
     return {record(HWPTAG_LIST_HEADER, 2, w.take()), para_header(2), para_text(3, text)};
 }
 
+// A cell's list header at `level` for the cell at (`column`, `row`).
+HwpRecord list_header_at(std::uint16_t level, std::uint16_t column, std::uint16_t row) {
+    ByteWriter w;
+    w.u16(1).u16(0).u32(0).u16(column).u16(row).u16(1).u16(1).zeros(16);
+    return record(HWPTAG_LIST_HEADER, level, w.take());
+}
+
 TEST(FullWalk, ClickHereFieldAfterTheSectionDefinition) {
     ByteWriter w;
     w.control(2, CTRL_SECTION).utf16(u"a").control(3, CTRL_CLICK_HERE).utf16(u"Kim").control(4).utf16(u"b");
@@ -119,6 +126,17 @@ TEST(FullWalk, WhatControlsAddToTheirParagraphs) {
          cat({tbl, table(1, 2, {2}), cell_at(0, 0, 1, 1, u"a"), {para_header(2), para_text(3, u"b")},
               cell_at(1, 0, 1, 1, u"c")}),
          "|a<br>b|c|\n|---|---|"},
+        {"a cell whose paragraph holds only a table keeps it for its body form",
+         cat({tbl, table(2, 1, {1, 1}), cell_at(0, 0, 1, 1, u"x"),
+              {list_header_at(2, 0, 1), para_header(2), record(HWPTAG_PARA_TEXT, 3, ByteWriter().control(11, CTRL_TABLE).take()),
+               ctrl_header(3, CTRL_TABLE), record(HWPTAG_TABLE, 4, ByteWriter().u32(0).u16(1).u16(2).zeros(10).u16(2).take()),
+               list_header_at(4, 0, 0), para_header(4), para_text(5, u"p"), list_header_at(4, 1, 0), para_header(4),
+               para_text(5, u"q")}}),
+         "x\n\n|p|q|\n|---|---|"},
+        {"blank paragraphs of a one-column table write nothing",
+         cat({tbl, table(2, 1, {1, 1}), cell_at(0, 0, 1, 1, u" "), {para_header(2), para_text(3, u"x")},
+              cell_at(0, 1, 1, 1, u"y"), {para_header(2), para_text(3, u"  ")}}),
+         "x\n\ny"},
         {"numbered paragraphs", cat({para(u"a", 1), para(u"b", 1), para(u"c", 2)}), "1. a\n\n2. b\n\n<!-- -->\n\n5. c"},
         {"outline headings by the section's numbering",
          cat({para(ByteWriter().control(2).utf16(u"Title").u16(10).utf16(u"two #"), 3),

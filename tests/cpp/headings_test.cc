@@ -151,6 +151,22 @@ TEST(Headings, AMarkerAloneMakesNoHeading) {
               none);
 }
 
+TEST(Headings, TheBodyTextIsCountedInCharacters) {
+    // The body's size is the one most characters have, not most bytes: a
+    // long Hangul paragraph (three bytes a character, thousands of them)
+    // against a longer one of ASCII in the larger bold shape. That shape is
+    // the body's, so a short centred line in it is no title; counted in
+    // bytes, the Hangul would be the body and the line a title.
+    std::string hangul, ascii;
+    for (int k = 0; k < 3000; ++k) hangul += "가";
+    for (int k = 0; k < 3500; ++k) ascii += "a";
+    EXPECT_EQ(headings(blocks_of({{"사업 개요", 1, 1}, {hangul}, {ascii, 1}})), Found{});
+    // With fewer ASCII characters than Hangul ones the smaller shape is the
+    // body's, and the line stands apart from it.
+    ascii.resize(2900);
+    EXPECT_EQ(headings(blocks_of({{"사업 개요", 1, 1}, {hangul}, {ascii, 1}})), (Found{{1, "사업 개요"}}));
+}
+
 TEST(Headings, OnlyTheBodyCounts) {
     // Page headers, cells and objects hold no headings; a frame of the body
     // may; list items keep their numbers.

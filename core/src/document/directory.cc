@@ -45,6 +45,12 @@ std::optional<NameKey> key_of(std::string_view name) {
     NameKey key;
     key.reserve(name.size());
     while (!name.empty()) {
+        // Stream names are nearly all ASCII: a byte at a time.
+        if (const auto byte = static_cast<unsigned char>(name.front()); byte < 0x80) {
+            key.push_back(upper_case(byte));
+            name.remove_prefix(1);
+            continue;
+        }
         const Utf8Char c = decode_utf8_char(name);
         if (c.length == 0) return std::nullopt;
         name.remove_prefix(c.length);
@@ -83,12 +89,11 @@ namespace {
 std::u16string name_units(Bytes entry) {
     std::size_t length = read_u16(entry, ENTRY_NAME_LENGTH_OFFSET);
     if (length == 0 || length > ENTRY_NAME_BYTES) length = ENTRY_NAME_BYTES;
-    std::u16string units;
-    for (std::size_t i = 0; i + 1 < length; i += 2) {
-        const char16_t unit = static_cast<char16_t>(read_u16(entry, i));
-        if (unit == 0) break;
-        units.push_back(unit);
-    }
+    // Counted first, so that the name is made at its length at once.
+    std::size_t count = 0;
+    while (2 * count + 1 < length && read_u16(entry, 2 * count) != 0) ++count;
+    std::u16string units(count, u'\0');
+    for (std::size_t k = 0; k < count; ++k) units[k] = static_cast<char16_t>(read_u16(entry, 2 * k));
     return units;
 }
 

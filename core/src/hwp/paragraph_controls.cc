@@ -77,14 +77,6 @@ std::string margin_label(std::uint32_t id, Bytes payload) {
 
 }  // namespace
 
-ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context) {
-    if (header == nullptr) return {};
-    const Bytes payload = header->bytes();
-    if (payload.size() <= PARA_HEADER_STYLE_OFFSET) return {};
-    return context.numbering.head(read_u16(payload, PARA_HEADER_SHAPE_OFFSET), payload[PARA_HEADER_STYLE_OFFSET],
-                                  context.outline_numbering);
-}
-
 std::string read_link_target(Bytes payload) {
     if (payload.size() < FIELD_COMMAND_OFFSET) return {};
     const std::size_t units = read_u16(payload, FIELD_COMMAND_LENGTH_OFFSET);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "hwp/format.h"
 #include "hwp/record.h"
 #include "model/content_block.h"
 #include "model/paragraph.h"
@@ -15,8 +16,15 @@
 namespace brindle {
 
 // The number or bullet of the paragraph whose header is `header` (none
-// for null), advancing its numbering's counters.
-ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context);
+// for null), advancing its numbering's counters. Inline: it is read for
+// every paragraph, and most have none.
+inline ParagraphHead read_paragraph_head(const HwpRecord* header, WalkContext& context) {
+    if (header == nullptr) return {};
+    const Bytes payload = header->bytes();
+    if (payload.size() <= PARA_HEADER_STYLE_OFFSET) return {};
+    return context.numbering.head(read_u16(payload, PARA_HEADER_SHAPE_OFFSET), payload[PARA_HEADER_STYLE_OFFSET],
+                                  context.outline_numbering);
+}
 
 // A control that adds to its paragraph instead of yielding a block of its
 // own: a footnote or endnote (its content becomes a note definition), a

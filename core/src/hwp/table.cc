@@ -77,8 +77,12 @@ void flush_cell(std::optional<ParagraphSlot>& open, const HwpRecord*& header, co
                 std::string& cell_text, WalkContext& context, CellContent* content) {
     if (context.full()) {
         ParagraphHead head = read_paragraph_head(header, context);
+        const std::size_t before = cell_text.size();
         if (open) append_cell_paragraph(cell_text, *open, head);
-        if (open && content != nullptr) {
+        // A paragraph that adds nothing to the cell's text and holds no
+        // object would write nothing in its body form either: it is not kept.
+        const bool blank = cell_text.size() == before && open && open->controls.trailing.empty();
+        if (open && content != nullptr && !blank) {
             open->look = read_paragraph_look(header, char_shapes);
             auto& kept = std::get<CellParagraph>(
                 content->emplace_back(std::in_place_type<CellParagraph>, std::move(*open), std::move(head)));
@@ -117,7 +121,12 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         const HwpRecord& r = records[f];
         if (r.level < table_level || (r.tag_id == HWPTAG_LIST_HEADER && r.level == table_level)) break;
         if (full && r.tag_id == HWPTAG_PARA_HEADER && r.level == table_level) {
-            flush_cell(open, header, char_shapes, text, context, content);
+            // A cell's first header ends no paragraph: the call is spared.
+            if (open || header != nullptr) {
+                flush_cell(open, header, char_shapes, text, context, content);
+            } else {
+                char_shapes = nullptr;
+            }
             header = &r;
             ++f;
             continue;

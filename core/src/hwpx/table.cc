@@ -113,8 +113,12 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, C
         }
         if (full) {
             ParagraphHead head = paragraph_head(decoded.refs, context);
+            const std::size_t before = text.size();
             if (open) append_cell_paragraph(text, *open, head);
-            if (open && content != nullptr) {
+            // A paragraph that adds nothing to the cell's text and holds no
+            // object would write nothing in its body form either: it is not kept.
+            const bool blank = text.size() == before && open && open->controls.trailing.empty();
+            if (open && content != nullptr && !blank) {
                 content->emplace_back(std::in_place_type<CellParagraph>, std::move(*open), std::move(head));
             }
         } else if (open) {

@@ -8,16 +8,6 @@
 namespace brindle {
 namespace {
 
-const ParagraphShape* shape_of(const Definitions& definitions, std::uint16_t para_shape, std::uint8_t style) {
-    const std::vector<ParagraphShape>& shapes = definitions.paragraph_shapes;
-    if (para_shape < shapes.size()) return &shapes[para_shape];
-    // A shape id past the list: the paragraph's style still names one.
-    if (style < definitions.styles.size() && definitions.styles[style].paragraph_shape < shapes.size()) {
-        return &shapes[definitions.styles[style].paragraph_shape];
-    }
-    return nullptr;
-}
-
 // A 1-based id into a table, or nothing.
 template <class T>
 const T* by_id(const std::vector<T>& table, std::uint16_t id) {
@@ -52,24 +42,21 @@ std::string ParagraphNumbering::number(const Numbering& numbering, Counters& cou
     return out;
 }
 
-ParagraphHead ParagraphNumbering::head(std::uint16_t para_shape, std::uint8_t style,
-                                       std::uint16_t outline_numbering) {
+ParagraphHead ParagraphNumbering::head_of(const ParagraphShape& shape, std::uint16_t outline_numbering) {
     ParagraphHead head;
-    const ParagraphShape* shape = shape_of(*definitions_, para_shape, style);
-    if (shape == nullptr || shape->head == HeadKind::None) return head;
-    head.kind = shape->head;
-    head.level = shape->level;
+    head.kind = shape.head;
+    head.level = shape.level;
 
-    if (shape->head == HeadKind::Bullet) {
-        if (const char32_t* bullet = by_id(definitions_->bullets, shape->numbering)) head.bullet = *bullet;
+    if (shape.head == HeadKind::Bullet) {
+        if (const char32_t* bullet = by_id(definitions_->bullets, shape.numbering)) head.bullet = *bullet;
         return head;
     }
-    const std::uint16_t id = shape->head == HeadKind::Outline ? outline_numbering : shape->numbering;
+    const std::uint16_t id = shape.head == HeadKind::Outline ? outline_numbering : shape.numbering;
     const Numbering* numbering = by_id(definitions_->numberings, id);
     if (numbering == nullptr) return head;
-    std::vector<Counters>& table = shape->head == HeadKind::Outline ? outline_ : numbered_;
+    std::vector<Counters>& table = shape.head == HeadKind::Outline ? outline_ : numbered_;
     if (table.empty()) table.resize(definitions_->numberings.size(), Counters{});
-    head.number = number(*numbering, table[id - 1], shape->level);
+    head.number = number(*numbering, table[id - 1], shape.level);
     return head;
 }
 

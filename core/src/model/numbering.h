@@ -57,10 +57,26 @@ public:
     // The head of a paragraph whose header names `para_shape` and `style`;
     // outline paragraphs are numbered by the section's `outline_numbering`.
     // Numbered and outline paragraphs advance their counters.
-    ParagraphHead head(std::uint16_t para_shape, std::uint8_t style, std::uint16_t outline_numbering);
+    // Most paragraphs have no head: that is told here, where the caller
+    // has it, and only a head is made in a call of its own.
+    ParagraphHead head(std::uint16_t para_shape, std::uint8_t style, std::uint16_t outline_numbering) {
+        const ParagraphShape* shape = shape_of(para_shape, style);
+        if (shape == nullptr || shape->head == HeadKind::None) return {};
+        return head_of(*shape, outline_numbering);
+    }
 
 private:
     using Counters = std::array<std::uint32_t, NUMBERING_LEVELS>;
+    // The shape `para_shape` names; past the list, the one `style` names.
+    const ParagraphShape* shape_of(std::uint16_t para_shape, std::uint8_t style) const {
+        const std::vector<ParagraphShape>& shapes = definitions_->paragraph_shapes;
+        if (para_shape < shapes.size()) return &shapes[para_shape];
+        if (style < definitions_->styles.size() && definitions_->styles[style].paragraph_shape < shapes.size()) {
+            return &shapes[definitions_->styles[style].paragraph_shape];
+        }
+        return nullptr;
+    }
+    ParagraphHead head_of(const ParagraphShape& shape, std::uint16_t outline_numbering);
     std::string number(const Numbering& numbering, Counters& counters, std::size_t level);
 
     const Definitions* definitions_;

@@ -50,29 +50,14 @@ constexpr std::uint8_t LAYOUT_MAX_TEXT_CELLS = 3;
 }  // namespace
 
 TableGrid::TableGrid(std::size_t rows, std::size_t columns, std::size_t expected_cells)
-    : row_count_(rows), width_(columns), row_text_cells_(rows, 0), taken_(rows * columns, 0) {
+    : row_count_(rows),
+      width_(columns),
+      // A grid narrower than a layout can leave the grid only by full-width
+      // rows, which hold one cell with text.
+      kept_text_cells_(columns >= LAYOUT_MIN_COLUMNS ? LAYOUT_MAX_TEXT_CELLS : 1),
+      row_text_cells_(rows, 0),
+      taken_(rows * columns, 0) {
     cells_.reserve(std::min({expected_cells, taken_.size(), MAX_CELLS_RESERVED}));
-}
-
-bool TableGrid::usable(const std::optional<CellAddress>& address) const {
-    return address && address->row < row_count_ && address->column < width_ &&
-           taken_[address->row * width_ + address->column] == 0;
-}
-
-std::size_t TableGrid::first_free() const {
-    const auto free = std::find(taken_.begin() + static_cast<std::ptrdiff_t>(next_free_), taken_.end(), 0);
-    return static_cast<std::size_t>(free - taken_.begin());
-}
-
-bool TableGrid::may_stand_alone(const std::optional<CellAddress>& address) const {
-    // A grid narrower than a layout can leave the grid only by full-width
-    // rows, which hold one cell with text.
-    const std::uint8_t kept = width_ >= LAYOUT_MIN_COLUMNS ? LAYOUT_MAX_TEXT_CELLS : 1;
-    // The row the cell will take: its own, or that of the first free
-    // position, as place finds it.
-    if (usable(address)) return row_text_cells_[address->row] < kept;
-    const std::size_t free = first_free();
-    return free < taken_.size() && row_text_cells_[free / width_] < kept;  // else it will be dropped
 }
 
 void keep_cell_blocks(CellContent* content, OpenParagraph* paragraph, BlockList blocks) {

@@ -4,6 +4,7 @@
 // an address came from.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -84,7 +85,14 @@ public:
     // then is no full-width row; in a grid wide enough to be a page's layout
     // not when three do (no line of such a layout holds more). A cell whose
     // content is not kept never leaves the grid.
-    bool may_stand_alone(const std::optional<CellAddress>& address) const;
+    // (Inline: it is asked for every cell of the body's tables.)
+    bool may_stand_alone(const std::optional<CellAddress>& address) const {
+        // The row the cell will take: its own, or that of the first free
+        // position, as place finds it.
+        if (usable(address)) return row_text_cells_[address->row] < kept_text_cells_;
+        const std::size_t free = first_free();
+        return free < taken_.size() && row_text_cells_[free / width_] < kept_text_cells_;  // else it will be dropped
+    }
 
     // The table as written: a grid column in which no cell with text starts,
     // and a row without text, are left out, so a cell spanning several
@@ -137,9 +145,15 @@ private:
     };
     using Row = std::span<PlacedCell>;
     // Whether a cell may stand at `address`: inside the grid, at a free position.
-    bool usable(const std::optional<CellAddress>& address) const;
+    bool usable(const std::optional<CellAddress>& address) const {
+        return address && address->row < row_count_ && address->column < width_ &&
+               taken_[address->row * width_ + address->column] == 0;
+    }
     // The first free position in reading order (taken_.size() when none is).
-    std::size_t first_free() const;
+    std::size_t first_free() const {
+        const auto free = std::find(taken_.begin() + static_cast<std::ptrdiff_t>(next_free_), taken_.end(), 0);
+        return static_cast<std::size_t>(free - taken_.begin());
+    }
     // The placed cells of each row, left to right: row r is rows[r].
     std::vector<Row> sorted_rows();
     // The marks of the grid whose rows are `rows` (as sorted_rows gives
@@ -201,6 +215,9 @@ private:
 
     std::size_t row_count_;
     std::size_t width_;
+    // The cells with text a row may hold and a cell's content still be
+    // needed (see may_stand_alone).
+    std::uint8_t kept_text_cells_;
     // Every placed cell in one list (no two start at one position), in the
     // order placed; sorted_rows puts them in reading order.
     std::vector<PlacedCell> cells_;
