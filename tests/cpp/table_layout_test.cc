@@ -9,21 +9,14 @@
 #include <vector>
 
 #include "model/table_layout.h"
+#include "table_test_support.h"
 
 namespace brindle {
 namespace {
 
-using Texts = std::vector<std::vector<std::string>>;
-
-Texts texts(const Table& table) {
-    Texts out;
-    for (const auto& row : table.rows) {
-        auto& cells = out.emplace_back();
-        for (const TableCell& cell : row) cells.push_back(cell.text);
-        cells.resize(table.columns);
-    }
-    return out;
-}
+using test::place_text;
+using test::texts;
+using test::Texts;
 
 TEST(TableGrid, ColumnsWhereNoCellWithTextStartsAreLeftOut) {
     TableGrid grid(3, 10);
@@ -61,13 +54,6 @@ TEST(TableGrid, SpansPastTheEdgeAndAGridWithoutText) {
     EXPECT_TRUE(TableGrid(0, 5).take().rows.empty());
 }
 
-// A cell whose body form is one paragraph of its text.
-void put(TableGrid& grid, CellAddress at, const std::string& text) {
-    CellContent content;
-    if (!text.empty()) content.emplace_back(ContentBlock(Paragraph{text}));
-    grid.place(at, std::string(text), std::move(content));
-}
-
 // The layout as a list of "p:<text>" and "t:<rows>" entries.
 std::vector<std::string> shown(TableLayout layout) {
     if (layout.table) layout.blocks.emplace_back(std::move(*layout.table));
@@ -88,15 +74,15 @@ std::vector<std::string> shown(TableLayout layout) {
 
 TEST(TableLayout, ATitleAndANoteLeaveADataTableAGroupRowStays) {
     TableGrid grid(8, 3);
-    put(grid, {0, 0, 1, 3}, "제목");
+    place_text(grid, {0, 0, 1, 3}, "제목");
     for (std::size_t r = 1; r < 7; ++r) {
         if (r == 3) {
-            put(grid, {r, 0, 1, 3}, "소계");  // a group row in the middle
+            place_text(grid, {r, 0, 1, 3}, "소계");  // a group row in the middle
             continue;
         }
-        for (std::size_t c = 0; c < 3; ++c) put(grid, {r, c, 1, 1}, std::to_string(r) + std::to_string(c));
+        for (std::size_t c = 0; c < 3; ++c) place_text(grid, {r, c, 1, 1}, std::to_string(r) + std::to_string(c));
     }
-    put(grid, {7, 0, 1, 3}, "주: 단위 원");
+    place_text(grid, {7, 0, 1, 3}, "주: 단위 원");
     EXPECT_EQ(shown(std::move(grid).lay_out()),
               (std::vector<std::string>{"p:제목", "t:10|11|12|/20|21|22|/소계|||/40|41|42|/50|51|52|/60|61|62|/",
                                         "p:주: 단위 원"}));
@@ -106,11 +92,11 @@ TEST(TableLayout, ARunOfRowsThatNeedsOneColumnIsContent) {
     // Full-width rows are half of the rows: the row between them whose one cell
     // spans one of two columns is its content too, the last row a table.
     TableGrid runs(4, 2);
-    put(runs, {0, 0, 1, 2}, "A");
-    put(runs, {1, 0, 1, 1}, "x");
-    put(runs, {2, 0, 1, 2}, "B");
-    put(runs, {3, 0, 1, 1}, "c");
-    put(runs, {3, 1, 1, 1}, "d");
+    place_text(runs, {0, 0, 1, 2}, "A");
+    place_text(runs, {1, 0, 1, 1}, "x");
+    place_text(runs, {2, 0, 1, 2}, "B");
+    place_text(runs, {3, 0, 1, 1}, "c");
+    place_text(runs, {3, 1, 1, 1}, "d");
     EXPECT_EQ(shown(std::move(runs).lay_out()), (std::vector<std::string>{"p:A", "p:x", "p:B", "t:c|d|/"}));
 }
 
@@ -120,9 +106,9 @@ TEST(TableLayout, CellsPlacedOutOfReadingOrderLayOutAsInOrder) {
     const std::vector<std::pair<CellAddress, std::string>> cells = {
         {{0, 0, 1, 2}, "title"}, {{1, 0, 1, 1}, "a"}, {{1, 1, 1, 1}, "b"}, {{2, 0, 1, 2}, "note"}};
     TableGrid in_order(3, 2, cells.size());
-    for (const auto& [at, text] : cells) put(in_order, at, text);
+    for (const auto& [at, text] : cells) place_text(in_order, at, text);
     TableGrid reversed(3, 2);
-    for (auto it = cells.rbegin(); it != cells.rend(); ++it) put(reversed, it->first, it->second);
+    for (auto it = cells.rbegin(); it != cells.rend(); ++it) place_text(reversed, it->first, it->second);
     const std::vector<std::string> expected = {"p:title", "t:a|b|/", "p:note"};
     EXPECT_EQ(shown(std::move(in_order).lay_out()), expected);
     EXPECT_EQ(shown(std::move(reversed).lay_out()), expected);
@@ -142,7 +128,7 @@ TEST(TableGrid, ContentIsKeptForAsManyCellsOfARowAsALayoutMayWrite) {
     // Narrower than a layout: only a row's first cell with text may leave the grid.
     TableGrid narrow(2, 5);
     EXPECT_TRUE(narrow.may_stand_alone(CellAddress{0, 0, 1, 1}));
-    put(narrow, {0, 0, 1, 1}, "a");
+    place_text(narrow, {0, 0, 1, 1}, "a");
     EXPECT_FALSE(narrow.may_stand_alone(CellAddress{0, 1, 1, 1}));
     blank(narrow, {1, 0, 1, 1});  // a blank does not count
     EXPECT_TRUE(narrow.may_stand_alone(CellAddress{1, 1, 1, 1}));
@@ -150,7 +136,7 @@ TEST(TableGrid, ContentIsKeptForAsManyCellsOfARowAsALayoutMayWrite) {
     TableGrid wide(1, 6);
     for (std::size_t c = 0; c < 3; ++c) {
         EXPECT_TRUE(wide.may_stand_alone(CellAddress{0, c, 1, 1}));
-        put(wide, {0, c, 1, 1}, "x");
+        place_text(wide, {0, c, 1, 1}, "x");
     }
     EXPECT_FALSE(wide.may_stand_alone(CellAddress{0, 3, 1, 1}));
     EXPECT_FALSE(wide.may_stand_alone(std::nullopt));  // takes (0,3) in the same row
@@ -159,19 +145,19 @@ TEST(TableGrid, ContentIsKeptForAsManyCellsOfARowAsALayoutMayWrite) {
 TEST(TableLayout, ALineOfALayoutIsOneParagraphUntilAPieceIsNoPlainParagraph) {
     // Nine written columns, a cell or two per row (three in one): the page's layout.
     TableGrid grid(6, 24);
-    put(grid, {0, 5, 1, 19}, "공고");
-    put(grid, {1, 0, 1, 2}, "○");
-    put(grid, {1, 2, 1, 7}, "공고명:");
-    put(grid, {1, 9, 1, 15}, "운송");
+    place_text(grid, {0, 5, 1, 19}, "공고");
+    place_text(grid, {1, 0, 1, 2}, "○");
+    place_text(grid, {1, 2, 1, 7}, "공고명:");
+    place_text(grid, {1, 9, 1, 15}, "운송");
     ParagraphHead numbered;
     numbered.kind = HeadKind::Number;
     numbered.number = "1.";
-    put(grid, {2, 4, 1, 9}, "2.");
+    place_text(grid, {2, 4, 1, 9}, "2.");
     put_blocks(grid, {2, 13, 1, 4}, "안내", {Paragraph("안내", numbered)});  // a number of its own
-    put(grid, {3, 17, 1, 4}, "덧");
+    place_text(grid, {3, 17, 1, 4}, "덧");
     put_blocks(grid, {3, 21, 1, 3}, "[이미지] 끝", {Image(), Paragraph("끝")});  // a picture first
-    put(grid, {4, 11, 1, 13}, "비고");
-    put(grid, {5, 0, 1, 24}, "조달청");
+    place_text(grid, {4, 11, 1, 13}, "비고");
+    place_text(grid, {5, 0, 1, 24}, "조달청");
     EXPECT_EQ(shown(std::move(grid).lay_out()), (std::vector<std::string>{"p:공고", "p:○ 공고명: 운송", "p:2.", "p:안내",
                                                                         "p:덧", "p:끝", "p:비고", "p:조달청"}));
 }
@@ -180,24 +166,24 @@ TEST(TableLayout, MostlyBlankDataTablesStayTables) {
     // A template to fill in (a label spanning two rows, blanks under the years)
     // and a schedule whose marks stand in their months: a cell almost everywhere.
     TableGrid form(4, 4);
-    put(form, {0, 0, 1, 1}, "구분");
-    put(form, {0, 1, 1, 1}, "2023");
-    put(form, {0, 2, 1, 1}, "2024");
-    put(form, {0, 3, 1, 1}, "합계");
-    put(form, {1, 0, 2, 1}, "자산");
+    place_text(form, {0, 0, 1, 1}, "구분");
+    place_text(form, {0, 1, 1, 1}, "2023");
+    place_text(form, {0, 2, 1, 1}, "2024");
+    place_text(form, {0, 3, 1, 1}, "합계");
+    place_text(form, {1, 0, 2, 1}, "자산");
     for (std::size_t r = 1; r < 4; ++r) {
         for (std::size_t c = 1; c < 4; ++c) blank(form, {r, c, 1, 1});
     }
-    put(form, {3, 0, 1, 1}, "부채");
+    place_text(form, {3, 0, 1, 1}, "부채");
     EXPECT_EQ(shown(std::move(form).lay_out()), (std::vector<std::string>{"t:구분|2023|2024|합계|/자산||||/부채||||/"}));
     TableGrid schedule(3, 7);
-    put(schedule, {0, 0, 1, 1}, "과업");
-    for (std::size_t c = 1; c < 7; ++c) put(schedule, {0, c, 1, 1}, std::to_string(c));
+    place_text(schedule, {0, 0, 1, 1}, "과업");
+    for (std::size_t c = 1; c < 7; ++c) place_text(schedule, {0, c, 1, 1}, std::to_string(c));
     for (std::size_t r = 1; r < 3; ++r) {
-        put(schedule, {r, 0, 1, 1}, "업무" + std::to_string(r));
+        place_text(schedule, {r, 0, 1, 1}, "업무" + std::to_string(r));
         for (std::size_t c = 1; c < 7; ++c) {
             if (c == 2 * r) {
-                put(schedule, {r, c, 1, 1}, "○");
+                place_text(schedule, {r, c, 1, 1}, "○");
             } else {
                 blank(schedule, {r, c, 1, 1});
             }
@@ -212,20 +198,20 @@ TEST(TableLayout, AFormTableStartsWithItsOwnRows) {
     // while they share its table, none once a row of unlike length starts
     // another table.
     TableGrid grid(4, 12);
-    put(grid, {0, 0, 3, 2}, "신청인");
-    put(grid, {0, 2, 1, 3}, "상호");
-    put(grid, {0, 5, 1, 3}, "가나");
-    put(grid, {0, 8, 1, 2}, "대표");
-    put(grid, {0, 10, 1, 2}, "홍");
-    put(grid, {1, 3, 1, 2}, "주소");
-    put(grid, {1, 5, 1, 7}, "서울");
-    put(grid, {2, 2, 1, 1}, "전화");
-    put(grid, {2, 3, 1, 1}, "02");
-    put(grid, {2, 4, 1, 1}, "팩스");
-    put(grid, {2, 6, 1, 1}, "031");
-    put(grid, {2, 7, 1, 1}, "메일");
-    put(grid, {2, 9, 1, 3}, "@");
-    put(grid, {3, 0, 1, 12}, "위와 같이 신청합니다.");
+    place_text(grid, {0, 0, 3, 2}, "신청인");
+    place_text(grid, {0, 2, 1, 3}, "상호");
+    place_text(grid, {0, 5, 1, 3}, "가나");
+    place_text(grid, {0, 8, 1, 2}, "대표");
+    place_text(grid, {0, 10, 1, 2}, "홍");
+    place_text(grid, {1, 3, 1, 2}, "주소");
+    place_text(grid, {1, 5, 1, 7}, "서울");
+    place_text(grid, {2, 2, 1, 1}, "전화");
+    place_text(grid, {2, 3, 1, 1}, "02");
+    place_text(grid, {2, 4, 1, 1}, "팩스");
+    place_text(grid, {2, 6, 1, 1}, "031");
+    place_text(grid, {2, 7, 1, 1}, "메일");
+    place_text(grid, {2, 9, 1, 3}, "@");
+    place_text(grid, {3, 0, 1, 12}, "위와 같이 신청합니다.");
     EXPECT_EQ(shown(std::move(grid).lay_out()),
               (std::vector<std::string>{"t:신청인|상호|가나|대표|홍|/|주소|서울|||/", "t:전화|02|팩스|031|메일|@|/",
                                         "p:위와 같이 신청합니다."}));
