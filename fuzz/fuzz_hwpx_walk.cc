@@ -6,8 +6,8 @@
 #include "brindle/limits.h"
 #include "fuzz_support.h"
 #include "hwpx/header.h"
-#include "hwpx/walk.h"
-#include "hwpx/xml.h"
+#include "owpml/walk.h"
+#include "owpml/xml.h"
 #include "model/markdown.h"
 
 namespace {
@@ -24,11 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Profile profile : {Profile::Exact, Profile::Full}) {
         try {
             Definitions info = hwpx::read_header(copy(input.subspan(start, split)), "header");
-            auto section = hwpx::XmlPart::parse(copy(input.subspan(start + split)), "section");
+            auto section = owpml::XmlPart::parse(copy(input.subspan(start + split)), "section");
             if (!section) continue;
             WalkContext context(profile, std::move(info));
             BlockList blocks;
-            hwpx::walk_list(section.value()->root(), hwpx::ListWalk{false, true, TextContext::Body, blocks, context});
+            owpml::walk_list(section.value()->root(), owpml::ListWalk{false, true, TextContext::Body, blocks, context});
             context.pages.finish(blocks);
             std::vector<PageStart> pages;
             MarkdownMap map{nullptr, &pages, true};

@@ -12,21 +12,18 @@
 
 #include "hwpx/header_prefilter.h"
 #include "hwpx/header_scan.h"
-#include "hwpx/xml.h"
+#include "owpml/names.h"
+#include "owpml/xml.h"
 #include "model/numbering.h"
 #include "text.h"
 
 namespace brindle::hwpx {
-namespace {
 
-// The number shapes by their OWPML names, in the order of their codes.
-constexpr std::array<std::string_view, 17> NUMBER_SHAPES = {
-    "DIGIT",          "CIRCLED_DIGIT",          "ROMAN_CAPITAL",        "ROMAN_SMALL",
-    "LATIN_CAPITAL",  "LATIN_SMALL",            "CIRCLED_LATIN_CAPITAL", "CIRCLED_LATIN_SMALL",
-    "HANGUL_SYLLABLE", "CIRCLED_HANGUL_SYLLABLE", "HANGUL_JAMO",          "CIRCLED_HANGUL_JAMO",
-    "HANGUL_PHONETIC", "IDEOGRAPH",              "CIRCLED_IDEOGRAPH",    "DECAGON_CIRCLE",
-    "DECAGON_CIRCLE_HANJA",
-};
+using owpml::Element;
+using owpml::Ns;
+using owpml::XmlPart;
+
+namespace {
 
 HeadKind head_kind(std::string_view type) {
     if (type == "OUTLINE") return HeadKind::Outline;
@@ -75,7 +72,7 @@ Numbering read_numbering(Element element) {
         if (level < 1 || level > NUMBERING_LEVELS) continue;
         const std::size_t k = level - 1;
         formats[k] = cut_to_units(head.text(), MAX_NUMBER_FORMAT_UNITS);
-        numbering.shapes[k] = number_shape_of(head.attribute("numFormat"));
+        numbering.shapes[k] = owpml::number_shape_of(head.attribute("numFormat"));
         numbering.starts[k] = std::max<std::uint32_t>(head.number("start", numbering.starts[k]), 1);
     }
     for (std::size_t k = 0; k < NUMBERING_LEVELS; ++k) {
@@ -191,10 +188,6 @@ void read_tree(Element head, Definitions& definitions) {
 
 }  // namespace
 
-std::uint8_t number_shape_of(std::string_view name) {
-    const auto it = std::find(NUMBER_SHAPES.begin(), NUMBER_SHAPES.end(), name);
-    return it == NUMBER_SHAPES.end() ? std::uint8_t{SHAPE_DIGITS} : static_cast<std::uint8_t>(it - NUMBER_SHAPES.begin());
-}
 
 Definitions read_header(ByteBuffer part, std::string_view name) {
     Definitions definitions;

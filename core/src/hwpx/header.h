@@ -14,8 +14,4 @@ namespace brindle::hwpx {
 // cannot be read keeps its place with default contents.
 Definitions read_header(ByteBuffer part, std::string_view name);
 
-// A number shape by its OWPML name ("DIGIT", "HANGUL_SYLLABLE", ...);
-// digits for a name not known.
-std::uint8_t number_shape_of(std::string_view name);
-
 }  // namespace brindle::hwpx

@@ -8,9 +8,9 @@
 #include "brindle/parse.h"
 #include "hwpx/bin_data.h"
 #include "hwpx/header.h"
-#include "hwpx/names.h"
+#include "owpml/names.h"
 #include "hwpx/package.h"
-#include "hwpx/walk.h"
+#include "owpml/walk.h"
 #include "model/conversion_outputs.h"
 #include "model/headings.h"
 #include "model/markdown.h"
@@ -21,9 +21,9 @@ namespace {
 
 // Whether `root` holds paragraphs as a section does: one of its children is
 // an <hp:p>.
-bool holds_paragraphs(hwpx::Element root) {
-    for (const hwpx::Element child : root.children()) {
-        if (child.is(hwpx::Ns::Paragraph, hwpx::name::PARAGRAPH)) return true;
+bool holds_paragraphs(owpml::Element root) {
+    for (const owpml::Element child : root.children()) {
+        if (child.is(owpml::Ns::Paragraph, owpml::name::PARAGRAPH)) return true;
     }
     return false;
 }
@@ -59,20 +59,20 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     // Every section in reading order. A section that cannot be read is a
     // damaged document; one cut short gives the text before the break.
     for (const hwpx::SectionPart& section : package.sections) {
-        Result<std::unique_ptr<hwpx::XmlPart>> part = hwpx::read_part(package, section.part, true);
+        Result<std::unique_ptr<owpml::XmlPart>> part = hwpx::read_part(package, section.part, true);
         if (!part) {
             if (section.named) return std::move(part).error();
             context.warnings.push_back(section.part + ": passed over: " + part.error().message());
             context.pages.lose_layout();  // it may have been a section, whose pages are not counted
             continue;
         }
-        const hwpx::Element root = part.value()->root();
+        const owpml::Element root = part.value()->root();
         // A spine item that is no section (a bibliography, say) is passed
         // over; one the package calls a section, with a warning. Writers
         // other than the word processor put a section's paragraphs under a
         // root of their own (<hml:sec> of the document namespace, <root>):
         // paragraphs are what a section holds, whatever holds them.
-        if (!root.is(hwpx::Ns::Section, hwpx::name::SECTION) && !holds_paragraphs(root)) {
+        if (!root.is(owpml::Ns::Section, owpml::name::SECTION) && !holds_paragraphs(root)) {
             if (section.named) {
                 context.warnings.push_back(section.part + ": passed over: its root element <" +
                                            std::string(root.local()) + "> is no section of a namespace read here");
@@ -86,7 +86,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
             context.pages.lose_layout();  // the pages after it cannot be counted
         }
         BlockList section_blocks;
-        hwpx::walk_list(root, hwpx::ListWalk{false, true, TextContext::Body, section_blocks, context});
+        owpml::walk_list(root, owpml::ListWalk{false, true, TextContext::Body, section_blocks, context});
         blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
                       std::make_move_iterator(section_blocks.end()));
     }

@@ -11,6 +11,11 @@
 #include "text.h"
 
 namespace brindle::hwpx {
+
+using owpml::Element;
+using owpml::Ns;
+using owpml::XmlPart;
+
 namespace {
 
 constexpr std::string_view MIMETYPE_PART = "mimetype";

@@ -12,7 +12,7 @@
 #include "brindle/parsed_document.h"
 #include "brindle/result.h"
 #include "document/zip_archive.h"
-#include "hwpx/xml.h"
+#include "owpml/xml.h"
 
 namespace brindle::hwpx {
 
@@ -55,7 +55,7 @@ struct Package {
 Result<Package> open_package(ByteSource source, bool with_properties = true);
 
 // A part read and parsed; a missing, damaged or malformed part is an error
-// (with `keep_broken`, one cut short is kept as XmlPart::parse keeps it).
-Result<std::unique_ptr<XmlPart>> read_part(Package& package, std::string_view name, bool keep_broken = false);
+// (with `keep_broken`, one cut short is kept as owpml::XmlPart::parse keeps it).
+Result<std::unique_ptr<owpml::XmlPart>> read_part(Package& package, std::string_view name, bool keep_broken = false);
 
 }  // namespace brindle::hwpx

@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "brindle/profile.h"
-#include "hwpx/xml.h"
+#include "owpml/xml.h"
 #include "model/content_block.h"
 #include "model/paragraph.h"
 #include "model/table.h"
 #include "model/walk_context.h"
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 
 // What a control in a paragraph is, as far as the walk tells them apart.
 enum class ControlKind : std::uint8_t {
@@ -114,4 +114,4 @@ void take_equation(Element equation, OpenParagraph* paragraph, BlockList& out, W
 // Full profile: a caption element (hp:caption): its side and paragraphs.
 void take_caption(Element caption, Caption& out, WalkContext& context, TextContext place);
 
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml

@@ -2,14 +2,14 @@
 // are built as the walk meets elements that declare prefixes, so a part
 // whose declarations all sit on its root (as every writer's do) costs one
 // scope.
-#include "hwpx/xml.h"
+#include "owpml/xml.h"
 
 #include "text.h"
 
 #include <charconv>
 #include <cstring>
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 namespace {
 
 // pugixml's options: CDATA, the predefined entities and character
@@ -218,4 +218,4 @@ Element::Children::iterator Element::Children::begin() const {
     return iterator(parent_.node_.first_child(), parent_);
 }
 
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml

@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <string>
 
-#include "hwpx/names.h"
-#include "hwpx/walk.h"
+#include "owpml/names.h"
+#include "owpml/walk.h"
 #include "model/paragraph.h"
 #include "text.h"
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 namespace {
 
 constexpr std::array<std::string_view, 11> SHAPES = {
@@ -138,4 +138,4 @@ BlockList collect_equation(Element equation, WalkContext& context, TextContext p
     return blocks;
 }
 
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml

@@ -2,9 +2,14 @@
 // named once. Elements are matched by namespace and local name.
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string_view>
 
-namespace brindle::hwpx::name {
+#include "model/numbering.h"
+
+namespace brindle::owpml::name {
 
 // Sections and paragraphs (namespace hs, hp).
 inline constexpr std::string_view SECTION = "sec";
@@ -71,4 +76,24 @@ inline constexpr std::string_view BINARY_ITEM = "binaryItemIDRef";  // the manif
 inline constexpr std::string_view CONTAINER = "container";    // a group of drawing objects
 inline constexpr std::string_view DRAW_TEXT = "drawText";     // a shape's text: a subList
 
-}  // namespace brindle::hwpx::name
+}  // namespace brindle::owpml::name
+
+namespace brindle::owpml {
+
+// The number shapes by their OWPML names, in the order of their codes.
+inline constexpr std::array<std::string_view, 17> NUMBER_SHAPES = {
+    "DIGIT",          "CIRCLED_DIGIT",          "ROMAN_CAPITAL",        "ROMAN_SMALL",
+    "LATIN_CAPITAL",  "LATIN_SMALL",            "CIRCLED_LATIN_CAPITAL", "CIRCLED_LATIN_SMALL",
+    "HANGUL_SYLLABLE", "CIRCLED_HANGUL_SYLLABLE", "HANGUL_JAMO",          "CIRCLED_HANGUL_JAMO",
+    "HANGUL_PHONETIC", "IDEOGRAPH",              "CIRCLED_IDEOGRAPH",    "DECAGON_CIRCLE",
+    "DECAGON_CIRCLE_HANJA",
+};
+
+// A number shape by its OWPML name ("DIGIT", "HANGUL_SYLLABLE", ...);
+// digits for a name not known.
+inline std::uint8_t number_shape_of(std::string_view name) {
+    const auto it = std::find(NUMBER_SHAPES.begin(), NUMBER_SHAPES.end(), name);
+    return it == NUMBER_SHAPES.end() ? std::uint8_t{SHAPE_DIGITS} : static_cast<std::uint8_t>(it - NUMBER_SHAPES.begin());
+}
+
+}  // namespace brindle::owpml

@@ -1,6 +1,6 @@
 // The layout fields of a body paragraph's elements. A segment's attributes
 // are read in one pass over them: a paragraph holds one per line.
-#include "hwpx/page_layout.h"
+#include "owpml/page_layout.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,9 +8,9 @@
 #include <limits>
 #include <string_view>
 
-#include "hwpx/names.h"
+#include "owpml/names.h"
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 namespace {
 
 // An attribute's value as a number of type T; `fallback` when it is none.
@@ -90,4 +90,4 @@ void read_layout_control(const Control& control, ParagraphLayout& layout, PageMa
     }
 }
 
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "brindle/limits.h"
-#include "hwpx/names.h"
-#include "hwpx/walk.h"
+#include "owpml/names.h"
+#include "owpml/walk.h"
 #include "model/cell_text.h"
 #include "model/table_layout.h"
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 namespace {
 
 // What a cell holds, found in one pass over its children: its paragraph
@@ -215,4 +215,4 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
     return result;
 }
 
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml

@@ -22,7 +22,7 @@
 #include "brindle/bytes.h"
 #include "brindle/result.h"
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 
 // Elements nested deeper than this are not looked at.
 inline constexpr std::size_t MAX_XML_DEPTH = 256;
@@ -227,4 +227,4 @@ void Element::each_node(OnText&& on_text, OnElement&& on_element) const {
     }
 }
 
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml

@@ -5,11 +5,11 @@
 // objects' heights (hp:sz). The pages are counted in the model.
 #pragma once
 
-#include "hwpx/walk.h"
-#include "hwpx/xml.h"
+#include "owpml/walk.h"
+#include "owpml/xml.h"
 #include "model/pages.h"
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 
 // The breaks and line segments of paragraph `p`.
 void read_paragraph_layout(Element p, ParagraphLayout& layout);
@@ -19,4 +19,4 @@ void read_paragraph_layout(Element p, ParagraphLayout& layout);
 // or equation its height.
 void read_layout_control(const Control& control, ParagraphLayout& layout, PageMarker& pages);
 
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml

@@ -5,19 +5,18 @@
 // write the blocks of tables, equations and drawing objects after it; the
 // full profile keeps it open through all its controls, whose notes, links
 // and numbers go into its text and whose blocks follow it.
-#include "hwpx/walk.h"
+#include "owpml/walk.h"
 
 #include <algorithm>
 #include <iterator>
 
 #include "brindle/limits.h"
-#include "hwpx/header.h"
-#include "hwpx/names.h"
-#include "hwpx/page_layout.h"
+#include "owpml/names.h"
+#include "owpml/page_layout.h"
 #include "model/numbering.h"
 #include "text.h"
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 namespace {
 
 // A field's parameter by name (hp:parameters > hp:stringParam name=...).
@@ -268,4 +267,4 @@ void take_paragraph_control(const Control& control, ParagraphControls* controls,
     }
 }
 
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml

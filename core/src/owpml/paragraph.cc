@@ -10,11 +10,11 @@
 #include <cstring>
 #include <string>
 
-#include "hwpx/names.h"
-#include "hwpx/walk.h"
+#include "owpml/names.h"
+#include "owpml/walk.h"
 #include "text.h"
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 namespace {
 
 // Drawing objects: shapes, pictures, groups, OLE objects and charts.
@@ -229,4 +229,4 @@ DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift) {
     return decoder.take();
 }
 
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml

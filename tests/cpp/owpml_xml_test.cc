@@ -1,4 +1,4 @@
-// The HWPX parts' XML: names resolved by namespace URI whatever the prefix
+// OWPML XML: names resolved by namespace URI whatever the prefix
 // (declared on the root or further in, shadowed, or the default namespace),
 // both generations of URIs, and what a part may not hold.
 #include <gtest/gtest.h>
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "hwpx/xml.h"
+#include "owpml/xml.h"
 
-namespace brindle::hwpx {
+namespace brindle::owpml {
 namespace {
 
 std::unique_ptr<XmlPart> parse(std::string_view text) {
@@ -90,4 +90,4 @@ TEST(HwpxXml, DepthIsBounded) {
 }
 
 }  // namespace
-}  // namespace brindle::hwpx
+}  // namespace brindle::owpml
