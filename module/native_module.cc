@@ -323,7 +323,9 @@ PyObject* parsed_to_tuple(const Parsed& result) {
         fill_list(properties.get(), static_cast<Py_ssize_t>(i), item.release());
     }
     const StrIndices& indices = result.indices;
-    const char* format = parsed.format == DocumentFormat::Hwpx ? "hwpx" : "hwp";
+    const char* format = parsed.format == DocumentFormat::Hwpx    ? "hwpx"
+                         : parsed.format == DocumentFormat::Hwpml ? "hwpml"
+                                                                   : "hwp";
     return Py_BuildValue("(NOOsNNNN)", markdown_to_str(parsed.markdown), images.get(), properties.get(), format,
                          strings_to_list(parsed.warnings), fields_to_list(parsed.fields),
                          outline_to_list(parsed.outline, indices.outline),

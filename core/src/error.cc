@@ -37,15 +37,20 @@ HwpError HwpError::distribution_protected() { return HwpError(Kind::Distribution
 HwpError HwpError::password_protected_package() {
     return HwpError(Kind::PasswordProtected, std::string("Password-protected HWPX documents are not supported"));
 }
-HwpError HwpError::no_binary_records() {
+HwpError HwpError::no_binary_records(bool hwpml) {
     return HwpError(Kind::Package,
-                    std::string("HWPX document: it has no binary records to list (its sections are XML parts); "
-                                "records are listed for HWP 5.0 documents"),
+                    hwpml ? std::string("HWPML document: it has no binary records to list (it is one XML file); "
+                                        "records are listed for HWP 5.0 documents")
+                          : std::string("HWPX document: it has no binary records to list (its sections are XML parts); "
+                                        "records are listed for HWP 5.0 documents"),
                     Cause::NotAnHwpDocument);
 }
 HwpError HwpError::package(std::string text, Cause cause) {
     const char* prefix = cause == Cause::NotAnHwpDocument ? "Not an HWPX document: " : "ZIP package error: ";
     return HwpError(Kind::Package, prefix + std::move(text), cause);
+}
+HwpError HwpError::markup(std::string text) {
+    return HwpError(Kind::Package, "HWPML document error: " + std::move(text), Cause::Damaged);
 }
 HwpError HwpError::other_format(std::string what) {
     return HwpError(Kind::OtherFormat, "Not an HWP document: " + std::move(what), Cause::NotAnHwpDocument);

@@ -15,7 +15,7 @@ from ._chunks import Chunk, check_size, chunk_markdown
 
 __all__ = ["Chunk", "Document", "FormField", "Heading", "Metadata", "parse"]
 
-Format = Literal["hwp", "hwpx"]
+Format = Literal["hwp", "hwpx", "hwpml"]
 
 
 class Metadata(TypedDict, total=False):
@@ -82,7 +82,7 @@ class Document:
     stored, each picture once however often it is shown; the extension is the one
     its bytes call for (``.png``, ``.jpg``, ``.gif``, ``.bmp``, ``.wmf``, ``.emf``,
     ``.tif``, ``.webp``, or ``.bin`` for an unknown kind). `metadata` holds the
-    document's properties; `format` is "hwp" (HWP 5.0) or "hwpx". `warnings` lists
+    document's properties; `format` is "hwp" (HWP 5.0), "hwpx" or "hwpml". `warnings` lists
     the damage the conversion read past, a short message each (the part or stream,
     the byte offset where it can tell, what went wrong); it is empty for a sound
     document. `fields` lists the document's click-here form fields (`FormField`), in
@@ -168,7 +168,7 @@ def _document(parsed: _native.Parsed) -> Document:
         markdown=markdown,
         images=MappingProxyType(dict(images)),
         metadata=_metadata(properties),
-        format="hwpx" if format_ == "hwpx" else "hwp",
+        format=format_ if format_ in ("hwpx", "hwpml") else "hwp",
         warnings=warnings,
         fields=[FormField(*f) for f in fields],
         outline=[Heading(*h) for h in outline],

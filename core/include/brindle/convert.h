@@ -15,7 +15,7 @@
 namespace brindle {
 
 // The format a document's first bytes say it is in.
-enum class DocumentFormat { Hwp, Hwpx, Unknown };
+enum class DocumentFormat { Hwp, Hwpx, Hwpml, Unknown };
 DocumentFormat sniff_format(const ByteSource& source);
 
 // The HWP 5.0 document at `path` (or in `source`) as Markdown; damage read
@@ -27,6 +27,10 @@ Result<std::string> convert_document(ByteSource source, Profile profile = Profil
 // The Markdown of the HWPX package in `source`, by the same rules as an HWP
 // 5.0 document's.
 Result<std::string> convert_hwpx(ByteSource source, Profile profile, std::vector<std::string>* warnings = nullptr);
+
+// The Markdown of the HWPML document in `source` (one XML file, the word
+// processor's format before HWPX), by the same rules as an HWPX package's.
+Result<std::string> convert_hwpml(ByteSource source, Profile profile, std::vector<std::string>* warnings = nullptr);
 
 // The Markdown of a document of either format: a compound file is HWP 5.0,
 // a ZIP archive HWPX; anything else fails as a compound file that cannot

@@ -24,7 +24,8 @@ class HwpError {
 public:
     // DistributionProtected is the full profile's alone: the exact rules
     // convert such a document's stub text. Package is an HWPX (ZIP) package
-    // that cannot be read or is not an HWPX document.
+    // that cannot be read or is not an HWPX document, and an HWPML
+    // document that cannot be read.
     // OtherFormat is a file of another kind altogether (an HTML page, an
     // XML document), named for what it is.
     enum class Kind { Io, InvalidSignature, PasswordProtected, CompoundFile, Parse, DistributionProtected, Package,
@@ -51,11 +52,16 @@ public:
     // Cause::NotAnHwpDocument, that is no HWPX document ("Not an HWPX
     // document: {text}").
     static HwpError package(std::string text, Cause cause = Cause::Damaged);
+    // An HWPML document that cannot be read as it stands ("HWPML document
+    // error: {text}"): malformed XML, a document type that declares more
+    // than simple entities, an encoding not read here.
+    static HwpError markup(std::string text);
     // A file that is no document of a format read here: "Not an HWP
     // document: {what}" ("an HTML page").
     static HwpError other_format(std::string what);
-    // An HWPX document asked for the binary records only HWP 5.0 has.
-    static HwpError no_binary_records();
+    // An HWPX (or HWPML) document asked for the binary records only HWP
+    // 5.0 has.
+    static HwpError no_binary_records(bool hwpml = false);
     static HwpError compound_file(std::string text, Cause cause = Cause::Damaged);
     static HwpError parse(std::string text);
 

@@ -60,4 +60,15 @@ inline constexpr std::uint64_t MAX_COMPRESSION_RATIO = 200;
 inline constexpr std::uint64_t PART_RATIO_FLOOR = std::uint64_t{1} << 20;
 inline constexpr std::size_t MAX_ZIP_ENTRIES = std::size_t{1} << 16;
 
+// An HWPML document (one XML file): the bytes it may hold, and the same
+// bound on its text once its entities are expanded; the entities its
+// document type may declare and the bytes of each one's value (old
+// versions declare one, "&nbsp;"); the attributes one element may carry
+// (real ones carry at most a few dozen). Past the first two, MemoryError;
+// past the others, a damaged document.
+inline constexpr std::size_t MAX_HWPML_SIZE = std::size_t{256} << 20;
+inline constexpr std::size_t MAX_HWPML_ENTITIES = 64;
+inline constexpr std::size_t MAX_HWPML_ENTITY_BYTES = 1024;
+inline constexpr std::size_t MAX_HWPML_ATTRIBUTES = 1024;
+
 }  // namespace brindle

@@ -25,6 +25,7 @@ struct ParseOptions {
 
 Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, const ParseOptions& options);
 Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, const ParseOptions& options);
+Result<ParsedDocument> parse_hwpml(ByteSource source, Profile profile, const ParseOptions& options);
 
 // Either format, told apart by the document's first bytes as convert_any does.
 Result<ParsedDocument> parse_any(ByteSource source, Profile profile, const ParseOptions& options);

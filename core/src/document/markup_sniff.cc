@@ -62,9 +62,6 @@ std::string_view name_at(std::string_view text, std::size_t at) {
 
 // What a root element (or an HTML document type) of this name makes the file.
 std::string describe_root(std::string_view name) {
-    if (name == "HWPML") {
-        return "an HWPML document (the word processor's XML format before HWPX), which brindle does not read yet";
-    }
     for (const std::string_view html : {"html", "head", "body"}) {
         if (equals_ignoring_case(name, html)) return "an HTML page";
     }
@@ -73,7 +70,7 @@ std::string describe_root(std::string_view name) {
 
 }  // namespace
 
-std::optional<std::string> describe_markup(Bytes head) {
+std::optional<std::string> markup_root(Bytes head) {
     const std::string chars = prolog_chars(head.first(std::min(head.size(), MARKUP_SNIFF_BYTES)));
     const std::string_view text(chars);
     std::size_t at = 0;
@@ -93,7 +90,7 @@ std::optional<std::string> describe_markup(Bytes head) {
             std::size_t name = 9;
             while (name < rest.size() && is_blank(rest[name])) ++name;
             const std::string_view doctype = name_at(rest, name);
-            if (equals_ignoring_case(doctype, "html")) return describe_root(doctype);
+            if (equals_ignoring_case(doctype, "html")) return std::string(doctype);
             // Past its internal subset, if any, to the '>' that closes it.
             const std::size_t subset = rest.find_first_of("[>", name);
             if (subset == std::string_view::npos) return std::nullopt;
@@ -102,11 +99,17 @@ std::optional<std::string> describe_markup(Bytes head) {
             if (end == std::string_view::npos) return std::nullopt;
             at += end + 1;
         } else if (rest.size() > 1 && is_name_start(rest[1])) {
-            return describe_root(name_at(rest, 1));
+            return std::string(name_at(rest, 1));
         } else {
             return std::nullopt;
         }
     }
+}
+
+std::optional<std::string> describe_markup(Bytes head) {
+    std::optional<std::string> root = markup_root(head);
+    if (!root) return std::nullopt;
+    return describe_root(*root);
 }
 
 }  // namespace brindle

@@ -95,13 +95,13 @@ Ns namespace_of(std::string_view uri) {
     return Ns::Other;
 }
 
-Result<std::unique_ptr<XmlPart>> XmlPart::parse(ByteBuffer bytes, std::string_view name, bool keep_broken) {
+Result<std::unique_ptr<XmlPart>> XmlPart::parse(ByteBuffer bytes, std::string_view name, bool keep_broken, Input input) {
     std::unique_ptr<XmlPart> part(new XmlPart());
     part->bytes_ = std::move(bytes);
     if (part->bytes_.empty()) return HwpError::package("'" + std::string(name) + "' is empty");
     part->declarations_below_root_ = declarations_below_root(part->bytes_);
     const pugi::xml_parse_result parsed = part->document_.load_buffer_inplace(
-        part->bytes_.data(), part->bytes_.size(), PARSE_OPTIONS, pugi::encoding_auto);
+        part->bytes_.data(), part->bytes_.size(), PARSE_OPTIONS, input == Input::Utf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
     for (pugi::xml_node n = part->document_.first_child(); n; n = n.next_sibling()) {
         if (n.type() == pugi::node_doctype) {
             return HwpError::package("'" + std::string(name) + "' declares a document type, which OWPML parts never do");

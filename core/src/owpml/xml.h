@@ -121,7 +121,12 @@ public:
     // document type declaration is a Package error; with `keep_broken`, a
     // part whose root element opened before the XML broke off (a part cut
     // short) is kept as far as it was read, and broken() says where.
-    static Result<std::unique_ptr<XmlPart>> parse(ByteBuffer bytes, std::string_view name, bool keep_broken = false);
+    // `input` Utf8: the bytes are UTF-8 whatever their declaration says
+    // (a caller that transcoded them); else the encoding is told as XML
+    // tells it.
+    enum class Input : std::uint8_t { Any, Utf8 };
+    static Result<std::unique_ptr<XmlPart>> parse(ByteBuffer bytes, std::string_view name, bool keep_broken = false,
+                                                  Input input = Input::Any);
 
     Element root();
 
@@ -131,6 +136,9 @@ public:
         std::string what;
     };
     const std::optional<Break>& broken() const { return broken_; }
+    // The part's bytes, as far as the parser has read them changed in
+    // place; past a break, as they were.
+    Bytes text() const { return bytes_; }
 
 private:
     friend class Element;
