@@ -15,7 +15,8 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(records inflate inflate_differential para_text click_here table walk container document
-                                    full_walk doc_info full_document zip hwpx_walk hwpx_document equation properties)
+                                    full_walk doc_info full_document zip hwpx_walk hwpx_document hwpml_document equation
+                                    properties)
 
 "$root/scripts/setup.sh"
 py="$root/.venv/bin/python"
@@ -36,6 +37,9 @@ packages=()
 if [ -d "$corpus/hwpx" ]; then packages+=("$corpus"/hwpx/real/*.hwpx "$corpus"/hwpx/twins/samples/*.hwpx); fi
 "$py" "$root/fuzz/make_hwpx_seeds.py" "$work/seeds" "${packages[@]}"
 "$py" "$root/fuzz/make_inflate_seeds.py" "$work/seeds" "${packages[@]}"
+hmls=()
+if [ -d "$corpus/hwpml" ]; then hmls+=("$corpus"/hwpml/*.hml); fi
+"$py" "$root/fuzz/make_hwpml_seeds.py" "$work/seeds" ${hmls[@]+"${hmls[@]}"}
 # Markup the entry names for what it is (HWPML, HTML, XML), from its first bytes.
 mkdir -p "$work/seeds/hwpx_document"
 if [ -d "$corpus/hwpml" ]; then

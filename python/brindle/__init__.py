@@ -1,4 +1,4 @@
-"""brindle: HWP word-processor documents (HWP 5.0 and HWPX) to Markdown.
+"""brindle: HWP word-processor documents (HWP 5.0, HWPX and HWPML) to Markdown.
 
     import brindle
     markdown = brindle.convert("report.hwp")            # a path, bytes or a file object

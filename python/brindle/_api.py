@@ -92,9 +92,10 @@ def _check_profile(profile: str) -> None:
 
 
 def convert(source: Source, *, profile: Profile = "full") -> str:
-    """The Markdown of one HWP document: HWP 5.0 (a compound file) or HWPX (the ZIP
-    package of OWPML XML parts), told apart by its content, not its name. An HWPX
-    document gives the Markdown its HWP 5.0 twin gives, by either profile.
+    """The Markdown of one HWP document: HWP 5.0 (a compound file), HWPX (the ZIP
+    package of OWPML XML parts) or HWPML (the one XML file the word processor saved
+    before HWPX), told apart by its content, not its name. An HWPX or HWPML document
+    gives the Markdown its HWP 5.0 twin gives, by either profile.
 
     `source` is the document: a path (``str`` or any ``os.PathLike``), its bytes
     (``bytes``, ``bytearray``, ``memoryview`` or any object with the buffer protocol),
@@ -105,8 +106,8 @@ def convert(source: Source, *, profile: Profile = "full") -> str:
     the reader sees (notes, headers and footers, numbers and bullets, headings,
     links, captions, tables laid out to be read, the text of drawing objects);
     "exact" gives byte for byte what ``_brindle.hwp_to_markdown`` gives for the
-    same HWP 5.0 file (``_brindle`` reads HWP 5.0 only), and for an HWPX document
-    what those rules give for its twin.
+    same HWP 5.0 file (``_brindle`` reads HWP 5.0 only), and for an HWPX or HWPML
+    document what those rules give for its twin.
 
     The interpreter lock is released while the document is read and converted, so
     conversions on several threads run in parallel. A buffer other than ``bytes`` is
@@ -123,7 +124,11 @@ def convert(source: Source, *, profile: Profile = "full") -> str:
     distribution, whose text is encrypted (the exact profile converts the notice such
     a document holds in its place); MemoryError when the document exceeds one of the
     converter's bounds. An HWPX document whose section part is missing, empty, not
-    XML or declares a DTD is DamagedDocumentError. Beyond that a conversion never
+    XML or declares a DTD is DamagedDocumentError; so is an HWPML document that is not
+    well-formed XML (the message gives the line and column), whose document type
+    declares more than simple internal entities, or whose encoding is not UTF-8,
+    UTF-16 or the legacy Korean one (an HWPML file cut short keeps the text before the
+    break, with a warning). Other XML, and an HTML page, is NotAnHwpDocumentError. Beyond that a conversion never
     fails: damaged content yields less text, and what was read past (a section cut
     short, a record cut short, ...) is logged as a warning on the ``brindle``
     logger, one message per damage (`parse` gives them as `Document.warnings`).

@@ -168,7 +168,7 @@ def _document(parsed: _native.Parsed) -> Document:
         markdown=markdown,
         images=MappingProxyType(dict(images)),
         metadata=_metadata(properties),
-        format=format_ if format_ in ("hwpx", "hwpml") else "hwp",
+        format="hwpx" if format_ == "hwpx" else "hwpml" if format_ == "hwpml" else "hwp",
         warnings=warnings,
         fields=[FormField(*f) for f in fields],
         outline=[Heading(*h) for h in outline],

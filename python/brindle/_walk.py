@@ -7,11 +7,11 @@ from collections.abc import Iterator
 
 __all__ = ["DOCUMENT_SUFFIXES", "walk_documents"]
 
-DOCUMENT_SUFFIXES = (".hwp", ".hwpx")
+DOCUMENT_SUFFIXES = (".hwp", ".hwpx", ".hml")
 
 
 def walk_documents(folder: str) -> Iterator[tuple[str, OSError | None]]:
-    """The *.hwp and *.hwpx files (in any letter case) under `folder`, lazily, depth
+    """The *.hwp, *.hwpx and *.hml files (in any letter case) under `folder`, lazily, depth
     first in name order, each as ``(path, None)``; a folder that cannot be listed comes
     as ``(its path, the error)`` and the walk goes on. Links to folders are not
     followed (they could loop)."""

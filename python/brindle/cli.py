@@ -25,15 +25,15 @@ from ._walk import walk_documents
 __all__ = ["main"]
 
 CONVERT_HELP = """\
-Convert HWP documents (HWP 5.0 and HWPX) to Markdown.
+Convert HWP documents (HWP 5.0, HWPX and HWPML) to Markdown.
 
-Each PATH is a document or a folder; folders are searched recursively for *.hwp
-and *.hwpx files (any letter case), in sorted order; a document's format is told
-by its content, not its name. A document found under folder F is written to
+Each PATH is a document or a folder; folders are searched recursively for *.hwp,
+*.hwpx and *.hml files (any letter case), in sorted order; a document's format is
+told by its content, not its name. A document found under folder F is written to
 OUTDIR/<its path below F>.md, a document named on the command line to
 OUTDIR/<its name>.md; without -o each Markdown file is written next to its
-document. Where x.hwp and x.hwpx would both write x.md, the HWPX one writes
-x.hwpx.md. With exactly one PATH that is a file and no -o (and no --images,
+document. Where x.hwp and x.hwpx (or x.hml) would both write x.md, the HWPX
+(HWPML) one writes x.hwpx.md (x.hml.md). With exactly one PATH that is a file and no -o (and no --images,
 which writes files), the Markdown goes to standard output instead (the same bytes
 a file would hold; no summary line).
 
@@ -99,8 +99,17 @@ def _output_name(relative: str, suffix: str) -> str:
     return os.path.splitext(relative)[0] + suffix
 
 
-def _is_hwpx_name(path: str) -> bool:
-    return path.lower().endswith(".hwpx")
+def _is_xml_format_name(path: str) -> bool:
+    return path.lower().endswith((".hwpx", ".hml"))
+
+
+def _beside_its_hwp_twin(path: str) -> bool:
+    """Whether an HWPML file x.hml has x.hwp beside it, which comes after it in name
+    order and would take x.md first otherwise."""
+    if not path.lower().endswith(".hml"):
+        return False
+    stem = os.path.splitext(path)[0]
+    return any(os.path.isfile(stem + ext) for ext in (".hwp", ".HWP"))
 
 
 def _documents(paths: list[str], outdir: str | None, suffix: str = ".md") -> Iterator[Document]:
@@ -111,6 +120,9 @@ def _documents(paths: list[str], outdir: str | None, suffix: str = ".md") -> Ite
     claimed: dict[str, str] = {}
 
     def place(path: str, output: str) -> Document | None:
+        ext = os.path.splitext(path)[1]
+        if _beside_its_hwp_twin(path) and not output.endswith(ext + suffix):
+            output = output[: -len(suffix)] + ext + suffix
         key = os.path.normpath(os.path.join(cwd, output))
         if key == os.path.normpath(os.path.join(cwd, path)):
             return Document(path, output, ConflictingOutputError(f"its Markdown would replace it: {output}"))
@@ -121,11 +133,12 @@ def _documents(paths: list[str], outdir: str | None, suffix: str = ".md") -> Ite
         with contextlib.suppress(OSError):
             if os.path.samefile(earlier, path):
                 return None
-        # x.hwp and x.hwpx side by side, the same document in two formats as
-        # often as not: the HWPX one keeps its extension in its Markdown name.
-        if _is_hwpx_name(path) and not output.endswith(".hwpx" + suffix):
+        # x.hwp and x.hwpx (or x.hml) side by side, the same document in two
+        # formats as often as not: the XML one keeps its extension in its
+        # Markdown name.
+        if _is_xml_format_name(path) and not output.endswith(ext + suffix):
             stem = output[: -len(suffix)]
-            return place(path, stem + os.path.splitext(path)[1] + suffix)
+            return place(path, stem + ext + suffix)
         return Document(path, output, ConflictingOutputError(f"{earlier} is also written to {output}"))
 
     for top in paths:
@@ -563,7 +576,7 @@ def _records(args: argparse.Namespace) -> int:
 
 
 def _parser() -> argparse.ArgumentParser:
-    parser = argparse.ArgumentParser(prog="brindle", description="Convert HWP documents (HWP 5.0 and HWPX) to Markdown.")
+    parser = argparse.ArgumentParser(prog="brindle", description="Convert HWP documents (HWP 5.0, HWPX and HWPML) to Markdown.")
     parser.add_argument("--version", action="version", version=f"brindle {__version__}")
     commands = parser.add_subparsers(dest="command", required=True, metavar="COMMAND")
 
@@ -573,7 +586,7 @@ def _parser() -> argparse.ArgumentParser:
         description=CONVERT_HELP,
         formatter_class=argparse.RawDescriptionHelpFormatter,
     )
-    text.add_argument("paths", nargs="+", metavar="PATH", help="a document, or a folder searched for *.hwp and *.hwpx")
+    text.add_argument("paths", nargs="+", metavar="PATH", help="a document, or a folder searched for *.hwp, *.hwpx and *.hml")
     text.add_argument("-o", "--output", metavar="OUTDIR", help="the folder to write the Markdown into")
     text.add_argument("-j", "--jobs", type=_positive, metavar="N",
                       help="documents converted at once (default: the number of CPUs)")

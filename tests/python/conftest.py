@@ -80,12 +80,13 @@ def make_hwpx(tmp_path):
 def twins(make_hwp, make_hwpx):
     """twins(*paragraphs, doc_info=None, profile="full") -> the Markdown of the document
     written as HWP 5.0, checked to be the Markdown of the same document written as
-    HWPX."""
+    HWPX and as HWPML."""
     import brindle
 
     def run(*paragraphs, doc_info=None, profile="full") -> str:
         markdown = brindle.convert(make_hwp([hwpfixture.section(*paragraphs)], doc_info=doc_info), profile=profile)
         assert brindle.convert(make_hwpx([paragraphs], doc_info), profile=profile) == markdown
+        assert brindle.convert(hwpfixture.hwpml.hwpml_bytes([paragraphs], doc_info), profile=profile) == markdown
         return markdown
 
     return run

@@ -168,6 +168,7 @@ HOSTILE = [
     "hat hat hat hat x",
     "lsub lsup sub sup",
     "from to from to",
+    "rmbarHI`  ^{2}", "log ` _2 20", "a ~^2",  # scripts on a space
 ]
 
 
@@ -198,7 +199,8 @@ def test_hostile_scripts_give_latex_that_renders(twins):
 
 @needs_katex
 def test_every_corpus_equation_renders():
-    documents = sorted(CORPUS_DIR.glob("*/*.hwp")) + sorted(CORPUS_DIR.glob("hwpx/*/*.hwpx"))
+    documents = (sorted(CORPUS_DIR.glob("*/*.hwp")) + sorted(CORPUS_DIR.glob("hwpx/*/*.hwpx"))
+                 + sorted(CORPUS_DIR.glob("hwpml/*.hml")))
     if not documents:
         pytest.skip("the corpus is not beside the repository")
     found = []

@@ -154,17 +154,11 @@ def test_document_failures(tmp_path, cause):
         assert error.__cause__ is None and error.__suppress_context__
 
 
-HWPML = "an HWPML document (the word processor's XML format before HWPX), which brindle does not read yet"
 MARKUP = {
     "html": ("<!DOCTYPE html>\n<html><head><title>공고</title></head><body>x</body></html>".encode(), "an HTML page"),
     "bare-html": (b"\r\n  <HTML><BODY>x</BODY></HTML>", "an HTML page"),
     "xml": (b'<?xml version="1.0"?>\n<!-- feed -->\n<rss version="2.0"><channel/></rss>',
             "an XML document whose root element is <rss>"),
-    "hwpml": ('\ufeff<?xml version="1.0" encoding="UTF-8"?>\n<?xml-stylesheet href="x.xsl"?>\n'
-              '<HWPML Version="2.91"><HEAD/></HWPML>'.encode(), HWPML),
-    "hwpml-utf16": ('<?xml version="1.0" encoding="UTF-16"?><HWPML Version="2.8"/>'.encode("utf-16"), HWPML),
-    "hwpml-utf16be-doctype": ('<?xml version="1.0"?><!DOCTYPE HWPML [<!ENTITY nbsp "&#160;">]><HWPML/>'
-                              .encode("utf-16-be"), HWPML),
 }
 
 
@@ -181,15 +175,6 @@ def test_markup_is_named_for_what_it_is(tmp_path, name):
     # _brindle reads HWP 5.0 only and says so, as before.
     with pytest.raises(RuntimeError, match="^Compound file error: not a compound file"):
         _brindle.hwp_to_markdown(str(path))
-
-
-def test_the_shared_hwpml_documents_are_named_hwpml():
-    documents = sorted((CORPUS_DIR / "hwpml").glob("*.hml"))
-    if not documents:
-        pytest.skip("the shared corpus is absent")
-    for path in documents:
-        with pytest.raises(brindle.NotAnHwpDocumentError, match="an HWPML document"):
-            brindle.convert(path)
 
 
 def test_markup_cut_short_or_not_markup_is_no_compound_file():

@@ -92,15 +92,21 @@ Numbering read_numbering(Element element) {
     return numbering;
 }
 
+constexpr std::array<std::string_view, 6> HATCH_STYLES = {"Horizontal", "Vertical", "BackSlash",
+                                                          "Slash",      "Cross",    "CrossDiagonal"};
+
 Shade read_border_fill(Element fill) {
     FillBrush brush;
     const Element brushes = fill.child(PLAIN, "FILLBRUSH");
     if (const Element window = brushes ? brushes.child(PLAIN, "WINDOWBRUSH") : Element()) {
         brush.face = colour(window, "FaceColor");
         brush.hatch = colour(window, "HatchColor");
-        // A hatch style's code + 1; none when absent.
-        const std::uint32_t style = window.number("HatchStyle", 0xFFFFFFFF);
-        brush.pattern = style < 15 ? static_cast<std::uint8_t>(style + 1) : 0;
+        // A hatch style, by name or code, as its code + 1; none when absent.
+        const std::string_view style = window.attribute("HatchStyle");
+        const auto named = std::find(HATCH_STYLES.begin(), HATCH_STYLES.end(), style);
+        const std::uint32_t code = named != HATCH_STYLES.end() ? static_cast<std::uint32_t>(named - HATCH_STYLES.begin())
+                                                               : window.number("HatchStyle", 0xFFFFFFFF);
+        brush.pattern = code < HATCH_STYLES.size() ? static_cast<std::uint8_t>(code + 1) : 0;
     }
     if (const Element gradation = brushes ? brushes.child(PLAIN, "GRADATION") : Element()) {
         if (const Element first = gradation.child(PLAIN, "COLOR")) brush.gradation = colour(first, "Value");

@@ -44,29 +44,50 @@ bool cut_short(Bytes text, std::size_t offset) {
     return true;
 }
 
-Result<std::string> convert(ByteSource source, Profile profile, ConversionOutputs outputs) {
-    ParseExtras* extras = outputs.extras;
+// The file's text as the parser is given it: decoded, its entities expanded;
+// and what was assumed of its encoding.
+struct SourceText {
+    hwpml::ExpandedText text;
+    std::string warning;
+};
+
+Result<SourceText> read_text(const ByteSource& source) {
     Result<ByteBuffer> file = read_whole(source);
     if (!file) return std::move(file).error();
     Result<hwpml::DecodedText> decoded = hwpml::decode_text(file.value());
     if (!decoded) return std::move(decoded).error();
     file.value() = ByteBuffer();
-    std::vector<std::string> warnings;
-    if (!decoded.value().warning.empty()) warnings.push_back(std::move(decoded.value().warning));
     Result<hwpml::ExpandedText> expanded = hwpml::expand_entities(std::move(decoded.value().text));
     if (!expanded) return std::move(expanded).error();
-    hwpml::ExpandedText& text = expanded.value();
+    return SourceText{std::move(expanded).value(), std::move(decoded.value().warning)};
+}
+
+// "line L, column C" of an offset in the parsed text. The parser changes
+// its text in place, so the text is read again: it is wanted only for a
+// document that is cut short or malformed.
+std::string position_in(const ByteSource& source, std::size_t offset) {
+    Result<SourceText> again = read_text(source);
+    return again ? again.value().text.position(offset) : "byte " + std::to_string(offset);
+}
+
+Result<std::string> convert(ByteSource source, Profile profile, ConversionOutputs outputs) {
+    ParseExtras* extras = outputs.extras;
+    Result<SourceText> read = read_text(source);
+    if (!read) return std::move(read).error();
+    std::vector<std::string> warnings;
+    if (!read.value().warning.empty()) warnings.push_back(std::move(read.value().warning));
+    hwpml::ExpandedText& text = read.value().text;
     if (text.text.size() > MAX_HWPML_SIZE) {
         throw LimitExceeded("an HWPML document is larger than " + std::to_string(MAX_HWPML_SIZE >> 20) + " MiB");
     }
     ByteBuffer bytes(text.text.begin(), text.text.end());
-    text.text = std::string();
+    text = hwpml::ExpandedText();
     Result<std::unique_ptr<owpml::XmlPart>> parsed =
         owpml::XmlPart::parse(std::move(bytes), "the document", true, owpml::XmlPart::Input::Utf8);
     if (!parsed) return HwpError::markup(parsed.error().message());
     owpml::XmlPart& part = *parsed.value();
     if (const auto& broken = part.broken()) {
-        const std::string where = text.position(broken->offset);
+        const std::string where = position_in(source, broken->offset);
         if (!cut_short(part.text(), broken->offset)) {
             return HwpError::markup("not well-formed XML (" + broken->what + " at " + where + ")");
         }

@@ -153,10 +153,11 @@ private:
         }
         const Node& base = n.kids[0];
         // A symbol or a group takes scripts as it is; anything else (a
-        // construct, a symbol written with scripts of its own) in braces.
+        // construct, a symbol written with scripts of its own, a space,
+        // which TeX gives no scripts) in braces.
         const bool bare = base.kind == Node::Kind::Group ||
                           (base.kind == Node::Kind::Atom && base.text.find_first_of("^_") == std::string::npos &&
-                           base.text != "\\not");
+                           base.text != "\\not" && base.text != "\\," && base.text != "~");
         if (bare) {
             write(base);
         } else {

@@ -17,7 +17,7 @@ HEADING_PATH_SEPARATOR = " > "
 
 
 def document_metadata(document: Document) -> dict[str, Any]:
-    """``format`` ("hwp" or "hwpx") and each property the document has (``title``,
+    """``format`` ("hwp", "hwpx" or "hwpml") and each property the document has (``title``,
     ``subject``, ``author``, ``keywords``, ``comments``, ``last_saved_by``, ``created``,
     ``modified``), the dates as ISO 8601 in UTC, "2024-03-05T09:30:00Z", as the command
     line writes them."""

@@ -50,7 +50,7 @@ class _Pending:
 
 @component
 class BrindleConverter:
-    """Converts HWP 5.0 and HWPX documents to Markdown Documents.
+    """Converts HWP 5.0, HWPX and HWPML documents to Markdown Documents.
 
     Usage example:
 

@@ -2,7 +2,7 @@
 
     from brindle.integrations.langchain import BrindleLoader
 
-    for document in BrindleLoader("reports/").lazy_load():       # every .hwp and .hwpx below
+    for document in BrindleLoader("reports/").lazy_load():       # every .hwp, .hwpx and .hml below
         print(document.metadata["source"], len(document.page_content))
     blocks = BrindleLoader("report.hwp", mode="elements").load()  # a Document per block
     chunks = BrindleLoader("report.hwp", mode="chunks", chunk_size=1500).load()  # ready to embed
@@ -73,11 +73,11 @@ def _named(error: Exception, source: str) -> Exception:
 
 
 class BrindleLoader(BaseLoader):
-    """Loads HWP 5.0 and HWPX documents as LangChain Documents of Markdown.
+    """Loads HWP 5.0, HWPX and HWPML documents as LangChain Documents of Markdown.
 
     `paths_or_dir` is one document's path, a directory or an iterable of paths (a
     generator is consumed as the loader goes). In a directory, by default every file
-    whose name ends in ``.hwp`` or ``.hwpx`` (in any case) is loaded, in it and in all
+    whose name ends in ``.hwp``, ``.hwpx`` or ``.hml`` (in any case) is loaded, in it and in all
     directories below it, depth first in name order, as the command line walks a
     folder (links to directories are not followed); `glob` (a `pathlib.Path.glob` pattern such
     as ``"*.hwp"`` or ``"2024/**/*.hwpx"``) chooses other files, in the order the
@@ -94,7 +94,7 @@ class BrindleLoader(BaseLoader):
     outline), ``chunk_index``, ``start_index`` and, where the document stores its
     layout, ``first_page`` and ``last_page``: the same keys as the other loaders'
     chunks. Every Document's metadata holds ``source`` (the path, as a str),
-    ``format`` ("hwp" or "hwpx") and each property the document has: ``title``,
+    ``format`` ("hwp", "hwpx" or "hwpml") and each property the document has: ``title``,
     ``subject``, ``author``, ``keywords``, ``comments``, ``last_saved_by``, and
     ``created`` and ``modified`` as ISO 8601 strings in UTC ("2024-03-05T09:30:00Z"),
     and for a form its click-here fields, ``fields``: a list of ``{"name", "guide",

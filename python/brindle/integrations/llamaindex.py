@@ -45,12 +45,12 @@ EXCLUDED_LLM_CHUNK_KEYS = ("chunk_index", "start_index")
 
 
 class BrindleReader(BaseReader):
-    """Reads one HWP 5.0 or HWPX document (told apart by its content) into one
+    """Reads one HWP 5.0, HWPX or HWPML document (told apart by its content) into one
     Document whose text is its Markdown, by brindle's `profile` ("full" or "exact").
     Pictures stay placeholders (``[이미지: caption]``), as in `brindle.convert`.
 
     The Document's metadata is `extra_info` (what SimpleDirectoryReader gives: the
-    file_path, file_name, file_size, ...) with ``format`` ("hwp" or "hwpx") and each
+    file_path, file_name, file_size, ...) with ``format`` ("hwp", "hwpx" or "hwpml") and each
     property the document has: ``title``, ``subject``, ``author``, ``keywords``,
     ``comments``, ``last_saved_by``, and ``created`` and ``modified`` (the document's
     own dates, not the file's) as ISO 8601 strings in UTC, "2024-03-05T09:30:00Z";

@@ -1,4 +1,4 @@
-"""brindle as a MarkItDown plugin: HWP 5.0 and HWPX documents to Markdown.
+"""brindle as a MarkItDown plugin: HWP 5.0, HWPX and HWPML documents to Markdown.
 
 Installed with brindle (the ``markitdown.plugin`` entry point ``brindle``), it is used
 whenever plugins are enabled:
@@ -10,14 +10,17 @@ whenever plugins are enabled:
 or ``markitdown --use-plugins report.hwpx`` on the command line. ``MarkItDown(...,
 brindle_profile="exact")`` chooses brindle's exact profile.
 
-A document is taken by its extension (``.hwp``, ``.hwpx``), its MIME type (see
-`MIME_TYPES`) or its content: a compound file with an HWP ``FileHeader`` stream, or
-a ZIP package whose first entry is the HWPX ``mimetype``. A document brindle cannot
+A document is taken by its extension (``.hwp``, ``.hwpx``, ``.hml``), its MIME type
+(see `MIME_TYPES`) or its content: a compound file with an HWP ``FileHeader`` stream,
+a ZIP package whose first entry is the HWPX ``mimetype``, or markup whose root
+element is ``<HWPML>``. A document brindle cannot
 read raises its DocumentError, which MarkItDown reports in its
 FileConversionException after trying its other converters.
 """
 
 from __future__ import annotations
+
+import re
 
 import struct
 import zlib
@@ -38,7 +41,7 @@ __all__ = ["EXTENSIONS", "MIME_TYPES", "HwpConverter", "is_hwp_content", "regist
 
 __plugin_interface_version__ = 1
 
-EXTENSIONS = frozenset({".hwp", ".hwpx"})
+EXTENSIONS = frozenset({".hwp", ".hwpx", ".hml"})
 
 MIME_TYPES = frozenset({
     # HWP 5.0
@@ -49,6 +52,8 @@ MIME_TYPES = frozenset({
     "application/hwp+zip",
     "application/vnd.hancom.hwpx",
     "application/haansofthwpx",
+    # HWPML
+    "application/x-hwpml",
 })
 
 _COMPOUND_SIGNATURE = b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1"
@@ -131,8 +136,23 @@ def _is_hwpx_package(stream: BinaryIO, start: int) -> bool:
     return content.startswith(_HWPX_MIMETYPES)
 
 
+_MARKUP_HEAD = 4096
+# HWPML's root element after the prolog (declaration, style sheet, comments, document type).
+_HWPML_ROOT = re.compile(r"^\s*(?:<\?.*?\?>\s*|<!--.*?-->\s*|<!DOCTYPE[^\[>]*(?:\[.*?\])?\s*>\s*)*<HWPML[\s/>]", re.S)
+
+
+def _is_hwpml(head: bytes) -> bool:
+    """Whether `head`, a file's first bytes, opens an HWPML document: UTF-8 (any ASCII
+    superset, as the legacy Korean encodings are) or UTF-16 by its byte-order mark."""
+    if head.startswith((b"\xff\xfe", b"\xfe\xff")):
+        text = head[: len(head) // 2 * 2].decode("utf-16", "replace")
+    else:
+        text = head.removeprefix(b"\xef\xbb\xbf").decode("latin-1")
+    return _HWPML_ROOT.match(text) is not None
+
+
 def is_hwp_content(stream: BinaryIO) -> bool:
-    """Whether the stream, from its current position, holds an HWP 5.0 or HWPX document
+    """Whether the stream, from its current position, holds an HWP 5.0, HWPX or HWPML document
     by its first bytes and container structure (a few small reads, not the whole
     document). The position is restored."""
     start = stream.tell()
@@ -142,13 +162,13 @@ def is_hwp_content(stream: BinaryIO) -> bool:
             return _holds_hwp_file_header(stream, start)
         if magic.startswith(_ZIP_LOCAL_HEADER):
             return _is_hwpx_package(stream, start)
-        return False
+        return _is_hwpml(magic + stream.read(_MARKUP_HEAD - len(magic)))
     finally:
         stream.seek(start)
 
 
 class HwpConverter(DocumentConverter):
-    """Converts HWP 5.0 and HWPX documents with brindle; the title is the one the
+    """Converts HWP 5.0, HWPX and HWPML documents with brindle; the title is the one the
     document's properties hold, if any. Pictures stay placeholders, as in
     ``brindle.convert``."""
 
