@@ -32,6 +32,7 @@ from hwpfixture import hostile  # noqa: E402
 
 import bench_cli  # noqa: E402  (the brindle package and its command line)
 import bench_hwpx  # noqa: E402  (HWPX documents)
+import bench_hwpml  # noqa: E402  (HWPML documents)
 import bench_parse  # noqa: E402  (Document results: pictures, properties, equations)
 import table_shape  # noqa: E402  (how readable the full profile's tables are)
 
@@ -112,6 +113,7 @@ def main(argv: list[str]) -> int:
     bench_cli.main(files, rounds)
     table_shape.main(["table_shape", *files])
     bench_hwpx.main(rounds)
+    bench_hwpml.main(rounds)
     bench_parse.main(rounds)
     return 0
 

@@ -6,6 +6,7 @@
 
 #include "brindle/limits.h"
 #include "document/inflate.h"
+#include "hwpml/translate.h"
 
 namespace brindle::hwpml {
 namespace {
@@ -70,10 +71,10 @@ PictureData HwpmlPictureStore::fetch(std::string_view key) {
     }
     if (!stored_) {
         stored_.emplace();
-        const owpml::Element storage = tail_ ? tail_.child(owpml::Ns::Other, "BINDATASTORAGE") : owpml::Element();
+        const owpml::Element storage = tail_ ? tail_.child(TRANSLATED, "BINDATASTORAGE") : owpml::Element();
         if (storage) {
             for (owpml::Element stored : storage.children()) {
-                if (stored.is(owpml::Ns::Other, "BINDATA")) stored_->emplace(stored.number("Id"), stored);
+                if (stored.is(TRANSLATED, "BINDATA")) stored_->emplace(stored.number("Id"), stored);
             }
         }
     }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string_view>
 
 #include "brindle/error.h"
@@ -46,8 +47,15 @@ std::string latin1_to_utf8(Bytes bytes) {
 
 bool is_utf8(std::string_view text) {
     while (!text.empty()) {
-        // ASCII a word at a time would be faster; files of a few megabytes
-        // at most are checked once.
+        // ASCII, most of markup, eight bytes at a time.
+        if (text.size() >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data(), 8);
+            if ((word & 0x8080808080808080u) == 0) {
+                text.remove_prefix(8);
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(text.front()) < 0x80) {
             text.remove_prefix(1);
             continue;
@@ -120,31 +128,34 @@ std::string cp949_to_utf8(Bytes bytes, std::size_t* unmapped) {
     return out;
 }
 
-Result<DecodedText> decode_text(Bytes file) {
+Result<DecodedText> decode_text(ByteBuffer file) {
+    const auto buffer = [](const std::string& text) { return ByteBuffer(text.begin(), text.end()); };
     if (file.size() >= 3 && file[0] == 0xEF && file[1] == 0xBB && file[2] == 0xBF) {
-        return DecodedText{std::string(reinterpret_cast<const char*>(file.data()) + 3, file.size() - 3), {}};
+        file.erase(file.begin(), file.begin() + 3);
+        return DecodedText{std::move(file), {}};
     }
+    const Bytes bytes(file);
     if (file.size() >= 2 && ((file[0] == 0xFF && file[1] == 0xFE) || (file[0] == 0xFE && file[1] == 0xFF))) {
-        return DecodedText{utf16_to_utf8(file.subspan(2), file[0] == 0xFE), {}};
+        return DecodedText{buffer(utf16_to_utf8(bytes.subspan(2), file[0] == 0xFE)), {}};
     }
     if (file.size() >= 2 && (file[0] == 0 || file[1] == 0)) {  // UTF-16 without a mark: '<' as its first unit
-        return DecodedText{utf16_to_utf8(file, file[0] == 0), {}};
+        return DecodedText{buffer(utf16_to_utf8(bytes, file[0] == 0)), {}};
     }
     const std::string_view raw(reinterpret_cast<const char*>(file.data()), file.size());
     const std::string encoding = declared_encoding(raw.substr(0, 256));
-    if (names_cp949(encoding)) return DecodedText{cp949_to_utf8(file), {}};
-    if (names_latin1(encoding)) return DecodedText{latin1_to_utf8(file), {}};
+    if (names_cp949(encoding)) return DecodedText{buffer(cp949_to_utf8(bytes)), {}};
+    if (names_latin1(encoding)) return DecodedText{buffer(latin1_to_utf8(bytes)), {}};
     if (!names_utf8(encoding) && encoding != "utf-16") {
         return HwpError::markup("it declares the encoding '" + encoding + "', which is not read here");
     }
-    if (is_utf8(raw)) return DecodedText{std::string(raw), {}};
+    if (is_utf8(raw)) return DecodedText{std::move(file), {}};
     std::size_t unmapped = 0;
-    std::string korean = cp949_to_utf8(file, &unmapped);
+    std::string korean = cp949_to_utf8(bytes, &unmapped);
     if (unmapped == 0) {
-        return DecodedText{std::move(korean), "the file says it is UTF-8 but is not; it was read as CP949 (EUC-KR)"};
+        return DecodedText{buffer(korean), "the file says it is UTF-8 but is not; it was read as CP949 (EUC-KR)"};
     }
     // Neither: the text as it stands, whose stray bytes the walk leaves out.
-    return DecodedText{std::string(raw), "the file says it is UTF-8 but holds bytes that are not"};
+    return DecodedText{std::move(file), "the file says it is UTF-8 but holds bytes that are not"};
 }
 
 }  // namespace brindle::hwpml

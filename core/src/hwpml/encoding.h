@@ -13,7 +13,7 @@
 namespace brindle::hwpml {
 
 struct DecodedText {
-    std::string text;     // UTF-8, without a byte-order mark
+    ByteBuffer text;      // UTF-8, without a byte-order mark
     std::string warning;  // what was assumed, when the file did not say it rightly; empty otherwise
 };
 
@@ -21,7 +21,8 @@ struct DecodedText {
 // damaged document's error. A file that says UTF-8 (or says nothing) but is
 // not UTF-8 while it is CP949 through and through is read as CP949, with a
 // warning: old writers saved Korean so under a UTF-8 declaration.
-Result<DecodedText> decode_text(Bytes file);
+// UTF-8 is kept in `file`'s own buffer.
+Result<DecodedText> decode_text(ByteBuffer file);
 
 // CP949 bytes as UTF-8; a byte pair that maps to nothing becomes U+FFFD.
 // `unmapped` counts those.

@@ -179,18 +179,20 @@ Result<std::vector<Entity>> read_subset(Subset& in) {
 
 // Every reference to a declared entity in `text` from `from` on, outside
 // comments, CDATA sections and processing instructions, replaced.
-ExpandedText expand(std::string text, std::size_t from, const std::vector<Entity>& entities) {
+ExpandedText expand(ByteBuffer bytes, std::size_t from, const std::vector<Entity>& entities) {
     ExpandedText out;
-    std::string& result = out.text;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    ByteBuffer& result = out.text;
     result.reserve(text.size());
+    const auto append = [&](std::string_view piece) { result.insert(result.end(), piece.begin(), piece.end()); };
     std::size_t copied = 0;
     std::size_t at = from;
     const auto skip_to = [&](std::string_view end) {
         const std::size_t found = text.find(end, at);
-        at = found == std::string::npos ? text.size() : found + end.size();
+        at = found == std::string_view::npos ? text.size() : found + end.size();
     };
-    while ((at = text.find_first_of("<&", at)) != std::string::npos) {
-        const std::string_view rest = std::string_view(text).substr(at);
+    while ((at = text.find_first_of("<&", at)) != std::string_view::npos) {
+        const std::string_view rest = text.substr(at);
         if (rest.starts_with("<!--")) {
             skip_to("-->");
         } else if (rest.starts_with("<![CDATA[")) {
@@ -207,8 +209,8 @@ ExpandedText expand(std::string text, std::size_t from, const std::vector<Entity
                 ++at;
                 continue;
             }
-            result.append(text, copied, at - copied);
-            result += entity->value;
+            append(text.substr(copied, at - copied));
+            append(entity->value);
             if (result.size() > MAX_HWPML_SIZE) {
                 throw LimitExceeded("an HWPML document's entities expand past " + std::to_string(MAX_HWPML_SIZE >> 20) + " MiB");
             }
@@ -218,18 +220,18 @@ ExpandedText expand(std::string text, std::size_t from, const std::vector<Entity
         }
     }
     if (out.moves.empty()) {
-        out.text = std::move(text);
+        out.text = std::move(bytes);
         return out;
     }
-    result.append(text, copied);
-    out.original = std::move(text);
+    append(text.substr(copied));
+    out.original = std::move(bytes);
     return out;
 }
 
 }  // namespace
 
 std::string ExpandedText::position(std::size_t offset) const {
-    const std::string& where = original.empty() ? text : original;
+    const ByteBuffer& where = original.empty() ? text : original;
     if (!moves.empty()) {
         // The last expansion that ends at or before the offset says how far it moved.
         const auto after = std::upper_bound(moves.begin(), moves.end(), offset,
@@ -246,13 +248,13 @@ std::string ExpandedText::position(std::size_t offset) const {
     }
     std::size_t column = 1;
     for (std::size_t i = line_start; i < offset; ++i) {
-        if ((static_cast<unsigned char>(where[i]) & 0xC0) != 0x80) ++column;  // characters, not bytes
+        if ((where[i] & 0xC0) != 0x80) ++column;  // characters, not bytes
     }
     return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-Result<ExpandedText> expand_entities(std::string text) {
-    Subset in(text, 0);
+Result<ExpandedText> expand_entities(ByteBuffer text) {
+    Subset in(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), 0);
     // The prolog, up to the document type if there is one.
     while (true) {
         in.skip_blanks();

@@ -13,16 +13,17 @@
 #include <utility>
 #include <vector>
 
+#include "brindle/bytes.h"
 #include "brindle/result.h"
 
 namespace brindle::hwpml {
 
 struct ExpandedText {
-    std::string text;
+    ByteBuffer text;
     // Without expansions, empty; with, the text before them (for positions
     // in messages) and, in order, each expansion's end in `text` with how
     // far the text after it has moved.
-    std::string original;
+    ByteBuffer original;
     std::vector<std::pair<std::size_t, std::ptrdiff_t>> moves;
 
     // "line L, column C" of an offset in `text`, counted in the text as the
@@ -31,6 +32,6 @@ struct ExpandedText {
 };
 
 // `text` (UTF-8) with its document type's entities expanded.
-Result<ExpandedText> expand_entities(std::string text);
+Result<ExpandedText> expand_entities(ByteBuffer text);
 
 }  // namespace brindle::hwpml

@@ -1,5 +1,7 @@
 #include "hwpml/head.h"
 
+#include "hwpml/translate.h"
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -15,8 +17,8 @@ namespace {
 using owpml::Element;
 using owpml::Ns;
 
-// HWPML's elements have no namespace.
-constexpr Ns PLAIN = Ns::Other;
+// The namespace of HWPML's elements once the file is translated.
+constexpr Ns PLAIN = TRANSLATED;
 
 // "CircledDigit" as OWPML spells it, "CIRCLED_DIGIT".
 std::string upper_words(std::string_view value) {

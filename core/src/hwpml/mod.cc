@@ -54,9 +54,8 @@ struct SourceText {
 Result<SourceText> read_text(const ByteSource& source) {
     Result<ByteBuffer> file = read_whole(source);
     if (!file) return std::move(file).error();
-    Result<hwpml::DecodedText> decoded = hwpml::decode_text(file.value());
+    Result<hwpml::DecodedText> decoded = hwpml::decode_text(std::move(file).value());
     if (!decoded) return std::move(decoded).error();
-    file.value() = ByteBuffer();
     Result<hwpml::ExpandedText> expanded = hwpml::expand_entities(std::move(decoded.value().text));
     if (!expanded) return std::move(expanded).error();
     return SourceText{std::move(expanded).value(), std::move(decoded.value().warning)};
@@ -80,10 +79,9 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     if (text.text.size() > MAX_HWPML_SIZE) {
         throw LimitExceeded("an HWPML document is larger than " + std::to_string(MAX_HWPML_SIZE >> 20) + " MiB");
     }
-    ByteBuffer bytes(text.text.begin(), text.text.end());
-    text = hwpml::ExpandedText();
     Result<std::unique_ptr<owpml::XmlPart>> parsed =
-        owpml::XmlPart::parse(std::move(bytes), "the document", true, owpml::XmlPart::Input::Utf8);
+        owpml::XmlPart::parse(std::move(text.text), "the document", true, owpml::XmlPart::Input::Utf8);
+    text = hwpml::ExpandedText();
     if (!parsed) return HwpError::markup(parsed.error().message());
     owpml::XmlPart& part = *parsed.value();
     if (const auto& broken = part.broken()) {
@@ -101,7 +99,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     // Taken after the translation, which declared the prefixes on it.
     const Element root = part.root();
 
-    const Element head = root.child(Ns::Other, "HEAD");
+    const Element head = root.child(hwpml::TRANSLATED, "HEAD");
     WalkContext context(profile, profile == Profile::Full && head ? hwpml::read_definitions(head) : Definitions());
     context.pages.skip();  // HWPML keeps no layout to count pages by
     std::optional<hwpml::HwpmlPictureStore> pictures;
@@ -109,15 +107,15 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         if (head) extras->parsed.properties = hwpml::read_summary(head);
         if (context.full() && extras->options.image_prefix) {
             pictures.emplace(std::string(*extras->options.image_prefix), context.definitions,
-                             root.child(Ns::Other, "TAIL"));
+                             root.child(hwpml::TRANSLATED, "TAIL"));
             context.pictures = &*pictures;
         }
     }
     context.warnings = std::move(warnings);
     BlockList blocks;
-    if (const Element body = root.child(Ns::Other, "BODY")) {
+    if (const Element body = root.child(hwpml::TRANSLATED, "BODY")) {
         for (const Element section : body.children()) {
-            if (!section.is(Ns::Section, owpml::name::SECTION)) continue;
+            if (!section.is(hwpml::TRANSLATED, owpml::name::SECTION)) continue;
             owpml::walk_list(section, owpml::ListWalk{false, true, TextContext::Body, blocks, context});
         }
     }

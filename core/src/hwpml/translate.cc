@@ -28,60 +28,62 @@ struct AttributeRename {
     Value value = Value::Same;
 };
 
-// What an element becomes. `control`: it stands in a run in HWPML, in an
-// hp:ctrl in OWPML.
+// What an element becomes, and its attributes.
 struct ElementRename {
     std::string_view from;
     std::string_view to;
-    std::array<AttributeRename, 4> attributes{};
-    bool control = false;
+    std::array<AttributeRename, 5> attributes{};
 };
 
+// Sorted by HWPML name, for a binary search.
 constexpr ElementRename ELEMENTS[] = {
-    {"SECTION", "hs:sec"},
-    {"P", "hp:p", {{{"ParaShape", "paraPrIDRef"}, {"Style", "styleIDRef"}, {"PageBreak", "pageBreak", Value::Flag},
-                    {"ColumnBreak", "columnBreak", Value::Flag}}}},
-    {"TEXT", "hp:run", {{{"CharShape", "charPrIDRef"}}}},
-    {"CHAR", "hp:t"},
-    {"TAB", "hp:tab"},
-    {"LINEBREAK", "hp:lineBreak"},
-    {"NBSPACE", "hp:nbSpace"},
-    {"FWSPACE", "hp:fwSpace"},
-    {"PARALIST", "hp:subList"},
-    {"TABLE", "hp:tbl", {{{"RowCount", "rowCnt"}, {"ColCount", "colCnt"}}}},
-    {"ROW", "hp:tr"},
-    {"CELL", "hp:tc", {{{"BorderFill", "borderFillIDRef"}}}},
-    {"CAPTION", "hp:caption", {{{"Side", "side", Value::Upper}}}},
-    {"SIZE", "hp:sz", {{{"Width", "width"}, {"Height", "height"}}}},
-    {"POSITION", "hp:pos", {{{"TreatAsChar", "treatAsChar", Value::Flag}}}},
-    {"PICTURE", "hp:pic"},
-    {"IMAGE", "hc:img", {{{"BinItem", "binaryItemIDRef"}}}},
-    {"EQUATION", "hp:equation"},
-    {"SCRIPT", "hp:script"},
-    {"RECTANGLE", "hp:rect"},
-    {"ELLIPSE", "hp:ellipse"},
-    {"ARC", "hp:arc"},
-    {"POLYGON", "hp:polygon"},
-    {"CURVE", "hp:curve"},
-    {"LINE", "hp:line"},
-    {"CONNECTLINE", "hp:connectLine"},
-    {"CONTAINER", "hp:container"},
-    {"OLE", "hp:ole"},
-    {"TEXTART", "hp:textart"},
-    {"DRAWTEXT", "hp:drawText"},
-    {"SECDEF", "hp:secPr", {{{"OutlineShape", "outlineShapeIDRef"}}}},
-    {"AUTONUMFORMAT", "hp:autoNumFormat",
+    {"ARC", "arc"},
+    {"AUTONUM", "autoNum", {{{"Number", "num"}, {"NumberType", "numType", Value::Upper}}}},
+    {"AUTONUMFORMAT", "autoNumFormat",
      {{{"Type", "type", Value::Upper}, {"PrefixChar", "prefixChar"}, {"SuffixChar", "suffixChar"}}}},
-    {"FIELDBEGIN", "hp:fieldBegin", {{{"Type", "type", Value::Upper}, {"Name", "name"}, {"Dirty", "dirty", Value::Flag}}},
-     true},
-    {"FIELDEND", "hp:fieldEnd", {}, true},
-    {"FOOTNOTE", "hp:footNote", {{{"Number", "number"}}}, true},
-    {"ENDNOTE", "hp:endNote", {{{"Number", "number"}}}, true},
-    {"HEADER", "hp:header", {{{"ApplyPageType", "applyPageType", Value::Upper}}}, true},
-    {"FOOTER", "hp:footer", {{{"ApplyPageType", "applyPageType", Value::Upper}}}, true},
-    {"AUTONUM", "hp:autoNum", {{{"Number", "num"}, {"NumberType", "numType", Value::Upper}}}, true},
-    {"NEWNUM", "hp:newNum", {{{"Number", "num"}, {"NumberType", "numType", Value::Upper}}}, true},
-    {"COLDEF", "hp:colPr", {{{"Count", "colCount"}}}, true},
+    {"CAPTION", "caption", {{{"Side", "side", Value::Upper}}}},
+    // A cell keeps its address and span as attributes, which the walk
+    // reads where OWPML's child elements are missing.
+    {"CELL", "tc", {{{"BorderFill", "borderFillIDRef"}, {"ColAddr", "colAddr"}, {"RowAddr", "rowAddr"},
+                     {"ColSpan", "colSpan"}, {"RowSpan", "rowSpan"}}}},
+    {"CHAR", "t"},
+    {"COLDEF", "colPr", {{{"Count", "colCount"}}}},
+    {"CONNECTLINE", "connectLine"},
+    {"CONTAINER", "container"},
+    {"CURVE", "curve"},
+    {"DRAWTEXT", "drawText"},
+    {"ELLIPSE", "ellipse"},
+    {"ENDNOTE", "endNote", {{{"Number", "number"}}}},
+    {"EQUATION", "equation"},
+    {"FIELDBEGIN", "fieldBegin",
+     {{{"Type", "type", Value::Upper}, {"Name", "name"}, {"Dirty", "dirty", Value::Flag}}}},
+    {"FIELDEND", "fieldEnd", {}},
+    {"FOOTER", "footer", {{{"ApplyPageType", "applyPageType", Value::Upper}}}},
+    {"FOOTNOTE", "footNote", {{{"Number", "number"}}}},
+    {"FWSPACE", "fwSpace"},
+    {"HEADER", "header", {{{"ApplyPageType", "applyPageType", Value::Upper}}}},
+    {"IMAGE", "hc:img", {{{"BinItem", "binaryItemIDRef"}}}},
+    {"LINE", "line"},
+    {"LINEBREAK", "lineBreak"},
+    {"NBSPACE", "nbSpace"},
+    {"NEWNUM", "newNum", {{{"Number", "num"}, {"NumberType", "numType", Value::Upper}}}},
+    {"OLE", "ole"},
+    {"P", "p", {{{"ParaShape", "paraPrIDRef"}, {"Style", "styleIDRef"}, {"PageBreak", "pageBreak", Value::Flag},
+                 {"ColumnBreak", "columnBreak", Value::Flag}}}},
+    {"PARALIST", "subList"},
+    {"PICTURE", "pic"},
+    {"POLYGON", "polygon"},
+    {"POSITION", "pos", {{{"TreatAsChar", "treatAsChar", Value::Flag}}}},
+    {"RECTANGLE", "rect"},
+    {"ROW", "tr"},
+    {"SCRIPT", "script"},
+    {"SECDEF", "secPr", {{{"OutlineShape", "outlineShapeIDRef"}}}},
+    {"SECTION", "sec"},
+    {"SIZE", "sz", {{{"Width", "width"}, {"Height", "height"}}}},
+    {"TAB", "tab"},
+    {"TABLE", "tbl", {{{"RowCount", "rowCnt"}, {"ColCount", "colCnt"}}}},
+    {"TEXT", "run", {{{"CharShape", "charPrIDRef"}}}},
+    {"TEXTART", "textart"},
 };
 
 // Elements of a run that are text or objects, not controls.
@@ -94,18 +96,45 @@ constexpr std::string_view RUN_CONTENT[] = {
 constexpr std::string_view OPENED[] = {"SHAPEOBJECT", "DRAWINGOBJECT"};
 
 constexpr std::string_view PARAGRAPH_NS = "http://www.hancom.co.kr/hwpml/2011/paragraph";
-constexpr std::string_view SECTION_NS = "http://www.hancom.co.kr/hwpml/2011/section";
 constexpr std::string_view CORE_NS = "http://www.hancom.co.kr/hwpml/2011/core";
 
-const ElementRename* rename_of(std::string_view name) {
-    for (const ElementRename& rename : ELEMENTS) {
-        if (rename.from == name) return &rename;
+// Whether the NUL-terminated `name` is `literal`, compared without
+// measuring `name` first: most comparisons fail at the first byte.
+bool is(const char* name, std::string_view literal) {
+    for (std::size_t i = 0; i < literal.size(); ++i) {
+        if (name[i] != literal[i]) return false;  // a shorter name fails at its NUL
+    }
+    return name[literal.size()] == '\0';
+}
+
+static_assert(std::is_sorted(std::begin(ELEMENTS), std::end(ELEMENTS),
+                             [](const ElementRename& a, const ElementRename& b) { return a.from < b.from; }));
+
+// `name` against `literal` as strcmp orders them, without measuring `name`.
+int compare(const char* name, std::string_view literal) {
+    for (std::size_t i = 0; i < literal.size(); ++i) {
+        if (name[i] != literal[i]) return static_cast<unsigned char>(name[i]) < static_cast<unsigned char>(literal[i]) ? -1 : 1;
+    }
+    return name[literal.size()] == '\0' ? 0 : 1;
+}
+
+const ElementRename* rename_of(const char* name) {
+    std::size_t low = 0, high = std::size(ELEMENTS);
+    while (low < high) {
+        const std::size_t middle = (low + high) / 2;
+        const int order = compare(name, ELEMENTS[middle].from);
+        if (order == 0) return &ELEMENTS[middle];
+        if (order < 0) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
     }
     return nullptr;
 }
 
-bool one_of(std::string_view name, std::span<const std::string_view> names) {
-    return std::find(names.begin(), names.end(), name) != names.end();
+bool one_of(const char* name, std::span<const std::string_view> names) {
+    return std::any_of(names.begin(), names.end(), [&](std::string_view n) { return is(name, n); });
 }
 
 // "CircledDigit" -> "CIRCLED_DIGIT", "Both" -> "BOTH"; HWPML's one field
@@ -125,9 +154,9 @@ std::string upper_words(std::string_view value) {
 
 void rename_attributes(pugi::xml_node node, const ElementRename& rename) {
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-        const std::string_view name = a.name();
+        const char* name = a.name();
         for (const AttributeRename& attribute : rename.attributes) {
-            if (attribute.from.empty() || attribute.from != name) continue;
+            if (attribute.from.empty() || !is(name, attribute.from)) continue;
             a.set_name(attribute.to.data());  // literals: NUL-terminated
             if (attribute.value == Value::Flag) {
                 a.set_value(std::string_view(a.value()) == "true" ? "1" : "0");
@@ -140,23 +169,13 @@ void rename_attributes(pugi::xml_node node, const ElementRename& rename) {
     }
 }
 
-// A cell's address and span as OWPML's child elements.
-void add_cell_address(pugi::xml_node cell) {
-    pugi::xml_node address = cell.prepend_child("hp:cellAddr");
-    address.append_attribute("colAddr").set_value(cell.attribute("ColAddr").value());
-    address.append_attribute("rowAddr").set_value(cell.attribute("RowAddr").value());
-    pugi::xml_node span = cell.insert_child_after("hp:cellSpan", address);
-    span.append_attribute("colSpan").set_value(cell.attribute("ColSpan").as_string("1"));
-    span.append_attribute("rowSpan").set_value(cell.attribute("RowSpan").as_string("1"));
-}
-
 // A field's command and kind as OWPML's parameters.
 void add_field_parameters(pugi::xml_node field) {
-    pugi::xml_node parameters = field.append_child("hp:parameters");
-    pugi::xml_node kind = parameters.append_child("hp:integerParam");
+    pugi::xml_node parameters = field.append_child("parameters");
+    pugi::xml_node kind = parameters.append_child("integerParam");
     kind.append_attribute("name").set_value("Prop");
     kind.append_child(pugi::node_pcdata).set_value(field.attribute("Property").value());
-    pugi::xml_node command = parameters.append_child("hp:stringParam");
+    pugi::xml_node command = parameters.append_child("stringParam");
     command.append_attribute("name").set_value("Command");
     command.append_child(pugi::node_pcdata).set_value(field.attribute("Command").value());
 }
@@ -180,9 +199,18 @@ pugi::xml_node open_wrapper(pugi::xml_node parent, pugi::xml_node wrapper) {
 void drop_declarations(pugi::xml_node node) {
     for (pugi::xml_attribute a = node.first_attribute(); a;) {
         const pugi::xml_attribute next = a.next_attribute();
-        if (std::strncmp(a.name(), "xmlns", 5) == 0) node.remove_attribute(a);
+        const char* name = a.name();
+        if (name[0] == 'x' && std::strncmp(name, "xmlns", 5) == 0) node.remove_attribute(a);
         a = next;
     }
+}
+
+std::size_t attribute_count(pugi::xml_node node) {
+    std::size_t count = 0;
+    for (pugi::xml_attribute a = node.first_attribute(); a && count <= MAX_HWPML_ATTRIBUTES; a = a.next_attribute()) {
+        ++count;
+    }
+    return count;
 }
 
 }  // namespace
@@ -190,28 +218,30 @@ void drop_declarations(pugi::xml_node node) {
 std::optional<HwpError> translate_body(owpml::XmlPart& part) {
     pugi::xml_node root = part.root().node();
     drop_declarations(root);
-    root.append_attribute("xmlns:hp").set_value(PARAGRAPH_NS.data());
-    root.append_attribute("xmlns:hs").set_value(SECTION_NS.data());
+    // OWPML's paragraph namespace as the default: the names need no prefix,
+    // so that each fits where the parser left HWPML's (a longer one would be
+    // copied), and HWPML's own capitalised names meet none of OWPML's.
+    root.append_attribute("xmlns").set_value(PARAGRAPH_NS.data());
     root.append_attribute("xmlns:hc").set_value(CORE_NS.data());
 
+    // Declarations below the root are looked for only where the text has one.
+    const bool declarations = part.declares_below_root();
     // Document order by the tree's own links: down to the first child,
     // else on to the next sibling, else up until one has a next sibling.
     std::size_t depth = 0;
     for (pugi::xml_node node = root.first_child(); node;) {
         if (node.type() == pugi::node_element) {
-            drop_declarations(node);
-            std::size_t attributes = 0;
-            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-                if (++attributes > MAX_HWPML_ATTRIBUTES) {
-                    return HwpError::markup("an element <" + std::string(std::string_view(node.name()).substr(0, 64)) +
+            if (declarations) drop_declarations(node);
+            const char* name = node.name();
+            const bool run = is(name, "TEXT");
+            if (const ElementRename* rename = rename_of(name)) {
+                // The walk reads the attributes of the elements renamed here
+                // (and the head's, which are few): those are bounded.
+                if (attribute_count(node) > MAX_HWPML_ATTRIBUTES) {
+                    return HwpError::markup("an element <" + std::string(std::string_view(name).substr(0, 64)) +
                                             "> has more than " + std::to_string(MAX_HWPML_ATTRIBUTES) + " attributes");
                 }
-            }
-            const std::string_view name = node.name();
-            const bool run = name == "TEXT";
-            if (const ElementRename* rename = rename_of(name)) {
-                if (name == "CELL") add_cell_address(node);
-                if (name == "FIELDBEGIN") add_field_parameters(node);
+                if (is(name, "FIELDBEGIN")) add_field_parameters(node);
                 rename_attributes(node, *rename);
                 node.set_name(rename->to.data());
             }
@@ -222,13 +252,13 @@ std::optional<HwpError> translate_body(owpml::XmlPart& part) {
                     child = child.next_sibling();
                     continue;
                 }
-                const std::string_view child_name = child.name();
+                const char* child_name = child.name();
                 if (one_of(child_name, OPENED)) {
                     child = open_wrapper(node, child);
                     continue;
                 }
                 if (run && !one_of(child_name, RUN_CONTENT)) {
-                    pugi::xml_node control = node.insert_child_before("hp:ctrl", child);
+                    pugi::xml_node control = node.insert_child_before("ctrl", child);
                     control.append_move(child);
                     child = control.next_sibling();
                     continue;

@@ -8,7 +8,8 @@
 // without OWPML's hp:ctrl around them; values are spelled in mixed case
 // ("Clickhere", "CircledDigit", "true"). The parsed tree is rewritten in
 // place, once, so that the OWPML walk reads it as it reads an HWPX section
-// and the two front ends share every rule after it.
+// and the two front ends share every rule after it. (A cell keeps its
+// address and span as attributes, which the walk reads too.)
 #pragma once
 
 #include <optional>
@@ -18,9 +19,13 @@
 
 namespace brindle::hwpml {
 
+// Every element of a parsed file, once translated, is in this namespace:
+// the root declares OWPML's paragraph namespace as its default. HWPML's
+// own elements keep their capitalised names.
+inline constexpr owpml::Ns TRANSLATED = owpml::Ns::Paragraph;
+
 // Rewrite the body under the parsed file's root (HWPML > BODY > SECTION...)
-// as OWPML: each SECTION becomes an hs:sec, and the root declares the
-// prefixes used. Elements nested deeper than the walks look are left as
+// as OWPML: each SECTION becomes a "sec" holding "p" paragraphs. Elements nested deeper than the walks look are left as
 // they are. An element with more than MAX_HWPML_ATTRIBUTES attributes is a
 // damaged document.
 std::optional<HwpError> translate_body(owpml::XmlPart& part);

@@ -47,6 +47,9 @@ CellParts cell_parts(Element cell, bool placed) {
             span = child;
         }
     }
+    // A cell may carry its address and span as attributes of its own, as
+    // HWPML's do.
+    if (!address && !cell.attribute("colAddr").empty()) address = span = cell;
     if (address) {
         CellAddress& at = parts.address.emplace(CellAddress{address.number("rowAddr", 0), address.number("colAddr", 0), 1, 1});
         if (span) {

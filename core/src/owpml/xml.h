@@ -139,6 +139,9 @@ public:
     // The part's bytes, as far as the parser has read them changed in
     // place; past a break, as they were.
     Bytes text() const { return bytes_; }
+    // Whether an element below the root may declare a namespace prefix
+    // (the text has "xmlns" past the root's start tag).
+    bool declares_below_root() const { return declarations_below_root_; }
 
 private:
     friend class Element;
