@@ -92,7 +92,8 @@ rm -rf "${tsan_docs[0]}"
 threaded=("${tsan_docs[0]}"/container-*.hwp "${tsan_docs[0]}"/sample.hwp "${tsan_docs[0]}"/sample.hwpx
           "${tsan_docs[0]}"/nested-*.hwp)
 [ -d "$root/../shared/corpus" ] && threaded+=("$root"/../shared/corpus/samples/*.hwp "$root"/../shared/corpus/public/*.hwp
-                                             "$root"/../shared/corpus/hwpx/real/*.hwpx)
+                                             "$root"/../shared/corpus/hwpx/real/*.hwpx
+                                             "$root"/../shared/corpus/hwpml/*.hml)
 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" "$root/build/tsan/tools/threads_check" 4 "${threaded[@]}"
 
 step "valgrind (memcheck): the corpus and generated documents through the core"

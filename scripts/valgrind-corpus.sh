@@ -27,6 +27,8 @@ if [ -d "$corpus" ]; then
   while IFS= read -r -d '' f; do files+=("$f"); done \
     < <(find "$corpus/samples" "$corpus/public" "$corpus/hwpx/real" -maxdepth 1 -type f -name '*.hwp*' -print0 \
         2>/dev/null | sort -z)
+  while IFS= read -r -d '' f; do files+=("$f"); done \
+    < <(find "$corpus/hwpml" -maxdepth 1 -type f -name '*.hml' -print0 2>/dev/null | sort -z)
   echo "valgrind-corpus: ${#files[@]} corpus documents"
 else
   echo "valgrind-corpus: no corpus at $corpus; generated documents only"
@@ -43,7 +45,8 @@ hostile=("${hostile[@]/*deflate-bomb.hwp/}")
 "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$generated/sample.hwp"
 "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$generated/sample.hwpx"
 "$py" "$root/fuzz/make_hwpx_seeds.py" "$generated/hwpx-seeds" >/dev/null
-files+=("$generated/sample.hwpx" "$generated"/hwpx-seeds/hwpx_document/*.hwpx)
+"$py" "$root/fuzz/make_hwpml_seeds.py" "$generated/hwpml-seeds" >/dev/null
+files+=("$generated/sample.hwpx" "$generated"/hwpx-seeds/hwpx_document/*.hwpx "$generated"/hwpml-seeds/hwpml_document/*.hml)
 for path in "${hostile[@]}"; do [ -n "$path" ] && files+=("$path"); done
 files+=("$generated/sample.hwp")
 
