@@ -14,8 +14,6 @@
 #include "hwp/summary_information.h"
 #include "hwp/walk.h"
 #include "model/conversion_outputs.h"
-#include "model/headings.h"
-#include "model/markdown.h"
 
 namespace brindle {
 namespace {
@@ -94,16 +92,9 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
                           std::make_move_iterator(section_blocks.end()));
             if (n == INT32_MAX) break;
         }
-        if (pictures) {
-            extras->parsed.images = pictures->take_files();
-            context->pictures = nullptr;
-        }
-        outputs.take_from(*context);
+        outputs.take_from(*context, pictures ? &*pictures : nullptr);
     }  // the container (and the file) is released before assembly
-    if (!context->full()) return write_markdown(std::move(blocks), {}, extras);
-    context->pages.finish(blocks);
-    detect_headings(blocks, context->definitions);
-    return write_markdown(std::move(blocks), context->take_notes(), extras);
+    return write_document(std::move(blocks), *context, extras);
 }
 
 }  // namespace

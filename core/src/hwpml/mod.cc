@@ -14,8 +14,6 @@
 #include "hwpml/head.h"
 #include "hwpml/translate.h"
 #include "model/conversion_outputs.h"
-#include "model/headings.h"
-#include "model/markdown.h"
 #include "owpml/names.h"
 #include "owpml/walk.h"
 
@@ -119,15 +117,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
             owpml::walk_list(section, owpml::ListWalk{false, true, TextContext::Body, blocks, context});
         }
     }
-    if (pictures) {
-        extras->parsed.images = pictures->take_files();
-        context.pictures = nullptr;
-    }
-    outputs.take_from(context);
-    if (!context.full()) return write_markdown(std::move(blocks), {}, extras);
-    context.pages.finish(blocks);
-    detect_headings(blocks, context.definitions);
-    return write_markdown(std::move(blocks), context.take_notes(), extras);
+    outputs.take_from(context, pictures ? &*pictures : nullptr);
+    return write_document(std::move(blocks), context, extras);
 }
 
 }  // namespace

@@ -12,8 +12,6 @@
 #include "hwpx/package.h"
 #include "owpml/walk.h"
 #include "model/conversion_outputs.h"
-#include "model/headings.h"
-#include "model/markdown.h"
 
 namespace brindle {
 
@@ -90,15 +88,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         blocks.insert(blocks.end(), std::make_move_iterator(section_blocks.begin()),
                       std::make_move_iterator(section_blocks.end()));
     }
-    if (pictures) {
-        extras->parsed.images = pictures->take_files();
-        context.pictures = nullptr;
-    }
-    outputs.take_from(context);
-    if (!context.full()) return write_markdown(std::move(blocks), {}, extras);
-    context.pages.finish(blocks);
-    detect_headings(blocks, context.definitions);
-    return write_markdown(std::move(blocks), context.take_notes(), extras);
+    outputs.take_from(context, pictures ? &*pictures : nullptr);
+    return write_document(std::move(blocks), context, extras);
 }
 
 }  // namespace

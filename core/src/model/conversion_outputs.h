@@ -11,7 +11,9 @@
 #include "brindle/parse.h"
 #include "brindle/parsed_document.h"
 #include "brindle/result.h"
+#include "model/headings.h"
 #include "model/markdown.h"
+#include "model/pictures.h"
 #include "model/walk_context.h"
 
 namespace brindle {
@@ -29,8 +31,11 @@ struct ConversionOutputs {
     ParseExtras* extras = nullptr;
     std::vector<std::string>* warnings = nullptr;
 
-    // The warnings and fields the walk gathered.
-    void take_from(WalkContext& context) {
+    // The warnings and fields the walk gathered, and the files of the
+    // pictures it showed from `pictures` (when a parse asked for them).
+    void take_from(WalkContext& context, PictureStore* pictures = nullptr) {
+        if (pictures != nullptr && extras != nullptr) extras->parsed.images = pictures->take_files();
+        context.pictures = nullptr;
         if (extras != nullptr) {
             extras->parsed.warnings = std::move(context.warnings);
             extras->parsed.fields = std::move(context.fields);
@@ -45,6 +50,15 @@ inline std::string write_markdown(BlockList blocks, std::span<const NoteDefiniti
     if (extras == nullptr) return assemble_markdown(std::move(blocks), notes);
     MarkdownMap map{&extras->parsed.outline, &extras->parsed.pages, extras->options.page_markers};
     return assemble_markdown(std::move(blocks), notes, &map);
+}
+
+// A conversion's blocks, once every section is walked, as Markdown: by the
+// full profile with its pages, headings and notes.
+inline std::string write_document(BlockList blocks, WalkContext& context, ParseExtras* extras) {
+    if (!context.full()) return write_markdown(std::move(blocks), {}, extras);
+    context.pages.finish(blocks);
+    detect_headings(blocks, context.definitions);
+    return write_markdown(std::move(blocks), context.take_notes(), extras);
 }
 
 // A parse run through a front end's conversion, `convert(ParseExtras&)`
