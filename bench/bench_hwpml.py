@@ -9,11 +9,11 @@ package (whose XML is its header and section parts, uncompressed).
 
 from __future__ import annotations
 
+import io
 import pathlib
 import sys
 import time
 import zipfile
-import io
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 CORPUS = ROOT.parent / "shared" / "corpus"

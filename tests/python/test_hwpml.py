@@ -14,7 +14,6 @@ import re
 import statistics
 import sys
 import time
-import zlib
 from pathlib import Path
 
 import pytest
@@ -24,21 +23,13 @@ import brindle
 from brindle.cli import main
 from conftest import CORPUS_DIR
 import hwpfixture as hwp
-from hwpfixture import Footnote, Header, Hyperlink, Paragraph, SectionDefinition, Table, TextBox
+from hwpfixture import Paragraph
 from hwpfixture.hwpml import hwpml_bytes, hwpml_text
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "bench"))
 import hwpml_recall  # noqa: E402
 
-DOCUMENT = [
-    Paragraph(SectionDefinition(), Header(["회사명"])),
-    "첫 문단",
-    Paragraph("자세히: ", Hyperlink("안내", "http://ex.com/a"), Footnote(["각주"])),
-    Paragraph(Table([["가", "나"], ["다", ["라", "마"]]])),
-    Paragraph(TextBox(["글상자"], caption=["그림 1"])),
-]
-EXPECTED = ("> 머리말: 회사명\n\n첫 문단\n\n자세히: [안내](http://ex.com/a)[^1]\n\n|가|나|\n|---|---|\n|다|라<br>마|\n\n"
-            "글상자\n\n그림 1\n\n[^1]: 각주")
+from test_hwpx import DOCUMENT, EXPECTED  # noqa: E402  (one document, read in every format)
 PNG = b"\x89PNG\r\n\x1a\n" + b"\x00\x00\x00\rIHDR" + bytes(range(64))
 
 HWPML_SHARED = sorted((CORPUS_DIR / "hwpml").glob("*.hml"))

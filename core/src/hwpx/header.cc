@@ -75,11 +75,7 @@ Numbering read_numbering(Element element) {
         numbering.shapes[k] = owpml::number_shape_of(head.attribute("numFormat"));
         numbering.starts[k] = std::max<std::uint32_t>(head.number("start", numbering.starts[k]), 1);
     }
-    for (std::size_t k = 0; k < NUMBERING_LEVELS; ++k) {
-        numbering.offsets[k] = static_cast<std::uint16_t>(numbering.formats.size());
-        numbering.formats += formats[k];
-    }
-    numbering.offsets[NUMBERING_LEVELS] = static_cast<std::uint16_t>(numbering.formats.size());
+    numbering.set_formats(formats);
     return numbering;
 }
 

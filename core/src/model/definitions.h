@@ -49,6 +49,15 @@ struct Numbering {
     std::string_view format(std::size_t level) const {
         return std::string_view(formats).substr(offsets[level], offsets[level + 1] - offsets[level]);
     }
+    // The seven formats, given one by one (each already cut).
+    void set_formats(const std::array<std::string, NUMBERING_LEVELS>& each) {
+        formats.clear();
+        for (std::size_t k = 0; k < NUMBERING_LEVELS; ++k) {
+            offsets[k] = static_cast<std::uint16_t>(formats.size());
+            formats += each[k];
+        }
+        offsets[NUMBERING_LEVELS] = static_cast<std::uint16_t>(formats.size());
+    }
 };
 
 // The scripts a character shape names a font for, in the order both
