@@ -166,6 +166,16 @@ def test_nested_headings_and_properties_of_a_written_document(kind, make_hwp, ma
     }
 
 
+def test_an_hwpml_document_loads_as_its_twins(tmp_path):
+    path = tmp_path / "계획서.hml"
+    path.write_bytes(hwp.hwpml.hwpml_bytes([NESTED], OUTLINE, summary={"title": "계획서", "author": "기획팀"}))
+    elements = BrindleLoader(tmp_path, mode="elements").load()
+    assert [(e.page_content, e.metadata["category"], e.metadata["headings"]) for e in elements] == NESTED_ELEMENTS
+    assert {key: elements[0].metadata[key] for key in ("source", "format", "title", "author")} == {
+        "source": str(path), "format": "hwpml", "title": "계획서", "author": "기획팀",
+    }
+
+
 def test_chunks_carry_their_heading_path_index_and_place(make_hwp):
     path = make_hwp([hwp.section(*NESTED)], doc_info=OUTLINE)
     chunks = BrindleLoader(path, mode="chunks").load()
