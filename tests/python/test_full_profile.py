@@ -188,3 +188,23 @@ def test_random_text_renders_as_itself(full):
         if rendered_text(body).split() != expected:
             failures.append((text, body))
     assert not failures
+
+
+def test_codes_of_symbol_fonts_are_the_characters_they_stand_for(twins):
+    def shaped(face: str) -> DocInfo:
+        return DocInfo(fonts=[face], char_shapes=[hwp.CharShape()])
+
+    # Wingdings' bullets and check mark, one past the BMP (written as a
+    # surrogate pair in the binary format), after a control's eight units.
+    body = Paragraph("\uf0a7 항목", Footnote(["주"]), " \uf0fc \uf024", char_shape=0)
+    assert twins(body, doc_info=shaped("Wingdings")) == "▪ 항목[^1] ✓ \U0001f453\n\n[^1]: 주"
+    assert twins(Paragraph("\uf061\uf062 = \uf070", char_shape=0), doc_info=shaped("symbol")) == "αβ = π"
+    assert twins(Paragraph("\uf0a1", char_shape=0), doc_info=shaped("Wingdings 2")) == "◾"
+    # In a table's cell too.
+    cell = twins(Paragraph(Table([["\uf0fc", "b"], ["c", "d"]])), doc_info=shaped("Wingdings"))
+    assert cell.splitlines()[0] == "|✓|b|"
+    # The exact profile keeps the codes; a code in any other font stays as it is
+    # (which symbol it stood for is not known), as does one a font leaves empty.
+    assert twins(body, doc_info=shaped("Wingdings"), profile="exact") == "\uf0a7 항목 \uf0fc \uf024"
+    assert twins(Paragraph("\uf0a7 항목", char_shape=0), doc_info=shaped("휴먼명조")) == "\uf0a7 항목"
+    assert twins(Paragraph("\uf0f0", char_shape=0), doc_info=shaped("Symbol")) == "\uf0f0"

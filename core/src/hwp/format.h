@@ -114,6 +114,17 @@ inline constexpr std::uint16_t COLUMNS_COUNT_MASK = 0xFF;
 // for each run of one shape, in order.
 inline constexpr std::size_t PARA_CHAR_SHAPE_ENTRY_SIZE = 8;
 
+// An inline or extended control of a paragraph's text fills 8 code units:
+// its code, six units of data, its code again.
+inline constexpr std::size_t CONTROL_UNITS = 8;
+
+// Codes below 32 that stand alone (line break, paragraph end, hyphen, the
+// special spaces and the reserved ones); every other code below 32 opens an
+// 8-unit control.
+constexpr bool is_char_control(std::uint16_t u) {
+    return u == 0 || u == 10 || u == 13 || (u >= 24 && u < 32);
+}
+
 // Paragraph text codes the full profile reads: characters that become
 // text, and the extended controls whose place in the text it keeps.
 inline constexpr std::uint16_t CHAR_LINE_BREAK = 10;

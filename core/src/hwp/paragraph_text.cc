@@ -16,17 +16,6 @@ namespace brindle {
 
 namespace {
 
-// An inline or extended control fills 8 code units: its code, six units of
-// data, its code again.
-constexpr std::size_t CONTROL_UNITS = 8;
-
-// Codes below 32 that stand alone (line break, paragraph end, hyphen, the
-// special spaces and the reserved ones); every other code below 32 opens an
-// 8-unit control.
-constexpr bool is_char_control(std::uint16_t u) {
-    return u == 0 || u == 10 || u == 13 || (u >= 24 && u < 32);
-}
-
 // What a one-unit control writes in the full profile: a line break a line
 // feed, the non-breaking and fixed-width spaces a space, the rest nothing.
 constexpr char char_control_text(std::uint16_t u) {

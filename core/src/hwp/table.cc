@@ -24,6 +24,7 @@
 #include "hwp/paragraph_look.h"
 #include "hwp/paragraph_text.h"
 #include "hwp/shape.h"
+#include "hwp/symbol_codes.h"
 #include "hwp/table.h"
 #include "hwp/walk.h"
 #include "model/cell_text.h"
@@ -139,7 +140,7 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         if (r.tag_id == HWPTAG_PARA_TEXT) {
             if (open) flush_cell(open, header, char_shapes, text, context, content);
             open.emplace();  // built in place: a paragraph with its controls is large to move
-            open->text.para = decode_para_text(r.bytes(), context.profile, std::move(context.spare_text));
+            open->text.para = decode_text_record(records, f, context);
             ++f;
             continue;
         }

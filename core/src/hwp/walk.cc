@@ -25,6 +25,7 @@
 #include "hwp/paragraph_look.h"
 #include "hwp/paragraph_text.h"
 #include "hwp/shape.h"
+#include "hwp/symbol_codes.h"
 #include "hwp/table.h"
 #include "hwp/walk.h"
 #include "model/table.h"
@@ -117,7 +118,7 @@ std::size_t walk_list(std::size_t i, const ListWalk& walk) {
             // A second text record would be a paragraph of its own, without a header.
             if (open) flush(open, header, char_shapes, walk);
             open.emplace();  // built in place: a paragraph with its controls is large to move
-            open->text.para = decode_para_text(r.bytes(), context.profile, std::move(context.spare_text));
+            open->text.para = decode_text_record(records, i, context);
             ++i;
             continue;
         }

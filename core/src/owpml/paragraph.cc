@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "model/symbol_fonts.h"
 #include "owpml/names.h"
 #include "owpml/walk.h"
 #include "text.h"
@@ -29,13 +30,16 @@ bool is_drawing(const Element& e) {
 
 class Decoder {
 public:
-    Decoder(Profile profile, bool lift) : full_(profile == Profile::Full), lift_(lift || full_) {}
+    Decoder(Profile profile, bool lift, const Definitions* definitions)
+        : full_(profile == Profile::Full), lift_(lift || full_), definitions_(full_ ? definitions : nullptr) {}
 
     void run(Element run) {
         if (!full_) {
             for (Element item : run.children()) run_item(item);
             return;
         }
+        run_ = run;
+        run_font_known_ = false;
         // The run whose text is longest gives the paragraph its character
         // shape (its bytes stand for its characters).
         const std::size_t before = out_.text.text.size() + field_.size();
@@ -105,6 +109,15 @@ private:
                 continue;
             }
             const Utf8Char c = byte < 0x80 ? Utf8Char{byte, 1} : decode_utf8_char(text.substr(at));
+            if (c.length != 0 && is_symbol_code(c.value) && definitions_ != nullptr) {
+                if (const char32_t symbol = symbol_character(run_font(), c.value)) {
+                    out.append(text.substr(kept, at - kept));
+                    append_utf8(out, symbol);
+                    at += c.length;
+                    kept = at;
+                    continue;
+                }
+            }
             if (c.length != 0 && c.value >= 0x20) {
                 at += c.length;
                 continue;
@@ -114,6 +127,17 @@ private:
             kept = at;
         }
         out.append(text.substr(kept));
+    }
+
+    // The symbol font the current run is set in, read when a symbol code
+    // first asks for it.
+    SymbolFont run_font() {
+        if (!run_font_known_) {
+            run_font_known_ = true;
+            const std::uint32_t shape = run_.number("charPrIDRef", 0xFFFF);
+            run_font_ = symbol_font_of(*definitions_, static_cast<std::uint16_t>(std::min<std::uint32_t>(shape, 0xFFFF)));
+        }
+        return run_font_;
     }
 
     void text_item(Element e) {
@@ -209,6 +233,10 @@ private:
 
     const bool full_;
     const bool lift_;
+    const Definitions* definitions_;  // full profile: for the fonts of symbol codes
+    Element run_;
+    bool run_font_known_ = false;
+    SymbolFont run_font_ = SymbolFont::None;
     DecodedParagraph out_;
     bool field_open_ = false;
     bool deleted_ = false;
@@ -218,8 +246,8 @@ private:
 
 }  // namespace
 
-DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift) {
-    Decoder decoder(profile, lift);
+DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift, const Definitions* definitions) {
+    Decoder decoder(profile, lift, definitions);
     if (profile == Profile::Full) decoder.look(p);
     // The runs alone: the line layout beside them is passed over unresolved.
     constexpr std::string_view RUNS[] = {name::RUN};

@@ -71,7 +71,7 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, C
     if (!list) return text;
     for (Element p : list.children()) {
         if (!p.is(Ns::Paragraph, name::PARAGRAPH)) continue;
-        DecodedParagraph decoded = decode_paragraph(p, context.profile);
+        DecodedParagraph decoded = decode_paragraph(p, context.profile, true, &context.definitions);
         std::optional<OpenParagraph> open(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}, decoded.look});
         for (const Control& control : decoded.controls) {
             if (control.kind == ControlKind::ClickHere && open && open->text.wants_field()) {

@@ -94,7 +94,7 @@ public:
 
     void run() {
         if (layout_) read_paragraph_layout(p_, walk_.context.pages.begin_paragraph(walk_.blocks.size()));
-        DecodedParagraph decoded = decode_paragraph(p_, walk_.context.profile);
+        DecodedParagraph decoded = decode_paragraph(p_, walk_.context.profile, true, &walk_.context.definitions);
         refs_ = decoded.refs;
         open_.emplace(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}, decoded.look});
         for (const Control& control : decoded.controls) take(control);

@@ -59,8 +59,11 @@ struct DecodedParagraph {
 // are lifted out behind marks; the full profile also turns tabs and the
 // special spaces into spaces and line breaks into line feeds, records the
 // anchors of links, field ends, notes and numbers, and reads the
-// paragraph's look. Text inside a change-tracking deletion is left out.
-DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift = true);
+// paragraph's look, and with `definitions` writes the codes of symbol fonts
+// as the characters they stand for. Text inside a change-tracking deletion
+// is left out.
+DecodedParagraph decode_paragraph(Element p, Profile profile, bool lift = true,
+                                  const Definitions* definitions = nullptr);
 
 // A paragraph list: the hp:p children of `list` (a section, or a subList).
 struct ListWalk {
