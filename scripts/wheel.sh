@@ -42,8 +42,8 @@
 #                     several wheels, one subfolder per wheel
 #   --sdist           also build the source distribution into DIR
 #   --check-sdist     build the sdist, then build a wheel from it in a fresh
-#                     virtual environment with nothing but a C++ compiler and
-#                     pugixml (pkg-config, libgsf and GoogleTest are refused, and
+#                     virtual environment with nothing but a C++ compiler
+#                     (pkg-config, libgsf and GoogleTest are refused, and
 #                     libdeflate is left out, so the full profile inflates
 #                     with zlib-ng alone), and convert the sample document with
 #                     what it installs, by both profiles, as this tree does
@@ -93,7 +93,7 @@ host_arch=$(uname -m)
 arm64=$root/build/arm64   # the arm64 roots, made once (scripts/arm64-root.sh)
 sysroot=$arm64/bookworm    # the cross build's sysroot, also where cp311 runs
 # What the cross build links, beside what every root has.
-sysroot_packages=(zlib1g-dev libdeflate-dev libpugixml-dev)
+sysroot_packages=(zlib1g-dev libdeflate-dev)
 ABI3_FLOOR=3.12
 
 version_of() {  # version_of <python>: "3.12", or nothing when it is not CPython 3.10 to 3.13
@@ -527,9 +527,9 @@ if [ "$check_sdist" = 1 ]; then
     -C cmake.define.CMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
     -C cmake.define.PKG_CONFIG_EXECUTABLE=/nonexistent \
     -C cmake.define.BRINDLE_LIBDEFLATE=OFF
-  if grep -qiE '^(GSF|GTEST|LIBDEFLATE)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt"; then
+  if grep -qiE '^(GSF|GTEST|LIBDEFLATE|PUGIXML)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt"; then
     echo "wheel.sh: the sdist build looked for a dependency it must do without:" >&2
-    grep -iE '^(GSF|GTEST|LIBDEFLATE)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt" >&2
+    grep -iE '^(GSF|GTEST|LIBDEFLATE|PUGIXML)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt" >&2
     exit 1
   fi
   "$work/venv/bin/python" -m pip install -q --disable-pip-version-check "$work"/from-sdist/brindle-*.whl
