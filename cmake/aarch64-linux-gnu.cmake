@@ -1,6 +1,6 @@
 # Cross-compiling for ARM64 Linux with Debian's aarch64-linux-gnu toolchain
 # (g++-aarch64-linux-gnu). Everything the target links, glibc, libstdc++,
-# zlib and libdeflate, comes from the arm64 Debian root named by the
+# and zlib (for the tests alone), comes from the arm64 Debian root named by the
 # environment variable BRINDLE_ARM64_ROOT (scripts/arm64-root.sh makes one),
 # used as the sysroot: the build machine's own libraries are never searched.
 # A library built from this tree by CMake needs nothing more.

@@ -2,7 +2,7 @@
 # Makes sure an arm64 Debian root exists and can run: registers qemu's
 # aarch64 emulator with binfmt_misc (mounting it first when it is not), and
 # makes the root with mmdebstrap when the folder is missing. The roots are the
-# sysroot of the aarch64 cross build (bookworm, with zlib and libdeflate) and
+# sysroot of the aarch64 cross build (bookworm, with zlib) and
 # where the aarch64 wheels are tested (bookworm's CPython 3.11,
 # trixie's 3.13). The packages are only extracted (mmdebstrap's extract
 # variant): no maintainer script runs, so nothing runs under emulation and
