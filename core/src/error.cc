@@ -1,26 +1,13 @@
 // Messages of HwpError, as the module surface raises them.
 #include "brindle/error.h"
 
-#include <cstring>
-#include <string_view>
+#include "os_error.h"
 
 namespace brindle {
-namespace {
-
-std::string system_message(int code) {
-    char buffer[256];
-    // GNU strerror_r returns a pointer that may or may not be `buffer`.
-    const char* message = strerror_r(code, buffer, sizeof buffer);
-    std::string_view text(message);
-    while (!text.empty() && std::strchr("\t\n\f\r ", text.back()) != nullptr) text.remove_suffix(1);
-    return std::string(text);
-}
-
-}  // namespace
 
 std::string IoError::text() const {
     if (const int* code = std::get_if<int>(&cause)) {
-        return system_message(*code) + " (os error " + std::to_string(*code) + ")";
+        return os_error_text(*code) + " (os error " + std::to_string(*code) + ")";
     }
     return std::get<std::string>(cause);
 }

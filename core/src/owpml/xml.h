@@ -113,6 +113,13 @@ private:
     const char* local_ = "";  // the name after its prefix, NUL-terminated
 };
 
+// The prefixes an element declares, within those of its parent; complete
+// before XmlPart, whose deque holds them (libc++ asks that of a member).
+struct Element::Scope {
+    const Scope* parent = nullptr;
+    std::vector<std::pair<std::string_view, Ns>> bindings;  // prefix ("" the default) -> namespace
+};
+
 // One parsed part: its bytes, its tree, and the namespace scopes met while
 // walking it.
 class XmlPart {
@@ -159,11 +166,6 @@ private:
         Ns ns = Ns::Other;
     };
     Resolved last_resolved_;
-};
-
-struct Element::Scope {
-    const Scope* parent = nullptr;
-    std::vector<std::pair<std::string_view, Ns>> bindings;  // prefix ("" the default) -> namespace
 };
 
 class Element::Children {
