@@ -15,6 +15,20 @@ namespace brindle {
 // True for the characters with the Unicode White_Space property.
 bool is_white_space(char32_t c);
 
+// ASCII letters' case, for names in markup and fonts; other bytes as they are.
+constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+constexpr bool equals_ignoring_ascii_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+    }
+    return true;
+}
+
+// XML's white space: space, tab, carriage return, line feed.
+constexpr bool is_xml_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 // Narrow a UTF-8 text past White_Space characters at both ends / the end.
 std::string_view trim(std::string_view text);
 std::string_view trim_end(std::string_view text);

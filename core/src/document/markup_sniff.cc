@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "text.h"
+
 namespace brindle {
 namespace {
 
@@ -41,17 +43,9 @@ std::string prolog_chars(Bytes head) {
     return out;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool is_name_start(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool is_name_char(char c) {
     return is_name_start(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':';
-}
-
-bool equals_ignoring_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-               return lower(x) == lower(y);
-           });
 }
 
 std::string_view name_at(std::string_view text, std::size_t at) {
@@ -63,7 +57,7 @@ std::string_view name_at(std::string_view text, std::size_t at) {
 // What a root element (or an HTML document type) of this name makes the file.
 std::string describe_root(std::string_view name) {
     for (const std::string_view html : {"html", "head", "body"}) {
-        if (equals_ignoring_case(name, html)) return "an HTML page";
+        if (equals_ignoring_ascii_case(name, html)) return "an HTML page";
     }
     return "an XML document whose root element is <" + std::string(name.substr(0, 64)) + ">";
 }
@@ -75,7 +69,7 @@ std::optional<std::string> markup_root(Bytes head) {
     const std::string_view text(chars);
     std::size_t at = 0;
     while (true) {
-        while (at < text.size() && is_blank(text[at])) ++at;
+        while (at < text.size() && is_xml_blank(text[at])) ++at;
         if (at >= text.size() || text[at] != '<') return std::nullopt;
         const std::string_view rest = text.substr(at);
         if (rest.starts_with("<?")) {
@@ -86,11 +80,11 @@ std::optional<std::string> markup_root(Bytes head) {
             const std::size_t end = rest.find("-->");
             if (end == std::string_view::npos) return std::nullopt;
             at += end + 3;
-        } else if (rest.size() > 9 && equals_ignoring_case(rest.substr(0, 9), "<!DOCTYPE")) {
+        } else if (rest.size() > 9 && equals_ignoring_ascii_case(rest.substr(0, 9), "<!DOCTYPE")) {
             std::size_t name = 9;
-            while (name < rest.size() && is_blank(rest[name])) ++name;
+            while (name < rest.size() && is_xml_blank(rest[name])) ++name;
             const std::string_view doctype = name_at(rest, name);
-            if (equals_ignoring_case(doctype, "html")) return std::string(doctype);
+            if (equals_ignoring_ascii_case(doctype, "html")) return std::string(doctype);
             // Past its internal subset, if any, to the '>' that closes it.
             const std::size_t subset = rest.find_first_of("[>", name);
             if (subset == std::string_view::npos) return std::nullopt;

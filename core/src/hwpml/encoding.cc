@@ -67,8 +67,6 @@ bool is_utf8(std::string_view text) {
     return true;
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 // The value of the XML declaration's encoding, lower-cased; empty when the
 // text opens with no declaration or the declaration names none.
 std::string declared_encoding(std::string_view text) {
@@ -83,7 +81,7 @@ std::string declared_encoding(std::string_view text) {
     const std::size_t close = declaration.find(quote, at);
     if (close == std::string_view::npos) return {};
     std::string name(declaration.substr(at, std::min<std::size_t>(close - at, 64)));
-    std::transform(name.begin(), name.end(), name.begin(), lower);
+    std::transform(name.begin(), name.end(), name.begin(), ascii_lower);
     return name;
 }
 

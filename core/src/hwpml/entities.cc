@@ -13,7 +13,6 @@
 namespace brindle::hwpml {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool is_name_char(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
            c == '.' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
@@ -33,7 +32,7 @@ public:
     bool done() const { return at_ >= text_.size(); }
     char peek() const { return done() ? '\0' : text_[at_]; }
     void skip_blanks() {
-        while (!done() && is_blank(text_[at_])) ++at_;
+        while (!done() && is_xml_blank(text_[at_])) ++at_;
     }
     bool take(std::string_view literal) {
         if (text_.substr(at_).starts_with(literal)) {

@@ -2,19 +2,12 @@
 
 #include <array>
 
+#include "text.h"
+
 namespace brindle {
 namespace {
 
 #include "model/symbol_fonts.inc"
-
-bool same_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -32,7 +25,7 @@ SymbolFont symbol_font_of(std::string_view face) {
     }};
     while (!face.empty() && face.back() == ' ') face.remove_suffix(1);
     for (const Named& named : NAMES) {
-        if (same_ignoring_case(face, named.name)) return named.font;
+        if (equals_ignoring_ascii_case(face, named.name)) return named.font;
     }
     return SymbolFont::None;
 }
