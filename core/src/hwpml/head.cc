@@ -20,17 +20,6 @@ using owpml::Ns;
 // The namespace of HWPML's elements once the file is translated.
 constexpr Ns PLAIN = TRANSLATED;
 
-// "CircledDigit" as OWPML spells it, "CIRCLED_DIGIT".
-std::string upper_words(std::string_view value) {
-    std::string out;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (c >= 'A' && c <= 'Z' && i > 0 && value[i - 1] >= 'a' && value[i - 1] <= 'z') out.push_back('_');
-        out.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
-    }
-    return out;
-}
-
 std::uint16_t id16(Element e, std::string_view name) {
     return static_cast<std::uint16_t>(std::min<std::uint32_t>(e.number(name), 0xFFFF));
 }
@@ -83,7 +72,7 @@ Numbering read_numbering(Element element) {
         if (level < 1 || level > NUMBERING_LEVELS) continue;
         const std::size_t k = level - 1;
         formats[k] = cut_to_units(head.text(), MAX_NUMBER_FORMAT_UNITS);
-        numbering.shapes[k] = owpml::number_shape_of(upper_words(head.attribute("NumFormat")));
+        numbering.shapes[k] = owpml::number_shape_of(owpml_spelling(head.attribute("NumFormat")));
         numbering.starts[k] = std::max<std::uint32_t>(head.number("Start", numbering.starts[k]), 1);
     }
     numbering.set_formats(formats);

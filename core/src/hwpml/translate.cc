@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "brindle/limits.h"
+#include "text.h"
 
 namespace brindle::hwpml {
 namespace {
@@ -98,15 +99,6 @@ constexpr std::string_view OPENED[] = {"SHAPEOBJECT", "DRAWINGOBJECT"};
 constexpr std::string_view PARAGRAPH_NS = "http://www.hancom.co.kr/hwpml/2011/paragraph";
 constexpr std::string_view CORE_NS = "http://www.hancom.co.kr/hwpml/2011/core";
 
-// Whether the NUL-terminated `name` is `literal`, compared without
-// measuring `name` first: most comparisons fail at the first byte.
-bool is(const char* name, std::string_view literal) {
-    for (std::size_t i = 0; i < literal.size(); ++i) {
-        if (name[i] != literal[i]) return false;  // a shorter name fails at its NUL
-    }
-    return name[literal.size()] == '\0';
-}
-
 static_assert(std::is_sorted(std::begin(ELEMENTS), std::end(ELEMENTS),
                              [](const ElementRename& a, const ElementRename& b) { return a.from < b.from; }));
 
@@ -134,34 +126,19 @@ const ElementRename* rename_of(const char* name) {
 }
 
 bool one_of(const char* name, std::span<const std::string_view> names) {
-    return std::any_of(names.begin(), names.end(), [&](std::string_view n) { return is(name, n); });
-}
-
-// "CircledDigit" -> "CIRCLED_DIGIT", "Both" -> "BOTH"; HWPML's one field
-// type written as one word is OWPML's two.
-std::string upper_words(std::string_view value) {
-    if (value == "Clickhere") return "CLICK_HERE";
-    std::string out;
-    out.reserve(value.size() + 4);
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        const bool upper = c >= 'A' && c <= 'Z';
-        if (upper && i > 0 && value[i - 1] >= 'a' && value[i - 1] <= 'z') out.push_back('_');
-        out.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
-    }
-    return out;
+    return std::any_of(names.begin(), names.end(), [&](std::string_view n) { return owpml::names_equal(name, n); });
 }
 
 void rename_attributes(pugi::xml_node node, const ElementRename& rename) {
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
         const char* name = a.name();
         for (const AttributeRename& attribute : rename.attributes) {
-            if (attribute.from.empty() || !is(name, attribute.from)) continue;
+            if (attribute.from.empty() || !owpml::names_equal(name, attribute.from)) continue;
             a.set_name(attribute.to.data());  // literals: NUL-terminated
             if (attribute.value == Value::Flag) {
                 a.set_value(std::string_view(a.value()) == "true" ? "1" : "0");
             } else if (attribute.value == Value::Upper) {
-                const std::string spelled = upper_words(a.value());
+                const std::string spelled = owpml_spelling(a.value());
                 a.set_value(spelled.c_str());
             }
             break;
@@ -215,6 +192,18 @@ std::size_t attribute_count(pugi::xml_node node) {
 
 }  // namespace
 
+std::string owpml_spelling(std::string_view value) {
+    if (value == "Clickhere") return "CLICK_HERE";
+    std::string out;
+    out.reserve(value.size() + 4);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c >= 'A' && c <= 'Z' && i > 0 && value[i - 1] >= 'a' && value[i - 1] <= 'z') out.push_back('_');
+        out.push_back(ascii_upper(c));
+    }
+    return out;
+}
+
 std::optional<HwpError> translate_body(owpml::XmlPart& part) {
     pugi::xml_node root = part.root().node();
     drop_declarations(root);
@@ -233,7 +222,7 @@ std::optional<HwpError> translate_body(owpml::XmlPart& part) {
         if (node.type() == pugi::node_element) {
             if (declarations) drop_declarations(node);
             const char* name = node.name();
-            const bool run = is(name, "TEXT");
+            const bool run = owpml::names_equal(name, "TEXT");
             if (const ElementRename* rename = rename_of(name)) {
                 // The walk reads the attributes of the elements renamed here
                 // (and the head's, which are few): those are bounded.
@@ -241,7 +230,7 @@ std::optional<HwpError> translate_body(owpml::XmlPart& part) {
                     return HwpError::markup("an element <" + std::string(std::string_view(name).substr(0, 64)) +
                                             "> has more than " + std::to_string(MAX_HWPML_ATTRIBUTES) + " attributes");
                 }
-                if (is(name, "FIELDBEGIN")) add_field_parameters(node);
+                if (owpml::names_equal(name, "FIELDBEGIN")) add_field_parameters(node);
                 rename_attributes(node, *rename);
                 node.set_name(rename->to.data());
             }

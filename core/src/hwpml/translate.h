@@ -13,11 +13,18 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "brindle/error.h"
 #include "owpml/xml.h"
 
 namespace brindle::hwpml {
+
+// A value as OWPML spells it: "CircledDigit" -> "CIRCLED_DIGIT", "Both" ->
+// "BOTH"; HWPML's one field type written as one word ("Clickhere") is
+// OWPML's two.
+std::string owpml_spelling(std::string_view value);
 
 // Every element of a parsed file, once translated, is in this namespace:
 // the root declares OWPML's paragraph namespace as its default. HWPML's

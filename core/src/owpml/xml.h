@@ -45,6 +45,16 @@ Ns namespace_of(std::string_view uri);
 
 class XmlPart;
 
+// Whether the NUL-terminated `name` (a parsed node's) is `local`, compared
+// byte by byte without measuring it: most comparisons fail at the first
+// bytes, and none reads past its end.
+inline bool names_equal(const char* name, std::string_view local) {
+    for (std::size_t i = 0; i < local.size(); ++i) {
+        if (name[i] != local[i] || name[i] == '\0') return false;
+    }
+    return name[local.size()] == '\0';
+}
+
 // An element with its name resolved. Cheap to copy; valid while its part is.
 class Element {
 public:
@@ -88,15 +98,6 @@ public:
 private:
     friend class XmlPart;
     struct Scope;
-    // Whether the NUL-terminated `name` is `local`, compared byte by byte
-    // without measuring it: most comparisons fail at the first bytes, and
-    // none reads past its end.
-    static bool names_equal(const char* name, std::string_view local) {
-        for (std::size_t i = 0; i < local.size(); ++i) {
-            if (name[i] != local[i] || name[i] == '\0') return false;
-        }
-        return name[local.size()] == '\0';
-    }
     // The local part of a qualified name: after its first colon.
     static const char* local_part(const char* name) {
         const char* colon = name;
