@@ -54,14 +54,6 @@ std::string_view name_at(std::string_view text, std::size_t at) {
     return text.substr(at, end - at);
 }
 
-// What a root element (or an HTML document type) of this name makes the file.
-std::string describe_root(std::string_view name) {
-    for (const std::string_view html : {"html", "head", "body"}) {
-        if (equals_ignoring_ascii_case(name, html)) return "an HTML page";
-    }
-    return "an XML document whose root element is <" + std::string(name.substr(0, 64)) + ">";
-}
-
 }  // namespace
 
 std::optional<std::string> markup_root(Bytes head) {
@@ -100,10 +92,11 @@ std::optional<std::string> markup_root(Bytes head) {
     }
 }
 
-std::optional<std::string> describe_markup(Bytes head) {
-    std::optional<std::string> root = markup_root(head);
-    if (!root) return std::nullopt;
-    return describe_root(*root);
+std::string describe_markup_root(std::string_view root) {
+    for (const std::string_view html : {"html", "head", "body"}) {
+        if (equals_ignoring_ascii_case(root, html)) return "an HTML page";
+    }
+    return "an XML document whose root element is <" + std::string(root.substr(0, 64)) + ">";
 }
 
 }  // namespace brindle
