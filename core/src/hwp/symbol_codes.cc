@@ -41,6 +41,21 @@ private:
     std::uint32_t shape_ = 0;  // before the first run: the first run's, read at position 0
 };
 
+// The paragraph's HWPTAG_PARA_CHAR_SHAPE among the records that follow its
+// text record `records[i]`, at the text's level; null when there is none.
+const HwpRecord* following_char_shapes(Records records, std::size_t i) {
+    const std::uint16_t level = records[i].level;
+    for (std::size_t j = i + 1; j < records.size() && records[j].level >= level; ++j) {
+        if (records[j].level != level) continue;
+        if (records[j].tag_id == HWPTAG_PARA_CHAR_SHAPE) return &records[j];
+        if (records[j].tag_id == HWPTAG_PARA_TEXT || records[j].tag_id == HWPTAG_PARA_HEADER ||
+            records[j].tag_id == HWPTAG_CTRL_HEADER) {
+            break;
+        }
+    }
+    return nullptr;
+}
+
 void put_unit(ByteBuffer& out, char32_t u) {
     out.push_back(static_cast<std::uint8_t>(u & 0xFF));
     out.push_back(static_cast<std::uint8_t>(u >> 8));
@@ -48,9 +63,10 @@ void put_unit(ByteBuffer& out, char32_t u) {
 
 }  // namespace
 
-std::optional<ByteBuffer> replace_symbol_codes(Bytes text, const HwpRecord* char_shapes, const Definitions& definitions) {
+std::optional<ByteBuffer> replace_symbol_codes(Records records, std::size_t i, const Definitions& definitions) {
+    const Bytes text = records[i].bytes();
     if (!holds_symbol_codes(text)) return std::nullopt;
-    ShapeRuns runs(char_shapes);
+    ShapeRuns runs(following_char_shapes(records, i));
     ByteBuffer out;
     out.reserve(text.size() + 16);
     const std::size_t units = text.size() / 2;
@@ -93,21 +109,9 @@ std::optional<ByteBuffer> replace_symbol_codes(Bytes text, const HwpRecord* char
 ParagraphText decode_text_record(Records records, std::size_t i, WalkContext& context) {
     const Bytes text = records[i].bytes();
     std::optional<ByteBuffer> symbols;
-    if (context.full()) symbols = replace_symbol_codes(text, following_char_shapes(records, i), context.definitions);
+    if (context.full()) symbols = replace_symbol_codes(records, i, context.definitions);
     return decode_para_text(symbols ? Bytes(*symbols) : text, context.profile, std::move(context.spare_text));
 }
 
-const HwpRecord* following_char_shapes(Records records, std::size_t i) {
-    const std::uint16_t level = records[i].level;
-    for (std::size_t j = i + 1; j < records.size() && records[j].level >= level; ++j) {
-        if (records[j].level != level) continue;
-        if (records[j].tag_id == HWPTAG_PARA_CHAR_SHAPE) return &records[j];
-        if (records[j].tag_id == HWPTAG_PARA_TEXT || records[j].tag_id == HWPTAG_PARA_HEADER ||
-            records[j].tag_id == HWPTAG_CTRL_HEADER) {
-            break;
-        }
-    }
-    return nullptr;
-}
 
 }  // namespace brindle
