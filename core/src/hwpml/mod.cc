@@ -24,10 +24,16 @@ namespace {
 using owpml::Element;
 using owpml::Ns;
 
-Result<ByteBuffer> read_whole(const ByteSource& source) {
-    if (source.size() > MAX_HWPML_SIZE) {
+// The bound on a document, as read and as decoded (UTF-16 and CP949 grow
+// by half in UTF-8).
+void check_size(std::uint64_t size) {
+    if (size > MAX_HWPML_SIZE) {
         throw LimitExceeded("an HWPML document is larger than " + std::to_string(MAX_HWPML_SIZE >> 20) + " MiB");
     }
+}
+
+Result<ByteBuffer> read_whole(const ByteSource& source) {
+    check_size(source.size());
     ByteBuffer bytes(static_cast<std::size_t>(source.size()));
     if (std::optional<HwpError> error = source.read(0, bytes, "the document")) return std::move(*error);
     return bytes;
@@ -74,9 +80,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     std::vector<std::string> warnings;
     if (!read.value().warning.empty()) warnings.push_back(std::move(read.value().warning));
     hwpml::ExpandedText& text = read.value().text;
-    if (text.text.size() > MAX_HWPML_SIZE) {
-        throw LimitExceeded("an HWPML document is larger than " + std::to_string(MAX_HWPML_SIZE >> 20) + " MiB");
-    }
+    check_size(text.text.size());
     Result<std::unique_ptr<owpml::XmlPart>> parsed =
         owpml::XmlPart::parse(std::move(text.text), "the document", true, owpml::XmlPart::Input::Utf8);
     text = hwpml::ExpandedText();
