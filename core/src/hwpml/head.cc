@@ -26,8 +26,7 @@ std::uint16_t id16(Element e, std::string_view name) {
 
 // Colours are the binary format's COLORREF (0x00BBGGRR) in decimal.
 std::uint32_t colour(Element e, std::string_view name) {
-    const std::string_view text = e.attribute(name);
-    if (text.empty()) return FillBrush::NONE;
+    // Absent, not a number, or past 24 bits (4294967295, none): no colour.
     const std::uint32_t value = e.number(name, FillBrush::NONE);
     if (value > 0xFFFFFF) return FillBrush::NONE;
     return (value & 0xFF) << 16 | (value & 0xFF00) | (value >> 16 & 0xFF);
