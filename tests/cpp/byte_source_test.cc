@@ -91,7 +91,7 @@ protected:
 
 TEST_F(ByteSourceFiles, KoreanLongAndRelativeNamesOpenWhateverTheCodePage) {
     // Small files are read whole at open, large ones at offsets: both ways.
-    for (const std::size_t size : {std::size_t{100}, ByteSource::WHOLE_FILE_READ + 1000}) {
+    for (const std::size_t size : {std::size_t{100}, std::size_t{ByteSource::WHOLE_FILE_READ + 1000}}) {
         const fs::path korean = folder_ / utf8_path("한글 폴더") / utf8_path("공고문 " + std::to_string(size) + ".hwp");
         write(korean, size);
         expect_contents(utf8_of(korean), size);
