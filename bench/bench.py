@@ -19,22 +19,20 @@ import pathlib
 import resource
 import subprocess
 import sys
-import time
-
 import tempfile
+import time
 
 import _brindle
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "fixtures"))
 
-from hwpfixture import hostile  # noqa: E402
-
 import bench_cli  # noqa: E402  (the brindle package and its command line)
-import bench_hwpx  # noqa: E402  (HWPX documents)
 import bench_hwpml  # noqa: E402  (HWPML documents)
+import bench_hwpx  # noqa: E402  (HWPX documents)
 import bench_parse  # noqa: E402  (Document results: pictures, properties, equations)
 import table_shape  # noqa: E402  (how readable the full profile's tables are)
+from hwpfixture import hostile  # noqa: E402
 
 # Converts one file in a fresh interpreter: seconds and the call's peak memory.
 _CHILD = r"""

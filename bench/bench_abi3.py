@@ -9,7 +9,6 @@ seconds of each and their ratio, and checks that both give the same Markdown.
 
 from __future__ import annotations
 
-import hashlib
 import os
 import subprocess
 import sys

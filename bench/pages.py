@@ -250,7 +250,7 @@ def main() -> None:
           f" page, {differ} that differ")
 
     print("multi-column documents: pages, and what counting each line going up as a page would give")
-    for name, paths in sets.items():
+    for paths in sets.values():
         for path in paths:
             result = results[path]
             sections = read_sections(path)

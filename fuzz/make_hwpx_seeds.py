@@ -23,8 +23,7 @@ import datetime  # noqa: E402
 from hwpfixture import owpml  # noqa: E402
 from hwpfixture.properties import summary_information  # noqa: E402
 from hwpfixture.zipwriter import entries_of, zip_archive  # noqa: E402
-from make_seed_documents import heads, sample_sections  # noqa: E402
-
+from make_seed_documents import sample_sections  # noqa: E402
 
 EQUATIONS = [
     "x = {-b +- sqrt {b^2 - 4ac}} over {2a}", "sum from {i=1} to n i^2", "int _0 ^1 f(x) dx",
@@ -45,7 +44,7 @@ def main(out: pathlib.Path, corpus: list[str]) -> None:
         "all": summary_information(title="제목", subject="주제", author="지은이", keywords="k", comments="c",
                                    last_saved_by="me", created=moment, modified=moment),
         "code-page": summary_information(code_page=65001, title="제목".encode(), author=b"ascii"),
-        "dates": "2025-09-17T04:32:50Z".encode(),
+        "dates": b"2025-09-17T04:32:50Z",
         "written-out": b"Fri Jul 02 03:36:13 UTC 2010",
     }
     for name, data in streams.items():

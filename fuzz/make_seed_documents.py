@@ -25,10 +25,10 @@ from hwpfixture import (  # noqa: E402
     Header,
     Hyperlink,
     Numbering,
-    ParaShape,
-    SectionDefinition,
     Paragraph,
+    ParaShape,
     Picture,
+    SectionDefinition,
     Table,
     TextBox,
     build_sample_document,
@@ -38,7 +38,6 @@ from hwpfixture import (  # noqa: E402
     write_hwp,
 )
 from hwpfixture.hostile import hostile_containers  # noqa: E402
-
 
 # What the full profile reads: numbering, bullets and outline heads in DocInfo,
 # notes, headers, links, captions and merged cells.

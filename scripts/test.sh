@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: sets the machine up, then
+# Runs every test: sets the machine up, checks the Python files with ruff
+# (pyproject.toml's [tool.ruff]), then
 #   1. the C++ tests (CTest) and the Python tests (pytest) on a release build
 #      with warnings as errors, the module installed into the venv with pip;
 #   2. the same suites again on a build with AddressSanitizer and
@@ -47,6 +48,9 @@ if command -v ccache >/dev/null; then
   cached=(-DCMAKE_CXX_COMPILER=g++ -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   pip_cached=(--config-settings=cmake.define.CMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
+
+step "Python lint: ruff check"
+"$root/.venv/bin/ruff" check "$root"
 
 step "release build: C++ tests"
 configure "$root/build/release" -DCMAKE_BUILD_TYPE=Release ${cached[@]+"${cached[@]}"}

@@ -16,7 +16,7 @@ from collections.abc import Iterator
 from typing import IO, Any
 
 from . import __version__
-from ._api import PROFILES, Profile, _converted, records
+from ._api import PROFILES, _converted, records
 from ._batch import ConversionResult, convert_many
 from ._document import ISO_FORMAT, json_metadata, parse
 from ._document import Document as Parsed

@@ -10,9 +10,8 @@ import re
 
 import pytest
 
-import brindle
-
 import _brindle
+import brindle
 import hwpfixture as hwp
 from conftest import runtime_error
 from hwpfixture import (

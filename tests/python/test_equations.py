@@ -13,7 +13,6 @@ import time
 import pytest
 
 import brindle
-import hwpfixture as hwp
 from conftest import CORPUS_DIR
 from hwpfixture import Equation, Paragraph, Table, owpml
 from katex_check import katex_binary, render_all

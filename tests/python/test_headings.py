@@ -12,9 +12,8 @@ import sys
 import pytest
 
 import brindle
-import hwpfixture as hwp
 from conftest import CORPUS_DIR, REPO_ROOT
-from hwpfixture import Cell, CharShape, DocInfo, ParaShape, Paragraph, Style, Table
+from hwpfixture import Cell, CharShape, DocInfo, Paragraph, ParaShape, Style, Table
 
 # Character shapes: 0 the body's (10 pt), 1 a section's (12 pt bold), 2 a title's
 # (20 pt bold). Paragraph shapes: 0 justified, 1 centred.

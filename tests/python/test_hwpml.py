@@ -20,16 +20,16 @@ import pytest
 
 import _brindle
 import brindle
+import hwpfixture as hwp
 from brindle.cli import main
 from conftest import CORPUS_DIR
-import hwpfixture as hwp
 from hwpfixture import Paragraph
 from hwpfixture.hwpml import hwpml_bytes, hwpml_text
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "bench"))
 import hwpml_recall  # noqa: E402
-
 from test_hwpx import DOCUMENT, EXPECTED  # noqa: E402  (one document, read in every format)
+
 PNG = b"\x89PNG\r\n\x1a\n" + b"\x00\x00\x00\rIHDR" + bytes(range(64))
 
 HWPML_SHARED = sorted((CORPUS_DIR / "hwpml").glob("*.hml"))
@@ -133,7 +133,7 @@ def test_malformed_xml_is_a_damaged_document_with_its_line_and_column():
         brindle.convert(text.encode())
     # The position in the file as saved, before the entity was expanded.
     line = text.splitlines()
-    bad_line = next(k for k, l in enumerate(line, 1) if "나</TEXT>" in l)
+    bad_line = next(k for k, text in enumerate(line, 1) if "나</TEXT>" in text)
     assert re.search(rf"at line {bad_line}, column \d+\)$", str(info.value)), str(info.value)
     with pytest.raises(brindle.DamagedDocumentError, match=r"at line 1, column 19\)"):
         brindle.convert('<HWPML><BODY><가></BODY></HWPML>'.encode())

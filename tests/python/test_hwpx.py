@@ -16,10 +16,9 @@ import pytest
 
 import _brindle
 import brindle
-from conftest import CORPUS_DIR
 import hwpfixture as hwp
-from hwpfixture import Footnote, Header, Hyperlink, Paragraph, SectionDefinition, Table, TextBox
-from hwpfixture import owpml
+from conftest import CORPUS_DIR
+from hwpfixture import Footnote, Header, Hyperlink, Paragraph, SectionDefinition, Table, TextBox, owpml
 from hwpfixture.zipwriter import FLAG_DATA_DESCRIPTOR, FLAG_ENCRYPTED, ZipEntry, entries_of, zip_archive
 
 DOCUMENT = [

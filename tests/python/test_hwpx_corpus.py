@@ -9,8 +9,8 @@ from __future__ import annotations
 
 import io
 import re
-import zipfile
 import xml.etree.ElementTree as ET
+import zipfile
 from collections import Counter
 from pathlib import Path
 

@@ -30,7 +30,6 @@ from haystack.document_stores.in_memory import InMemoryDocumentStore  # noqa: E4
 from brindle.integrations.haystack import BrindleConverter  # noqa: E402
 
 
-
 def properties(path: Path) -> dict[str, object]:
     document = brindle.parse(path)
     dates = {k: v.strftime("%Y-%m-%dT%H:%M:%SZ") for k, v in document.metadata.items() if isinstance(v, datetime.datetime)}

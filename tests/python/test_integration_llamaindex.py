@@ -15,13 +15,14 @@ from conftest import import_framework
 
 import_framework("llama_index.core")
 
+from llama_index.core import SimpleDirectoryReader  # noqa: E402
+from llama_index.core.schema import MetadataMode  # noqa: E402
+
 import brindle  # noqa: E402
 import hwpfixture as hwp  # noqa: E402
 from brindle.integrations.llamaindex import BrindleReader  # noqa: E402
 from conftest import CORPUS_DIR  # noqa: E402
 from hwpfixture import DocInfo, Paragraph, ParaShape, SectionDefinition, Table  # noqa: E402
-from llama_index.core import SimpleDirectoryReader  # noqa: E402
-from llama_index.core.schema import MetadataMode  # noqa: E402
 
 CORPUS_PICKS = [
     "samples/lists.hwp",

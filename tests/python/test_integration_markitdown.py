@@ -25,7 +25,6 @@ from markitdown import FileConversionException, MarkItDown, StreamInfo  # noqa: 
 
 from brindle.integrations import markitdown as plugin  # noqa: E402
 
-
 ENTRY_POINT = "brindle.integrations.markitdown"
 
 

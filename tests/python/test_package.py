@@ -17,7 +17,6 @@ import pytest
 import _brindle
 import brindle
 import hwpfixture as hwp
-from conftest import CORPUS_DIR
 from hwpfixture import hostile
 
 TEXT = ["첫 문단", "second paragraph", "셋째"]
@@ -332,7 +331,7 @@ def _brindle_threads() -> int:
 
 def test_breaking_out_stops_the_pool(batch):
     pulled = [0]
-    for result in brindle.convert_many(counting(batch * 100, pulled), workers=2):
+    for _ in brindle.convert_many(counting(batch * 100, pulled), workers=2):
         break
     assert pulled[0] <= brindle._batch.CHUNK * 5
     deadline = time.monotonic() + 2

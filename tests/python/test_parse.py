@@ -16,7 +16,16 @@ import hwpfixture as hwp
 from hwpfixture import BinData, DocInfo, Paragraph, ParaShape, Picture, SectionDefinition, Table
 from hwpfixture.document import deflate_raw
 from hwpfixture.properties import (
-    BMP, EMF, GIF, JPEG, PNG, STANDARD_SUMMARY_FORMAT, SUMMARY_INFORMATION, UNKNOWN, WMF, hpf_metadata,
+    BMP,
+    EMF,
+    GIF,
+    JPEG,
+    PNG,
+    STANDARD_SUMMARY_FORMAT,
+    SUMMARY_INFORMATION,
+    UNKNOWN,
+    WMF,
+    hpf_metadata,
     summary_information,
 )
 

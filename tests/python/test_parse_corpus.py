@@ -8,7 +8,6 @@ from __future__ import annotations
 
 import datetime
 import re
-from pathlib import Path
 
 import pytest
 

@@ -13,11 +13,11 @@ import re
 import shutil
 import subprocess
 import sys
-import tomllib
 import zipfile
 from pathlib import Path
 
 import pytest
+import tomllib
 
 import _brindle
 import brindle

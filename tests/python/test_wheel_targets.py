@@ -18,7 +18,8 @@ import pytest
 
 import brindle
 from conftest import REPO_ROOT
-from test_wheel import TOOL_PATH, VERSION, clean_env, pytestmark as wheel_marks, run
+from test_wheel import TOOL_PATH, VERSION, clean_env, run
+from test_wheel import pytestmark as wheel_marks
 
 SCRIPTS = REPO_ROOT / "scripts"
 AARCH64_LIBRARIES = {"libstdc++.so.6", "libgcc_s.so.1", "libc.so.6", "libm.so.6", "ld-linux-aarch64.so.1"}

@@ -21,7 +21,6 @@ FileConversionException after trying its other converters.
 from __future__ import annotations
 
 import re
-
 import struct
 import zlib
 from typing import Any, BinaryIO
