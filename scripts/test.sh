@@ -11,7 +11,10 @@
 #      (scripts/valgrind-corpus.sh);
 #   5. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 12 by
 #      default, as many at once as there are cores; 0 skips it);
-#   6. the API reference, generated into docs/api (scripts/docs.sh).
+#   6. the manual, built strictly with its API reference, and its home page,
+#      user guide and API reference opened in headless Chromium, which must
+#      log no console error (scripts/docs.sh; screenshots in
+#      build/site-screenshots).
 # Between the release build's C++ and Python tests, every wheel (CPython
 # 3.10 to 3.13 and abi3, for x86-64 and, cross-compiled, aarch64) is built,
 # repaired, audited, installed into a fresh environment and smoke-tested
@@ -109,6 +112,6 @@ if [ "$seconds" -gt 0 ]; then
   "$root/scripts/fuzz.sh" "$seconds"
 fi
 
-step "API reference"
+step "the manual: mkdocs build --strict, then the pages in headless Chromium"
 "$root/scripts/docs.sh"
 step "done"
