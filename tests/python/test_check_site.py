@@ -1,16 +1,21 @@
 """scripts/check_site.py, the check that the built manual opens in headless Chromium
 without a console error: it must report each kind of error on the page that has it,
 and only there, save a screenshot of each page, and tell a search that shows results
-from one that does not. Skipped without Chromium or the websockets client."""
+from one that does not. Skipped without Chromium or the websockets client, and in
+the sanitizer run."""
 
 from __future__ import annotations
 
+import os
 import shutil
 import sys
 
 import pytest
+
 from conftest import REPO_ROOT
 
+if "asan" in os.environ.get("LD_PRELOAD", ""):
+    pytest.skip("a check of the manual, not of the module: run once, in the release run", allow_module_level=True)
 pytest.importorskip("websockets")
 if shutil.which("chromium") is None and shutil.which("chromium-browser") is None:
     pytest.skip("no chromium (Debian's package chromium)", allow_module_level=True)
