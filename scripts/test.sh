@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: sets the machine up, checks the Python files with ruff
-# (pyproject.toml's [tool.ruff]), then
+# Runs every test: sets the machine up, checks the Python files with ruff,
+# lint and format (pyproject.toml's [tool.ruff]), then
 #   1. the C++ tests (CTest) and the Python tests (pytest) on a release build
 #      with warnings as errors, the module installed into the venv with pip;
 #   2. the same suites again on a build with AddressSanitizer and
@@ -52,8 +52,9 @@ if command -v ccache >/dev/null; then
   pip_cached=(--config-settings=cmake.define.CMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
-step "Python lint: ruff check"
+step "Python lint and format: ruff check, ruff format --check"
 "$root/.venv/bin/ruff" check "$root"
+"$root/.venv/bin/ruff" format --check "$root"
 
 step "release build: C++ tests"
 configure "$root/build/release" -DCMAKE_BUILD_TYPE=Release ${cached[@]+"${cached[@]}"}
