@@ -5,6 +5,9 @@
 
     reader = BrindleReader()                      # BrindleReader(mode="chunks") for pieces ready to embed
     documents = SimpleDirectoryReader("reports/", file_extractor={".hwp": reader, ".hwpx": reader}).load_data()
+
+Each file becomes a Document of its Markdown, with the document's format and properties
+in its metadata (`BrindleReader`).
 """
 
 from __future__ import annotations
