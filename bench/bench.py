@@ -58,14 +58,18 @@ def hostile_containers() -> None:
     print("generated containers (one call each, in a child process):")
     with tempfile.TemporaryDirectory() as folder:
         cases = [("100000 sections", hostile.many_sections_document(100_000))]
-        cases += [(f"{n} directory entries", hostile.many_entries_container(n, streams=True))
-                  for n in (10_000, 100_000, 400_000)]
+        cases += [
+            (f"{n} directory entries", hostile.many_entries_container(n, streams=True))
+            for n in (10_000, 100_000, 400_000)
+        ]
         for name, data in cases:
             path = pathlib.Path(folder) / "doc.hwp"
             path.write_bytes(data)
             seconds, growth, chars = isolated(path)
-            print(f"  {name:24} {len(data) / 1e6:6.1f} MB: {seconds:.3f} s, peak memory +{growth / 2**20:.0f} MiB, "
-                  f"{chars} characters")
+            print(
+                f"  {name:24} {len(data) / 1e6:6.1f} MB: {seconds:.3f} s, peak memory +{growth / 2**20:.0f} MiB, "
+                f"{chars} characters"
+            )
 
 
 def corpus_files() -> list[str]:

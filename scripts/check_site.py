@@ -202,7 +202,9 @@ def devtools_url(profile: Path, browser: subprocess.Popen[bytes]) -> str:
     while time.monotonic() < deadline:
         if browser.poll() is not None:
             log = (profile / "chromium.log").read_text(errors="replace").strip().splitlines()[-20:]
-            sys.exit(f"check_site: chromium exited with status {browser.returncode} before it listened:\n" + "\n".join(log))
+            sys.exit(
+                f"check_site: chromium exited with status {browser.returncode} before it listened:\n" + "\n".join(log)
+            )
         lines = port_file.read_text().split() if port_file.is_file() else []
         if len(lines) == 2:
             return f"ws://127.0.0.1:{lines[0]}{lines[1]}"
@@ -277,8 +279,10 @@ def main(argv: list[str]) -> int:
         print(f"check_site: {error}", file=sys.stderr)
     if errors:
         return 1
-    print(f"check_site: {len(pages)} pages and the search open in Chromium without a console error; "
-          f"screenshots in {screenshots}")
+    print(
+        f"check_site: {len(pages)} pages and the search open in Chromium without a console error; "
+        f"screenshots in {screenshots}"
+    )
     return 0
 
 

@@ -53,7 +53,7 @@ def _render(binary: str, latex: str) -> str:
 
 
 def _rows(mathml: str) -> list[str]:
-    math = ET.fromstring(mathml[mathml.index("<math"):mathml.rindex("</math>") + len("</math>")])
+    math = ET.fromstring(mathml[mathml.index("<math") : mathml.rindex("</math>") + len("</math>")])
     table = math.find(f"{MATHML}semantics/{MATHML}mrow/{MATHML}mtable")
     if table is None:
         table = math.find(f".//{MATHML}mtable")

@@ -156,7 +156,10 @@ def workspace(tmp_path_factory) -> Path:
     shutil.copy(folder / "sample.hwp", documents)
     shutil.copy(folder / "sample.hwpx", documents)
     corpus = [CORPUS_DIR / name for name in CORPUS_SAMPLES]
-    corpus += [*sorted((CORPUS_DIR / "hwpml").glob("*.hml"))[:1], *sorted((CORPUS_DIR / "hwpx" / "real").glob("*.hwpx"))[:1]]
+    corpus += [
+        *sorted((CORPUS_DIR / "hwpml").glob("*.hml"))[:1],
+        *sorted((CORPUS_DIR / "hwpx" / "real").glob("*.hwpx"))[:1],
+    ]
     for path in corpus:
         if path.is_file():
             (documents / "shared").mkdir(exist_ok=True)
@@ -166,7 +169,10 @@ def workspace(tmp_path_factory) -> Path:
 
 @pytest.mark.parametrize(
     "page, example",
-    [pytest.param(page, example, id=f"{page.relative_to(REPO_ROOT)}:{example.line}") for page, example in all_examples()],
+    [
+        pytest.param(page, example, id=f"{page.relative_to(REPO_ROOT)}:{example.line}")
+        for page, example in all_examples()
+    ],
 )
 def test_example_runs(page, example, workspace, tmp_path, monkeypatch):
     if example.skip is not None:

@@ -118,12 +118,14 @@ class BrindleReader(BaseReader):
                 raise type(error)(error.message, name) from None
         metadata = {**document_metadata(parsed), **(extra_info or {})}
         if self.mode == "single":
-            return [Document(
-                text=parsed.markdown,
-                metadata=metadata,
-                excluded_embed_metadata_keys=list(EXCLUDED_KEYS),
-                excluded_llm_metadata_keys=list(EXCLUDED_KEYS),
-            )]
+            return [
+                Document(
+                    text=parsed.markdown,
+                    metadata=metadata,
+                    excluded_embed_metadata_keys=list(EXCLUDED_KEYS),
+                    excluded_llm_metadata_keys=list(EXCLUDED_KEYS),
+                )
+            ]
         return [
             Document(
                 text=chunk.text,
