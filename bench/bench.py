@@ -19,22 +19,20 @@ import pathlib
 import resource
 import subprocess
 import sys
-import time
-
 import tempfile
+import time
 
 import _brindle
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "fixtures"))
 
-from hwpfixture import hostile  # noqa: E402
-
 import bench_cli  # noqa: E402  (the brindle package and its command line)
-import bench_hwpx  # noqa: E402  (HWPX documents)
 import bench_hwpml  # noqa: E402  (HWPML documents)
+import bench_hwpx  # noqa: E402  (HWPX documents)
 import bench_parse  # noqa: E402  (Document results: pictures, properties, equations)
 import table_shape  # noqa: E402  (how readable the full profile's tables are)
+from hwpfixture import hostile  # noqa: E402
 
 # Converts one file in a fresh interpreter: seconds and the call's peak memory.
 _CHILD = r"""
@@ -60,14 +58,18 @@ def hostile_containers() -> None:
     print("generated containers (one call each, in a child process):")
     with tempfile.TemporaryDirectory() as folder:
         cases = [("100000 sections", hostile.many_sections_document(100_000))]
-        cases += [(f"{n} directory entries", hostile.many_entries_container(n, streams=True))
-                  for n in (10_000, 100_000, 400_000)]
+        cases += [
+            (f"{n} directory entries", hostile.many_entries_container(n, streams=True))
+            for n in (10_000, 100_000, 400_000)
+        ]
         for name, data in cases:
             path = pathlib.Path(folder) / "doc.hwp"
             path.write_bytes(data)
             seconds, growth, chars = isolated(path)
-            print(f"  {name:24} {len(data) / 1e6:6.1f} MB: {seconds:.3f} s, peak memory +{growth / 2**20:.0f} MiB, "
-                  f"{chars} characters")
+            print(
+                f"  {name:24} {len(data) / 1e6:6.1f} MB: {seconds:.3f} s, peak memory +{growth / 2**20:.0f} MiB, "
+                f"{chars} characters"
+            )
 
 
 def corpus_files() -> list[str]:

@@ -9,7 +9,6 @@ seconds of each and their ratio, and checks that both give the same Markdown.
 
 from __future__ import annotations
 
-import hashlib
 import os
 import subprocess
 import sys
@@ -50,9 +49,13 @@ def main(argv: list[str]) -> int:
             seconds, digests[build], modules[build] = one_round(build, paths)
             best[build] = min(best[build], seconds)
     for build in (per_version, abi3):
-        print(f"{Path(modules[build]).name:45} {best[build]:7.3f} s CPU, {len(paths) * 4 / best[build]:8.0f} conversions/s")
+        print(
+            f"{Path(modules[build]).name:45} {best[build]:7.3f} s CPU, {len(paths) * 4 / best[build]:8.0f} conversions/s"
+        )
     ratio = best[abi3] / best[per_version]
-    print(f"abi3 / per-version: {ratio:.3f} (fastest of {rounds} rounds, {len(paths)} documents x 2 profiles x 2 sources)")
+    print(
+        f"abi3 / per-version: {ratio:.3f} (fastest of {rounds} rounds, {len(paths)} documents x 2 profiles x 2 sources)"
+    )
     if digests[per_version] != digests[abi3]:
         print("the two builds convert otherwise", file=sys.stderr)
         return 1

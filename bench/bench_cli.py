@@ -85,8 +85,10 @@ def _cli_rate(brindle: ModuleType, files: list[str], rounds: int, converted: int
             seconds += time.perf_counter() - start
             written = sum(1 for _ in out.rglob("*.md"))
             if done.returncode not in (0, 1) or written != converted:  # 1: some documents failed
-                raise RuntimeError(f"brindle convert exited with {done.returncode} after writing {written} of "
-                                   f"{converted} files: {done.stderr}")
+                raise RuntimeError(
+                    f"brindle convert exited with {done.returncode} after writing {written} of "
+                    f"{converted} files: {done.stderr}"
+                )
             status = done.returncode
         start = time.perf_counter()
         subprocess.run([sys.executable, "-c", "import brindle.cli"], env=env, check=True)
@@ -112,7 +114,9 @@ def main(files: list[str] | None = None, rounds: int = 3) -> int:
     print(f"brindle.convert_many (full profile) over {len(files)} documents ({failed} fail), {rounds} rounds")
     rates = {}
     for workers in (1, 2):
-        rates[workers] = _per_second(files, rounds, lambda: sum(1 for _ in brindle.convert_many(files, workers=workers)))
+        rates[workers] = _per_second(
+            files, rounds, lambda: sum(1 for _ in brindle.convert_many(files, workers=workers))
+        )
         print(f"  workers={workers}: {rates[workers]:.0f} documents/s")
     print(f"  workers=2 / workers=1: {rates[2] / rates[1]:.2f}x")
     rate, startup, status = _cli_rate(brindle, files, rounds, len(files) - failed)

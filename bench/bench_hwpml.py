@@ -56,13 +56,17 @@ def same_content(rounds: int) -> None:
     with zipfile.ZipFile(io.BytesIO(hwpx)) as package:
         xml = sum(package.getinfo(n).file_size for n in package.namelist() if n.startswith("Contents/"))
     assert brindle.convert(hml) == brindle.convert(hwpx)
-    print(f"the same content as HWPML ({len(hml) / 1e6:.2f} MB of XML) and HWPX ({xml / 1e6:.2f} MB of XML, "
-          f"{len(hwpx) / 1e6:.2f} MB zipped), fastest of {rounds} rounds:")
+    print(
+        f"the same content as HWPML ({len(hml) / 1e6:.2f} MB of XML) and HWPX ({xml / 1e6:.2f} MB of XML, "
+        f"{len(hwpx) / 1e6:.2f} MB zipped), fastest of {rounds} rounds:"
+    )
     for profile in ("full", "exact"):
         a = best_of(rounds, lambda: brindle.convert(hml, profile=profile))
         b = best_of(rounds, lambda: brindle.convert(hwpx, profile=profile))
-        print(f"  {profile:5}  HWPML {a * 1e3:6.1f} ms, {len(hml) / 1e6 / a:5.1f} MB/s of XML;  "
-              f"HWPX {b * 1e3:6.1f} ms, {xml / 1e6 / b:5.1f} MB/s of XML;  HWPML/HWPX per MB {(a / len(hml)) / (b / xml):.2f}")
+        print(
+            f"  {profile:5}  HWPML {a * 1e3:6.1f} ms, {len(hml) / 1e6 / a:5.1f} MB/s of XML;  "
+            f"HWPX {b * 1e3:6.1f} ms, {xml / 1e6 / b:5.1f} MB/s of XML;  HWPML/HWPX per MB {(a / len(hml)) / (b / xml):.2f}"
+        )
 
 
 def main(rounds: int) -> None:

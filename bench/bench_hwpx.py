@@ -63,8 +63,9 @@ def main(rounds: int = 5) -> int:
             if label:
                 print(f"  {label}")
             sys.stdout.flush()
-            subprocess.run([native, str(rounds), *(str(t) for _, t in pairs), "--", *(str(o) for o, _ in pairs)],
-                           check=True)
+            subprocess.run(
+                [native, str(rounds), *(str(t) for _, t in pairs), "--", *(str(o) for o, _ in pairs)], check=True
+            )
     data = [t.read_bytes() for _, t in pairs]
     for profile in ("exact", "full"):
         start = time.perf_counter()
@@ -89,8 +90,10 @@ def main(rounds: int = 5) -> int:
         done = subprocess.run([sys.executable, "-c", _CHILD, str(biggest)], capture_output=True, text=True, check=True)
         growth = int(done.stdout)
         part = largest_part(biggest)
-        print(f"  peak memory converting {biggest.name[:12]} (largest part {part / 1e6:.2f} MB): "
-              f"+{growth / 2**20:.1f} MiB, {growth / part:.1f} x the part")
+        print(
+            f"  peak memory converting {biggest.name[:12]} (largest part {part / 1e6:.2f} MB): "
+            f"+{growth / 2**20:.1f} MiB, {growth / part:.1f} x the part"
+        )
     return 0
 
 

@@ -54,6 +54,7 @@ def main(rounds: int = 5) -> None:
                     call(d)
                 except brindle.DocumentError:
                     pass
+
         return run
 
     convert = best(rounds, each(lambda d: brindle.convert(d)))
@@ -74,6 +75,7 @@ def main(rounds: int = 5) -> None:
 
     folder = CORPUS / "samples"
     with tempfile.TemporaryDirectory() as out:
+
         def run(*options: str):
             shutil.rmtree(out, ignore_errors=True)
             with open(os.devnull, "w") as quiet, contextlib.redirect_stderr(quiet):  # the failures' lines
@@ -87,8 +89,10 @@ def main(rounds: int = 5) -> None:
 
         a, b = best(rounds, plain), best(rounds, archive)
         written = sum(1 for p in pathlib.Path(out).rglob("*") if p.is_file())
-        print(f"command line over {folder.name}/: plain {a:.3f} s, --images --front-matter {b:.3f} s "
-              f"({b / a:.2f}x; {written} files written)")
+        print(
+            f"command line over {folder.name}/: plain {a:.3f} s, --images --front-matter {b:.3f} s "
+            f"({b / a:.2f}x; {written} files written)"
+        )
 
 
 def _ok(brindle, data: bytes) -> bool:

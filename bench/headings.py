@@ -110,8 +110,10 @@ def evaluate(folder: pathlib.Path, verbose: bool = False) -> Score:
         predicted = headings(brindle.convert(document_of(label_file)))
         result = score(gold, predicted)
         total.add(result)
-        print(f"  {label_file.name[:16]:16} found {result.found:3} of {result.labelled:3} labelled, "
-              f"{result.predicted:3} marked, levels {result.agreeing}/{result.pairs}")
+        print(
+            f"  {label_file.name[:16]:16} found {result.found:3} of {result.labelled:3} labelled, "
+            f"{result.predicted:3} marked, levels {result.agreeing}/{result.pairs}"
+        )
         if verbose:
             labelled = {text for _, text in gold}
             marked = {text for _, text in predicted}
@@ -139,9 +141,11 @@ def main(argv: list[str]) -> int:
         print(f"no labelled documents at {folder}", file=sys.stderr)
         return 1
     total = evaluate(folder, verbose)
-    print(f"headings over {folder.name}: precision {total.precision:.3f}, recall {total.recall:.3f}, "
-          f"F1 {total.f1:.3f}, level agreement {total.agreement:.3f} "
-          f"({total.found} of {total.labelled} labelled found, {total.predicted} marked)")
+    print(
+        f"headings over {folder.name}: precision {total.precision:.3f}, recall {total.recall:.3f}, "
+        f"F1 {total.f1:.3f}, level agreement {total.agreement:.3f} "
+        f"({total.found} of {total.labelled} labelled found, {total.predicted} marked)"
+    )
     return 0
 
 

@@ -82,7 +82,7 @@ def hwp_sections(path: Path) -> list[list[Paragraph]]:
                 if size == 0xFFF:
                     size = struct.unpack_from("<I", data, pos)[0]
                     pos += 4
-                payload = data[pos:pos + size]
+                payload = data[pos : pos + size]
                 pos += size
                 if tag == PARA_HEADER and level == 0:
                     paragraphs.append(Paragraph(len(payload) > 11 and bool(payload[11] & BREAK_PAGE), "", [], 0))
@@ -100,8 +100,10 @@ def hwp_sections(path: Path) -> list[list[Paragraph]]:
 
 def hwpx_sections(path: Path) -> list[list[Paragraph]]:
     with zipfile.ZipFile(path) as package:
-        names = sorted((n for n in package.namelist() if re.fullmatch(r"Contents/section\d+\.xml", n)),
-                       key=lambda n: int(re.search(r"\d+", n).group()))
+        names = sorted(
+            (n for n in package.namelist() if re.fullmatch(r"Contents/section\d+\.xml", n)),
+            key=lambda n: int(re.search(r"\d+", n).group()),
+        )
         sections = []
         for name in names:
             root = ElementTree.fromstring(package.read(name))
@@ -110,7 +112,9 @@ def hwpx_sections(path: Path) -> list[list[Paragraph]]:
                 # Controls and marks inside the text (tabs, breaks) as "\0", as in hwp_text.
                 text = "".join(
                     (c.text or "") + ("\0" if len(c) else "") if c.tag == f"{HP}t" else "\0"
-                    for run in p.findall(f"{HP}run") for c in run)
+                    for run in p.findall(f"{HP}run")
+                    for c in run
+                )
                 tops = [int(s.get("vertpos", 0)) for s in p.iterfind(f"{HP}linesegarray/{HP}lineseg")]
                 columns = max((int(c.get("colCount", 1)) for c in p.iterfind(f"{HP}run/{HP}ctrl/{HP}colPr")), default=0)
                 paragraphs.append(Paragraph(p.get("pageBreak") == "1", text, tops, columns))
@@ -199,8 +203,9 @@ def main() -> None:
     }
     results = {}
     for paths in sets.values():
-        done = subprocess.run([str(args.tool), "--markers", "--markdown", *map(str, paths)], capture_output=True,
-                              text=True, check=True)
+        done = subprocess.run(
+            [str(args.tool), "--markers", "--markdown", *map(str, paths)], capture_output=True, text=True, check=True
+        )
         results.update((Path(r["path"]), r) for r in map(json.loads, done.stdout.split("\n")[:-1]))
 
     print("documents with page numbers, and the pages their text spans")
@@ -208,9 +213,11 @@ def main() -> None:
         converted = [results[p] for p in paths if "error" not in results[p]]
         counts = [r["pages"][-1][0] for r in converted if r["pages"]]
         spread = collections.Counter(map(bucket, counts))
-        print(f"  {name}: {len(counts)} of {len(converted)} converted ({len(paths)} files);",
-              " ".join(f"{b}: {spread[b]}" for b in ("1", "2", "3-5", "6-10", "11-30", ">30")),
-              f"max {max(counts, default=0)}, total {sum(counts)}")
+        print(
+            f"  {name}: {len(counts)} of {len(converted)} converted ({len(paths)} files);",
+            " ".join(f"{b}: {spread[b]}" for b in ("1", "2", "3-5", "6-10", "11-30", ">30")),
+            f"max {max(counts, default=0)}, total {sum(counts)}",
+        )
 
     print("forced page breaks (a section's first paragraph aside)")
     for name, paths in sets.items():
@@ -246,11 +253,13 @@ def main() -> None:
         else:
             differ += 1
             print(f"    differ: {original.relative_to(corpus)}")
-    print(f"  {same} pairs with the same text and pages, {similar} whose text differs with the same blocks on each"
-          f" page, {differ} that differ")
+    print(
+        f"  {same} pairs with the same text and pages, {similar} whose text differs with the same blocks on each"
+        f" page, {differ} that differ"
+    )
 
     print("multi-column documents: pages, and what counting each line going up as a page would give")
-    for name, paths in sets.items():
+    for paths in sets.values():
         for path in paths:
             result = results[path]
             sections = read_sections(path)

@@ -47,7 +47,8 @@ def count(files: list[pathlib.Path]) -> tuple[collections.Counter, collections.C
 
 def main(argv: list[str]) -> int:
     files = [pathlib.Path(a) for a in argv] or sorted(
-        p for p in CORPUS.rglob("*") if p.suffix.lower() in (".hwp", ".hwpx", ".hml"))
+        p for p in CORPUS.rglob("*") if p.suffix.lower() in (".hwp", ".hwpx", ".hml")
+    )
     documents, characters = count(files)
     print(f"private use characters in the full profile's Markdown of {len(files)} documents:")
     for k, name in enumerate(SOURCES):

@@ -98,10 +98,12 @@ def main(argv: list[str]) -> int:
         share = 100 * empty / cells if cells else 0.0
         median = 100 * statistics.median(shares[profile]) if shares[profile] else 0.0
         sparse = sum(s > 0.5 for s in shares[profile])
-        print(f"  {profile:5}: {size / 1e6:6.2f} MB of Markdown, {count} tables, {cells} cells, "
-              f"{share:4.1f} % empty (median {median:.0f} % per document), "
-              f"{wide} documents with a table of {WIDE}+ columns, "
-              f"{sparse} of the {len(shares[profile])} documents with tables more than half empty")
+        print(
+            f"  {profile:5}: {size / 1e6:6.2f} MB of Markdown, {count} tables, {cells} cells, "
+            f"{share:4.1f} % empty (median {median:.0f} % per document), "
+            f"{wide} documents with a table of {WIDE}+ columns, "
+            f"{sparse} of the {len(shares[profile])} documents with tables more than half empty"
+        )
     return 0
 
 

@@ -23,15 +23,30 @@ import datetime  # noqa: E402
 from hwpfixture import owpml  # noqa: E402
 from hwpfixture.properties import summary_information  # noqa: E402
 from hwpfixture.zipwriter import entries_of, zip_archive  # noqa: E402
-from make_seed_documents import heads, sample_sections  # noqa: E402
-
+from make_seed_documents import sample_sections  # noqa: E402
 
 EQUATIONS = [
-    "x = {-b +- sqrt {b^2 - 4ac}} over {2a}", "sum from {i=1} to n i^2", "int _0 ^1 f(x) dx",
-    "lim from {x -> 0} {sin x} over x", "left ( a over b right )", "root 3 of {x+1}", "matrix{a & b # c & d}",
-    "cases{x & x>=0 # -x & x<0}", "eqalign{a &= b # c &= d}", "lpile{a # b}", "hat a + vec AB + bar x",
-    "ALPHA alpha SIGMA sigma", "rm abc it x bold y", '"text" ~ a ` b', "C lsub 6 lsup 14", "a atop b",
-    "overbrace {a+b} {n}", "color {red} x", "x^2^3 _1 _2", "넓이 = pi r^2", "LARROW <= != == ->",
+    "x = {-b +- sqrt {b^2 - 4ac}} over {2a}",
+    "sum from {i=1} to n i^2",
+    "int _0 ^1 f(x) dx",
+    "lim from {x -> 0} {sin x} over x",
+    "left ( a over b right )",
+    "root 3 of {x+1}",
+    "matrix{a & b # c & d}",
+    "cases{x & x>=0 # -x & x<0}",
+    "eqalign{a &= b # c &= d}",
+    "lpile{a # b}",
+    "hat a + vec AB + bar x",
+    "ALPHA alpha SIGMA sigma",
+    "rm abc it x bold y",
+    '"text" ~ a ` b',
+    "C lsub 6 lsup 14",
+    "a atop b",
+    "overbrace {a+b} {n}",
+    "color {red} x",
+    "x^2^3 _1 _2",
+    "넓이 = pi r^2",
+    "LARROW <= != == ->",
 ]
 
 
@@ -42,10 +57,18 @@ def main(out: pathlib.Path, corpus: list[str]) -> None:
     (out / "properties").mkdir(parents=True, exist_ok=True)
     moment = datetime.datetime(2024, 3, 5, 9, 30, tzinfo=datetime.timezone.utc)
     streams = {
-        "all": summary_information(title="제목", subject="주제", author="지은이", keywords="k", comments="c",
-                                   last_saved_by="me", created=moment, modified=moment),
+        "all": summary_information(
+            title="제목",
+            subject="주제",
+            author="지은이",
+            keywords="k",
+            comments="c",
+            last_saved_by="me",
+            created=moment,
+            modified=moment,
+        ),
         "code-page": summary_information(code_page=65001, title="제목".encode(), author=b"ascii"),
-        "dates": "2025-09-17T04:32:50Z".encode(),
+        "dates": b"2025-09-17T04:32:50Z",
         "written-out": b"Fri Jul 02 03:36:13 UTC 2010",
     }
     for name, data in streams.items():

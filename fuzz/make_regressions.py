@@ -50,8 +50,9 @@ def regressions() -> dict[str, dict[str, bytes]]:
 
 
 def ill_formed_text() -> bytes:
-    parts = owpml.package_parts([[Paragraph(Hyperlink("daum", "www.daum.net"), ClickHere("name", "guide", "x")),
-                                  Paragraph(Equation("a+b"))]])
+    parts = owpml.package_parts(
+        [[Paragraph(Hyperlink("daum", "www.daum.net"), ClickHere("name", "guide", "x")), Paragraph(Equation("a+b"))]]
+    )
     header, body = parts["Contents/header.xml"], parts["Contents/section0.xml"]
     body = body.replace(b"www.daum.net", b"w\xf7w.daum.net").replace(b'name="name"', b'name="n\xc2"')
     body = body.replace(b"a+b", b"a&#xD800;+\xffb")

@@ -3,7 +3,7 @@
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 # Targets: records inflate inflate_differential para_text click_here table walk container
 # document full_walk doc_info full_document zip hwpx_walk hwpx_document
-# equation properties (all
+# hwpml_document equation properties (all
 # by default); 60 seconds each by default. Seeds come from the fixture
 # writer and, when present, ../shared/corpus; they are gathered afresh
 # under fuzz/work (never committed). Inputs found earlier stay in

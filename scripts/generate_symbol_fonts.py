@@ -46,7 +46,7 @@ def main(path: str) -> None:
         row = [0 if 0xE000 <= v <= 0xF8FF else v for v in row]
         out.write("    {  // " + font + "\n")
         for k in range(0, len(row), 12):
-            out.write("        " + ", ".join(f"0x{v:05X}" for v in row[k:k + 12]) + ",\n")
+            out.write("        " + ", ".join(f"0x{v:05X}" for v in row[k : k + 12]) + ",\n")
         out.write("    },\n")
     out.write("};\n")
 

@@ -2,14 +2,15 @@
 # Prepares a fresh Debian machine for building and testing: the system
 # packages (zlib, libgsf and libzip as the tests' oracles, expat for the XML
 # parsers' benchmark; GoogleTest, clang for fuzzing, valgrind, ccache for the
-# wheels of several Python versions) and a virtual environment of CPython
+# wheels of several Python versions; Chromium and a Korean font, which open
+# the built manual and screenshot it) and a virtual environment of CPython
 # 3.13 with the build and test tools.
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(pkg-config g++ zlib1g-dev libgsf-1-dev libzip-dev libexpat1-dev libgtest-dev clang
-          libclang-rt-14-dev valgrind ccache)
+          libclang-rt-14-dev valgrind ccache chromium fonts-nanum)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: sets the machine up, then
+# Runs every test: sets the machine up, checks the Python files with ruff,
+# lint and format (pyproject.toml's [tool.ruff]), then
 #   1. the C++ tests (CTest) and the Python tests (pytest) on a release build
 #      with warnings as errors, the module installed into the venv with pip;
 #   2. the same suites again on a build with AddressSanitizer and
@@ -10,7 +11,10 @@
 #      (scripts/valgrind-corpus.sh);
 #   5. a short run of every fuzz target (BRINDLE_FUZZ_SECONDS each, 12 by
 #      default, as many at once as there are cores; 0 skips it);
-#   6. the API reference, generated into docs/api (scripts/docs.sh).
+#   6. the manual, built strictly with its API reference, and its home page,
+#      user guide and API reference opened in headless Chromium, which must
+#      log no console error (scripts/docs.sh; screenshots in
+#      build/site-screenshots).
 # Between the release build's C++ and Python tests, every wheel (CPython
 # 3.10 to 3.13 and abi3, for x86-64 and, cross-compiled, aarch64) is built,
 # repaired, audited, installed into a fresh environment and smoke-tested
@@ -47,6 +51,10 @@ if command -v ccache >/dev/null; then
   cached=(-DCMAKE_CXX_COMPILER=g++ -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   pip_cached=(--config-settings=cmake.define.CMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
+
+step "Python lint and format: ruff check, ruff format --check"
+"$root/.venv/bin/ruff" check "$root"
+"$root/.venv/bin/ruff" format --check "$root"
 
 step "release build: C++ tests"
 configure "$root/build/release" -DCMAKE_BUILD_TYPE=Release ${cached[@]+"${cached[@]}"}
@@ -105,6 +113,6 @@ if [ "$seconds" -gt 0 ]; then
   "$root/scripts/fuzz.sh" "$seconds"
 fi
 
-step "API reference"
+step "the manual: mkdocs build --strict, then the pages in headless Chromium"
 "$root/scripts/docs.sh"
 step "done"

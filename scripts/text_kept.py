@@ -79,11 +79,15 @@ def compare(before: Path, after: Path, added: str = "") -> int:
             a, b = a.translate(without_added), b.translate(without_added)
         if a != b:
             i = first_difference(a, b)
-            print(f"{name}: differs at character {i} of {len(a)}: "
-                  f"{a[max(0, i - CONTEXT):i + CONTEXT]!r} became {b[max(0, i - CONTEXT):i + CONTEXT]!r}")
+            print(
+                f"{name}: differs at character {i} of {len(a)}: "
+                f"{a[max(0, i - CONTEXT) : i + CONTEXT]!r} became {b[max(0, i - CONTEXT) : i + CONTEXT]!r}"
+            )
             faults += 1
-    print(f"{checked} documents, {changed} with Markdown changed, {faults} with text lost, added or moved"
-          + (f"; {gained} of {added!r} added" if added else ""))
+    print(
+        f"{checked} documents, {changed} with Markdown changed, {faults} with text lost, added or moved"
+        + (f"; {gained} of {added!r} added" if added else "")
+    )
     return 1 if faults else 0
 
 

@@ -68,7 +68,12 @@ def main(paths: list[str]) -> None:
                 "format": document.format,
             }
         results[os.path.basename(path)] = entry
-    json.dump({"version": brindle.__version__, "compat": _brindle is not None, "documents": results}, sys.stdout, indent=1, sort_keys=True)
+    json.dump(
+        {"version": brindle.__version__, "compat": _brindle is not None, "documents": results},
+        sys.stdout,
+        indent=1,
+        sort_keys=True,
+    )
     print()
 
 

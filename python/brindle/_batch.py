@@ -122,7 +122,9 @@ def convert_many(
     count = workers if workers is not None else (os.cpu_count() or 1)
     _check_profile(profile)
     if not (image_prefix is None or isinstance(image_prefix, str) or callable(image_prefix)):
-        raise TypeError(f"image_prefix must be a str, None or a function of the source, not {type(image_prefix).__name__}")
+        raise TypeError(
+            f"image_prefix must be a str, None or a function of the source, not {type(image_prefix).__name__}"
+        )
     if not isinstance(page_markers, bool):
         raise TypeError(f"page_markers must be a bool, not {type(page_markers).__name__}")
     if page_markers and not parse:

@@ -107,7 +107,7 @@ def _pieces(block: str, max_chars: int, heading: bool) -> list[tuple[str, int, s
         header = table_header(block)
         if header is None:
             return [("", 0, block, "")]
-        rows = block[len(header):].split("\n")
+        rows = block[len(header) :].split("\n")
         pieces = [("", 0, header + rows[0], "")]
         offset = len(header) + len(rows[0])
         for row in rows[1:]:
@@ -153,8 +153,17 @@ def _units(whole: list[tuple[int, str]], heading_blocks: set[int], max_chars: in
             units.append(_Unit(separator, text, unit_start, content, index, k == 0 and heading, header))
     if markers:  # the Markdown ends with markers: a unit of their own
         start = markers[0][0]
-        units.append(_Unit(BLOCK_SEPARATOR if start else "", BLOCK_SEPARATOR.join(m for _, m in markers), start,
-                           start, index, False, ""))
+        units.append(
+            _Unit(
+                BLOCK_SEPARATOR if start else "",
+                BLOCK_SEPARATOR.join(m for _, m in markers),
+                start,
+                start,
+                index,
+                False,
+                "",
+            )
+        )
     return units
 
 
@@ -222,6 +231,7 @@ def chunk_markdown(
         pages = None
         if page_starts:
             pages = (page_at(first.content), page_at(max(last.start + len(last.text) - 1, first.content)))
-        chunks.append(Chunk(text, tuple(h.text for h in path), number, pages, first.start, first.separator,
-                            first.header))
+        chunks.append(
+            Chunk(text, tuple(h.text for h in path), number, pages, first.start, first.separator, first.header)
+        )
     return chunks

@@ -158,8 +158,10 @@ def _metadata(fields: list[tuple[str, str]]) -> Metadata:
 def json_metadata(metadata: Metadata) -> dict[str, str]:
     """The properties as JSON values: the dates in ISO_FORMAT, as the command line
     writes them and the loaders give them."""
-    return {key: value.strftime(ISO_FORMAT) if isinstance(value, datetime.datetime) else str(value)
-            for key, value in metadata.items()}
+    return {
+        key: value.strftime(ISO_FORMAT) if isinstance(value, datetime.datetime) else str(value)
+        for key, value in metadata.items()
+    }
 
 
 def _document(parsed: _native.Parsed) -> Document:

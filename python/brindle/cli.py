@@ -16,7 +16,7 @@ from collections.abc import Iterator
 from typing import IO, Any
 
 from . import __version__
-from ._api import PROFILES, Profile, _converted, records
+from ._api import PROFILES, _converted, records
 from ._batch import ConversionResult, convert_many
 from ._document import ISO_FORMAT, json_metadata, parse
 from ._document import Document as Parsed
@@ -149,7 +149,7 @@ def _documents(paths: list[str], outdir: str | None, suffix: str = ".md") -> Ite
                 if error is not None:  # a folder that cannot be listed
                     yield Document(path, error=error)
                     continue
-                document = place(path, os.path.join(base, _output_name(path[len(prefix):], suffix)))
+                document = place(path, os.path.join(base, _output_name(path[len(prefix) :], suffix)))
                 if document is not None:
                     yield document
         else:  # a file, or a path that does not exist: converting it reports why
@@ -220,7 +220,10 @@ def _json_line(path: str, error: BaseException | None, warning: str = "") -> str
 def _yaml_printable(c: str) -> bool:
     o = ord(c)
     return (0x20 <= o <= 0x7E or 0xA0 <= o <= 0xD7FF or 0xE000 <= o <= 0xFFFD or o >= 0x10000) and o not in (
-        0x2028, 0x2029, 0xFEFF)
+        0x2028,
+        0x2029,
+        0xFEFF,
+    )
 
 
 def _yaml_string(text: str) -> str:
@@ -246,10 +249,15 @@ def front_matter(document: Parsed, source: str) -> str:
 
 
 def json_record(document: Parsed, source: str) -> str:
-    record = {"source": os.path.basename(source), "format": document.format, "markdown": document.markdown,
-              "metadata": json_metadata(document.metadata), "images": list(document.images),
-              "fields": [dataclasses.asdict(f) for f in document.fields],
-              "outline": [{"level": h.level, "text": h.text} for h in document.outline]}
+    record = {
+        "source": os.path.basename(source),
+        "format": document.format,
+        "markdown": document.markdown,
+        "metadata": json_metadata(document.metadata),
+        "images": list(document.images),
+        "fields": [dataclasses.asdict(f) for f in document.fields],
+        "outline": [{"level": h.level, "text": h.text} for h in document.outline],
+    }
     return json.dumps(record, ensure_ascii=False) + "\n"
 
 
@@ -533,10 +541,15 @@ def _convert_many(args: argparse.Namespace, errors: IO[str] | None) -> int:
             workers = args.jobs or _cpu_count()
             parsing = args.images or args.front_matter or args.format == "json" or args.page_markers
             suffix = run.suffix
-            results = convert_many(run.sources(), workers=workers, ordered=False, profile=args.profile,
-                                   parse=parsing,
-                                   image_prefix=lambda d: _image_prefix(d.output, suffix) if args.images else None,
-                                   page_markers=args.page_markers)
+            results = convert_many(
+                run.sources(),
+                workers=workers,
+                ordered=False,
+                profile=args.profile,
+                parse=parsing,
+                image_prefix=lambda d: _image_prefix(d.output, suffix) if args.images else None,
+                page_markers=args.page_markers,
+            )
             with contextlib.closing(results):
                 for result in results:
                     run.result(result)
@@ -576,7 +589,9 @@ def _records(args: argparse.Namespace) -> int:
 
 
 def _parser() -> argparse.ArgumentParser:
-    parser = argparse.ArgumentParser(prog="brindle", description="Convert HWP documents (HWP 5.0, HWPX and HWPML) to Markdown.")
+    parser = argparse.ArgumentParser(
+        prog="brindle", description="Convert HWP documents (HWP 5.0, HWPX and HWPML) to Markdown."
+    )
     parser.add_argument("--version", action="version", version=f"brindle {__version__}")
     commands = parser.add_subparsers(dest="command", required=True, metavar="COMMAND")
 
@@ -586,30 +601,57 @@ def _parser() -> argparse.ArgumentParser:
         description=CONVERT_HELP,
         formatter_class=argparse.RawDescriptionHelpFormatter,
     )
-    text.add_argument("paths", nargs="+", metavar="PATH", help="a document, or a folder searched for *.hwp, *.hwpx and *.hml")
+    text.add_argument(
+        "paths", nargs="+", metavar="PATH", help="a document, or a folder searched for *.hwp, *.hwpx and *.hml"
+    )
     text.add_argument("-o", "--output", metavar="OUTDIR", help="the folder to write the Markdown into")
-    text.add_argument("-j", "--jobs", type=_positive, metavar="N",
-                      help="documents converted at once (default: the number of CPUs)")
-    text.add_argument("--skip-existing", action="store_true",
-                      help="skip documents whose Markdown exists and is not older than the document")
-    text.add_argument("--errors", metavar="FILE.jsonl",
-                      help="also write each failure (and each warning, of kind \"warning\") as a JSON line "
-                           "with keys path, kind and message")
-    text.add_argument("-q", "--quiet", action="store_true",
-                      help="no progress bar and no summary line; failures are still listed")
-    text.add_argument("--images", action="store_true",
-                      help="write each document's pictures into <name>.images/ beside its Markdown and link them")
-    text.add_argument("--front-matter", action="store_true",
-                      help="start each Markdown file with a YAML block of the document's properties")
-    text.add_argument("--format", choices=("md", "json"), default="md",
-                      help="md (default): Markdown files; json: one JSON object per document, with its "
-                      "Markdown, properties, image names, form fields and outline")
-    text.add_argument("--page-markers", action="store_true",
-                      help="write <!-- page N --> before the first block of each page, where the document "
-                      "stores its layout (full profile)")
-    text.add_argument("--profile", choices=PROFILES, default="full",
-                      help="full (default): everything the reader sees, notes, headers and footers, numbers, "
-                      "headings, links, captions; exact: what _brindle.hwp_to_markdown gives")
+    text.add_argument(
+        "-j", "--jobs", type=_positive, metavar="N", help="documents converted at once (default: the number of CPUs)"
+    )
+    text.add_argument(
+        "--skip-existing",
+        action="store_true",
+        help="skip documents whose Markdown exists and is not older than the document",
+    )
+    text.add_argument(
+        "--errors",
+        metavar="FILE.jsonl",
+        help='also write each failure (and each warning, of kind "warning") as a JSON line '
+        "with keys path, kind and message",
+    )
+    text.add_argument(
+        "-q", "--quiet", action="store_true", help="no progress bar and no summary line; failures are still listed"
+    )
+    text.add_argument(
+        "--images",
+        action="store_true",
+        help="write each document's pictures into <name>.images/ beside its Markdown and link them",
+    )
+    text.add_argument(
+        "--front-matter",
+        action="store_true",
+        help="start each Markdown file with a YAML block of the document's properties",
+    )
+    text.add_argument(
+        "--format",
+        choices=("md", "json"),
+        default="md",
+        help="md (default): Markdown files; json: one JSON object per document, with its "
+        "Markdown, properties, image names, form fields and outline",
+    )
+    text.add_argument(
+        "--page-markers",
+        action="store_true",
+        help="write <!-- page N --> before the first block of each page, where the document "
+        "stores its layout (full profile)",
+    )
+    text.add_argument(
+        "--profile",
+        choices=PROFILES,
+        default="full",
+        help="full (default): everything the reader sees, notes, headers and footers, numbers, "
+        "headings, links, captions; exact: what _brindle.hwp_to_markdown gives",
+    )
 
     listing = commands.add_parser(
         "records",

@@ -64,7 +64,9 @@ def main() -> int:
     print("# document\thwp_to_markdown\thwp_debug_records")
     for path in corpus_documents():
         name = path.relative_to(CORPUS_DIR).as_posix()
-        print(f"{name}\t{outcome(_brindle.hwp_to_markdown, str(path))}\t{outcome(_brindle.hwp_debug_records, str(path))}")
+        print(
+            f"{name}\t{outcome(_brindle.hwp_to_markdown, str(path))}\t{outcome(_brindle.hwp_debug_records, str(path))}"
+        )
     return 0
 
 

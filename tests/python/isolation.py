@@ -131,11 +131,11 @@ def run_isolated(
 def check_peak(outcome: Outcome, bound: int, what: str) -> None:
     """Assert that the call's peak resident memory grew by less than `bound` bytes,
     printing the figure; skipped under AddressSanitizer."""
-    print(f"{what}: peak RSS +{outcome.peak_growth / MIB:.1f} MiB (bound {bound / MIB:.0f} MiB), "
-          f"{outcome.seconds:.2f} s")
+    print(
+        f"{what}: peak RSS +{outcome.peak_growth / MIB:.1f} MiB (bound {bound / MIB:.0f} MiB), {outcome.seconds:.2f} s"
+    )
     if UNDER_ASAN:
         return
     assert outcome.peak_growth < bound, (
-        f"{what}: peak resident memory grew by {outcome.peak_growth / MIB:.0f} MiB, "
-        f"more than {bound / MIB:.0f} MiB"
+        f"{what}: peak resident memory grew by {outcome.peak_growth / MIB:.0f} MiB, more than {bound / MIB:.0f} MiB"
     )

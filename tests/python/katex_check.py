@@ -47,13 +47,13 @@ def _render(binary: str, latex: str) -> str:
         source.write_text(latex, encoding="utf-8")
         done = subprocess.run([binary, "-d", "-F", "mathml", "-i", str(source)], capture_output=True, text=True)
     if done.returncode != 0:
-        message = next((l for l in done.stderr.splitlines() if "Error" in l), done.stderr.strip()[-300:])
+        message = next((line for line in done.stderr.splitlines() if "Error" in line), done.stderr.strip()[-300:])
         raise ValueError(message)
     return done.stdout
 
 
 def _rows(mathml: str) -> list[str]:
-    math = ET.fromstring(mathml[mathml.index("<math"):mathml.rindex("</math>") + len("</math>")])
+    math = ET.fromstring(mathml[mathml.index("<math") : mathml.rindex("</math>") + len("</math>")])
     table = math.find(f"{MATHML}semantics/{MATHML}mrow/{MATHML}mtable")
     if table is None:
         table = math.find(f".//{MATHML}mtable")
@@ -69,7 +69,7 @@ def render_all(binary: str, expressions: list[str]) -> tuple[list[str | None], d
     """Each expression's MathML (None where it failed) and the errors by expression."""
     results: list[str | None] = [None] * len(expressions)
     errors: dict[str, str] = {}
-    for k, latex in enumerate(expressions):
+    for latex in expressions:
         if not balanced(latex):
             errors[latex] = "unbalanced braces"
 

@@ -77,7 +77,7 @@ def written_tables(markdown: str) -> list[list[int]]:
             continue
         width = line.count("|") - 1
         rows = [lines[i - 1]]
-        for row in lines[i + 1:]:
+        for row in lines[i + 1 :]:
             if not row.startswith("|"):
                 break
             rows.append(row)

@@ -27,8 +27,9 @@ ENV = {**os.environ, "PYTHONPATH": os.pathsep.join(sys.path)}
 
 
 def cli(*args, **options) -> subprocess.CompletedProcess:
-    return subprocess.run([sys.executable, "-m", "brindle", *map(str, args)], env=ENV,
-                          capture_output=True, timeout=60, **options)
+    return subprocess.run(
+        [sys.executable, "-m", "brindle", *map(str, args)], env=ENV, capture_output=True, timeout=60, **options
+    )
 
 
 def expected(path) -> str | BaseException:
@@ -81,7 +82,8 @@ def test_tree_into_an_output_folder(tree, tmp_path, capsys):
     # Failures in walk order, each with the exception brindle.convert raises.
     lines = [json.loads(line) for line in log.read_text(encoding="utf-8").splitlines()]
     assert [(line["path"], line["kind"], line["message"]) for line in lines] == [
-        (str(p), type(error).__name__, str(error)) for p, error in want.items() if isinstance(error, BaseException)]
+        (str(p), type(error).__name__, str(error)) for p, error in want.items() if isinstance(error, BaseException)
+    ]
     err = capsys.readouterr().err
     for line in lines:
         assert f"{line['path']}: {line['message']}" in err
@@ -129,7 +131,13 @@ def test_outputs_beside_documents_and_named_files(tree, tmp_path, capsys):
     # same output, fail; the same document named twice is converted once.
     hwp.write_hwp(tree / "sub" / "deep" / "B.HWP", [hwp.section("another B")])
     out, log = tmp_path / "out", tmp_path / "e.jsonl"
-    args = [tree / "a.hwp", tree / "missing.hwp", tree / "sub" / "deep" / "B.HWP", tree / "a.hwp", tree / "sub" / "B.HWP"]
+    args = [
+        tree / "a.hwp",
+        tree / "missing.hwp",
+        tree / "sub" / "deep" / "B.HWP",
+        tree / "a.hwp",
+        tree / "sub" / "B.HWP",
+    ]
     assert main(["convert", *map(str, args), "-o", str(out), "--errors", str(log), "-q"]) == 1
     assert files(out) == {"a.md", "B.md"}
     assert (out / "B.md").read_text(encoding="utf-8") == brindle.convert(tree / "sub" / "deep" / "B.HWP")
@@ -138,10 +146,17 @@ def test_outputs_beside_documents_and_named_files(tree, tmp_path, capsys):
     assert "converted" not in capsys.readouterr().err  # -q: no summary
 
 
-@pytest.mark.parametrize("args", [
-    ["convert"], ["convert", "-j", "0", "x.hwp"], ["convert", "-j", "two", "x.hwp"], ["nonsense"], [],
-    ["convert", "--errors", "/nonexistent/folder/e.jsonl", "x.hwp"],
-])
+@pytest.mark.parametrize(
+    "args",
+    [
+        ["convert"],
+        ["convert", "-j", "0", "x.hwp"],
+        ["convert", "-j", "two", "x.hwp"],
+        ["nonsense"],
+        [],
+        ["convert", "--errors", "/nonexistent/folder/e.jsonl", "x.hwp"],
+    ],
+)
 def test_usage_errors_exit_2(args, capsys):
     assert main(args) == 2
     assert "usage:" in capsys.readouterr().err
@@ -207,8 +222,12 @@ def test_interrupted_run_leaves_only_whole_files(many, tmp_path, signum, status)
     out = tmp_path / "out"
     # A child inherits ignored signals (a test run as a background job ignores SIGINT),
     # so both are set back to their defaults for it.
-    child = subprocess.Popen([sys.executable, "-m", "brindle", "convert", str(folder), "-o", str(out), "-j", "1"],
-                             env=ENV, stderr=subprocess.PIPE, preexec_fn=default_stop_signals)
+    child = subprocess.Popen(
+        [sys.executable, "-m", "brindle", "convert", str(folder), "-o", str(out), "-j", "1"],
+        env=ENV,
+        stderr=subprocess.PIPE,
+        preexec_fn=default_stop_signals,
+    )
     deadline = time.monotonic() + 30
     while len(files(out, "*.md")) < 3 and time.monotonic() < deadline:
         time.sleep(0.002)

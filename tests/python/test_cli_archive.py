@@ -25,30 +25,54 @@ HOSTILE = 'a "quoted" title: with\nnew lines, # hashes, --- dashes, {braces}, \\
 
 def hwp_document(path, title=HOSTILE):
     items = [BinData(storage_id=1, extension="png"), BinData(storage_id=2, extension="gif")]
-    streams = {items[0].stream: deflate_raw(PNG), items[1].stream: deflate_raw(GIF),
-               SUMMARY_INFORMATION: summary_information(
-                   title=title, author="지은이", created=datetime.datetime(2024, 3, 5, 9, 30, tzinfo=datetime.timezone.utc))}
-    write_hwp(path, [section("본문", Paragraph(Picture(["그림 1"], bin_item=1)), Paragraph(Picture(bin_item=2)),
-                             Paragraph(Picture(bin_item=1)))],
-              doc_info=DocInfo(bin_data=items), extra_streams=streams)
+    streams = {
+        items[0].stream: deflate_raw(PNG),
+        items[1].stream: deflate_raw(GIF),
+        SUMMARY_INFORMATION: summary_information(
+            title=title, author="지은이", created=datetime.datetime(2024, 3, 5, 9, 30, tzinfo=datetime.timezone.utc)
+        ),
+    }
+    write_hwp(
+        path,
+        [
+            section(
+                "본문",
+                Paragraph(Picture(["그림 1"], bin_item=1)),
+                Paragraph(Picture(bin_item=2)),
+                Paragraph(Picture(bin_item=1)),
+            )
+        ],
+        doc_info=DocInfo(bin_data=items),
+        extra_streams=streams,
+    )
 
 
 def test_images_are_written_beside_each_document_and_linked(tmp_path):
     source = tmp_path / "in" / "sub dir"
     source.mkdir(parents=True)
     hwp_document(source / "보고 (최종).hwp")
-    write_hwpx(source / "보고 (최종).hwpx", [[Paragraph(Picture(bin_item=1))]],
-               pictures=[("image1", "BinData/../../../../escape.png", PNG)])
+    write_hwpx(
+        source / "보고 (최종).hwpx",
+        [[Paragraph(Picture(bin_item=1))]],
+        pictures=[("image1", "BinData/../../../../escape.png", PNG)],
+    )
     out = tmp_path / "out"
     assert main(["convert", "--images", "-q", str(tmp_path / "in"), "-o", str(out)]) == 0
     written = sorted(str(p.relative_to(out)) for p in out.rglob("*") if p.is_file())
-    assert written == ["sub dir/보고 (최종).hwpx.images/escape.png", "sub dir/보고 (최종).hwpx.md",
-                       "sub dir/보고 (최종).images/BIN0001.png", "sub dir/보고 (최종).images/BIN0002.gif",
-                       "sub dir/보고 (최종).md"]
+    assert written == [
+        "sub dir/보고 (최종).hwpx.images/escape.png",
+        "sub dir/보고 (최종).hwpx.md",
+        "sub dir/보고 (최종).images/BIN0001.png",
+        "sub dir/보고 (최종).images/BIN0002.gif",
+        "sub dir/보고 (최종).md",
+    ]
     markdown = (out / "sub dir" / "보고 (최종).md").read_text()
     links = re.findall(r"!\[[^\]]*\]\(([^)]+)\)", markdown)
-    assert links == ["보고%20%28최종%29.images/BIN0001.png", "보고%20%28최종%29.images/BIN0002.gif",
-                     "보고%20%28최종%29.images/BIN0001.png"]
+    assert links == [
+        "보고%20%28최종%29.images/BIN0001.png",
+        "보고%20%28최종%29.images/BIN0002.gif",
+        "보고%20%28최종%29.images/BIN0001.png",
+    ]
     # Every link, decoded, names a file written beside the Markdown.
     for link in links:
         target = out / "sub dir" / link.replace("%20", " ").replace("%28", "(").replace("%29", ")")
@@ -58,15 +82,34 @@ def test_images_are_written_beside_each_document_and_linked(tmp_path):
 
 def test_front_matter_is_valid_yaml_whatever_the_strings_hold(tmp_path):
     hwp_document(tmp_path / "a.hwp")
-    write_hwpx(tmp_path / "b.hwpx", [["본문"]], metadata=hpf_metadata(title="---\n...\n", creator="' \" : #",
-                                                                      CreatedDate="2025-09-17T04:32:50Z"))
+    write_hwpx(
+        tmp_path / "b.hwpx",
+        [["본문"]],
+        metadata=hpf_metadata(title="---\n...\n", creator="' \" : #", CreatedDate="2025-09-17T04:32:50Z"),
+    )
     assert main(["convert", "--front-matter", "-q", str(tmp_path)]) == 0
-    for name, expected in (("a", {"title": HOSTILE.replace("\x85", "\x85"), "author": "지은이",
-                                  "created": datetime.datetime(2024, 3, 5, 9, 30, tzinfo=datetime.timezone.utc),
-                                  "source": "a.hwp", "format": "hwp"}),
-                           ("b", {"title": "---\n...", "author": "' \" : #",
-                                  "created": datetime.datetime(2025, 9, 17, 4, 32, 50, tzinfo=datetime.timezone.utc),
-                                  "source": "b.hwpx", "format": "hwpx"})):
+    for name, expected in (
+        (
+            "a",
+            {
+                "title": HOSTILE.replace("\x85", "\x85"),
+                "author": "지은이",
+                "created": datetime.datetime(2024, 3, 5, 9, 30, tzinfo=datetime.timezone.utc),
+                "source": "a.hwp",
+                "format": "hwp",
+            },
+        ),
+        (
+            "b",
+            {
+                "title": "---\n...",
+                "author": "' \" : #",
+                "created": datetime.datetime(2025, 9, 17, 4, 32, 50, tzinfo=datetime.timezone.utc),
+                "source": "b.hwpx",
+                "format": "hwpx",
+            },
+        ),
+    ):
         text = (tmp_path / f"{name}.md").read_text()
         block, body = re.fullmatch(r"---\n(.*?)\n---\n\n(.*)", text, re.S).groups()
         loaded = yaml.safe_load(block)

@@ -39,8 +39,11 @@ def differences(report: dict) -> list[str]:
         return ["open"]
     if ours["open"] is not None:
         return []
-    return [path for path, got in ours["streams"].items()
-            if (isinstance(got, list) or isinstance(gsf["streams"][path], list)) and got != gsf["streams"][path]]
+    return [
+        path
+        for path, got in ours["streams"].items()
+        if (isinstance(got, list) or isinstance(gsf["streams"][path], list)) and got != gsf["streams"][path]
+    ]
 
 
 def olefile_streams(path: Path) -> dict[str, list[int]] | None:
@@ -72,7 +75,9 @@ def test_corpus_documents_agree_with_both_readers():
             ours = {p: s for p, s in report["ours"]["streams"].items() if isinstance(s, list)}
             if set(report["ours"]["listing"]) != set(listings[path]):
                 problems.append(f"{path.name}: olefile lists other streams")
-            problems += [f"{path.name}: olefile reads {p} otherwise" for p, s in listings[path].items() if ours.get(p) != s]
+            problems += [
+                f"{path.name}: olefile reads {p} otherwise" for p, s in listings[path].items() if ours.get(p) != s
+            ]
     assert not problems
 
 
@@ -88,7 +93,7 @@ def cases() -> dict[str, bytes]:
     """Containers the fixture writer makes: intact ones of each kind, then damage."""
     intact, v4 = _intact(), _intact_v4()
     regular = "/BodyText/Section1"  # 9000 bytes: regular sectors
-    mini = "/FileHeader"            # under the cutoff: the mini stream
+    mini = "/FileHeader"  # under the cutoff: the mini stream
     return {
         "intact-v3": intact,
         "intact-v4": v4,

@@ -10,9 +10,8 @@ import re
 
 import pytest
 
-import brindle
-
 import _brindle
+import brindle
 import hwpfixture as hwp
 from conftest import runtime_error
 from hwpfixture import (
@@ -94,15 +93,14 @@ SECTION_LOOP_ENDS = {
 }
 
 
-@pytest.mark.parametrize(
-    "sections, options, expected", SECTION_LOOP_ENDS.values(), ids=SECTION_LOOP_ENDS.keys()
-)
+@pytest.mark.parametrize("sections, options, expected", SECTION_LOOP_ENDS.values(), ids=SECTION_LOOP_ENDS.keys())
 def test_first_unreadable_section_ends_the_document(make_hwp, sections, options, expected):
     assert convert(make_hwp(sections, **options)) == expected
 
 
 def random_words(rng: random.Random, count: int) -> str:
     """Hangul and Latin words: text that deflate cannot shrink much."""
+
     def word() -> str:
         if rng.random() < 0.5:
             return "".join(chr(rng.randrange(0xAC00, 0xD7A4)) for _ in range(rng.randrange(1, 5)))
@@ -126,21 +124,23 @@ def test_section_cut_short_keeps_what_was_decoded(make_hwp, keep):
     kept = [text for text, end in zip(texts, ends) if end <= decoded]
     assert 0 < len(kept) < len(texts)
     path = make_hwp([SECOND, cut, THIRD])
-    assert convert(path) == "\n\n".join(
-        ["Second section", *kept, "third"]
-    )
+    assert convert(path) == "\n\n".join(["Second section", *kept, "third"])
     # Where the records stop, the warnings say (past the last whole paragraph, in the
     # records of the one cut short); the Markdown is the same.
     whole = max([0] + [end for end in ends if end <= decoded])
     [warning] = brindle.parse(path).warnings
-    at = re.fullmatch(rf"/BodyText/Section1: a record cut short at byte (\d+) of {decoded}; "
-                      "the records from there on are passed over", warning)
+    at = re.fullmatch(
+        rf"/BodyText/Section1: a record cut short at byte (\d+) of {decoded}; "
+        "the records from there on are passed over",
+        warning,
+    )
     assert at and whole <= int(at[1]) < decoded
     # A section that cannot be inflated at all ends the document, and says so.
     corrupt = brindle.parse(make_hwp([FIRST, hwp.corrupt_deflate(), THIRD]))
     assert corrupt.markdown == "첫 구역\n\n둘째 문단" and len(corrupt.warnings) == 1
     assert corrupt.warnings[0].startswith("/BodyText/Section1: ") and corrupt.warnings[0].endswith(
-        "; the document ends before it")
+        "; the document ends before it"
+    )
 
 
 @COMPRESSION
@@ -268,14 +268,17 @@ def test_controls_with_their_own_text_are_skipped(markdown, name):
 
 
 def test_text_decoding(markdown):
-    assert markdown(
-        Paragraph("A", TAB, "B", hwp.LINE_BREAK, "C"),  # control codes leave nothing
-        Paragraph("x", b"\x00\xd8", "y", b"\x00\xdc", "z"),  # lone surrogates dropped
-        "웃음 \U0001f600",  # a surrogate pair
-        Paragraph(hwp.field_start("%hlk"), "link", hwp.FIELD_END, " text"),  # a hyperlink
-        Paragraph("x", hwp.field_start(), "abc"),  # a click-here field never closed
-        "\ue0000\ue000",  # a field mark's characters with no field: left alone
-    ) == "ABC\n\nxyz\n\n웃음 \U0001f600\n\nlink text\n\nxabc\n\n\ue0000\ue000"
+    assert (
+        markdown(
+            Paragraph("A", TAB, "B", hwp.LINE_BREAK, "C"),  # control codes leave nothing
+            Paragraph("x", b"\x00\xd8", "y", b"\x00\xdc", "z"),  # lone surrogates dropped
+            "웃음 \U0001f600",  # a surrogate pair
+            Paragraph(hwp.field_start("%hlk"), "link", hwp.FIELD_END, " text"),  # a hyperlink
+            Paragraph("x", hwp.field_start(), "abc"),  # a click-here field never closed
+            "\ue0000\ue000",  # a field mark's characters with no field: left alone
+        )
+        == "ABC\n\nxyz\n\n웃음 \U0001f600\n\nlink text\n\nxabc\n\n\ue0000\ue000"
+    )
 
 
 # --- click-here fields -------------------------------------------------------------------
@@ -315,11 +318,16 @@ def test_form_fields_are_data_wherever_they_stand(make_hwp, make_hwpx, writer):
         Paragraph(TextBox([Paragraph(field(5))])),
         Paragraph("주석", Footnote([Paragraph(field(6))])),
     ]
-    path = (make_hwp([hwp.section(*body)]) if writer == "hwp" else make_hwpx([body]))
+    path = make_hwp([hwp.section(*body)]) if writer == "hwp" else make_hwpx([body])
     document = brindle.parse(path)
     assert [(f.name, f.guide, f.value) for f in document.fields] == [
-        ("칸1", "안내1", "값1"), ("칸2", "안내2", "값2"), ("칸3", "안내3", None), ("칸4", "안내4", "값4"),
-        ("칸5", "안내5", "값5"), ("칸6", "안내6", "값6")]
+        ("칸1", "안내1", "값1"),
+        ("칸2", "안내2", "값2"),
+        ("칸3", "안내3", None),
+        ("칸4", "안내4", "값4"),
+        ("칸5", "안내5", "값5"),
+        ("칸6", "안내6", "값6"),
+    ]
     assert "{{칸2: 안내2 --> 값2}}" in document.markdown and document.warnings == []
     with pytest.raises(AttributeError):
         document.fields[0].value = "x"  # type: ignore[misc]
@@ -338,7 +346,8 @@ def test_bounds_the_walk_meets_are_warned_of_once(make_hwp, make_hwpx, writer):
     document = brindle.parse(path)
     assert document.warnings == [
         "paragraph lists nested more than 8 deep (in text boxes, notes, cells) are passed over",
-        "tables nested more than 3 deep in cells are passed over"]
+        "tables nested more than 3 deep in cells are passed over",
+    ]
     assert document.markdown.endswith("끝") and "맨 안" not in document.markdown
 
 
@@ -347,11 +356,14 @@ def test_field_described_after_another_control_is_plain_text(markdown):
     the field is written as its content."""
     field = ClickHere("Name", "Type here", "Kim")
     note = ListControl("fn  ", ["note"])
-    assert markdown(
-        Paragraph("Dear ", field, ",", note),
-        Paragraph("Dear ", note, field, ","),
-        Paragraph(SectionDefinition(), "Dear ", field, ","),
-    ) == "Dear {{Name: Type here --> Kim}},\n\nDear Kim,\n\nDear Kim,"
+    assert (
+        markdown(
+            Paragraph("Dear ", field, ",", note),
+            Paragraph("Dear ", note, field, ","),
+            Paragraph(SectionDefinition(), "Dear ", field, ","),
+        )
+        == "Dear {{Name: Type here --> Kim}},\n\nDear Kim,\n\nDear Kim,"
+    )
 
 
 # --- tables ---------------------------------------------------------------------------------
@@ -371,11 +383,7 @@ def test_cell_text_is_made_safe(markdown):
         ]
     )
     assert markdown(table, Paragraph(ClickHere("n", "line1\nline2", "|"))) == (
-        "|a\\|b|c\\||\n"
-        "|---|---|---|\n"
-        "|{{x y}}|{{n: line1 line2}}|{{p\rq}}|\n"
-        "\n"
-        "{{n: line1\nline2 --> |}}"
+        "|a\\|b|c\\||\n|---|---|---|\n|{{x y}}|{{n: line1 line2}}|{{p\rq}}|\n\n{{n: line1\nline2 --> |}}"
     )
 
 

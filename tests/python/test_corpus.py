@@ -58,8 +58,7 @@ def test_password_protected_sample(fn):
 
 # The characters trimmed from the end of the Markdown (Unicode White_Space).
 WHITE_SPACE = frozenset(
-    "\t\n\v\f\r \x85\xa0\u1680\u2028\u2029\u202f\u205f\u3000"
-    + "".join(map(chr, range(0x2000, 0x200B)))
+    "\t\n\v\f\r \x85\xa0\u1680\u2028\u2029\u202f\u205f\u3000" + "".join(map(chr, range(0x2000, 0x200B)))
 )
 # A conversion fails only while opening the file or checking its header.
 CONVERSION_FAILURES = (
@@ -77,8 +76,7 @@ def test_corpus_conversion(path):
         assert len(error.args) == 1
         message = error.args[0]
         assert message in CONVERSION_FAILURES or (
-            message.startswith(("IO error: ", "Compound file error: "))
-            and message == message.rstrip()
+            message.startswith(("IO error: ", "Compound file error: ")) and message == message.rstrip()
         )
         # The record listing opens and checks the document the same way.
         with pytest.raises(RuntimeError) as listing:
@@ -122,9 +120,7 @@ SAMPLES = {
 }
 
 
-@pytest.mark.parametrize(
-    "name, patterns, absent", [(n, *v) for n, v in SAMPLES.items()], ids=SAMPLES.keys()
-)
+@pytest.mark.parametrize("name, patterns, absent", [(n, *v) for n, v in SAMPLES.items()], ids=SAMPLES.keys())
 def test_sample_constructs(name, patterns, absent):
     markdown = _brindle.hwp_to_markdown(sample(name))
     for pattern in patterns:

@@ -28,4 +28,3 @@ def test_output_unchanged(path):
     markdown, records = RECORDED[name]
     assert same_outcome(markdown, outcome(_brindle.hwp_to_markdown, str(path)))
     assert same_outcome(records, outcome(_brindle.hwp_debug_records, str(path)))
-

@@ -20,9 +20,7 @@ from conftest import CORPUS_DIR
 distributed = pytest.importorskip("distributed")
 dask = pytest.importorskip("dask")
 
-pytestmark = pytest.mark.skipif(
-    "asan" in os.environ.get("LD_PRELOAD", ""), reason="not under the sanitizer run"
-)
+pytestmark = pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""), reason="not under the sanitizer run")
 
 PASSWORD_SAMPLE = "password-12345.hwp"
 
@@ -71,13 +69,16 @@ def check(paths: list[Path], results: list[object]) -> None:
 
 @pytest.fixture(scope="module")
 def client() -> Iterator[distributed.Client]:
-    with distributed.LocalCluster(
-        n_workers=2,
-        threads_per_worker=1,
-        processes=True,
-        dashboard_address=None,
-        silence_logs=logging.ERROR,
-    ) as cluster, distributed.Client(cluster) as client:
+    with (
+        distributed.LocalCluster(
+            n_workers=2,
+            threads_per_worker=1,
+            processes=True,
+            dashboard_address=None,
+            silence_logs=logging.ERROR,
+        ) as cluster,
+        distributed.Client(cluster) as client,
+    ):
         yield client
 
 

@@ -13,7 +13,6 @@ import time
 import pytest
 
 import brindle
-import hwpfixture as hwp
 from conftest import CORPUS_DIR
 from hwpfixture import Equation, Paragraph, Table, owpml
 from katex_check import katex_binary, render_all
@@ -72,8 +71,10 @@ CASES = [
     ("rpile{a # bb}", r"\begin{array}{r}a\\bb\end{array}"),
     ("eqalign{a &= b+c # d &= e}", r"\begin{aligned}a&=b+c\\d&=e\end{aligned}"),
     ("x = 1 # y = 2", r"\begin{gathered}x=1\\y=2\end{gathered}"),
-    ("matrix{ {a over b} & sqrt 2 # pmatrix{1 # 2} & x}",
-     r"\begin{matrix}\frac{a}{b}&\sqrt{2}\\\begin{pmatrix}1\\2\end{pmatrix}&x\end{matrix}"),
+    (
+        "matrix{ {a over b} & sqrt 2 # pmatrix{1 # 2} & x}",
+        r"\begin{matrix}\frac{a}{b}&\sqrt{2}\\\begin{pmatrix}1\\2\end{pmatrix}&x\end{matrix}",
+    ),
     # accents
     ("hat a", r"\widehat{a}"),
     ("check a", r"\check{a}"),
@@ -118,9 +119,11 @@ CASES = [
     ("a~b", r"a~b"),
     ("a`b", r"a\,b"),
     ('"if " x > 0', r"\text{if }x>0"),
-    ('"a{b}c$d&e#f^g_h%i~j\\k<l>m|n"',
-     r"\text{a\{b\}c\textdollar{}d\&e\#f\textasciicircum{}g\_h\%i\textasciitilde{}j\textbackslash{}k\textless{}l"
-     r"\textgreater{}m\textbar{}n}"),
+    (
+        '"a{b}c$d&e#f^g_h%i~j\\k<l>m|n"',
+        r"\text{a\{b\}c\textdollar{}d\&e\#f\textasciicircum{}g\_h\%i\textasciitilde{}j\textbackslash{}k\textless{}l"
+        r"\textgreater{}m\textbar{}n}",
+    ),
     ("rm abc", r"\mathrm{abc}"),
     ("{rm sin} x", r"\sin x"),
     ("it x bold y", r"\mathit{x\mathbf{y}}"),
@@ -135,8 +138,7 @@ CASES = [
     # nesting
     ("sqrt {1 over {1 + sqrt {x over y}}}", r"\sqrt{\frac{1}{1+\sqrt{\frac{x}{y}}}}"),
     ("{x^2 + y^2} over {sqrt {x_1^2 + x_2^2}}", r"\frac{x^2+y^2}{\sqrt{x_1^2+x_2^2}}"),
-    ("left ( sum from {i=1} to n {a_i} over {b_i} right ) ^2",
-     r"\left(\sum_{i=1}^{n}\frac{a_i}{b_i}\right)^2"),
+    ("left ( sum from {i=1} to n {a_i} over {b_i} right ) ^2", r"\left(\sum_{i=1}^{n}\frac{a_i}{b_i}\right)^2"),
     ("x = {-b +- sqrt {b^2 - 4ac}} over {2a}", r"x=\frac{-b\pm\sqrt{b^2-4ac}}{2a}"),
     # what is not converted stays visible as text
     ("color {red} x", r"\text{color \{red\} }x"),
@@ -168,7 +170,9 @@ HOSTILE = [
     "hat hat hat hat x",
     "lsub lsup sub sup",
     "from to from to",
-    "rmbarHI`  ^{2}", "log ` _2 20", "a ~^2",  # scripts on a space
+    "rmbarHI`  ^{2}",
+    "log ` _2 20",
+    "a ~^2",  # scripts on a space
 ]
 
 
@@ -185,8 +189,11 @@ def test_each_construct_means_what_the_hand_written_latex_means(twins):
     expected = [latex for _, latex in CASES]
     rendered, errors = render_all(KATEX, ours + expected)
     assert not errors, errors
-    mismatched = [(script, mine, hand) for (script, hand), mine, a, b in
-                  zip(CASES, ours, rendered[:len(CASES)], rendered[len(CASES):]) if a != b]
+    mismatched = [
+        (script, mine, hand)
+        for (script, hand), mine, a, b in zip(CASES, ours, rendered[: len(CASES)], rendered[len(CASES) :])
+        if a != b
+    ]
     assert not mismatched, "\n".join(f"{s!r}: ours {m!r}, expected {h!r}" for s, m, h in mismatched)
 
 
@@ -199,8 +206,11 @@ def test_hostile_scripts_give_latex_that_renders(twins):
 
 @needs_katex
 def test_every_corpus_equation_renders():
-    documents = (sorted(CORPUS_DIR.glob("*/*.hwp")) + sorted(CORPUS_DIR.glob("hwpx/*/*.hwpx"))
-                 + sorted(CORPUS_DIR.glob("hwpml/*.hml")))
+    documents = (
+        sorted(CORPUS_DIR.glob("*/*.hwp"))
+        + sorted(CORPUS_DIR.glob("hwpx/*/*.hwpx"))
+        + sorted(CORPUS_DIR.glob("hwpml/*.hml"))
+    )
     if not documents:
         pytest.skip("the corpus is not beside the repository")
     found = []
@@ -223,8 +233,14 @@ def test_inline_and_display_equations(twins):
     assert twins(Paragraph(Equation("pi r^2", in_line=True))) == "$$\n\\pi r^{2}\n$$"
     assert twins(Paragraph("넓이는", Equation("pi r^2"))) == "넓이는\n\n$$\n\\pi r^{2}\n$$"
     # Two in one line, each at its place; then a display one.
-    assert twins(Paragraph("a ", Equation("x^2", in_line=True), " b ", Equation("y_1", in_line=True), " c",
-                           Equation("1 over 2"))) == "a $x^{2}$ b $y_{1}$ c\n\n$$\n\\frac{1}{2}\n$$"
+    assert (
+        twins(
+            Paragraph(
+                "a ", Equation("x^2", in_line=True), " b ", Equation("y_1", in_line=True), " c", Equation("1 over 2")
+            )
+        )
+        == "a $x^{2}$ b $y_{1}$ c\n\n$$\n\\frac{1}{2}\n$$"
+    )
     # In a cell an equation is inline whatever its placing; no "|" of its own.
     table = Table([["식", [Paragraph(Equation("left | x right |"))]], ["b", "c"]])
     assert twins(Paragraph(table)).splitlines()[0] == r"|식|$\left\vert x\right\vert$|"
@@ -242,8 +258,9 @@ def test_a_megabyte_of_nested_braces_is_bounded_and_linear():
     # since it would deflate past the package's bound on compression).
     times = []
     for size in (1 << 18, 1 << 20):
-        data = owpml.zip_bytes(owpml.package_parts([[Paragraph(Equation("{" * size + "x" + "}" * size))]]),
-                               compress=False)
+        data = owpml.zip_bytes(
+            owpml.package_parts([[Paragraph(Equation("{" * size + "x" + "}" * size))]]), compress=False
+        )
         start = time.perf_counter()
         markdown = brindle.convert(data)
         times.append(time.perf_counter() - start)

@@ -200,8 +200,18 @@ def tables(data: bytes) -> tuple[list[int], list[int]]:
         (hwp.loop_fat_chain, "BodyText/Section0", False, lambda c, end: {c[-1]: c[0]}),
         (lambda d: hwp.loop_fat_chain(d, "directory"), None, False, lambda c, end: {c[-1]: c[0]}),
         (hwp.fat_entry_past_end, "BodyText/Section0", False, lambda c, end: {c[0]: end}),
-        (lambda d: hwp.loop_mini_fat_chain(d, "/BodyText/Section1", at=1), "BodyText/Section1", True, lambda c, end: {c[1]: c[0]}),
-        (lambda d: hwp.mini_fat_entry_past_end(d, "/BodyText/Section1"), "BodyText/Section1", True, lambda c, end: {c[0]: end}),
+        (
+            lambda d: hwp.loop_mini_fat_chain(d, "/BodyText/Section1", at=1),
+            "BodyText/Section1",
+            True,
+            lambda c, end: {c[1]: c[0]},
+        ),
+        (
+            lambda d: hwp.mini_fat_entry_past_end(d, "/BodyText/Section1"),
+            "BodyText/Section1",
+            True,
+            lambda c, end: {c[0]: end},
+        ),
     ],
 )
 def test_chain_damage_changes_one_table_entry(damage, chain_of, mini, next_of):
@@ -222,9 +232,19 @@ def test_directory_damage():
         (hwp.link_child_to_parent(INTACT, "/BodyText"), "BodyText", "sid_child", 0),
         (hwp.link_sibling_to_ancestor(INTACT, "/FileHeader"), "FileHeader", "sid_right", tree_parent),
         (hwp.link_sibling_to_ancestor(INTACT, "/FileHeader", "left", 2), "FileHeader", "sid_left", 0),
-        (hwp.relink_entry(INTACT, "/BodyText/Section1", "left", "/BodyText"), "BodyText/Section1", "sid_left", sid["BodyText"]),
+        (
+            hwp.relink_entry(INTACT, "/BodyText/Section1", "left", "/BodyText"),
+            "BodyText/Section1",
+            "sid_left",
+            sid["BodyText"],
+        ),
         (hwp.start_sector_past_end(INTACT), "BodyText/Section0", "isectStart", ole.nb_sect),
-        (hwp.start_sector_past_end(INTACT, "/BodyText/Section1", 3), "BodyText/Section1", "isectStart", ole.root.size // 64 + 3),
+        (
+            hwp.start_sector_past_end(INTACT, "/BodyText/Section1", 3),
+            "BodyText/Section1",
+            "isectStart",
+            ole.root.size // 64 + 3,
+        ),
         (hwp.stream_size_past_end(INTACT), "BodyText/Section0", "size", len(INTACT) + 1),
         (hwp.set_stream_size(INTACT, "/BodyText/Section1", 70000), "BodyText/Section1", "size", 70000),
     ]
@@ -352,7 +372,13 @@ def test_doc_info_records():
 
     outline, rest = levels(records[2][2])
     assert [(t, s) for t, s, *_ in outline] == [
-        ("^1.", 0), ("^2.", 8), ("^3)", 0), ("^4)", 8), ("(^5)", 0), ("(^6)", 8), ("^7", 1)
+        ("^1.", 0),
+        ("^2.", 8),
+        ("^3)", 0),
+        ("^4)", 8),
+        ("(^5)", 0),
+        ("(^6)", 8),
+        ("^7", 1),
     ]
     assert {tuple(x) for _, _, *x in outline} == {(50, 0xFFFFFFFF)} and rest == struct.pack("<H", 1)
     second, rest = levels(records[3][2])
@@ -428,8 +454,15 @@ def test_controls_of_notes_headers_links_and_numbers():
         codes.append((unit, text[pos + 2 : pos + 6][::-1].decode("latin-1")) if wide else chr(unit))
         pos += 16 if wide else 2
     assert codes == [
-        (2, "secd"), (2, "cold"), (3, "%hlk"), *"site", (4, "\0" * 4),
-        (17, "fn  "), (16, "head"), (18, "atno"), "\r",
+        (2, "secd"),
+        (2, "cold"),
+        (3, "%hlk"),
+        *"site",
+        (4, "\0" * 4),
+        (17, "fn  "),
+        (16, "head"),
+        (18, "atno"),
+        "\r",
     ]
     assert struct.unpack_from("<I", header, 4)[0] == sum(1 << c for c in (2, 3, 4, 13, 16, 17, 18))
     controls = {  # id -> (record index, level, payload after the id)

@@ -60,16 +60,38 @@ def test_samples_show_what_the_exact_rules_drop():
     assert "> 꼬리말 (홀수 쪽): Footer 이것은 꼬리말입니다." in full("headerfooter.hwp")
     notes = full("footnote-endnote.hwp")
     assert notes.startswith("각주참조[^1][^2]\n\n미주참조[^e1][^e2]")
-    assert notes.endswith("[^1]: 각주입니다.\n\n[^2]: 각주 두 번째입니다.\n\n[^e1]: 미주입니다.\n\n[^e2]: 미주 두 번째입니다.")
+    assert notes.endswith(
+        "[^1]: 각주입니다.\n\n[^2]: 각주 두 번째입니다.\n\n[^e1]: 미주입니다.\n\n[^e2]: 미주 두 번째입니다."
+    )
     lists = full("lists.hwp").split("\n\n")
     assert lists[:4] == ["글머리표", "- 1", "- 2", "- 3"]
     start = lists.index("문단번호")
-    assert lists[start + 1:start + 11] == [
-        "1. 1", "2. 2", "가. 2-1", "3. 3", "가. 3-1", "나. 3-2", "1) 3-2-1", "2) 3-2-2", "3) 3-2-3", "4. 4"]
-    assert lists[start + 12:start + 14] == ["5. 5", "가. 5-1"]  # the list goes on after a paragraph
+    assert lists[start + 1 : start + 11] == [
+        "1. 1",
+        "2. 2",
+        "가. 2-1",
+        "3. 3",
+        "가. 3-1",
+        "나. 3-2",
+        "1) 3-2-1",
+        "2) 3-2-2",
+        "3) 3-2-3",
+        "4. 4",
+    ]
+    assert lists[start + 12 : start + 14] == ["5. 5", "가. 5-1"]  # the list goes on after a paragraph
     # The second section names another outline numbering: its headings start over.
-    assert lists[-10:] == ["# 제1장 1", "# 제2장 2", "## 제1절 2-1", "# 제3장 3", "## 제1절 3-1", "## 제2절 3-2",
-                           "### 제1항 3-2-1", "### 제2항 3-2-2", "### 제3항 3-2-3", "# 제4장 4"]
+    assert lists[-10:] == [
+        "# 제1장 1",
+        "# 제2장 2",
+        "## 제1절 2-1",
+        "# 제3장 3",
+        "## 제1절 3-1",
+        "## 제2절 3-2",
+        "### 제1항 3-2-1",
+        "### 제2항 3-2-2",
+        "### 제3항 3-2-3",
+        "# 제4장 4",
+    ]
     heads = full("extracting_ParaHead.hwp").split("\n\n")
     assert heads[:2] == ["# i. 1", "# ii. 2"] and "# c. 100" in heads
     assert "▶" not in full("lists-bullet.hwp") and full("lists-bullet.hwp").count("\n- ") > 50

@@ -53,10 +53,7 @@ def test_a_form_on_a_fine_grid_is_written_row_by_row_each_label_next_to_its_valu
     )
     markdown = full(Paragraph(form))
     assert markdown == (
-        "|문서번호|재산46014-1161|||\n"
-        "|---|---|---|---|\n"
-        "|세목|양도|판결유형|국승|\n"
-        "|직전 사건번호|2013서0827|||"
+        "|문서번호|재산46014-1161|||\n|---|---|---|---|\n|세목|양도|판결유형|국승|\n|직전 사건번호|2013서0827|||"
     )
     assert read(markdown).tables == [[4, 4, 4]]
 
@@ -68,9 +65,17 @@ def test_a_blank_form_keeps_its_blanks_and_the_rows_under_a_spanning_label_their
     # as long as another).
     form = Table(
         [
-            [Cell("인적사항", 0, 0, col_span=2, row_span=2), Cell("소 속", 2, 0, col_span=3), Cell("", 5, 0, col_span=8)],
-            [Cell("계급", 2, 1, col_span=2), Cell("", 4, 1, col_span=2), Cell("성명", 6, 1, col_span=2),
-             Cell("", 8, 1, col_span=5)],
+            [
+                Cell("인적사항", 0, 0, col_span=2, row_span=2),
+                Cell("소 속", 2, 0, col_span=3),
+                Cell("", 5, 0, col_span=8),
+            ],
+            [
+                Cell("계급", 2, 1, col_span=2),
+                Cell("", 4, 1, col_span=2),
+                Cell("성명", 6, 1, col_span=2),
+                Cell("", 8, 1, col_span=5),
+            ],
             [Cell("위반유형", 0, 2, col_span=2), Cell("", 2, 2, col_span=11)],
             [Cell("위반내용", 0, 3, col_span=2), Cell("", 2, 3, col_span=11)],
             [Cell("위와 같이 신청합니다.", 0, 4, col_span=13)],
@@ -89,9 +94,13 @@ def test_a_blank_form_keeps_its_blanks_and_the_rows_under_a_spanning_label_their
         [
             form_row(0, ("업체명", 0, 5), ("가나상사", 5, 11)),
             form_row(1, ("주소", 0, 3), ("서울", 3, 13)),
-            [Cell("연도", 0, 2, col_span=2, **spans_down), Cell("금액", 2, 2, col_span=2, **spans_down),
-             Cell("이행실적", 4, 2, col_span=8), Cell("비고", 12, 2, col_span=2, **spans_down),
-             Cell("확인", 14, 2, col_span=2, **spans_down)],
+            [
+                Cell("연도", 0, 2, col_span=2, **spans_down),
+                Cell("금액", 2, 2, col_span=2, **spans_down),
+                Cell("이행실적", 4, 2, col_span=8),
+                Cell("비고", 12, 2, col_span=2, **spans_down),
+                Cell("확인", 14, 2, col_span=2, **spans_down),
+            ],
             form_row(3, ("비율", 4, 4), ("실적", 8, 4)),
             form_row(4, ("2024", 0, 2), ("9억", 2, 2), ("100", 4, 4), ("5억", 8, 4), ("-", 12, 2), ("확인함", 14, 2)),
         ],
@@ -109,14 +118,20 @@ def test_a_notice_laid_out_in_a_fine_grid_is_its_lines(twins):
     # value) at varying columns, now and then three (a mark, a label, a value). Each
     # line is a paragraph, its pieces one after the other; the title is a paragraph of
     # its own, and a paragraph with a number of its own starts its own.
-    numbered = hwp.DocInfo(numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)])
+    numbered = hwp.DocInfo(
+        numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)]
+    )
     notice = Table(
         [
             [Cell("우편번호:", 0, 0, col_span=11), Cell("61011", 11, 0, col_span=14)],
             [Cell("수요물자 조달 입찰 공고", 0, 1, col_span=25)],
             [Cell("【 이 계약은 청렴계약제가 적용됩니다 】", 21, 2, col_span=4)],
             [Cell("1.", 3, 3, col_span=3), Cell("금품·향응을 요구하지 않겠습니다.", 9, 3, col_span=16)],
-            [Cell("○", 0, 4, col_span=2), Cell("공고명:", 2, 4, col_span=10), Cell("작품 운송 용역", 12, 4, col_span=13)],
+            [
+                Cell("○", 0, 4, col_span=2),
+                Cell("공고명:", 2, 4, col_span=10),
+                Cell("작품 운송 용역", 12, 4, col_span=13),
+            ],
             [Cell([Paragraph("- 입찰자: 5"), Paragraph("- 계약상대자: 10")], 3, 5, col_span=22)],
             [Cell("2.", 3, 6, col_span=3), Cell([Paragraph("안내", shape=1)], 9, 6, col_span=16)],
             [Cell("광주지방조달청", 22, 7, col_span=3)],
@@ -142,16 +157,20 @@ def test_empty_rows_and_columns_are_not_written(full):
     )
     assert full(Paragraph(grid)) == "|가|나|\n|---|---|\n|다|라|"
     # A row covered only by a cell spanning down from above holds no text either.
-    spanned = Table([[Cell("위아래", 0, 0, row_span=2), Cell("a", 1, 0)], [], [Cell("b", 0, 2), Cell("c", 1, 2)]],
-                    columns=2, cells_per_row=[2, 0, 2])
+    spanned = Table(
+        [[Cell("위아래", 0, 0, row_span=2), Cell("a", 1, 0)], [], [Cell("b", 0, 2), Cell("c", 1, 2)]],
+        columns=2,
+        cells_per_row=[2, 0, 2],
+    )
     assert full(Paragraph(spanned)) == "|위아래|a|\n|---|---|\n|b|c|"
     # A table without text writes nothing; its caption stays.
     assert full(Paragraph(Table([["", ""], ["", ""]], caption=["표 1 빈 표"]))) == "표 1 빈 표"
 
 
 def test_a_title_spanning_the_first_row_leaves_the_grid_a_header_cell_does_not(full):
-    title = Table([[Cell("2024년 실적", 0, 0, col_span=3)], ["구분", "상반기", "하반기"], ["매출", "10", "12"]],
-                  columns=3)
+    title = Table(
+        [[Cell("2024년 실적", 0, 0, col_span=3)], ["구분", "상반기", "하반기"], ["매출", "10", "12"]], columns=3
+    )
     assert full(Paragraph(title)) == "2024년 실적\n\n|구분|상반기|하반기|\n|---|---|---|\n|매출|10|12|"
     # A first-row cell spanning two of three columns heads one table.
     spans = Table([[Cell("기간", 0, 0, col_span=2), Cell("비고", 2, 0)], ["1월", "2월", "-"]], columns=3)
@@ -167,24 +186,32 @@ def full_row(row: int, content, columns: int = 2) -> list[Cell]:
 def test_a_form_of_label_and_answer_rows_reads_as_the_document_does(full, twins):
     # Labels, and answers that span the table: paragraphs, a numbered list, a
     # nested table; the rows of two cells between them stay a table of their own.
-    numbered = hwp.DocInfo(numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)])
-    form = Table([
-        full_row(0, "[ 제    목 ]"),
-        full_row(1, "주택재건축조합원입주권의 비과세 기준"),
-        ["문서번호", "재산-1161"],
-        ["세목", "양도"],
-        full_row(4, "[ 요    지 ]"),
-        full_row(5, [Paragraph("첫째", shape=1), Paragraph("둘째", shape=1), Paragraph(Table([["가", "나"]]))]),
-    ], columns=2)
+    numbered = hwp.DocInfo(
+        numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)]
+    )
+    form = Table(
+        [
+            full_row(0, "[ 제    목 ]"),
+            full_row(1, "주택재건축조합원입주권의 비과세 기준"),
+            ["문서번호", "재산-1161"],
+            ["세목", "양도"],
+            full_row(4, "[ 요    지 ]"),
+            full_row(5, [Paragraph("첫째", shape=1), Paragraph("둘째", shape=1), Paragraph(Table([["가", "나"]]))]),
+        ],
+        columns=2,
+    )
     markdown = twins(Paragraph(form), doc_info=numbered)
     assert markdown == (
         "[ 제    목 ]\n\n주택재건축조합원입주권의 비과세 기준\n\n|문서번호|재산-1161|\n|---|---|\n|세목|양도|\n\n"
-        "[ 요    지 ]\n\n1. 첫째\n\n2. 둘째\n\n|가|나|\n|---|---|")
+        "[ 요    지 ]\n\n1. 첫째\n\n2. 둘째\n\n|가|나|\n|---|---|"
+    )
     assert read(markdown).tables == written_tables(markdown) == [[2, 2], [2]]
     # A one-column table is its content; a group row inside a data table stays in it.
     assert full(Paragraph(Table([["하나"], ["둘"], ["셋"]]))) == "하나\n\n둘\n\n셋"
-    data = Table([["구분", "값", "비고"], ["가", "1", "-"], full_row(2, "소계", 3), ["나", "2", "-"], ["다", "3", "-"]],
-                 columns=3)
+    data = Table(
+        [["구분", "값", "비고"], ["가", "1", "-"], full_row(2, "소계", 3), ["나", "2", "-"], ["다", "3", "-"]],
+        columns=3,
+    )
     assert full(Paragraph(data)) == "|구분|값|비고|\n|---|---|---|\n|가|1|-|\n|소계|||\n|나|2|-|\n|다|3|-|"
 
 
@@ -194,8 +221,15 @@ def test_a_schedule_shows_its_shaded_months_and_shading_that_dresses_a_table_add
     # one in a second colour, one under a label spanning the two rows it is drawn
     # in; a cell filled white shows no fill. Each shaded month is a mark, where the
     # grid writes it.
-    fills = hwp.DocInfo(border_fills=[hwp.BorderFill(), hwp.BorderFill("#E5E5E5"), hwp.BorderFill("#B2B2B2"),
-                                      hwp.BorderFill(gradation=["#9DC3E6", "#FFFFFF"]), hwp.BorderFill("#FFFFFF")])
+    fills = hwp.DocInfo(
+        border_fills=[
+            hwp.BorderFill(),
+            hwp.BorderFill("#E5E5E5"),
+            hwp.BorderFill("#B2B2B2"),
+            hwp.BorderFill(gradation=["#9DC3E6", "#FFFFFF"]),
+            hwp.BorderFill("#FFFFFF"),
+        ]
+    )
     plain, header, bar, second, white = 1, 2, 3, 4, 5
 
     def months(row: int, shaded: dict[int, int]) -> list[Cell]:
@@ -203,8 +237,10 @@ def test_a_schedule_shows_its_shaded_months_and_shading_that_dresses_a_table_add
 
     schedule = Table(
         [
-            [Cell("추진 업무", 0, 0, row_span=2, border_fill=header),
-             Cell("2025년", 1, 0, col_span=4, border_fill=header)],
+            [
+                Cell("추진 업무", 0, 0, row_span=2, border_fill=header),
+                Cell("2025년", 1, 0, col_span=4, border_fill=header),
+            ],
             [Cell(f"{m}월", m - 4, 1, border_fill=header) for m in range(5, 9)],
             [Cell("과업준비", 0, 2)] + months(2, {1: bar, 2: bar, 3: white}),
             [Cell("사례조사", 0, 3), Cell("", 1, 3), Cell("", 2, 3, col_span=3, border_fill=bar)],
@@ -225,17 +261,31 @@ def test_a_schedule_shows_its_shaded_months_and_shading_that_dresses_a_table_add
     # filled in. Nothing is added to what the table writes without its fills.
     dressed = Table(
         [
-            [Cell("", 0, 0, border_fill=bar), Cell("상반기", 1, 0, border_fill=header),
-             Cell("하반기", 2, 0, border_fill=header), Cell("점수", 3, 0, border_fill=header)],
-            [Cell("성명", 0, 1, border_fill=header), Cell("홍길동", 1, 1), Cell("", 2, 1), Cell("", 3, 1, border_fill=bar)],
+            [
+                Cell("", 0, 0, border_fill=bar),
+                Cell("상반기", 1, 0, border_fill=header),
+                Cell("하반기", 2, 0, border_fill=header),
+                Cell("점수", 3, 0, border_fill=header),
+            ],
+            [
+                Cell("성명", 0, 1, border_fill=header),
+                Cell("홍길동", 1, 1),
+                Cell("", 2, 1),
+                Cell("", 3, 1, border_fill=bar),
+            ],
             [Cell("", 0, 2, border_fill=header), Cell("", 1, 2), Cell("서울", 2, 2), Cell("", 3, 2, border_fill=bar)],
-            [Cell("주소", 0, 3, border_fill=header), Cell("", 1, 3, border_fill=header), Cell("부산", 2, 3),
-             Cell("", 3, 3, border_fill=bar)],
+            [
+                Cell("주소", 0, 3, border_fill=header),
+                Cell("", 1, 3, border_fill=header),
+                Cell("부산", 2, 3),
+                Cell("", 3, 3, border_fill=bar),
+            ],
         ],
         columns=4,
     )
-    unshaded = Table([[Cell(c.content, c.column, c.row, c.col_span, c.row_span) for c in row] for row in dressed.rows],
-                     columns=4)
+    unshaded = Table(
+        [[Cell(c.content, c.column, c.row, c.col_span, c.row_span) for c in row] for row in dressed.rows], columns=4
+    )
     assert twins(Paragraph(dressed), doc_info=fills) == twins(Paragraph(unshaded), doc_info=fills)
     assert "■" not in twins(Paragraph(dressed), doc_info=fills)
     # The exact profile writes no marks.
@@ -243,9 +293,14 @@ def test_a_schedule_shows_its_shaded_months_and_shading_that_dresses_a_table_add
 
 
 def test_a_table_of_one_cell_is_its_content(full, make_hwp):
-    numbered = hwp.DocInfo(numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)])
-    frame = Table([[[Paragraph("안내"), Paragraph("첫째", shape=1), Paragraph(Table([["a", "b"], ["c", "d"]]))]]],
-                  caption=["표 1 안내문"], caption_side="top")
+    numbered = hwp.DocInfo(
+        numberings=[hwp.Numbering()], para_shapes=[hwp.ParaShape(), hwp.ParaShape("number", 0, numbering=1)]
+    )
+    frame = Table(
+        [[[Paragraph("안내"), Paragraph("첫째", shape=1), Paragraph(Table([["a", "b"], ["c", "d"]]))]]],
+        caption=["표 1 안내문"],
+        caption_side="top",
+    )
     path = make_hwp([hwp.section(Paragraph("앞", frame), "뒤")], doc_info=numbered)
     assert brindle.convert(path) == "앞\n\n표 1 안내문\n\n안내\n\n1. 첫째\n\n|a|b|\n|---|---|\n|c|d|\n\n뒤"
     # In a cell it is folded into the cell's text, as any nested table is.
@@ -271,7 +326,9 @@ def test_captions_stand_on_their_side_of_the_object(full):
     assert full(Paragraph(Group([Picture(), Picture()], caption=["그림 2"]))) == "[이미지]\n\n[이미지]\n\n그림 2"
     # A picture alone keeps its caption in its placeholder.
     assert full(Paragraph(Picture(caption=["그림 3 로고"]))) == "[이미지: 그림 3 로고]"
-    assert full(Paragraph(Equation("E=mc^2", caption=["식 1"]))) == "$$\nE=mc^{2}\n$$\n\n식 1"  # LaTeX in the full profile
+    assert (
+        full(Paragraph(Equation("E=mc^2", caption=["식 1"]))) == "$$\nE=mc^{2}\n$$\n\n식 1"
+    )  # LaTeX in the full profile
     assert full(Paragraph(Equation("a+b", caption=["식 2"], caption_side="left"))) == "식 2\n\n$$\na+b\n$$"
 
 
@@ -300,10 +357,16 @@ def test_drawing_objects_in_headers_and_notes(full):
 def test_the_exact_profile_keeps_its_rules(make_hwp):
     # One picture record makes the whole group a picture; a text box drops its caption;
     # tables are written as declared.
-    path = make_hwp([hwp.section(
-        Paragraph(Group([TextBox(["목"]), Picture()])), Paragraph(TextBox(["글"], caption=["캡션"])),
-        Paragraph(Table([["", "가"], ["", ""]])), Paragraph(Table([["하나"]])),
-    )])
+    path = make_hwp(
+        [
+            hwp.section(
+                Paragraph(Group([TextBox(["목"]), Picture()])),
+                Paragraph(TextBox(["글"], caption=["캡션"])),
+                Paragraph(Table([["", "가"], ["", ""]])),
+                Paragraph(Table([["하나"]])),
+            )
+        ]
+    )
     assert brindle.convert(path, profile="exact") == "[이미지]\n\n글\n\n||가|\n|---|---|\n|||\n\n|하나|\n|---|"
 
 
@@ -334,8 +397,11 @@ def test_a_distribution_document_is_reported_not_converted(make_hwp, tmp_path):
     assert brindle.convert(distribution_document(make_hwp, view_text=False)) == NOTICE
     # The command line lists it among the failures, with its kind.
     errors = tmp_path / "failures.jsonl"
-    done = subprocess.run([sys.executable, "-m", "brindle", "convert", path, "-o", str(tmp_path / "out"),
-                           "--errors", str(errors), "-q"], capture_output=True, text=True)
+    done = subprocess.run(
+        [sys.executable, "-m", "brindle", "convert", path, "-o", str(tmp_path / "out"), "--errors", str(errors), "-q"],
+        capture_output=True,
+        text=True,
+    )
     assert done.returncode == 1
     assert "Distribution-protected HWP document" in done.stderr
     record = json.loads(errors.read_text())

@@ -90,18 +90,41 @@ def numbered(shape: int, text: str) -> Paragraph:
 def test_numbers_bullets_and_headings_follow_the_word_processor(full):
     paragraphs = [
         Paragraph(SectionDefinition()),  # names the outline numbering: the first
-        numbered(1, "a"), numbered(2, "a1"), numbered(2, "a2"), numbered(1, "b"), numbered(2, "b1"),
-        "본문", numbered(1, "c"),  # a plain paragraph between does not restart the list
-        numbered(3, "i"), numbered(4, "i1"), numbered(3, "ii"),  # another numbering counts apart
+        numbered(1, "a"),
+        numbered(2, "a1"),
+        numbered(2, "a2"),
+        numbered(1, "b"),
+        numbered(2, "b1"),
+        "본문",
+        numbered(1, "c"),  # a plain paragraph between does not restart the list
+        numbered(3, "i"),
+        numbered(4, "i1"),
+        numbered(3, "ii"),  # another numbering counts apart
         numbered(8, "five"),  # its start number
-        numbered(5, "점"), numbered(6, "장"), numbered(7, "절"), numbered(6, "장 둘"),
+        numbered(5, "점"),
+        numbered(6, "장"),
+        numbered(7, "절"),
+        numbered(6, "장 둘"),
         Paragraph(shape=1),  # a numbered paragraph without text still takes its number
         numbered(1, "e"),
     ]
     assert full(*paragraphs, doc_info=NUMBERED).split("\n\n") == [
-        "1. a", "가. a1", "나. a2", "2. b", "가. b1", "본문", "3. c",
-        "I) i", "I-1 i1", "II) ii", "5. five", "- 점",
-        "# 1. 장", "## 가. 절", "# 2. 장 둘", "5. e",
+        "1. a",
+        "가. a1",
+        "나. a2",
+        "2. b",
+        "가. b1",
+        "본문",
+        "3. c",
+        "I) i",
+        "I-1 i1",
+        "II) ii",
+        "5. five",
+        "- 점",
+        "# 1. 장",
+        "## 가. 절",
+        "# 2. 장 둘",
+        "5. e",
     ]
 
 
@@ -145,10 +168,22 @@ def test_a_field_after_the_section_definition_keeps_its_description(full, make_h
 
 # Text that CommonMark would read as syntax, and how the document shows it.
 LOOKALIKES = [
-    "# 제목 아님", "> 인용 아님", "- 목록 아님", "+ 더하기", "1. 번호 아님", "2) 둘",
-    "***", "---", "===", "<b>굵게</b> & &amp; &#44;", "`코드` *별* _밑줄_ snake_case",
-    "~~취소~~ 1~3일", "[링크](http://x) ![그림](y) [^1] [참고]: 정의", "\\* 백슬래시 \\",
-    "C# 언어 #", "a|b|c",
+    "# 제목 아님",
+    "> 인용 아님",
+    "- 목록 아님",
+    "+ 더하기",
+    "1. 번호 아님",
+    "2) 둘",
+    "***",
+    "---",
+    "===",
+    "<b>굵게</b> & &amp; &#44;",
+    "`코드` *별* _밑줄_ snake_case",
+    "~~취소~~ 1~3일",
+    "[링크](http://x) ![그림](y) [^1] [참고]: 정의",
+    "\\* 백슬래시 \\",
+    "C# 언어 #",
+    "a|b|c",
 ]
 
 
@@ -158,8 +193,15 @@ def in_every_context(full, text: str) -> tuple[str, list[str]]:
     of one cell) and as a link's text; and the words a reader of it should see."""
     cells = Paragraph(Table([[text, [Paragraph("칸", hwp.TextBox([text]))]]]))
     frame = Paragraph(Table([[[Paragraph(text)]]]))
-    body = full(Paragraph(SectionDefinition(), text), Paragraph("앞", LINE_BREAK, text), numbered(6, text),
-                cells, frame, Paragraph(Hyperlink(text, "http://x.kr/")), doc_info=NUMBERED)
+    body = full(
+        Paragraph(SectionDefinition(), text),
+        Paragraph("앞", LINE_BREAK, text),
+        numbered(6, text),
+        cells,
+        frame,
+        Paragraph(Hyperlink(text, "http://x.kr/")),
+        doc_info=NUMBERED,
+    )
     words = f"{text} 앞 {text} 1. {text} {text} 칸 {text} {text} {text}"
     return body, words.split()
 

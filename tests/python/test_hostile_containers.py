@@ -66,9 +66,13 @@ LOOPS = {
     "difat-chain-loops": (lambda: hwp.loop_difat_chain(_difat_document(), at=0, to=0), None),
     "child-points-at-parent": (lambda: hwp.link_child_to_parent(_document(), "/BodyText"), ""),
     "section-points-at-body-text": (
-        lambda: hwp.link_child_to_parent(_document(), "/BodyText/Section0"), f"{FIRST}\n\n{SECOND}"),
+        lambda: hwp.link_child_to_parent(_document(), "/BodyText/Section0"),
+        f"{FIRST}\n\n{SECOND}",
+    ),
     "sibling-points-at-ancestor": (
-        lambda: hwp.link_sibling_to_ancestor(_document(), "/BodyText/Section0", "right", 1), ""),
+        lambda: hwp.link_sibling_to_ancestor(_document(), "/BodyText/Section0", "right", 1),
+        "",
+    ),
     "root-points-at-itself": (lambda: hwp.relink_entry(_document(), "/", "child", 0), None),
 }
 

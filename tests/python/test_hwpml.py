@@ -20,16 +20,16 @@ import pytest
 
 import _brindle
 import brindle
+import hwpfixture as hwp
 from brindle.cli import main
 from conftest import CORPUS_DIR
-import hwpfixture as hwp
 from hwpfixture import Paragraph
 from hwpfixture.hwpml import hwpml_bytes, hwpml_text
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "bench"))
 import hwpml_recall  # noqa: E402
-
 from test_hwpx import DOCUMENT, EXPECTED  # noqa: E402  (one document, read in every format)
+
 PNG = b"\x89PNG\r\n\x1a\n" + b"\x00\x00\x00\rIHDR" + bytes(range(64))
 
 HWPML_SHARED = sorted((CORPUS_DIR / "hwpml").glob("*.hml"))
@@ -66,8 +66,9 @@ def test_an_hwpml_document_is_told_by_its_content_and_reads_as_its_twins(tmp_pat
 
 @pytest.mark.parametrize("encoding", ["utf-8", "utf-8-sig", "utf-16", "utf-16-be", "utf-16-le"])
 def test_each_unicode_encoding_reads_alike(encoding):
-    text = hwpml_text([DOCUMENT]).replace('encoding="UTF-8"', 'encoding="UTF-16"' if "16" in encoding else
-                                          'encoding="UTF-8"')
+    text = hwpml_text([DOCUMENT]).replace(
+        'encoding="UTF-8"', 'encoding="UTF-16"' if "16" in encoding else 'encoding="UTF-8"'
+    )
     data = text.encode(encoding)
     # utf-16-be and utf-16-le have no byte-order mark: told by the '<' of the first unit.
     assert brindle.convert(data) == EXPECTED
@@ -89,27 +90,36 @@ def test_the_legacy_korean_encoding_is_read_by_its_declaration_or_its_bytes():
 
 
 def test_simple_entities_of_the_document_type_are_expanded():
-    prolog = '<?xml version="1.0" encoding="UTF-8"?>\n<!DOCTYPE HWPML [\n\t<!ENTITY nbsp "&#160;">\n\t<!-- a note -->\n' \
-             '\t<!ENTITY corp \'(주)&amp;&#x3C;회사&gt;\'>\n]>\n'
-    text = body(para("가&nbsp;나"), para("&corp; &unknown;"), '<P><TEXT><CHAR><![CDATA[&nbsp;]]></CHAR></TEXT></P>',
-                prolog=prolog)
+    prolog = (
+        '<?xml version="1.0" encoding="UTF-8"?>\n<!DOCTYPE HWPML [\n\t<!ENTITY nbsp "&#160;">\n\t<!-- a note -->\n'
+        "\t<!ENTITY corp '(주)&amp;&#x3C;회사&gt;'>\n]>\n"
+    )
+    text = body(
+        para("가&nbsp;나"),
+        para("&corp; &unknown;"),
+        "<P><TEXT><CHAR><![CDATA[&nbsp;]]></CHAR></TEXT></P>",
+        prolog=prolog,
+    )
     # An undeclared entity and one in a CDATA section stay text, which the full
     # profile escapes so that no Markdown reader takes it for an entity.
     assert brindle.convert(text.encode(), profile="exact") == "가\u00a0나\n\n(주)&<회사> &unknown;\n\n&nbsp;"
     assert brindle.convert(text.encode()) == "가\u00a0나\n\n(주)&<회사> \\&unknown;\n\n\\&nbsp;"
 
 
-@pytest.mark.parametrize("doctype, message", [
-    ('<!DOCTYPE HWPML SYSTEM "hwpml.dtd">', "names an external document type"),
-    ('<!DOCTYPE HWPML [<!ENTITY x SYSTEM "file:///etc/passwd">]>', "entity 'x' is external"),
-    ('<!DOCTYPE HWPML [<!ENTITY % p "x">]>', "parameter entity"),
-    ('<!DOCTYPE HWPML [<!ELEMENT HWPML ANY>]>', "declares more than entities"),
-    ('<!DOCTYPE HWPML [<!ENTITY a "x"><!ENTITY b "&a;&a;">]>', "entity 'b' refers to entity 'a'"),
-    ('<!DOCTYPE HWPML [<!ENTITY a "<P/>">]>', "holds '<'"),
-    ('<!DOCTYPE HWPML [<!ENTITY a "x"]>', "entity 'a' is not closed"),
-    ("<!DOCTYPE HWPML [" + "".join(f'<!ENTITY e{k} "x">' for k in range(65)) + "]>", "more than 64 entities"),
-    ('<!DOCTYPE HWPML [<!ENTITY a "' + "x" * 1025 + '">]>', "longer than 1024 bytes"),
-])
+@pytest.mark.parametrize(
+    "doctype, message",
+    [
+        ('<!DOCTYPE HWPML SYSTEM "hwpml.dtd">', "names an external document type"),
+        ('<!DOCTYPE HWPML [<!ENTITY x SYSTEM "file:///etc/passwd">]>', "entity 'x' is external"),
+        ('<!DOCTYPE HWPML [<!ENTITY % p "x">]>', "parameter entity"),
+        ("<!DOCTYPE HWPML [<!ELEMENT HWPML ANY>]>", "declares more than entities"),
+        ('<!DOCTYPE HWPML [<!ENTITY a "x"><!ENTITY b "&a;&a;">]>', "entity 'b' refers to entity 'a'"),
+        ('<!DOCTYPE HWPML [<!ENTITY a "<P/>">]>', "holds '<'"),
+        ('<!DOCTYPE HWPML [<!ENTITY a "x"]>', "entity 'a' is not closed"),
+        ("<!DOCTYPE HWPML [" + "".join(f'<!ENTITY e{k} "x">' for k in range(65)) + "]>", "more than 64 entities"),
+        ('<!DOCTYPE HWPML [<!ENTITY a "' + "x" * 1025 + '">]>', "longer than 1024 bytes"),
+    ],
+)
 def test_a_document_type_holding_more_than_simple_entities_is_refused(doctype, message):
     data = body(para("&a;"), prolog='<?xml version="1.0"?>' + doctype).encode()
     with pytest.raises(brindle.DamagedDocumentError, match=message) as info:
@@ -127,16 +137,18 @@ def test_entities_that_would_explode_are_bounded():
 
 
 def test_malformed_xml_is_a_damaged_document_with_its_line_and_column():
-    text = body(para("가"), para("나</TEXT>"), prolog='<?xml version="1.0"?>\n<!DOCTYPE HWPML [<!ENTITY nbsp "&#160;">]>\n')
+    text = body(
+        para("가"), para("나</TEXT>"), prolog='<?xml version="1.0"?>\n<!DOCTYPE HWPML [<!ENTITY nbsp "&#160;">]>\n'
+    )
     text = text.replace("<BODY>", "\n<BODY>").replace(para("나</TEXT>"), "\n  &nbsp;" + para("나</TEXT>"))
     with pytest.raises(brindle.DamagedDocumentError) as info:
         brindle.convert(text.encode())
     # The position in the file as saved, before the entity was expanded.
     line = text.splitlines()
-    bad_line = next(k for k, l in enumerate(line, 1) if "나</TEXT>" in l)
+    bad_line = next(k for k, text in enumerate(line, 1) if "나</TEXT>" in text)
     assert re.search(rf"at line {bad_line}, column \d+\)$", str(info.value)), str(info.value)
     with pytest.raises(brindle.DamagedDocumentError, match=r"at line 1, column 19\)"):
-        brindle.convert('<HWPML><BODY><가></BODY></HWPML>'.encode())
+        brindle.convert("<HWPML><BODY><가></BODY></HWPML>".encode())
 
 
 @pytest.mark.parametrize("profile", ["full", "exact"])
@@ -145,7 +157,9 @@ def test_a_file_cut_short_keeps_the_text_before_the_break_and_says_so(profile):
     cut = data[: data.index("셋째".encode()) + 3]
     document = brindle.parse(cut, profile=profile)
     assert document.markdown.startswith("첫 문단\n\n둘째 문단")
-    assert len(document.warnings) == 1 and document.warnings[0].startswith("the document is cut short at line 1, column")
+    assert len(document.warnings) == 1 and document.warnings[0].startswith(
+        "the document is cut short at line 1, column"
+    )
 
 
 def test_other_markup_is_named_for_what_it_is():
@@ -158,9 +172,9 @@ def test_other_markup_is_named_for_what_it_is():
 def test_an_element_with_too_many_attributes_is_refused():
     attributes = " ".join(f'a{k}="1"' for k in range(1025))
     with pytest.raises(brindle.DamagedDocumentError, match="more than 1024 attributes"):
-        brindle.convert(body(f'<P {attributes}><TEXT><CHAR>x</CHAR></TEXT></P>').encode())
+        brindle.convert(body(f"<P {attributes}><TEXT><CHAR>x</CHAR></TEXT></P>").encode())
     attributes = " ".join(f'a{k}="1"' for k in range(1024))
-    assert brindle.convert(body(f'<P {attributes}><TEXT><CHAR>x</CHAR></TEXT></P>').encode()) == "x"
+    assert brindle.convert(body(f"<P {attributes}><TEXT><CHAR>x</CHAR></TEXT></P>").encode()) == "x"
 
 
 def test_deep_nesting_is_read_in_bounded_depth():
@@ -172,11 +186,18 @@ def test_deep_nesting_is_read_in_bounded_depth():
 
 
 def test_pictures_are_decoded_from_base64_and_inflated_when_compressed(tmp_path):
-    paragraphs = [Paragraph("그림", hwp.Picture(bin_item=1)), Paragraph(hwp.Picture(bin_item=2)),
-                  Paragraph(hwp.Picture(bin_item=3)), Paragraph(hwp.Picture(bin_item=1))]
+    paragraphs = [
+        Paragraph("그림", hwp.Picture(bin_item=1)),
+        Paragraph(hwp.Picture(bin_item=2)),
+        Paragraph(hwp.Picture(bin_item=3)),
+        Paragraph(hwp.Picture(bin_item=1)),
+    ]
     other = PNG + b"other"
-    data = hwpml_bytes([paragraphs], pictures=[(1, PNG, True), (2, other, False)],
-                       bin_items=[("Embedding", 1, "png"), ("Embedding", 2, "png"), ("Link", 0, "C:\\그림\\a.png")])
+    data = hwpml_bytes(
+        [paragraphs],
+        pictures=[(1, PNG, True), (2, other, False)],
+        bin_items=[("Embedding", 1, "png"), ("Embedding", 2, "png"), ("Link", 0, "C:\\그림\\a.png")],
+    )
     document = brindle.parse(data, image_prefix="img/")
     assert document.images == {"BIN0001.png": PNG, "BIN0002.png": other}
     assert document.markdown.count("](img/BIN0001.png)") == 2 and "](img/BIN0002.png)" in document.markdown
@@ -186,15 +207,19 @@ def test_pictures_are_decoded_from_base64_and_inflated_when_compressed(tmp_path)
 def test_pictures_that_cannot_be_decoded_keep_their_placeholders():
     paragraphs = [Paragraph(hwp.Picture(bin_item=1))]
     text = hwpml_text([paragraphs], pictures=[(1, PNG, True)])
-    for damaged in (re.sub(r'(Id="1"[^>]*>)[^<]+', r"\1!!not base64!!", text),
-                    re.sub(r'(Id="1"[^>]*>)[^<]+', r"\1" + base64.b64encode(b"not deflate").decode(), text),
-                    text.replace('BinItem="1"', 'BinItem="7"')):
+    for damaged in (
+        re.sub(r'(Id="1"[^>]*>)[^<]+', r"\1!!not base64!!", text),
+        re.sub(r'(Id="1"[^>]*>)[^<]+', r"\1" + base64.b64encode(b"not deflate").decode(), text),
+        text.replace('BinItem="1"', 'BinItem="7"'),
+    ):
         document = brindle.parse(damaged.encode(), image_prefix="img/")
         assert document.images == {} and document.markdown == brindle.parse(damaged.encode()).markdown
 
 
 def test_the_summary_is_the_metadata():
-    data = hwpml_bytes([["본문"]], summary={"title": "공고문", "author": "총무과", "subject": "입찰", "date": "아무 때"})
+    data = hwpml_bytes(
+        [["본문"]], summary={"title": "공고문", "author": "총무과", "subject": "입찰", "date": "아무 때"}
+    )
     assert brindle.parse(data).metadata == {"title": "공고문", "author": "총무과", "subject": "입찰"}
 
 
@@ -209,8 +234,10 @@ def test_the_command_line_and_the_loaders_take_hml_files(tmp_path, make_hwp):
     assert sorted(p.name for p in out.iterdir()) == ["a.md", "b.hml.md", "b.md"]
     assert {p.read_text() for p in out.iterdir()} == {EXPECTED}
     from brindle._walk import walk_documents
+
     assert [Path(p).name for p, _ in walk_documents(str(docs))] == ["a.HML", "b.hml", "b.hwp"]
     from brindle.integrations.markitdown import is_hwp_content
+
     assert is_hwp_content(io.BytesIO(hwpml_bytes([DOCUMENT])))
     assert is_hwp_content(io.BytesIO(hwpml_text([DOCUMENT]).encode("utf-16")))
     assert not is_hwp_content(io.BytesIO(b'<?xml version="1.0"?><rss/>'))

@@ -16,10 +16,9 @@ import pytest
 
 import _brindle
 import brindle
-from conftest import CORPUS_DIR
 import hwpfixture as hwp
-from hwpfixture import Footnote, Header, Hyperlink, Paragraph, SectionDefinition, Table, TextBox
-from hwpfixture import owpml
+from conftest import CORPUS_DIR
+from hwpfixture import Footnote, Header, Hyperlink, Paragraph, SectionDefinition, Table, TextBox, owpml
 from hwpfixture.zipwriter import FLAG_DATA_DESCRIPTOR, FLAG_ENCRYPTED, ZipEntry, entries_of, zip_archive
 
 DOCUMENT = [
@@ -29,8 +28,10 @@ DOCUMENT = [
     Paragraph(Table([["가", "나"], ["다", ["라", "마"]]])),
     Paragraph(TextBox(["글상자"], caption=["그림 1"])),
 ]
-EXPECTED = ("> 머리말: 회사명\n\n첫 문단\n\n자세히: [안내](http://ex.com/a)[^1]\n\n|가|나|\n|---|---|\n|다|라<br>마|\n\n"
-            "글상자\n\n그림 1\n\n[^1]: 각주")
+EXPECTED = (
+    "> 머리말: 회사명\n\n첫 문단\n\n자세히: [안내](http://ex.com/a)[^1]\n\n|가|나|\n|---|---|\n|다|라<br>마|\n\n"
+    "글상자\n\n그림 1\n\n[^1]: 각주"
+)
 
 
 def parts(**options) -> dict[str, bytes | None]:
@@ -74,12 +75,14 @@ def test_writers_choices_of_prefixes_namespaces_and_names_do_not_matter():
     # Sections in UTF-16, as XML allows.
     utf16 = parts()
     utf16["Contents/section0.xml"] = (
-        utf16["Contents/section0.xml"].decode().replace('encoding="UTF-8"', 'encoding="UTF-16"').encode("utf-16"))
+        utf16["Contents/section0.xml"].decode().replace('encoding="UTF-8"', 'encoding="UTF-16"').encode("utf-16")
+    )
     assert brindle.convert(package(utf16)) == EXPECTED
     # An element of another namespace that looks like a paragraph is not one.
     foreign = parts()
     foreign["Contents/section0.xml"] = foreign["Contents/section0.xml"].replace(
-        b"</hs:sec>", b'<x:p xmlns:x="urn:other"><x:run><x:t>not text</x:t></x:run></x:p></hs:sec>')
+        b"</hs:sec>", b'<x:p xmlns:x="urn:other"><x:run><x:t>not text</x:t></x:run></x:p></hs:sec>'
+    )
     assert brindle.convert(package(foreign)) == EXPECTED
     # ZIP64 fields, data descriptors, stored parts.
     assert brindle.convert(package(parts(), zip64=True)) == EXPECTED
@@ -112,7 +115,9 @@ def test_packages_of_other_writers_are_read_as_the_word_processors():
     owpml_typed = parts()
     owpml_typed["mimetype"] = b"application/owpml"
     for profile in ("full", "exact"):
-        assert brindle.convert(package(owpml_typed), profile=profile) == brindle.convert(package(parts()), profile=profile)
+        assert brindle.convert(package(owpml_typed), profile=profile) == brindle.convert(
+            package(parts()), profile=profile
+        )
     # A section's paragraphs under a root of the writer's own: <hml:sec> of the
     # document namespace, or a bare <root>; in both profiles, with no warning.
     section = parts()["Contents/section0.xml"].decode()
@@ -128,7 +133,8 @@ def test_packages_of_other_writers_are_read_as_the_word_processors():
     empty["Contents/section0.xml"] = f"<hml:sec{hml}><hml:other/></hml:sec>".encode()
     document = brindle.parse(package(empty))
     assert document.markdown == "" and document.warnings == [
-        "Contents/section0.xml: passed over: its root element <sec> is no section of a namespace read here"]
+        "Contents/section0.xml: passed over: its root element <sec> is no section of a namespace read here"
+    ]
 
 
 def test_the_shared_packages_of_other_writers_convert():
@@ -156,8 +162,10 @@ def test_an_encrypted_package_is_password_protected():
     encrypted["META-INF/manifest.xml"] = owpml.encrypted_manifest().encode()
     with pytest.raises(brindle.PasswordProtectedError, match="^Password-protected HWPX documents are not supported$"):
         brindle.convert(package(encrypted))
-    flagged = [ZipEntry(e.name, e.data, e.method, flags=FLAG_ENCRYPTED if e.name == "Contents/section0.xml" else 0)
-               for e in entries_of(parts())]
+    flagged = [
+        ZipEntry(e.name, e.data, e.method, flags=FLAG_ENCRYPTED if e.name == "Contents/section0.xml" else 0)
+        for e in entries_of(parts())
+    ]
     # A ZIP-encrypted section cannot be read: the document is refused, not cut short.
     with pytest.raises(brindle.PasswordProtectedError):
         brindle.convert(zip_archive(flagged))
@@ -178,16 +186,25 @@ def test_every_section_is_read_and_damage_to_one_is_never_silent():
     # Script items between the sections and itemrefs that say linear="no" hide no section.
     names = ["Contents/section0.xml", "Contents/section1.xml"]
     script = '<opf:item id="headersc" href="Scripts/headerScripts.js" media-type="application/x-javascript ;charset=utf-16"/>'
-    hpf = owpml.content_hpf(names, spine=["header", "section0", "headersc", "section1"]).replace(
-        "<opf:manifest>", "<opf:manifest>" + script).replace('idref="section1"', 'idref="section1" linear="no"')
-    scripted = two_sections(**{"Contents/content.hpf": hpf.encode(), "Scripts/headerScripts.js": "f();".encode("utf-16")})
+    hpf = (
+        owpml.content_hpf(names, spine=["header", "section0", "headersc", "section1"])
+        .replace("<opf:manifest>", "<opf:manifest>" + script)
+        .replace('idref="section1"', 'idref="section1" linear="no"')
+    )
+    scripted = two_sections(
+        **{"Contents/content.hpf": hpf.encode(), "Scripts/headerScripts.js": "f();".encode("utf-16")}
+    )
     document = brindle.parse(package(scripted), image_prefix=None)
     assert document.markdown == both and document.warnings == []
     # A section missing, empty, not XML, declaring a DTD or failing its CRC is a damaged
     # document, in both profiles, the error naming the part and what is wrong with it.
     doctype = hostile_section("<hp:p/>", "<!DOCTYPE x>")
-    for damage, why in ((None, "has no part"), (b"", "is empty"), (b"\x89PNG\r\n\x1a\n\x00", "not well-formed XML"),
-                        (doctype, "declares a document type")):
+    for damage, why in (
+        (None, "has no part"),
+        (b"", "is empty"),
+        (b"\x89PNG\r\n\x1a\n\x00", "not well-formed XML"),
+        (doctype, "declares a document type"),
+    ):
         data = package(two_sections(**{"Contents/section1.xml": damage}))
         for profile in ("full", "exact"):
             with pytest.raises(brindle.DamagedDocumentError) as caught:
@@ -196,7 +213,8 @@ def test_every_section_is_read_and_damage_to_one_is_never_silent():
     # XML that is no section is passed over, and said to be.
     other = brindle.parse(package(two_sections(**{"Contents/section1.xml": b"<html><p>x</p></html>"})))
     assert other.markdown == EXPECTED and other.warnings == [
-        "Contents/section1.xml: passed over: its root element <html> is no section of a namespace read here"]
+        "Contents/section1.xml: passed over: its root element <html> is no section of a namespace read here"
+    ]
     entries = entries_of(two_sections())
     for e in entries:
         if e.name == "Contents/section1.xml":
@@ -207,7 +225,8 @@ def test_every_section_is_read_and_damage_to_one_is_never_silent():
     spine = owpml.content_hpf(names, spine=["header", "section0", "ghost", "section1"])
     ghost = brindle.parse(package(two_sections(**{"Contents/content.hpf": spine.encode()})))
     assert ghost.markdown == both and ghost.warnings == [
-        "Contents/content.hpf: the spine names item 'ghost', which the manifest does not list"]
+        "Contents/content.hpf: the spine names item 'ghost', which the manifest does not list"
+    ]
     # No manifest at all: the sections by their usual names.
     no_manifest = two_sections(**{"Contents/content.hpf": None, "META-INF/container.xml": None})
     assert brindle.convert(package(no_manifest)).startswith("> 머리말: 회사명\n\n첫 문단")
@@ -252,15 +271,28 @@ def with_entry(name: str, **changes) -> list[ZipEntry]:
         (b"PK\x03\x04" + b"\0" * 600, "no ZIP end record"),
         (damaged(directory_size=10_000_000), "the central directory runs past the end of the file"),
         (damaged(entry_count=40), "central directory claims|is missing or cut short"),
-        (damaged(with_entry("Contents/header.xml", compressed_size=10**9)), "zip entry 'Contents/header.xml' runs past"),
+        (
+            damaged(with_entry("Contents/header.xml", compressed_size=10**9)),
+            "zip entry 'Contents/header.xml' runs past",
+        ),
         (damaged(with_entry("mimetype", local_offset=0x10)), "overlap"),
         (damaged(entries_of(parts()) + entries_of({"mimetype": b"again"})), "appears twice"),
         (damaged(with_entry("mimetype", crc=1)), "fails its CRC-32 check"),
         (damaged(with_entry("mimetype", local_name="mimetypo")), "differs from its local header"),
         (damaged(with_entry("mimetype", method="deflated", raw=b"\xff\xff")), "does not inflate"),
     ],
-    ids=["end-record-cut", "zip-header-alone", "directory-past-end", "directory-cut-short", "entry-past-end", "overlapping",
-         "duplicate-name", "crc", "local-header", "corrupt-deflate"],
+    ids=[
+        "end-record-cut",
+        "zip-header-alone",
+        "directory-past-end",
+        "directory-cut-short",
+        "entry-past-end",
+        "overlapping",
+        "duplicate-name",
+        "crc",
+        "local-header",
+        "corrupt-deflate",
+    ],
 )
 def test_a_damaged_package_is_a_damaged_document(data, message, tmp_path):
     with pytest.raises(brindle.DamagedDocumentError, match=message):
@@ -287,8 +319,10 @@ def test_bounds_against_bombs_and_huge_packages():
 
 
 def hostile_section(body: str, doctype: str = "") -> bytes:
-    return (f'<?xml version="1.0"?>{doctype}<hs:sec xmlns:hs="{owpml.URIS_2011["hs"]}" '
-            f'xmlns:hp="{owpml.URIS_2011["hp"]}">{body}</hs:sec>').encode()
+    return (
+        f'<?xml version="1.0"?>{doctype}<hs:sec xmlns:hs="{owpml.URIS_2011["hs"]}" '
+        f'xmlns:hp="{owpml.URIS_2011["hp"]}">{body}</hs:sec>'
+    ).encode()
 
 
 def test_text_that_is_not_utf8_never_reaches_the_markdown():
@@ -303,8 +337,11 @@ def test_text_that_is_not_utf8_never_reaches_the_markdown():
 def test_xml_that_asks_for_more_than_owpml_is_refused(tmp_path):
     secret = tmp_path / "secret.txt"
     secret.write_text("do not read")
-    laughs = '<!DOCTYPE lolz [<!ENTITY lol "lol">' + "".join(
-        f'<!ENTITY lol{k} "{("&lol" + (str(k - 1) if k > 1 else "") + ";") * 10}">' for k in range(1, 10)) + "]>"
+    laughs = (
+        '<!DOCTYPE lolz [<!ENTITY lol "lol">'
+        + "".join(f'<!ENTITY lol{k} "{("&lol" + (str(k - 1) if k > 1 else "") + ";") * 10}">' for k in range(1, 10))
+        + "]>"
+    )
     external = f'<!DOCTYPE x [<!ENTITY secret SYSTEM "file://{secret}">]>'
     for doctype, entity in ((laughs, "&lol9;"), (external, "&secret;")):
         section = hostile_section(f"<hp:p><hp:run><hp:t>{entity}</hp:t></hp:run></hp:p>", doctype)
@@ -314,7 +351,8 @@ def test_xml_that_asks_for_more_than_owpml_is_refused(tmp_path):
     # Character references and the predefined entities are what they are.
     refs = hostile_section("<hp:p><hp:run><hp:t>&lt;a&gt; &amp;&#xAC00;&#44032;&#1;</hp:t></hp:run></hp:p>")
     assert brindle.convert(package(two_sections(**{"Contents/section0.xml": refs})), profile="exact") == (
-        "<a> &가가\n\n둘째 구역")
+        "<a> &가가\n\n둘째 구역"
+    )
 
 
 @pytest.mark.slow
@@ -339,8 +377,9 @@ def test_the_command_line_finds_hwpx_documents(tmp_path, make_hwp):
     hwp.write_hwp(docs / "b.hwp", [hwp.section(*DOCUMENT)])
     (docs / "b.hwpx").write_bytes(package(parts()))  # the same document in both formats
     out = tmp_path / "out"
-    done = subprocess.run([sys.executable, "-m", "brindle", "convert", str(docs), "-o", str(out), "-q"],
-                          capture_output=True, text=True)
+    done = subprocess.run(
+        [sys.executable, "-m", "brindle", "convert", str(docs), "-o", str(out), "-q"], capture_output=True, text=True
+    )
     assert done.returncode == 0, done.stderr
     assert sorted(p.name for p in out.iterdir()) == ["a.md", "b.hwpx.md", "b.md"]
     assert (out / "a.md").read_text() == (out / "b.md").read_text() == (out / "b.hwpx.md").read_text() == EXPECTED

@@ -9,8 +9,8 @@ from __future__ import annotations
 
 import io
 import re
-import zipfile
 import xml.etree.ElementTree as ET
+import zipfile
 from collections import Counter
 from pathlib import Path
 
@@ -36,11 +36,14 @@ def twin_pairs() -> list[tuple[Path, Path]]:
 
 
 # What the converter changed, shown from the twin's XML.
-FIELD_NAMES_DROPPED = "the converter wrote every click-here field with name=\"\" (the HWP file names them)"
-SUPPLEMENTARY_REPLACED = ("the converter wrote each supplementary-plane character (U+F0000 and above, private "
-                          "use) as two U+FFFD characters")
-DECRYPTED = ("the HWP file is saved for distribution (its text encrypted); the converter decrypted it, so the twin "
-             "holds the text where the original holds a notice")
+FIELD_NAMES_DROPPED = 'the converter wrote every click-here field with name="" (the HWP file names them)'
+SUPPLEMENTARY_REPLACED = (
+    "the converter wrote each supplementary-plane character (U+F0000 and above, private use) as two U+FFFD characters"
+)
+DECRYPTED = (
+    "the HWP file is saved for distribution (its text encrypted); the converter decrypted it, so the twin "
+    "holds the text where the original holds a notice"
+)
 DIFFERENCES = {
     "distribution": DECRYPTED,
     "finding-all-field": FIELD_NAMES_DROPPED,
@@ -76,7 +79,7 @@ def explained(reason: str, original: str, twin_markdown: str, twin: Path) -> boo
         unnamed = re.compile(r"\{\{[^:}]*")
         return bool(names) and set(names) == {""} and unnamed.sub("{{", original) == unnamed.sub("{{", twin_markdown)
     if reason == SUPPLEMENTARY_REPLACED:
-        replaced = re.sub("[\U000F0000-\U0010FFFF]", "\ufffd\ufffd", original)
+        replaced = re.sub("[\U000f0000-\U0010ffff]", "\ufffd\ufffd", original)
         return "\ufffd" in xml and replaced == twin_markdown
     if reason == DECRYPTED:
         return original.startswith("DistributionProtectedError") or "배포용 문서" in original
@@ -111,8 +114,12 @@ def text_of_t_elements(path: Path) -> Counter[str]:
         names = [n for n in package.namelist() if re.fullmatch(r"Contents[/\\]section\d+\.xml", n)]
         for name in names:
             root = ET.fromstring(package.read(name))
-            hidden = {id(e) for tag in ("fieldBegin", "hiddenComment", "memogroup") for x in root.iter(P + tag)
-                      for e in x.iter()}
+            hidden = {
+                id(e)
+                for tag in ("fieldBegin", "hiddenComment", "memogroup")
+                for x in root.iter(P + tag)
+                for e in x.iter()
+            }
             deleted = False
             for element in root.iter():
                 if element.tag == P + "deleteBegin":

@@ -30,10 +30,11 @@ from haystack.document_stores.in_memory import InMemoryDocumentStore  # noqa: E4
 from brindle.integrations.haystack import BrindleConverter  # noqa: E402
 
 
-
 def properties(path: Path) -> dict[str, object]:
     document = brindle.parse(path)
-    dates = {k: v.strftime("%Y-%m-%dT%H:%M:%SZ") for k, v in document.metadata.items() if isinstance(v, datetime.datetime)}
+    dates = {
+        k: v.strftime("%Y-%m-%dT%H:%M:%SZ") for k, v in document.metadata.items() if isinstance(v, datetime.datetime)
+    }
     fields = {"fields": [vars(f) for f in document.fields]} if document.fields else {}
     return {"format": document.format, **document.metadata, **dates, **fields}
 
@@ -54,8 +55,10 @@ def test_pipeline_converts_paths_and_bytestreams_skips_failures_and_round_trips(
     pipeline.add_component("writer", DocumentWriter(document_store=store))
     pipeline.connect("converter.documents", "writer.documents")
     with caplog.at_level(logging.WARNING):
-        out = pipeline.run({"converter": {"sources": sources, "meta": [{"batch": i} for i in range(len(sources))]}},
-                           include_outputs_from={"converter"})
+        out = pipeline.run(
+            {"converter": {"sources": sources, "meta": [{"batch": i} for i in range(len(sources))]}},
+            include_outputs_from={"converter"},
+        )
 
     documents = out["converter"]["documents"]
     assert out["writer"]["documents_written"] == store.count_documents() == len(documents) == 2 * len(paths)
@@ -82,28 +85,44 @@ def test_pipeline_converts_paths_and_bytestreams_skips_failures_and_round_trips(
 
 def test_properties_come_first_and_dates_are_iso_strings(make_hwp, make_hwpx):
     created = datetime.datetime(2024, 3, 5, 9, 30, 1, tzinfo=datetime.timezone.utc)
-    hwp_path = make_hwp([hwp.section("본문")], extra_streams={
-        SUMMARY_INFORMATION: summary_information(title="보고서", author="홍길동", created=created)})
+    hwp_path = make_hwp(
+        [hwp.section("본문")],
+        extra_streams={SUMMARY_INFORMATION: summary_information(title="보고서", author="홍길동", created=created)},
+    )
     hwpx_path = make_hwpx([["본문"]], metadata=hpf_metadata(title="회의록", ModifiedDate="2025-09-17T04:32:50Z"))
     upload = ByteStream(Path(hwpx_path).read_bytes(), meta={"title": "업로드", "file_path": hwpx_path})
     sources = [Path(hwp_path), upload]
     documents = BrindleConverter(store_full_path=True, profile="exact").run(sources, meta={"tag": "x"})["documents"]
     assert [d.meta for d in documents] == [
-        {"format": "hwp", "title": "보고서", "author": "홍길동", "created": "2024-03-05T09:30:01Z",
-         "file_path": hwp_path, "tag": "x"},
+        {
+            "format": "hwp",
+            "title": "보고서",
+            "author": "홍길동",
+            "created": "2024-03-05T09:30:01Z",
+            "file_path": hwp_path,
+            "tag": "x",
+        },
         # The stream's meta overrides the document's properties.
-        {"format": "hwpx", "title": "업로드", "modified": "2025-09-17T04:32:50Z",
-         "file_path": hwpx_path, "tag": "x"},
+        {"format": "hwpx", "title": "업로드", "modified": "2025-09-17T04:32:50Z", "file_path": hwpx_path, "tag": "x"},
     ]
     assert documents[0].content == brindle.convert(hwp_path, profile="exact")
 
 
 def test_chunks_with_their_heading_paths_go_into_a_store_and_the_mode_round_trips(make_hwp):
     rows = [[f"{n}행", "값 " * 10] for n in range(1, 13)]
-    path = make_hwp([hwp.section(
-        Paragraph(SectionDefinition(), "개요", shape=1), "본문", Paragraph("세부", shape=2),
-        Paragraph(Table([["구분", "내용"], *rows])), Paragraph("결론", shape=1), "끝")],
-        doc_info=DocInfo(para_shapes=[ParaShape(), ParaShape("outline", 0), ParaShape("outline", 1)]))
+    path = make_hwp(
+        [
+            hwp.section(
+                Paragraph(SectionDefinition(), "개요", shape=1),
+                "본문",
+                Paragraph("세부", shape=2),
+                Paragraph(Table([["구분", "내용"], *rows])),
+                Paragraph("결론", shape=1),
+                "끝",
+            )
+        ],
+        doc_info=DocInfo(para_shapes=[ParaShape(), ParaShape("outline", 0), ParaShape("outline", 1)]),
+    )
     store = InMemoryDocumentStore()
     pipeline = Pipeline()
     pipeline.add_component("converter", BrindleConverter(mode="chunks", chunk_size=200))
@@ -113,7 +132,8 @@ def test_chunks_with_their_heading_paths_go_into_a_store_and_the_mode_round_trip
     documents = out["converter"]["documents"]
     assert out["writer"]["documents_written"] == store.count_documents() == len(documents)
     assert [(d.content, d.meta["headings"], d.meta["chunk_index"], d.meta["start_index"]) for d in documents] == [
-        (c.text, list(c.headings), c.index, c.start) for c in brindle.parse(path).chunks(200)]
+        (c.text, list(c.headings), c.index, c.start) for c in brindle.parse(path).chunks(200)
+    ]
     # The table is cut between rows under its heading, each piece with its header.
     table = [d for d in documents if "|구분|내용|\n|---|---|\n" in d.content]
     assert len(table) > 1 and all(d.meta["headings"] == ["1. 개요", "가. 세부"] for d in table)

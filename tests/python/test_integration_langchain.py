@@ -63,8 +63,13 @@ def by_source(documents) -> dict[str, list]:
 def json_properties(path: str) -> dict[str, str]:
     document = brindle.parse(path)
     fields = {"fields": [vars(f) for f in document.fields]} if document.fields else {}
-    return {**{key: value.strftime("%Y-%m-%dT%H:%M:%SZ") if isinstance(value, datetime.datetime) else value
-               for key, value in document.metadata.items()}, **fields}
+    return {
+        **{
+            key: value.strftime("%Y-%m-%dT%H:%M:%SZ") if isinstance(value, datetime.datetime) else value
+            for key, value in document.metadata.items()
+        },
+        **fields,
+    }
 
 
 def test_a_folder_loads_whole_documents_with_their_properties(corpus_folder):
@@ -113,7 +118,7 @@ def test_elements_are_the_blocks_of_the_markdown(corpus_folder):
         assert [e.metadata["element_index"] for e in elements] == list(range(len(elements)))
         for element in elements:
             start = element.metadata["start_index"]
-            assert markdown[start:start + len(element.page_content)] == element.page_content
+            assert markdown[start : start + len(element.page_content)] == element.page_content
             if element.metadata["category"] == "table":  # a whole table: header, delimiter row, rows
                 rows = element.page_content.split("\n")
                 assert all(row.startswith("|") for row in rows) and rows[1].startswith("|---")
@@ -125,14 +130,28 @@ def test_elements_are_the_blocks_of_the_markdown(corpus_folder):
     assert any(e.metadata["category"] == "heading" for e in found[paths[0]])
 
 
-OUTLINE = DocInfo(bullets=["\uf06c"], para_shapes=[
-    ParaShape(), ParaShape("outline", 0), ParaShape("outline", 1), ParaShape("outline", 2),
-    ParaShape("bullet", bullet=1),
-])
+OUTLINE = DocInfo(
+    bullets=["\uf06c"],
+    para_shapes=[
+        ParaShape(),
+        ParaShape("outline", 0),
+        ParaShape("outline", 1),
+        ParaShape("outline", 2),
+        ParaShape("bullet", bullet=1),
+    ],
+)
 NESTED = [
-    Paragraph(SectionDefinition(), "개요", shape=1), "본문 하나", Paragraph("목적", shape=2),
-    Paragraph(Table([["a", "b"], ["c", "d"]])), Paragraph("세부", shape=3), "본문 둘", Paragraph("점", shape=4),
-    Paragraph("범위", shape=2), "본문 셋", Paragraph("결론", shape=1), "끝",
+    Paragraph(SectionDefinition(), "개요", shape=1),
+    "본문 하나",
+    Paragraph("목적", shape=2),
+    Paragraph(Table([["a", "b"], ["c", "d"]])),
+    Paragraph("세부", shape=3),
+    "본문 둘",
+    Paragraph("점", shape=4),
+    Paragraph("범위", shape=2),
+    "본문 셋",
+    Paragraph("결론", shape=1),
+    "끝",
 ]
 NESTED_ELEMENTS = [
     ("# 1. 개요", "heading", ["1. 개요"]),
@@ -152,16 +171,23 @@ NESTED_ELEMENTS = [
 @pytest.mark.parametrize("kind", ["hwp", "hwpx"])
 def test_nested_headings_and_properties_of_a_written_document(kind, make_hwp, make_hwpx):
     if kind == "hwp":
-        properties = summary_information(title="계획서", author="기획팀",
-                                         created=datetime.datetime(2024, 3, 5, 9, 30, tzinfo=datetime.timezone.utc))
+        properties = summary_information(
+            title="계획서", author="기획팀", created=datetime.datetime(2024, 3, 5, 9, 30, tzinfo=datetime.timezone.utc)
+        )
         path = make_hwp([hwp.section(*NESTED)], doc_info=OUTLINE, extra_streams={SUMMARY_INFORMATION: properties})
     else:
-        path = make_hwpx([NESTED], OUTLINE, metadata=hpf_metadata(title="계획서", creator="기획팀",
-                                                                 CreatedDate="2024-03-05T09:30:00Z"))
+        path = make_hwpx(
+            [NESTED],
+            OUTLINE,
+            metadata=hpf_metadata(title="계획서", creator="기획팀", CreatedDate="2024-03-05T09:30:00Z"),
+        )
     elements = BrindleLoader([Path(path)], mode="elements").load()
     assert [(e.page_content, e.metadata["category"], e.metadata["headings"]) for e in elements] == NESTED_ELEMENTS
     assert {key: elements[0].metadata[key] for key in ("source", "format", "title", "author", "created")} == {
-        "source": path, "format": kind, "title": "계획서", "author": "기획팀",
+        "source": path,
+        "format": kind,
+        "title": "계획서",
+        "author": "기획팀",
         "created": "2024-03-05T09:30:00Z",
     }
 
@@ -172,7 +198,10 @@ def test_an_hwpml_document_loads_as_its_twins(tmp_path):
     elements = BrindleLoader(tmp_path, mode="elements").load()
     assert [(e.page_content, e.metadata["category"], e.metadata["headings"]) for e in elements] == NESTED_ELEMENTS
     assert {key: elements[0].metadata[key] for key in ("source", "format", "title", "author")} == {
-        "source": str(path), "format": "hwpml", "title": "계획서", "author": "기획팀",
+        "source": str(path),
+        "format": "hwpml",
+        "title": "계획서",
+        "author": "기획팀",
     }
 
 
@@ -180,27 +209,39 @@ def test_chunks_carry_their_heading_path_index_and_place(make_hwp):
     path = make_hwp([hwp.section(*NESTED)], doc_info=OUTLINE)
     chunks = BrindleLoader(path, mode="chunks").load()
     # Cut at each heading, the table kept whole; the paths those of the elements.
-    headings = [e.metadata["headings"] for e in BrindleLoader(path, mode="elements").load()
-                if e.metadata["category"] == "heading"]
+    headings = [
+        e.metadata["headings"]
+        for e in BrindleLoader(path, mode="elements").load()
+        if e.metadata["category"] == "heading"
+    ]
     assert [c.metadata["headings"] for c in chunks] == headings
     markdown = brindle.convert(path)
     assert [(c.metadata["chunk_index"], c.metadata["start_index"]) for c in chunks] == [
-        (i, markdown.index(c.page_content)) for i, c in enumerate(chunks)]
+        (i, markdown.index(c.page_content)) for i, c in enumerate(chunks)
+    ]
     assert "\n\n".join(c.page_content for c in chunks) == markdown and chunks[0].metadata["source"] == path
     paged = brindle.parse(path).page_count is not None  # pages only where the layout is stored
     assert all(("first_page" in c.metadata) == ("last_page" in c.metadata) == paged for c in chunks)
     assert [c.page_content for c in BrindleLoader(path, mode="chunks", chunk_size=20).load()][1:3] == [
-        "## 가. 목적", "|a|b|\n|---|---|\n|c|d|"]
+        "## 가. 목적",
+        "|a|b|\n|---|---|\n|c|d|",
+    ]
     with pytest.raises(ValueError, match="chunk_size"):
         BrindleLoader(path, mode="chunks", chunk_size=0)
 
 
 # The first line of some of the sample document's blocks, and the category of each.
 SAMPLE_CATEGORIES = [
-    ("# 1. 회의록", "heading"), ("> 머리말: 사내 문서 | 대외비", "quote"), ("1. 안건", "list"),
-    ("- 참석: 영업팀, 기획팀[^1]", "list"), ("|구분|실적||", "table"), ("$$", "equation"),
-    ("[이미지: 그림 1. 회사 로고]", "image"), ("[^1]: 회의는 본사 3층에서 열렸습니다.", "footnote"),
-    ("가) 실적 검토", "paragraph"), ("분기별 실적", "paragraph"),
+    ("# 1. 회의록", "heading"),
+    ("> 머리말: 사내 문서 | 대외비", "quote"),
+    ("1. 안건", "list"),
+    ("- 참석: 영업팀, 기획팀[^1]", "list"),
+    ("|구분|실적||", "table"),
+    ("$$", "equation"),
+    ("[이미지: 그림 1. 회사 로고]", "image"),
+    ("[^1]: 회의는 본사 3층에서 열렸습니다.", "footnote"),
+    ("가) 실적 검토", "paragraph"),
+    ("분기별 실적", "paragraph"),
 ]
 
 

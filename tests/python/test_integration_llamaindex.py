@@ -15,13 +15,14 @@ from conftest import import_framework
 
 import_framework("llama_index.core")
 
+from llama_index.core import SimpleDirectoryReader  # noqa: E402
+from llama_index.core.schema import MetadataMode  # noqa: E402
+
 import brindle  # noqa: E402
 import hwpfixture as hwp  # noqa: E402
 from brindle.integrations.llamaindex import BrindleReader  # noqa: E402
 from conftest import CORPUS_DIR  # noqa: E402
 from hwpfixture import DocInfo, Paragraph, ParaShape, SectionDefinition, Table  # noqa: E402
-from llama_index.core import SimpleDirectoryReader  # noqa: E402
-from llama_index.core.schema import MetadataMode  # noqa: E402
 
 CORPUS_PICKS = [
     "samples/lists.hwp",
@@ -31,8 +32,15 @@ CORPUS_PICKS = [
 ]
 NAMES = ["a.hwp", "b.HWP", "c.hwpx", "e.hwpx"]
 # What SimpleDirectoryReader tells of each file.
-FILE_KEYS = {"file_path", "file_name", "file_type", "file_size", "creation_date", "last_modified_date",
-             "last_accessed_date"}
+FILE_KEYS = {
+    "file_path",
+    "file_name",
+    "file_type",
+    "file_size",
+    "creation_date",
+    "last_modified_date",
+    "last_accessed_date",
+}
 
 
 @pytest.fixture(autouse=True)
@@ -67,8 +75,10 @@ def extractor() -> dict[str, BrindleReader]:
 
 
 def properties(source) -> dict[str, str]:
-    return {key: value.strftime("%Y-%m-%dT%H:%M:%SZ") if isinstance(value, datetime.datetime) else value
-            for key, value in brindle.parse(source).metadata.items()}
+    return {
+        key: value.strftime("%Y-%m-%dT%H:%M:%SZ") if isinstance(value, datetime.datetime) else value
+        for key, value in brindle.parse(source).metadata.items()
+    }
 
 
 def test_a_folder_is_read_and_the_damaged_document_reported(folder, capsys):
@@ -80,7 +90,9 @@ def test_a_folder_is_read_and_the_damaged_document_reported(folder, capsys):
         assert document.text == brindle.convert(path)
         # The framework's own keys stay beside the document's format and properties.
         assert {key: document.metadata[key] for key in ("file_path", "file_name", "file_size")} == {
-            "file_path": path, "file_name": os.path.basename(path), "file_size": os.path.getsize(path),
+            "file_path": path,
+            "file_name": os.path.basename(path),
+            "file_size": os.path.getsize(path),
         }
         ours = {k: v for k, v in document.metadata.items() if k not in FILE_KEYS}
         assert ours == {"format": path.lower().rsplit(".", 1)[1], **properties(path)}
@@ -140,14 +152,28 @@ OUTLINE = DocInfo(para_shapes=[ParaShape(), ParaShape("outline", 0), ParaShape("
 
 
 def test_chunks_keep_their_heading_path_flat(tmp_path):
-    hwp.write_hwp(tmp_path / "plan.hwp", [hwp.section(
-        Paragraph(SectionDefinition(), "개요", shape=1), "본문 하나", Paragraph("목적", shape=2),
-        Paragraph(Table([["a", "b"], ["c", "d"]])), Paragraph("결론", shape=1), "끝")], doc_info=OUTLINE)
+    hwp.write_hwp(
+        tmp_path / "plan.hwp",
+        [
+            hwp.section(
+                Paragraph(SectionDefinition(), "개요", shape=1),
+                "본문 하나",
+                Paragraph("목적", shape=2),
+                Paragraph(Table([["a", "b"], ["c", "d"]])),
+                Paragraph("결론", shape=1),
+                "끝",
+            )
+        ],
+        doc_info=OUTLINE,
+    )
     reader = BrindleReader(mode="chunks")
     documents = SimpleDirectoryReader(tmp_path, file_extractor={".hwp": reader}).load_data()
     markdown = brindle.convert(tmp_path / "plan.hwp")
     assert [(d.metadata["headings"], d.metadata["chunk_index"], d.metadata["start_index"]) for d in documents] == [
-        ("1. 개요", 0, 0), ("1. 개요 > 가. 목적", 1, markdown.index("## 가.")), ("2. 결론", 2, markdown.index("# 2."))]
+        ("1. 개요", 0, 0),
+        ("1. 개요 > 가. 목적", 1, markdown.index("## 가.")),
+        ("2. 결론", 2, markdown.index("# 2.")),
+    ]
     assert all(isinstance(v, (str, int)) for d in documents for v in d.metadata.values())
     # The heading path is context for the embedding and the model; the piece's place is not.
     embedded, shown = (documents[1].get_content(mode) for mode in (MetadataMode.EMBED, MetadataMode.LLM))

@@ -25,7 +25,6 @@ from markitdown import FileConversionException, MarkItDown, StreamInfo  # noqa: 
 
 from brindle.integrations import markitdown as plugin  # noqa: E402
 
-
 ENTRY_POINT = "brindle.integrations.markitdown"
 
 
@@ -69,18 +68,24 @@ def test_converts_paths_and_streams_and_reports_failures(md, tmp_path):
     for path in corpus_sample():
         expected = (brindle.convert(path), brindle.parse(path).metadata.get("title"))
         data = path.read_bytes()
-        for result in (md.convert(path),
-                       md.convert_stream(io.BytesIO(data), stream_info=StreamInfo(extension=path.suffix)),
-                       md.convert_stream(io.BytesIO(data)),  # by content alone
-                       # Served as a generic type, taken ahead of the generic converters.
-                       md.convert_stream(io.BytesIO(data), stream_info=StreamInfo(
-                           mimetype="application/zip" if path.suffix == ".hwpx" else "text/plain"))):
+        for result in (
+            md.convert(path),
+            md.convert_stream(io.BytesIO(data), stream_info=StreamInfo(extension=path.suffix)),
+            md.convert_stream(io.BytesIO(data)),  # by content alone
+            # Served as a generic type, taken ahead of the generic converters.
+            md.convert_stream(
+                io.BytesIO(data),
+                stream_info=StreamInfo(mimetype="application/zip" if path.suffix == ".hwpx" else "text/plain"),
+            ),
+        ):
             assert (result.text_content, result.title) == expected, path.name
     # A failure is MarkItDown's FileConversionException, holding brindle's exception.
     cut = tmp_path / "cut.hwp"
     cut.write_bytes(corpus_sample()[0].read_bytes()[:1500])
-    for path, error in [(cut, brindle.DamagedDocumentError),
-                        (CORPUS_DIR / "samples" / "password-12345.hwp", brindle.PasswordProtectedError)]:
+    for path, error in [
+        (cut, brindle.DamagedDocumentError),
+        (CORPUS_DIR / "samples" / "password-12345.hwp", brindle.PasswordProtectedError),
+    ]:
         with pytest.raises(FileConversionException) as info:
             md.convert(path)
         ours = [a.exc_info for a in info.value.attempts or [] if isinstance(a.converter, plugin.HwpConverter)]
@@ -99,18 +104,25 @@ def zip_bytes(*entries: tuple[str, bytes, int]) -> bytes:
 MANY_STREAMS = {**{f"/S{i:02d}": b"x" for i in range(20)}, "/FileHeader": b"\0" * 256}
 
 
-@pytest.mark.parametrize("data, info, accepted", [
-    (compound_file_bytes(MANY_STREAMS), StreamInfo(), True),
-    (compound_file_bytes(MANY_STREAMS, version=4), StreamInfo(), True),
-    (zip_bytes(("mimetype", b"application/hwp+zip", zipfile.ZIP_DEFLATED), ("a.xml", b"<a/>", 8)), StreamInfo(), True),
-    (zip_bytes(("mimetype", b"application/owpml", zipfile.ZIP_STORED), ("a.xml", b"<a/>", 8)), StreamInfo(), True),
-    (compound_file_bytes({"/WordDocument": b"x" * 5000, "/1Table": b"y"}), StreamInfo(extension=".doc"), False),
-    (compound_file_bytes({"/FileHeader": b"\0" * 256})[:300], StreamInfo(), False),
-    (zip_bytes(("mimetype", b"application/epub+zip", zipfile.ZIP_STORED)), StreamInfo(), False),
-    (b"", StreamInfo(), False),
-    (b"junk", StreamInfo(extension=".hwpx"), True),
-    (b"junk", StreamInfo(mimetype="application/vnd.hancom.HWP"), True),
-])
+@pytest.mark.parametrize(
+    "data, info, accepted",
+    [
+        (compound_file_bytes(MANY_STREAMS), StreamInfo(), True),
+        (compound_file_bytes(MANY_STREAMS, version=4), StreamInfo(), True),
+        (
+            zip_bytes(("mimetype", b"application/hwp+zip", zipfile.ZIP_DEFLATED), ("a.xml", b"<a/>", 8)),
+            StreamInfo(),
+            True,
+        ),
+        (zip_bytes(("mimetype", b"application/owpml", zipfile.ZIP_STORED), ("a.xml", b"<a/>", 8)), StreamInfo(), True),
+        (compound_file_bytes({"/WordDocument": b"x" * 5000, "/1Table": b"y"}), StreamInfo(extension=".doc"), False),
+        (compound_file_bytes({"/FileHeader": b"\0" * 256})[:300], StreamInfo(), False),
+        (zip_bytes(("mimetype", b"application/epub+zip", zipfile.ZIP_STORED)), StreamInfo(), False),
+        (b"", StreamInfo(), False),
+        (b"junk", StreamInfo(extension=".hwpx"), True),
+        (b"junk", StreamInfo(mimetype="application/vnd.hancom.HWP"), True),
+    ],
+)
 def test_accepts_hwp_documents_only_and_restores_the_position(data, info, accepted):
     stream = io.BytesIO(b"prefix" + data)
     stream.seek(6)
@@ -118,17 +130,26 @@ def test_accepts_hwp_documents_only_and_restores_the_position(data, info, accept
     assert stream.tell() == 6
 
 
-@pytest.mark.skipif(not installed_plugin(), reason=(
-    "the markitdown command line imports brindle from its installed distribution, which does not ship "
-    "this brindle.integrations.markitdown (pip-install the package to run this test)"))
+@pytest.mark.skipif(
+    not installed_plugin(),
+    reason=(
+        "the markitdown command line imports brindle from its installed distribution, which does not ship "
+        "this brindle.integrations.markitdown (pip-install the package to run this test)"
+    ),
+)
 def test_command_line_with_plugins():
     paths = corpus_sample()
     script = Path(sys.executable).parent / "markitdown"
     command = [str(script)] if script.is_file() else [sys.executable, "-m", "markitdown"]
 
     def run(*args: str, stdin: bytes | None = None) -> str:
-        done = subprocess.run([*command, *args], input=stdin, capture_output=True, timeout=120,
-                              env={**os.environ, "PYTHONIOENCODING": "utf-8"})
+        done = subprocess.run(
+            [*command, *args],
+            input=stdin,
+            capture_output=True,
+            timeout=120,
+            env={**os.environ, "PYTHONIOENCODING": "utf-8"},
+        )
         assert done.returncode == 0, done.stderr.decode(errors="replace")
         return done.stdout.decode()
 

@@ -285,9 +285,7 @@ def test_fields_in_a_paragraph_holding_the_mark_character(make_hwp, plain_fields
     limit = deadline(plain_fields, FIELDS)
     outcome = run_isolated(path, timeout=limit + 3)
     assert outcome.seconds < limit, f"{outcome.seconds:.1f} s against {plain_fields.seconds:.2f} s"
-    assert outcome.result == hostile.rendered_click_here_paragraph(
-        FIELDS, prefix=hostile.OWN_MARK_PREFIX
-    )
+    assert outcome.result == hostile.rendered_click_here_paragraph(FIELDS, prefix=hostile.OWN_MARK_PREFIX)
 
 
 @slow
@@ -312,12 +310,26 @@ def test_fields_separated_by_digits(make_hwp, plain_fields):
 # bounded tables and the output.
 
 
-@pytest.mark.parametrize("name", [
-    "declared-65535x65535", "declared-at-bound", "declared-rows-only", "nested-tables", "nested-boxes",
-    "many-sections", "extended-4gib", "click-here", "nested-notes", "many-notes", "colliding-cells",
-    pytest.param("mountains", marks=slow), pytest.param("deflate-bomb", marks=slow),
-    pytest.param("tiny-records", marks=slow), pytest.param("full-table", marks=slow),
-])
+@pytest.mark.parametrize(
+    "name",
+    [
+        "declared-65535x65535",
+        "declared-at-bound",
+        "declared-rows-only",
+        "nested-tables",
+        "nested-boxes",
+        "many-sections",
+        "extended-4gib",
+        "click-here",
+        "nested-notes",
+        "many-notes",
+        "colliding-cells",
+        pytest.param("mountains", marks=slow),
+        pytest.param("deflate-bomb", marks=slow),
+        pytest.param("tiny-records", marks=slow),
+        pytest.param("full-table", marks=slow),
+    ],
+)
 def test_full_profile_on_hostile_documents(make_hwp, name):
     outcome = run_isolated(make_hwp(hostile.hostile_documents()[name]()), "full")
     if outcome.raised:

@@ -149,9 +149,7 @@ def test_second_interpreter_cannot_import(config, make_hwp):
     folder = os.path.dirname(_brindle.__file__)
     interp = _interpreters.create(config)
     try:
-        failure = _interpreters.exec(
-            interp, f"import sys; sys.path.insert(0, {folder!r}); import _brindle"
-        )
+        failure = _interpreters.exec(interp, f"import sys; sys.path.insert(0, {folder!r}); import _brindle")
     finally:
         _interpreters.destroy(interp)
     assert failure is not None

@@ -17,7 +17,6 @@ import pytest
 import _brindle
 import brindle
 import hwpfixture as hwp
-from conftest import CORPUS_DIR
 from hwpfixture import hostile
 
 TEXT = ["첫 문단", "second paragraph", "셋째"]
@@ -80,6 +79,7 @@ def test_unknown_profile_is_refused(document):
 
 # --- failures of the system: the OSError open() would raise -----------------
 
+
 def expect_os_error(source, error_type, code):
     with pytest.raises(error_type) as info:
         brindle.convert(source)
@@ -118,6 +118,7 @@ def test_embedded_nul_is_a_value_error_as_for_open(tmp_path):
 
 # --- documents that cannot be read: one class per cause, _brindle's message ----
 
+
 def no_file_header() -> bytes:
     return hwp.compound_file_bytes({"/Other": b"x"})
 
@@ -126,14 +127,22 @@ CAUSES = {
     "empty": (lambda: b"", brindle.NotACompoundFileError),
     "text": (lambda: b"plain text\n" * 100, brindle.NotACompoundFileError),
     "other-compound-file": (no_file_header, brindle.NotAnHwpDocumentError),
-    "bad-signature": (lambda: hwp.compound_file_bytes({"/FileHeader": b"Not A Document File" + b"\0" * 40}),
-                      brindle.NotAnHwpDocumentError),
-    "short-header": (lambda: hwp.compound_file_bytes({"/FileHeader": b"HWP Document File" + b"\0" * 5}),
-                     brindle.DamagedDocumentError),
-    "password": (lambda: hwp.compound_file_bytes(hwp.hwp_streams([hwp.section("x")], properties=0x3)),
-                 brindle.PasswordProtectedError),
-    "truncated-container": (lambda: hwp.truncated(hwp.compound_file_bytes(hwp.hwp_streams([hwp.section("x")])), 1100),
-                            brindle.DamagedDocumentError),
+    "bad-signature": (
+        lambda: hwp.compound_file_bytes({"/FileHeader": b"Not A Document File" + b"\0" * 40}),
+        brindle.NotAnHwpDocumentError,
+    ),
+    "short-header": (
+        lambda: hwp.compound_file_bytes({"/FileHeader": b"HWP Document File" + b"\0" * 5}),
+        brindle.DamagedDocumentError,
+    ),
+    "password": (
+        lambda: hwp.compound_file_bytes(hwp.hwp_streams([hwp.section("x")], properties=0x3)),
+        brindle.PasswordProtectedError,
+    ),
+    "truncated-container": (
+        lambda: hwp.truncated(hwp.compound_file_bytes(hwp.hwp_streams([hwp.section("x")])), 1100),
+        brindle.DamagedDocumentError,
+    ),
 }
 
 
@@ -157,8 +166,10 @@ def test_document_failures(tmp_path, cause):
 MARKUP = {
     "html": ("<!DOCTYPE html>\n<html><head><title>공고</title></head><body>x</body></html>".encode(), "an HTML page"),
     "bare-html": (b"\r\n  <HTML><BODY>x</BODY></HTML>", "an HTML page"),
-    "xml": (b'<?xml version="1.0"?>\n<!-- feed -->\n<rss version="2.0"><channel/></rss>',
-            "an XML document whose root element is <rss>"),
+    "xml": (
+        b'<?xml version="1.0"?>\n<!-- feed -->\n<rss version="2.0"><channel/></rss>',
+        "an XML document whose root element is <rss>",
+    ),
 }
 
 
@@ -199,6 +210,7 @@ def test_bounds_raise_memory_error(tmp_path):
 
 
 # --- the interpreter lock ------------------------------------------------------
+
 
 @pytest.fixture(scope="module")
 def long_document(tmp_path_factory) -> pathlib.Path:
@@ -257,6 +269,7 @@ def test_a_buffer_changed_by_another_thread_is_read_as_one_snapshot(tmp_path):
 
 
 # --- batches --------------------------------------------------------------------
+
 
 @pytest.fixture(scope="module")
 def batch(tmp_path_factory):
@@ -332,7 +345,7 @@ def _brindle_threads() -> int:
 
 def test_breaking_out_stops_the_pool(batch):
     pulled = [0]
-    for result in brindle.convert_many(counting(batch * 100, pulled), workers=2):
+    for _ in brindle.convert_many(counting(batch * 100, pulled), workers=2):
         break
     assert pulled[0] <= brindle._batch.CHUNK * 5
     deadline = time.monotonic() + 2
@@ -368,7 +381,11 @@ def test_importing_the_package_imports_no_framework():
         "import sys, brindle, brindle.integrations, brindle.cli\n"
         f"print([m for m in sys.modules if m.split('.')[0] in {frameworks!r}])"
     )
-    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
-                          env={**os.environ, "PYTHONPATH": os.pathsep.join(sys.path)})
+    done = subprocess.run(
+        [sys.executable, "-c", script],
+        capture_output=True,
+        text=True,
+        env={**os.environ, "PYTHONPATH": os.pathsep.join(sys.path)},
+    )
     assert done.returncode == 0, done.stderr
     assert done.stdout.strip() == "[]"

@@ -50,11 +50,12 @@ def paged(make_hwp, make_hwpx):
             assert plain == brindle.convert(path, profile="full")
             assert MARKER.sub("", text) == plain
             # Offsets count UTF-8 bytes.
-            found = [(int(m.group(1)), len(text[:m.start()].encode())) for m in MARKER.finditer(text)]
+            found = [(int(m.group(1)), len(text[: m.start()].encode())) for m in MARKER.finditer(text)]
             assert starts == found
             # Unmarked, a page begins where its marker stood.
-            assert plain_starts == [(int(m.group(1)), len(MARKER.sub("", text[:m.start()]).encode()))
-                                    for m in MARKER.finditer(text)]
+            assert plain_starts == [
+                (int(m.group(1)), len(MARKER.sub("", text[: m.start()]).encode())) for m in MARKER.finditer(text)
+            ]
             if marked is not None:
                 assert text == marked, path
             marked = text
@@ -71,36 +72,49 @@ def pages_of(marked: str) -> list[tuple[int, list[str]]]:
 
 
 def test_lines_going_up_and_breaks_start_pages(paged):
-    marked = paged([
-        Paragraph(SectionDefinition(), "첫째", lines=[0]),
-        Paragraph("둘째", lines=[1600]),
-        Paragraph("쪽을 넘는 문단", lines=[3200, 0]),  # stays on the page of its first line
-        Paragraph("다음 쪽", lines=[1600]),
-        Paragraph(lines=[0]),  # opens page 3 but shows nothing
-        Paragraph("셋째 쪽", lines=[1600]),
-        Paragraph("나눔", lines=[3200], page_break=True),
-        Paragraph("같은 높이의 나눔", lines=[3200], page_break=True),  # only the flag tells
-        Paragraph("단 나눔", lines=[4800], column_break=True),  # one column: a new page
-    ])
-    assert pages_of(marked) == [(1, ["첫째", "둘째", "쪽을 넘는 문단"]), (2, ["다음 쪽"]), (3, ["셋째 쪽"]),
-                                (4, ["나눔"]), (5, ["같은 높이의 나눔"]), (6, ["단 나눔"])]
+    marked = paged(
+        [
+            Paragraph(SectionDefinition(), "첫째", lines=[0]),
+            Paragraph("둘째", lines=[1600]),
+            Paragraph("쪽을 넘는 문단", lines=[3200, 0]),  # stays on the page of its first line
+            Paragraph("다음 쪽", lines=[1600]),
+            Paragraph(lines=[0]),  # opens page 3 but shows nothing
+            Paragraph("셋째 쪽", lines=[1600]),
+            Paragraph("나눔", lines=[3200], page_break=True),
+            Paragraph("같은 높이의 나눔", lines=[3200], page_break=True),  # only the flag tells
+            Paragraph("단 나눔", lines=[4800], column_break=True),  # one column: a new page
+        ]
+    )
+    assert pages_of(marked) == [
+        (1, ["첫째", "둘째", "쪽을 넘는 문단"]),
+        (2, ["다음 쪽"]),
+        (3, ["셋째 쪽"]),
+        (4, ["나눔"]),
+        (5, ["같은 높이의 나눔"]),
+        (6, ["단 나눔"]),
+    ]
 
 
 def test_columns_are_not_pages(paged):
-    marked = paged([
-        Paragraph(SectionDefinition(columns=2), "왼쪽 단", lines=[0, 30000, 60000]),
-        Paragraph("오른쪽 단", lines=[0, 30000]),  # up: the second column
-        Paragraph("단 나눔", lines=[32000], column_break=True),  # no column left: a new page
-        Paragraph("아래", lines=[60000]),
-        Paragraph("둘째 단", lines=[0], column_break=True),
-        # A region of one column below the two, on the same page while it fits
-        # (both columns end at 61000).
-        Paragraph(ColumnDefinition(1), "한 단", lines=[0]),
-        Paragraph("넘침", lines=[4000]),
-        Paragraph(ColumnDefinition(2), "새 다단", lines=[0]),  # 61000 + 5000 + 1000 > the body
-    ])
-    assert pages_of(marked) == [(1, ["왼쪽 단", "오른쪽 단"]), (2, ["단 나눔", "아래", "둘째 단", "한 단", "넘침"]),
-                                (3, ["새 다단"])]
+    marked = paged(
+        [
+            Paragraph(SectionDefinition(columns=2), "왼쪽 단", lines=[0, 30000, 60000]),
+            Paragraph("오른쪽 단", lines=[0, 30000]),  # up: the second column
+            Paragraph("단 나눔", lines=[32000], column_break=True),  # no column left: a new page
+            Paragraph("아래", lines=[60000]),
+            Paragraph("둘째 단", lines=[0], column_break=True),
+            # A region of one column below the two, on the same page while it fits
+            # (both columns end at 61000).
+            Paragraph(ColumnDefinition(1), "한 단", lines=[0]),
+            Paragraph("넘침", lines=[4000]),
+            Paragraph(ColumnDefinition(2), "새 다단", lines=[0]),  # 61000 + 5000 + 1000 > the body
+        ]
+    )
+    assert pages_of(marked) == [
+        (1, ["왼쪽 단", "오른쪽 단"]),
+        (2, ["단 나눔", "아래", "둘째 단", "한 단", "넘침"]),
+        (3, ["새 다단"]),
+    ]
 
 
 def test_page_high_objects_turned_pages_and_lines_below_the_body(paged):
@@ -115,12 +129,19 @@ def test_page_high_objects_turned_pages_and_lines_below_the_body(paged):
             Paragraph("다음 쪽 둘째 줄", lines=[2240]),  # ... it opens the page this one is on
         ],
         [
-            Paragraph(SectionDefinition(landscape=True), Table([["가로 쪽만 한 표"]], height=turned_body - 500), lines=[0]),
+            Paragraph(
+                SectionDefinition(landscape=True), Table([["가로 쪽만 한 표"]], height=turned_body - 500), lines=[0]
+            ),
             Paragraph("가로 표 뒤", lines=[0]),
         ],
     )
-    assert pages_of(marked) == [(1, ["쪽만 한 표"]), (2, ["표 뒤"]), (3, ["맨 아래", "다음 쪽 둘째 줄"]),
-                                (4, ["가로 쪽만 한 표"]), (5, ["가로 표 뒤"])]
+    assert pages_of(marked) == [
+        (1, ["쪽만 한 표"]),
+        (2, ["표 뒤"]),
+        (3, ["맨 아래", "다음 쪽 둘째 줄"]),
+        (4, ["가로 쪽만 한 표"]),
+        (5, ["가로 표 뒤"]),
+    ]
 
 
 def test_sections_start_pages(paged):
@@ -134,12 +155,19 @@ def test_sections_start_pages(paged):
 def test_no_pages_without_the_whole_layout(paged, make_hwpx):
     # A paragraph that shows text without lines: no page of the document is known.
     for missing in (Paragraph("줄 없는 문단", lines=[]), Paragraph(SectionDefinition(), "새 구역", lines=[])):
-        marked = paged([Paragraph(SectionDefinition(), "첫째", lines=[0]), Paragraph("둘째", lines=[0], page_break=True)],
-                       [missing])
+        marked = paged(
+            [Paragraph(SectionDefinition(), "첫째", lines=[0]), Paragraph("둘째", lines=[0], page_break=True)],
+            [missing],
+        )
         assert MARKER.search(marked) is None
     # An empty one takes the page before it.
-    marked = paged([Paragraph(SectionDefinition(), "첫째", lines=[0]), Paragraph(lines=[]),
-                    Paragraph("둘째", lines=[0], page_break=True)])
+    marked = paged(
+        [
+            Paragraph(SectionDefinition(), "첫째", lines=[0]),
+            Paragraph(lines=[]),
+            Paragraph("둘째", lines=[0], page_break=True),
+        ]
+    )
     assert pages_of(marked) == [(1, ["첫째"]), (2, ["둘째"])]
     # The writer's HWPX documents store no layout unless told to.
     assert page_starts(make_hwpx([["본문", "둘째"]]), markers=True)[1] == []

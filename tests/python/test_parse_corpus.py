@@ -8,7 +8,6 @@ from __future__ import annotations
 
 import datetime
 import re
-from pathlib import Path
 
 import pytest
 
@@ -24,9 +23,11 @@ pytestmark = pytest.mark.skipif(not DOCUMENTS, reason="the corpus is not beside 
 
 def as_placeholders(markdown: str) -> str:
     """The Markdown with each picture link turned back into convert()'s placeholder."""
+
     def placeholder(match: re.Match[str]) -> str:
         caption = re.sub(r"\\([\[\]])", r"\1", match.group(1))
         return f"[이미지: {caption}]" if caption else "[이미지]"
+
     return LINK.sub(placeholder, markdown)
 
 
@@ -57,14 +58,17 @@ def test_every_document_parses_as_it_converts():
     assert with_metadata > parsed * 0.9 and with_images > 40, (parsed, with_images, with_metadata)
 
 
-@pytest.mark.parametrize("name, images", [
-    ("sample-5017.hwp", {"BIN0002.jpg", "BIN0003.png"}),
-    ("sample-5017-pics.hwp", {"BIN000B.jpg", "BIN000C.jpg"}),
-    ("shapepict-scaled.hwp", {"BIN0002.jpg"}),
-    ("changing-image.hwp", {"BIN0002.png"}),
-    # Holds no picture: the table cell a picture is to be put in is empty.
-    ("inserting_image_cell.hwp", set()),
-])
+@pytest.mark.parametrize(
+    "name, images",
+    [
+        ("sample-5017.hwp", {"BIN0002.jpg", "BIN0003.png"}),
+        ("sample-5017-pics.hwp", {"BIN000B.jpg", "BIN000C.jpg"}),
+        ("shapepict-scaled.hwp", {"BIN0002.jpg"}),
+        ("changing-image.hwp", {"BIN0002.png"}),
+        # Holds no picture: the table cell a picture is to be put in is empty.
+        ("inserting_image_cell.hwp", set()),
+    ],
+)
 def test_named_samples_show_their_pictures(name, images):
     path = CORPUS_DIR / "samples" / name
     if not path.is_file():

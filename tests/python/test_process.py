@@ -129,10 +129,16 @@ def fresh(text: str) -> str:
 # Each way a call can end: success of each function, each way a document fails, a
 # bound, and each argument error.
 SUCCESSES = ["markdown", "records", "keyword path"]
-DOCUMENT_FAILURES = ["missing file", "not a compound file", "bad signature", "short header",
-                     "password", "corrupt section", "embedded NUL"]
-ARGUMENT_ERRORS = ["no argument", "two arguments", "unknown keyword", "path twice", "bytes",
-                   "None", "pathlib"]
+DOCUMENT_FAILURES = [
+    "missing file",
+    "not a compound file",
+    "bad signature",
+    "short header",
+    "password",
+    "corrupt section",
+    "embedded NUL",
+]
+ARGUMENT_ERRORS = ["no argument", "two arguments", "unknown keyword", "path twice", "bytes", "None", "pathlib"]
 CALL_KINDS = SUCCESSES + DOCUMENT_FAILURES + ["table bound", "lone surrogate"] + ARGUMENT_ERRORS
 
 
@@ -154,9 +160,7 @@ def call_kinds(tmp_path_factory):
     sample = document("sample", hwp.build_sample_document())
     missing = fresh(str(folder / "missing.hwp"))
     not_cfb = raw("plain.txt", b"plain text, not a compound file")
-    bad_signature = document(
-        "bad", [hwp.section("x")], header=hwp.file_header(signature=b"HWP Document Filf")
-    )
+    bad_signature = document("bad", [hwp.section("x")], header=hwp.file_header(signature=b"HWP Document Filf"))
     short_header = document("short", [hwp.section("x")], header=hwp.file_header(length=30))
     password = document("locked", [hwp.section("x")], properties=hwp.PROPERTY_PASSWORD)
     corrupt = document("corrupt", [hwp.corrupt_deflate()])
@@ -301,7 +305,6 @@ def test_converting_the_corpus_ten_times_holds_memory_flat(tmp_path):
                     pass
         gc.collect()
         rounds.append(resident())
-    print(f"\n{len(files)} documents x 10 rounds, RSS per round (MiB): "
-          + " ".join(f"{r / MIB:.1f}" for r in rounds))
+    print(f"\n{len(files)} documents x 10 rounds, RSS per round (MiB): " + " ".join(f"{r / MIB:.1f}" for r in rounds))
     growth = max(rounds[1:]) - rounds[0]
     assert growth < 4 * MIB, f"resident memory grew by {growth / MIB:.1f} MiB after the first round"

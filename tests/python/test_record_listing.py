@@ -35,8 +35,7 @@ def random_records(count: int, seed: int, max_size: int = 300):
     """Records with incompressible payloads, so that compressed sections stay large."""
     rng = random.Random(seed)
     return [
-        (rng.randrange(16, 100), rng.randrange(0, 5), rng.randbytes(rng.randrange(0, max_size)))
-        for _ in range(count)
+        (rng.randrange(16, 100), rng.randrange(0, 5), rng.randbytes(rng.randrange(0, max_size))) for _ in range(count)
     ]
 
 
@@ -155,17 +154,12 @@ VALID_CFB = hwp.compound_file_bytes(hwp.hwp_streams([WHOLE]))
 )
 def test_not_a_compound_file(fn, make_file, content):
     message = runtime_error(fn, make_file(content))
-    assert message.startswith("Compound file error: ") and len(message) > len(
-        "Compound file error: "
-    )
+    assert message.startswith("Compound file error: ") and len(message) > len("Compound file error: ")
 
 
 @BOTH_FUNCTIONS
 def test_missing_file_and_directory(fn, tmp_path):
-    assert (
-        runtime_error(fn, str(tmp_path / "missing.hwp"))
-        == "IO error: No such file or directory (os error 2)"
-    )
+    assert runtime_error(fn, str(tmp_path / "missing.hwp")) == "IO error: No such file or directory (os error 2)"
     assert runtime_error(fn, str(tmp_path)) == "IO error: Is a directory (os error 21)"
 
 
@@ -225,9 +219,7 @@ def test_section_read_failure(make_file):
 )
 def test_missing_section_zero(make_hwp, sections, storages):
     message = runtime_error(records_of, make_hwp(sections, storages=storages))
-    assert message.startswith("Compound file error: ") and len(message) > len(
-        "Compound file error: "
-    )
+    assert message.startswith("Compound file error: ") and len(message) > len("Compound file error: ")
 
 
 def synced_deflate(data: bytes) -> bytes:
@@ -286,8 +278,5 @@ def test_bytes_after_the_final_block_are_ignored(make_hwp):
 def test_multi_block_deflate(make_hwp):
     data = encode(LARGE)
     packer = zlib.compressobj(1, zlib.DEFLATED, -15)
-    chunks = [
-        packer.compress(data[i : i + 3000]) + packer.flush(zlib.Z_FULL_FLUSH)
-        for i in range(0, len(data), 3000)
-    ]
+    chunks = [packer.compress(data[i : i + 3000]) + packer.flush(zlib.Z_FULL_FLUSH) for i in range(0, len(data), 3000)]
     assert records_of(make_hwp([hwp.Stored(b"".join(chunks) + packer.flush())])) == listing(LARGE)

@@ -195,11 +195,10 @@ def test_wrong_calls_are_flagged(tmp_path: Path, where: str | None) -> None:
 def test_annotations_resolve_at_run_time() -> None:
     # Documentation tools and frameworks that read signatures (pydantic, pdoc) evaluate
     # the annotations: every public callable's must resolve where it is defined.
+    import inspect
     import typing
 
     import brindle
-
-    import inspect
 
     for name in brindle.__all__:
         value = getattr(brindle, name)

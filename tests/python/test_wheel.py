@@ -13,11 +13,11 @@ import re
 import shutil
 import subprocess
 import sys
-import tomllib
 import zipfile
 from pathlib import Path
 
 import pytest
+import tomllib
 
 import _brindle
 import brindle
@@ -117,7 +117,18 @@ def venv_python(work: Path, wheel: Path) -> Path:
     links = work / "links"
     run([python, "-m", "pip", "download", "-q", "--disable-pip-version-check", "tqdm", "-d", links], cwd=work)
     run(
-        [python, "-m", "pip", "install", "-q", "--disable-pip-version-check", "--no-index", "--find-links", links, wheel],
+        [
+            python,
+            "-m",
+            "pip",
+            "install",
+            "-q",
+            "--disable-pip-version-check",
+            "--no-index",
+            "--find-links",
+            links,
+            wheel,
+        ],
         cwd=work,
     )
     run([python, "-m", "pip", "check"], cwd=work)

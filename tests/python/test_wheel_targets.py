@@ -18,7 +18,8 @@ import pytest
 
 import brindle
 from conftest import REPO_ROOT
-from test_wheel import TOOL_PATH, VERSION, clean_env, pytestmark as wheel_marks, run
+from test_wheel import TOOL_PATH, VERSION, clean_env, run
+from test_wheel import pytestmark as wheel_marks
 
 SCRIPTS = REPO_ROOT / "scripts"
 AARCH64_LIBRARIES = {"libstdc++.so.6", "libgcc_s.so.1", "libc.so.6", "libm.so.6", "ld-linux-aarch64.so.1"}
@@ -43,8 +44,18 @@ def abi3_wheel(tmp_path_factory: pytest.TempPathFactory) -> Path:
     if os.environ.get("BRINDLE_WHEELS"):
         return built(f"brindle-{VERSION}-cp312-abi3-manylinux_*_x86_64.whl")
     dist = tmp_path_factory.mktemp("abi3") / "dist"
-    result = run(["bash", SCRIPTS / "wheel.sh", "--abi3", "--dist", dist, "--build-dir",
-                  REPO_ROOT / "build" / "wheel-test-abi3"], cwd=dist.parent)
+    result = run(
+        [
+            "bash",
+            SCRIPTS / "wheel.sh",
+            "--abi3",
+            "--dist",
+            dist,
+            "--build-dir",
+            REPO_ROOT / "build" / "wheel-test-abi3",
+        ],
+        cwd=dist.parent,
+    )
     assert "abi3audit: no symbol outside the limited API of CPython 3.12" in result.stdout
     return Path(result.stdout.strip().splitlines()[-1])
 
@@ -58,20 +69,35 @@ class TestAbi3Wheel:
         assert sorted(n for n in held if n.endswith(".so")) == ["brindle/_native.abi3.so"]
         assert not any(n.startswith(("_brindle", "brindle.libs/")) for n in held)
         assert {"brindle/_native.pyi", "brindle/py.typed"} <= held
-        audit = subprocess.run(["abi3audit", "--strict", "--summary", abi3_wheel], env={**clean_env(), "PATH": TOOL_PATH},
-                               capture_output=True, text=True)
+        audit = subprocess.run(
+            ["abi3audit", "--strict", "--summary", abi3_wheel],
+            env={**clean_env(), "PATH": TOOL_PATH},
+            capture_output=True,
+            text=True,
+        )
         summary = " ".join((audit.stdout + audit.stderr).split())
         assert audit.returncode == 0 and "1 extensions scanned" in summary and "0 ABI violations" in summary, summary
 
     def test_converts_as_this_process_does(self, abi3_wheel: Path, tmp_path: Path) -> None:
-        run([sys.executable, REPO_ROOT / "tests" / "fixtures" / "hwp_fixture.py", "sample", tmp_path / "s.hwp"], tmp_path)
+        run(
+            [sys.executable, REPO_ROOT / "tests" / "fixtures" / "hwp_fixture.py", "sample", tmp_path / "s.hwp"],
+            tmp_path,
+        )
         base = getattr(sys, "_base_executable", sys.executable)
         run([base, "-m", "venv", tmp_path / "venv"], tmp_path)
         python = tmp_path / "venv" / "bin" / "python"
         run([python, "-m", "pip", "install", "-q", "--disable-pip-version-check", abi3_wheel], tmp_path)
-        child = run([python, "-c", "import sys, json, brindle, importlib.util; print(json.dumps("
-                     "[brindle.convert(sys.argv[1], profile=p) for p in ('exact', 'full')] +"
-                     " [importlib.util.find_spec('_brindle') is None]))", tmp_path / "s.hwp"], tmp_path)
+        child = run(
+            [
+                python,
+                "-c",
+                "import sys, json, brindle, importlib.util; print(json.dumps("
+                "[brindle.convert(sys.argv[1], profile=p) for p in ('exact', 'full')] +"
+                " [importlib.util.find_spec('_brindle') is None]))",
+                tmp_path / "s.hwp",
+            ],
+            tmp_path,
+        )
         exact, full, no_compat = json.loads(child.stdout)
         assert [exact, full] == [brindle.convert(tmp_path / "s.hwp", profile=p) for p in ("exact", "full")]
         assert no_compat
@@ -99,7 +125,9 @@ def outcomes(folder: Path, name: str, rows: list[list[str]]) -> Path:
 
 
 def corpus_outcomes(*args: object) -> subprocess.CompletedProcess[str]:
-    return subprocess.run([sys.executable, SCRIPTS / "corpus_outcomes.py", *map(str, args)], capture_output=True, text=True)
+    return subprocess.run(
+        [sys.executable, SCRIPTS / "corpus_outcomes.py", *map(str, args)], capture_output=True, text=True
+    )
 
 
 def test_corpus_comparison_catches_one_changed_digest(tmp_path: Path) -> None:
@@ -118,14 +146,32 @@ def test_corpus_comparison_catches_one_changed_digest(tmp_path: Path) -> None:
 
 
 def test_corpus_check_holds_brindle_to_the_recorded_table(tmp_path: Path) -> None:
-    table = outcomes(tmp_path, "table.tsv", [["# document", "hwp_to_markdown", "hwp_debug_records"],
-                                             ["public/a.hwp", "ok 3", "ok 4"],
-                                             ["public/c.hwp", "error CompoundFile one message", "error CompoundFile x"]])
-    good = outcomes(tmp_path, "good.tsv", [["public/a.hwp", "ok 1", "ok 2", "ok 3", "ok 4"],
-                                           ["public/c.hwp", "-", "-", "error CompoundFile another", "error CompoundFile y"]])
+    table = outcomes(
+        tmp_path,
+        "table.tsv",
+        [
+            ["# document", "hwp_to_markdown", "hwp_debug_records"],
+            ["public/a.hwp", "ok 3", "ok 4"],
+            ["public/c.hwp", "error CompoundFile one message", "error CompoundFile x"],
+        ],
+    )
+    good = outcomes(
+        tmp_path,
+        "good.tsv",
+        [
+            ["public/a.hwp", "ok 1", "ok 2", "ok 3", "ok 4"],
+            ["public/c.hwp", "-", "-", "error CompoundFile another", "error CompoundFile y"],
+        ],
+    )
     assert corpus_outcomes("check", table, good).returncode == 0
-    bad = outcomes(tmp_path, "bad.tsv", [["public/a.hwp", "ok 1", "ok 2", "ok 3", "ok 9"],
-                                         ["public/c.hwp", "-", "-", "error CompoundFile z", "error CompoundFile y"]])
+    bad = outcomes(
+        tmp_path,
+        "bad.tsv",
+        [
+            ["public/a.hwp", "ok 1", "ok 2", "ok 3", "ok 9"],
+            ["public/c.hwp", "-", "-", "error CompoundFile z", "error CompoundFile y"],
+        ],
+    )
     result = corpus_outcomes("check", table, bad)
     assert result.returncode == 1 and "public/a.hwp: _brindle gives ok 3 / ok 9" in result.stderr
 
@@ -138,7 +184,9 @@ def test_smoke_comparison_drops_brindle_only_for_a_wheel_without_it(tmp_path: Pa
         return path
 
     def compare(a: Path, b: Path) -> int:
-        return subprocess.run([sys.executable, SCRIPTS / "wheel_smoke.py", "--compare", a, b], capture_output=True).returncode
+        return subprocess.run(
+            [sys.executable, SCRIPTS / "wheel_smoke.py", "--compare", a, b], capture_output=True
+        ).returncode
 
     reference = results("ref.json", True, "m", "f")
     assert compare(reference, results("abi3.json", False, "", "f")) == 0

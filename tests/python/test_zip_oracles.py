@@ -26,8 +26,9 @@ pytestmark = pytest.mark.skipif(not TOOL.is_file(), reason=f"{TOOL} is not built
 
 
 def compare(paths: list[Path]) -> list[dict]:
-    done = subprocess.run([str(TOOL)], input="".join(f"{p}\n" for p in paths), capture_output=True, text=True,
-                          check=True)
+    done = subprocess.run(
+        [str(TOOL)], input="".join(f"{p}\n" for p in paths), capture_output=True, text=True, check=True
+    )
     return [json.loads(line) for line in done.stdout.splitlines()]
 
 
@@ -68,8 +69,9 @@ def with_entry(name: str, **changes) -> list[ZipEntry]:
 GENERATED = {
     "plain": zip_archive(entries_of(PARTS)),
     "zip64": zip_archive(entries_of(PARTS), zip64=True),
-    "data-descriptors": zip_archive([ZipEntry(e.name, e.data, e.method, flags=FLAG_DATA_DESCRIPTOR)
-                                     for e in entries_of(PARTS)]),
+    "data-descriptors": zip_archive(
+        [ZipEntry(e.name, e.data, e.method, flags=FLAG_DATA_DESCRIPTOR) for e in entries_of(PARTS)]
+    ),
     "stored": owpml.zip_bytes(PARTS, compress=False),
     "comment": zip_archive(entries_of(PARTS), comment=b"a comment after the end record"),
     "cut-in-the-directory": zip_archive(entries_of(PARTS))[:-60],

@@ -197,14 +197,20 @@ class BrindleConverter:
                     )
                 continue
 
-            merged_metadata = {**document_metadata(result.document), **document_fields(result.document),
-                               **item.file_meta, **item.meta}
+            merged_metadata = {
+                **document_metadata(result.document),
+                **document_fields(result.document),
+                **item.file_meta,
+                **item.meta,
+            }
             if not self.store_full_path and (file_path := item.file_meta.get("file_path")):
                 merged_metadata["file_path"] = os.path.basename(file_path)
             if self.mode == "single":
                 documents.append(Document(content=result.document.markdown, meta=merged_metadata))
             else:
-                documents.extend(Document(content=chunk.text, meta={**merged_metadata, **chunk_metadata(chunk)})
-                                 for chunk in result.document.chunks(self.chunk_size))
+                documents.extend(
+                    Document(content=chunk.text, meta={**merged_metadata, **chunk_metadata(chunk)})
+                    for chunk in result.document.chunks(self.chunk_size)
+                )
 
         return {"documents": documents}

@@ -39,6 +39,7 @@ PathLike = str | os.PathLike[str]
 Mode = Literal["single", "elements", "chunks"]
 OnError = Literal["raise", "skip"]
 
+
 def elements(markdown: str) -> Iterator[tuple[str, dict[str, Any]]]:
     """Each top-level block of brindle's Markdown with its `category`, its
     `element_index`, its `start_index` (offset in the Markdown) and its `headings`:
@@ -55,12 +56,15 @@ def elements(markdown: str) -> Iterator[tuple[str, dict[str, Any]]]:
             while path and path[-1][0] >= level:
                 path.pop()
             path.append(found)
-        yield block, {
-            "category": kind,
-            "element_index": index,
-            "start_index": offset,
-            "headings": [text for _, text in path],
-        }
+        yield (
+            block,
+            {
+                "category": kind,
+                "element_index": index,
+                "start_index": offset,
+                "headings": [text for _, text in path],
+            },
+        )
 
 
 def _named(error: Exception, source: str) -> Exception:

@@ -5,6 +5,9 @@
 
     reader = BrindleReader()                      # BrindleReader(mode="chunks") for pieces ready to embed
     documents = SimpleDirectoryReader("reports/", file_extractor={".hwp": reader, ".hwpx": reader}).load_data()
+
+Each file becomes a Document of its Markdown, with the document's format and properties
+in its metadata (`BrindleReader`).
 """
 
 from __future__ import annotations
@@ -115,12 +118,14 @@ class BrindleReader(BaseReader):
                 raise type(error)(error.message, name) from None
         metadata = {**document_metadata(parsed), **(extra_info or {})}
         if self.mode == "single":
-            return [Document(
-                text=parsed.markdown,
-                metadata=metadata,
-                excluded_embed_metadata_keys=list(EXCLUDED_KEYS),
-                excluded_llm_metadata_keys=list(EXCLUDED_KEYS),
-            )]
+            return [
+                Document(
+                    text=parsed.markdown,
+                    metadata=metadata,
+                    excluded_embed_metadata_keys=list(EXCLUDED_KEYS),
+                    excluded_llm_metadata_keys=list(EXCLUDED_KEYS),
+                )
+            ]
         return [
             Document(
                 text=chunk.text,

@@ -21,7 +21,6 @@ FileConversionException after trying its other converters.
 from __future__ import annotations
 
 import re
-
 import struct
 import zlib
 from typing import Any, BinaryIO
@@ -43,18 +42,20 @@ __plugin_interface_version__ = 1
 
 EXTENSIONS = frozenset({".hwp", ".hwpx", ".hml"})
 
-MIME_TYPES = frozenset({
-    # HWP 5.0
-    "application/x-hwp",
-    "application/haansofthwp",
-    "application/vnd.hancom.hwp",
-    # HWPX, the first being the type its own mimetype entry names
-    "application/hwp+zip",
-    "application/vnd.hancom.hwpx",
-    "application/haansofthwpx",
-    # HWPML
-    "application/x-hwpml",
-})
+MIME_TYPES = frozenset(
+    {
+        # HWP 5.0
+        "application/x-hwp",
+        "application/haansofthwp",
+        "application/vnd.hancom.hwp",
+        # HWPX, the first being the type its own mimetype entry names
+        "application/hwp+zip",
+        "application/vnd.hancom.hwpx",
+        "application/haansofthwpx",
+        # HWPML
+        "application/x-hwpml",
+    }
+)
 
 _COMPOUND_SIGNATURE = b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1"
 _ZIP_LOCAL_HEADER = b"PK\x03\x04"
