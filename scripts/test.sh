@@ -15,6 +15,12 @@
 #      user guide and API reference opened in headless Chromium, which must
 #      log no console error (scripts/docs.sh; screenshots in
 #      build/site-screenshots).
+# After the release build's C++ tests, the core is cross-built for other
+# systems (scripts/cross.sh): for Windows with MinGW-w64, its tests and every
+# corpus document run under Wine against this machine's digests; for macOS
+# arm64 and x86-64 with Zig's Clang, compiled and linked. The wheel workflow
+# (.github/workflows) is checked against the published schema, and
+# cibuildwheel's reading of pyproject.toml for the wheels it must build.
 # Between the release build's C++ and Python tests, every wheel (CPython
 # 3.10 to 3.13 and abi3, for x86-64 and, cross-compiled, aarch64) is built,
 # repaired, audited, installed into a fresh environment and smoke-tested
@@ -59,6 +65,22 @@ step "Python lint and format: ruff check, ruff format --check"
 step "release build: C++ tests"
 configure "$root/build/release" -DCMAKE_BUILD_TYPE=Release ${cached[@]+"${cached[@]}"}
 ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
+
+step "Windows x86-64: MinGW-w64 build, its tests and the corpus under Wine"
+"$root/scripts/cross.sh" windows
+step "macOS arm64 and x86-64: Zig builds, compiled and linked"
+"$root/scripts/cross.sh" macos
+step "wheel workflow against the published schema; the wheels cibuildwheel would build"
+check-jsonschema --builtin-schema vendor.github-workflows "$root"/.github/workflows/*.yml
+for platform in linux macos windows; do
+  identifiers=$(cd "$root" && "$py" -m cibuildwheel --print-build-identifiers --platform "$platform" .)
+  for version in cp310 cp311 cp312 cp313 cp314; do
+    if [ "$(grep -c "^$version-" <<<"$identifiers")" -ne 2 ]; then
+      echo "test.sh: cibuildwheel would not build $version for both architectures of $platform:" $identifiers >&2
+      exit 1
+    fi
+  done
+done
 
 step "wheels for CPython 3.10 to 3.13 and abi3, x86-64 and aarch64: built, repaired, audited, installed fresh and smoke-tested"
 rm -rf "$root/build/wheels"
