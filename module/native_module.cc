@@ -457,10 +457,12 @@ PyModuleDef_Slot slots[] = {
     {0, nullptr},
 };
 
+// clang-format off
 PyModuleDef module_def = {
     PyModuleDef_HEAD_INIT, "brindle._native", "The brindle package's native core.", sizeof(State), methods, slots,
     traverse_module, clear_module, free_module,
 };
+// clang-format on
 
 }  // namespace
 }  // namespace brindle::module

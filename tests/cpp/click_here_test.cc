@@ -52,6 +52,7 @@ TEST(ClickHereHeaderParse, SizeKindAndModifiedBit) {
 }
 
 TEST(ClickHereHeaderParse, DirectionSettings) {
+    // clang-format off
     const std::pair<std::u16string, std::string> cases[] = {
         {u"9:Type here HelpState:wstring:0: ", "Type here"},
         {u"5:abc", "abc"},                         // fewer units than announced
@@ -66,6 +67,7 @@ TEST(ClickHereHeaderParse, DirectionSettings) {
         {u"", ""}, {u"3", ""}, {u"34", ""},        // the command ends too soon
         {u"1:a" + KEY + u"1:b", "a"},              // the first key counts
     };
+    // clang-format on
     for (const auto& [setting, expected] : cases) {
         EXPECT_EQ(direction(u"Clickhere:set:0:" + KEY + setting), expected);
     }

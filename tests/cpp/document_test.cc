@@ -90,7 +90,9 @@ TEST(DirectoryKey, NamesCompareUpperCasedByUnit) {
     EXPECT_EQ(cfb::key_of(""), std::optional<cfb::NameKey>(u""));
     // Not UTF-8: no key, wherever the bad byte stands.
     EXPECT_EQ(cfb::key_of("ab\xC3"), std::nullopt);
+    // clang-format off
     EXPECT_EQ(cfb::key_of("\xFF" "ab"), std::nullopt);
+    // clang-format on
 }
 
 TEST(InflateRaw, RoundTripsAndIgnoresTrailingBytes) {

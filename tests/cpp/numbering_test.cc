@@ -18,6 +18,7 @@ namespace {
 using namespace brindle::test;
 
 TEST(AppendNumber, ShapesAndWhereTheyRunOut) {
+    // clang-format off
     const std::tuple<std::uint32_t, std::uint8_t, const char*> cases[] = {
         {4294967295u, SHAPE_DIGITS, "4294967295"}, {5, 17, "5"},  // 17 is no shape: digits
         {0, SHAPE_ROMAN_UPPER, "0"}, {0, SHAPE_HANGUL_SYLLABLE, "0"},  // only digits have a zero
@@ -33,6 +34,7 @@ TEST(AppendNumber, ShapesAndWhereTheyRunOut) {
         {11, SHAPE_HANJA_NUMERAL, "十一"}, {10000, SHAPE_HANJA_NUMERAL, "萬"}, {10, SHAPE_CIRCLED_HANJA, "㊉"},
         {11, SHAPE_CIRCLED_HANJA, "十一"},
     };
+    // clang-format on
     for (const auto& [value, shape, shown] : cases) {
         std::string out = "<";
         append_number(out, value, shape);
@@ -43,12 +45,15 @@ TEST(AppendNumber, ShapesAndWhereTheyRunOut) {
 TEST(ParagraphNumbering, CountersByNumberingAndLevel) {
     constexpr HeadKind NONE = HeadKind::None, NUMBER = HeadKind::Number, OUTLINE = HeadKind::Outline;
     Definitions info;
+    // clang-format off
     info.paragraph_shapes = {{}, {NUMBER, 0, 1}, {NUMBER, 1, 1}, {NUMBER, 0, 2}, {HeadKind::Bullet, 0, 1},
                              {OUTLINE, 1, 0}, {NUMBER, 0, 9}};  // 6: a numbering past the table
+    // clang-format on
     info.numberings = {numbering({"^1.", "^1.^2)"}, {SHAPE_DIGITS, SHAPE_LATIN_LOWER}, {1, 3}),
                        numbering({"(^1)", "^1-^2"}, {SHAPE_ROMAN_LOWER, SHAPE_DIGITS}, {4, 1})};
     info.bullets = {U'●'};
     info.styles = {Style{"", false, 1, 0}};
+    // clang-format off
     const struct {
         std::uint16_t shape;
         std::uint8_t style;
@@ -64,6 +69,7 @@ TEST(ParagraphNumbering, CountersByNumberingAndLevel) {
         {100, 0, 0, NUMBER, "4."}, {100, 1, 0, NONE, ""},  // a shape past the table: the style's, if any
         {6, 0, 0, NUMBER, ""}, {5, 0, 0, OUTLINE, ""}, {5, 0, 3, OUTLINE, ""},
     };
+    // clang-format on
     ParagraphNumbering numbering(info);
     for (const auto& p : paragraphs) {
         const ParagraphHead head = numbering.head(p.shape, p.style, p.outline);

@@ -37,6 +37,7 @@ struct ElementRename {
 };
 
 // Sorted by HWPML name, for a binary search.
+// clang-format off
 constexpr ElementRename ELEMENTS[] = {
     {"ARC", "arc"},
     {"AUTONUM", "autoNum", {{{"Number", "num"}, {"NumberType", "numType", Value::Upper}}}},
@@ -86,6 +87,7 @@ constexpr ElementRename ELEMENTS[] = {
     {"TEXT", "run", {{{"CharShape", "charPrIDRef"}}}},
     {"TEXTART", "textart"},
 };
+// clang-format on
 
 // Elements of a run that are text or objects, not controls.
 constexpr std::string_view RUN_CONTENT[] = {

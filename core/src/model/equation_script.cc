@@ -147,6 +147,7 @@ std::string lower(std::string_view word) {
 struct Greek {
     std::string_view name, small, capital;
 };
+// clang-format off
 constexpr std::array<Greek, 30> GREEK = {{
     {"alpha", "\\alpha", "\\mathrm{A}"},       {"beta", "\\beta", "\\mathrm{B}"},
     {"gamma", "\\gamma", "\\Gamma"},           {"delta", "\\delta", "\\Delta"},
@@ -164,6 +165,7 @@ constexpr std::array<Greek, 30> GREEK = {{
     {"varpi", "\\varpi", "\\varpi"},           {"varrho", "\\varrho", "\\varrho"},
     {"varsigma", "\\varsigma", "\\varsigma"},  {"varphi", "\\varphi", "\\varphi"},
 }};
+// clang-format on
 
 std::optional<std::string_view> greek(std::string_view word) {
     const std::string name = lower(word);
@@ -176,6 +178,7 @@ std::optional<std::string_view> greek(std::string_view word) {
 
 // Words whose case matters: the double arrows are the capitalised names of
 // the single ones.
+// clang-format off
 constexpr std::array<Entry, 11> CASED_SYMBOLS = {{
     {"LARROW", "\\Leftarrow"}, {"RARROW", "\\Rightarrow"}, {"LRARROW", "\\Leftrightarrow"},
     {"UPARROW", "\\Uparrow"}, {"DOWNARROW", "\\Downarrow"}, {"UDARROW", "\\Updownarrow"},
@@ -261,15 +264,18 @@ constexpr std::array<Entry, 25> UNICODE_SYMBOLS = {{
     {"∈", "\\in"}, {"°", "{}^{\\circ}"}, {"≈", "\\approx"}, {"≡", "\\equiv"}, {"∑", "\\sum"},
     {"∫", "\\int"}, {"∏", "\\prod"}, {"√", "\\surd"}, {"′", "\\prime"}, {"…", "\\ldots"},
 }};
+// clang-format on
 
 // ASCII operators and punctuation.
 std::string_view symbol_latex(std::string_view s) {
+    // clang-format off
     static constexpr std::array<Entry, 19> TABLE = {{
         {"<", "\\lt"}, {">", "\\gt"}, {"|", "\\vert"}, {"||", "\\Vert"}, {"\\", "\\backslash"},
         {"%", "\\%"}, {"$", "\\text{\\textdollar}"}, {"<=", "\\le"}, {">=", "\\ge"}, {"!=", "\\ne"},
         {"==", "\\equiv"}, {"<<", "\\ll"}, {">>", "\\gg"}, {"<<<", "\\lll"}, {">>>", "\\ggg"},
         {"->", "\\to"}, {"<->", "\\leftrightarrow"}, {"+-", "\\pm"}, {"-+", "\\mp"},
     }};
+    // clang-format on
     if (auto latex = look_up(TABLE, s)) return *latex;
     if (s == "~") return "~";
     if (s == "`") return "\\,";
@@ -447,20 +453,24 @@ private:
         const Token& t = lex_.peek();
         std::string_view found;
         if (t.kind == Tok::Symbol) {
+            // clang-format off
             static constexpr std::array<Entry, 10> TABLE = {{
                 {"(", "("}, {")", ")"}, {"[", "["}, {"]", "]"}, {"|", "\\vert"}, {"||", "\\Vert"},
                 {".", "."}, {"/", "/"}, {"<", "\\langle"}, {">", "\\rangle"},
             }};
+            // clang-format on
             if (auto d = look_up(TABLE, t.text)) found = *d;
         } else if (t.kind == Tok::Open) {
             found = "\\{";
         } else if (t.kind == Tok::Close) {
             found = "\\}";
         } else if (t.kind == Tok::Word) {
+            // clang-format off
             static constexpr std::array<Entry, 8> TABLE = {{
                 {"lbrace", "\\{"}, {"rbrace", "\\}"}, {"langle", "\\langle"}, {"rangle", "\\rangle"},
                 {"lceil", "\\lceil"}, {"rceil", "\\rceil"}, {"lfloor", "\\lfloor"}, {"rfloor", "\\rfloor"},
             }};
+            // clang-format on
             if (auto d = look_up(TABLE, lower(t.text))) found = *d;
         }
         if (found.empty()) return ".";  // no delimiter: an empty one, nothing taken

@@ -33,10 +33,12 @@ void append_roman(std::string& out, std::uint32_t value, bool upper) {
         append_decimal(out, value);
         return;
     }
+    // clang-format off
     static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 13> numerals{{
         {1000, "M"}, {900, "CM"}, {500, "D"}, {400, "CD"}, {100, "C"}, {90, "XC"}, {50, "L"},
         {40, "XL"}, {10, "X"}, {9, "IX"}, {5, "V"}, {4, "IV"}, {1, "I"},
     }};
+    // clang-format on
     for (const auto& [amount, letters] : numerals) {
         for (; value >= amount; value -= amount) {
             for (const char c : letters) out.push_back(upper ? c : static_cast<char>(c - 'A' + 'a'));
