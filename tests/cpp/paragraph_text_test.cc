@@ -42,8 +42,8 @@ TEST(ParaTextControls, EachCodeTakesItsNumberOfUnits) {
 TEST(ParaTextTruncation, OddByteIgnoredAndCutControlEndsTheText) {
     EXPECT_EQ(text_of(ByteWriter().utf16(u"A").u8('B')), "A");
     // A tab 10 bytes before the end; then one 15 bytes before it.
-    for (const ByteWriter& w : {ByteWriter().utf16(u"A").u16(9).utf16(u"xxxx"),
-                                ByteWriter().utf16(u"A").u16(9).utf16(u"xxxxxx").u8(9)}) {
+    for (const ByteWriter& w :
+         {ByteWriter().utf16(u"A").u16(9).utf16(u"xxxx"), ByteWriter().utf16(u"A").u16(9).utf16(u"xxxxxx").u8(9)}) {
         EXPECT_EQ(text_of(w), "A");
         EXPECT_EQ(plain_of(w), "A");
     }
@@ -53,10 +53,10 @@ TEST(ParaTextSurrogates, PairsCombineAndStrayUnitsDropOneByOne) {
     // U+1F600 = D83D DE00 -> F0 9F 98 80; U+10FFFF = DBFF DFFF -> F4 8F BF BF.
     EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).u16(0xDE00).u16(0xDBFF).u16(0xDFFF)),
               "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF");
-    EXPECT_EQ(text_of(ByteWriter().utf16(u"a").u16(0xD83D)), "a");              // high, last
-    EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).utf16(u"b")), "b");              // high, no low
+    EXPECT_EQ(text_of(ByteWriter().utf16(u"a").u16(0xD83D)), "a");             // high, last
+    EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).utf16(u"b")), "b");             // high, no low
     EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).control(9).utf16(u"c")), "c");  // high, control
-    EXPECT_EQ(text_of(ByteWriter().u16(0xDE00).utf16(u"b")), "b");              // lone low
+    EXPECT_EQ(text_of(ByteWriter().u16(0xDE00).utf16(u"b")), "b");             // lone low
     EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).u16(0xD83D).u16(0xDE00)), "\xF0\x9F\x98\x80");
     EXPECT_EQ(text_of(ByteWriter().utf16(u"a").u16(0xD83D).u8(0xDE)), "a");  // low cut by odd length
 }

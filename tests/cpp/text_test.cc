@@ -14,8 +14,7 @@ namespace {
 using test::ByteWriter;
 
 TEST(WhiteSpace, ExactlyTheWhiteSpaceProperty) {
-    const std::u32string_view white =
-        U"\t\n\v\f\r \x85\xA0\u1680\u2000\u2005\u200A\u2028\u2029\u202F\u205F\u3000";
+    const std::u32string_view white = U"\t\n\v\f\r \x85\xA0\u1680\u2000\u2005\u200A\u2028\u2029\u202F\u205F\u3000";
     for (char32_t c : white) EXPECT_TRUE(is_white_space(c)) << static_cast<unsigned>(c);
     // Neighbours of each range, the separators 1C-1F that some libraries call
     // space, and format characters that only look blank.

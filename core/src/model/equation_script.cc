@@ -15,17 +15,17 @@ namespace {
 
 enum class Tok : std::uint8_t {
     End,
-    Word,     // a run of ASCII letters
-    Number,   // digits, with a decimal point between digits
-    Quoted,   // "text" (without its quotes)
-    Symbol,   // an operator or punctuation, one to three ASCII characters
-    Other,    // one character outside ASCII
-    Open,     // {
-    Close,    // }
-    Row,      // #
-    Column,   // &
-    Sup,      // ^
-    Sub,      // _
+    Word,    // a run of ASCII letters
+    Number,  // digits, with a decimal point between digits
+    Quoted,  // "text" (without its quotes)
+    Symbol,  // an operator or punctuation, one to three ASCII characters
+    Other,   // one character outside ASCII
+    Open,    // {
+    Close,   // }
+    Row,     // #
+    Column,  // &
+    Sup,     // ^
+    Sub,     // _
 };
 
 struct Token {
@@ -80,8 +80,8 @@ private:
         }
         if (is_digit(c)) {
             std::size_t end = at_;
-            while (end < s_.size() && (is_digit(s_[end]) ||
-                                       (s_[end] == '.' && end + 1 < s_.size() && is_digit(s_[end + 1])))) {
+            while (end < s_.size() &&
+                   (is_digit(s_[end]) || (s_[end] == '.' && end + 1 < s_.size() && is_digit(s_[end + 1])))) {
                 ++end;
             }
             return token(Tok::Number, end - at_);
@@ -286,9 +286,9 @@ std::string_view symbol_latex(std::string_view s) {
 
 // Where a sequence ends, besides the end of the script.
 struct Stops {
-    bool close = false;   // "}": the sequence is a group's
-    bool right = false;   // "right": the body of "left"
-    bool cells = false;   // "&" and "#": a cell of an array
+    bool close = false;  // "}": the sequence is a group's
+    bool right = false;  // "right": the body of "left"
+    bool cells = false;  // "&" and "#": a cell of an array
 };
 
 class Parser {
@@ -594,9 +594,11 @@ private:
     static std::optional<std::string_view> unicode_greek(std::string_view c) {
         const Utf8Char u = decode_utf8_char(c);
         if (u.length == 0) return std::nullopt;
-        static constexpr std::array<std::string_view, 24> NAMES = {
-            "alpha", "beta", "gamma", "delta", "epsilon", "zeta", "eta", "theta", "iota", "kappa", "lambda", "mu",
-            "nu", "xi", "omicron", "pi", "rho", "sigma", "tau", "upsilon", "phi", "chi", "psi", "omega"};
+        static constexpr std::array<std::string_view, 24> NAMES = {"alpha",  "beta", "gamma", "delta", "epsilon",
+                                                                   "zeta",   "eta",  "theta", "iota",  "kappa",
+                                                                   "lambda", "mu",   "nu",    "xi",    "omicron",
+                                                                   "pi",     "rho",  "sigma", "tau",   "upsilon",
+                                                                   "phi",    "chi",  "psi",   "omega"};
         char32_t v = u.value;
         bool capital = false;
         if (v >= 0x391 && v <= 0x3A9 && v != 0x3A2) {
