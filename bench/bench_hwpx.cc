@@ -104,8 +104,8 @@ int main(int argc, char** argv) {
     std::printf("HWPX, full profile              %.4f s  (%.2f x the floor of the parts it reads; %.0f documents/s)\n",
                 full, full / floor, hwpx.size() / full);
     if (!hwp.empty()) {
-        std::printf("HWP 5.0 twins, exact / full     %.4f / %.4f s  (HWPX takes %.2f / %.2f x their time)\n",
-                    hwp_exact, hwp_full, exact / hwp_exact, full / hwp_full);
+        std::printf("HWP 5.0 twins, exact / full     %.4f / %.4f s  (HWPX takes %.2f / %.2f x their time)\n", hwp_exact,
+                    hwp_full, exact / hwp_exact, full / hwp_full);
     }
     return 0;
 }

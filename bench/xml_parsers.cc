@@ -35,7 +35,8 @@ std::vector<brindle::ByteBuffer> load_parts(const std::vector<std::string>& file
         if (!archive) continue;
         for (const brindle::ZipArchive::Entry& entry : archive.value().entries()) {
             const std::string& name = entry.name;
-            if (name.find("Contents") != 0 || name.size() < 4 || name.compare(name.size() - 4, 4, ".xml") != 0) continue;
+            if (name.find("Contents") != 0 || name.size() < 4 || name.compare(name.size() - 4, 4, ".xml") != 0)
+                continue;
             brindle::Result<brindle::ByteBuffer> bytes = archive.value().read(entry);
             if (bytes) parts.push_back(std::move(bytes).value());
         }

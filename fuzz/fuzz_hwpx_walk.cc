@@ -6,9 +6,9 @@
 #include "brindle/limits.h"
 #include "fuzz_support.h"
 #include "hwpx/header.h"
+#include "model/markdown.h"
 #include "owpml/walk.h"
 #include "owpml/xml.h"
-#include "model/markdown.h"
 
 namespace {
 

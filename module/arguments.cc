@@ -10,8 +10,8 @@ namespace {
 
 PyObject* find_path(const char* function_name, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     if (nargs > 1) {
-        PyErr_Format(PyExc_TypeError, "%s() takes %d positional arguments but %zd %s given", function_name, 1,
-                     nargs, nargs == 1 ? "was" : "were");
+        PyErr_Format(PyExc_TypeError, "%s() takes %d positional arguments but %zd %s given", function_name, 1, nargs,
+                     nargs == 1 ? "was" : "were");
         return nullptr;
     }
     PyObject* path = nargs == 1 ? args[0] : nullptr;
@@ -44,8 +44,8 @@ void raise_not_a_string(PyObject* path) {
                      "<failed to extract type name>", "PyString");
         return;
     }
-    PyErr_Format(PyExc_TypeError, "argument '%s': '%U' object cannot be converted to '%s'", "path",
-                 qualname.get(), "PyString");
+    PyErr_Format(PyExc_TypeError, "argument '%s': '%U' object cannot be converted to '%s'", "path", qualname.get(),
+                 "PyString");
 }
 
 // Only an exception of exactly TypeError is re-raised with the argument's
@@ -66,8 +66,8 @@ void wrap_type_error() {
 
 }  // namespace
 
-std::optional<std::string_view> parse_path_argument(const char* function_name, PyObject* const* args,
-                                                    Py_ssize_t nargs, PyObject* kwnames) {
+std::optional<std::string_view> parse_path_argument(const char* function_name, PyObject* const* args, Py_ssize_t nargs,
+                                                    PyObject* kwnames) {
     PyObject* path = find_path(function_name, args, nargs, kwnames);
     if (path == nullptr) return std::nullopt;
     if (!PyUnicode_Check(path)) {

@@ -12,7 +12,7 @@ namespace brindle::module {
 
 // The UTF-8 text of `path`, borrowed from the argument object, or nothing
 // with a Python exception set (TypeError, UnicodeEncodeError).
-std::optional<std::string_view> parse_path_argument(const char* function_name, PyObject* const* args,
-                                                    Py_ssize_t nargs, PyObject* kwnames);
+std::optional<std::string_view> parse_path_argument(const char* function_name, PyObject* const* args, Py_ssize_t nargs,
+                                                    PyObject* kwnames);
 
 }  // namespace brindle::module

@@ -53,8 +53,8 @@ void raise_failure(PyObject* module, const HwpError& error) {
     const std::string message = error.message();
     PyRef text(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
     if (!text) return;
-    PyRef exception(PyObject_CallFunction(state_of(module).failure, "(sOi)", cause_name(error), text.get(),
-                                          error.os_code()));
+    PyRef exception(
+        PyObject_CallFunction(state_of(module).failure, "(sOi)", cause_name(error), text.get(), error.os_code()));
     if (exception) PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(exception.get())), exception.get());
 }
 
@@ -268,8 +268,9 @@ PyObject* fields_to_list(const std::vector<FormField>& fields) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const FormField& field = fields[i];
         PyObject* value = field.value ? utf8_to_str(*field.value) : Py_NewRef(Py_None);
-        PyObject* item = value == nullptr ? nullptr
-                                          : Py_BuildValue("(NNN)", utf8_to_str(field.name), utf8_to_str(field.guide), value);
+        PyObject* item = value == nullptr
+                             ? nullptr
+                             : Py_BuildValue("(NNN)", utf8_to_str(field.name), utf8_to_str(field.guide), value);
         if (item == nullptr) return nullptr;
         fill_list(list.get(), static_cast<Py_ssize_t>(i), item);
     }
@@ -325,11 +326,10 @@ PyObject* parsed_to_tuple(const Parsed& result) {
     const StrIndices& indices = result.indices;
     const char* format = parsed.format == DocumentFormat::Hwpx    ? "hwpx"
                          : parsed.format == DocumentFormat::Hwpml ? "hwpml"
-                                                                   : "hwp";
+                                                                  : "hwp";
     return Py_BuildValue("(NOOsNNNN)", markdown_to_str(parsed.markdown), images.get(), properties.get(), format,
                          strings_to_list(parsed.warnings), fields_to_list(parsed.fields),
-                         outline_to_list(parsed.outline, indices.outline),
-                         pages_to_list(parsed.pages, indices.pages));
+                         outline_to_list(parsed.outline, indices.outline), pages_to_list(parsed.pages, indices.pages));
 }
 
 // One function of the module: how it takes its argument, the core work,
@@ -429,9 +429,9 @@ PyMethodDef methods[] = {
 
 int exec_module(PyObject* module) {
     State& state = state_of(module);
-    state.failure = PyErr_NewExceptionWithDoc(
-        "brindle._native.Failure",
-        "A document that cannot be read: args are (cause, message, errno).", nullptr, nullptr);
+    state.failure = PyErr_NewExceptionWithDoc("brindle._native.Failure",
+                                              "A document that cannot be read: args are (cause, message, errno).",
+                                              nullptr, nullptr);
     if (state.failure == nullptr) return -1;
     return PyModule_AddObjectRef(module, "Failure", state.failure);
 }
@@ -457,10 +457,12 @@ PyModuleDef_Slot slots[] = {
     {0, nullptr},
 };
 
+// clang-format off
 PyModuleDef module_def = {
     PyModuleDef_HEAD_INIT, "brindle._native", "The brindle package's native core.", sizeof(State), methods, slots,
     traverse_module, clear_module, free_module,
 };
+// clang-format on
 
 }  // namespace
 }  // namespace brindle::module

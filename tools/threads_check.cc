@@ -25,7 +25,8 @@ constexpr std::size_t MODE_COUNT = std::size(MODES);
 // A parse as one text: its Markdown, its pictures' names and sizes, its properties.
 std::string describe(const brindle::ParsedDocument& parsed) {
     std::string out = parsed.markdown;
-    for (const brindle::PictureFile& file : parsed.images) out += "\n" + file.name + " " + std::to_string(file.bytes.size());
+    for (const brindle::PictureFile& file : parsed.images)
+        out += "\n" + file.name + " " + std::to_string(file.bytes.size());
     for (const auto& [key, value] : parsed.properties.fields) out += "\n" + key + "=" + value;
     return out;
 }

@@ -55,20 +55,15 @@ HwpError HwpError::parse(std::string text) { return HwpError(Kind::Parse, std::m
 
 std::string HwpError::message() const {
     switch (kind_) {
-        case Kind::Io:
-            return "IO error: " + std::get<IoError>(payload_).text();
-        case Kind::InvalidSignature:
-            return "Invalid HWP signature";
+        case Kind::Io: return "IO error: " + std::get<IoError>(payload_).text();
+        case Kind::InvalidSignature: return "Invalid HWP signature";
         case Kind::PasswordProtected:
             if (const auto* text = std::get_if<std::string>(&payload_)) return *text;
             return "Password-protected HWP files are not supported";
         case Kind::Package:
-        case Kind::OtherFormat:
-            return std::get<std::string>(payload_);
-        case Kind::CompoundFile:
-            return "Compound file error: " + std::get<std::string>(payload_);
-        case Kind::Parse:
-            return "Parse error: " + std::get<std::string>(payload_);
+        case Kind::OtherFormat: return std::get<std::string>(payload_);
+        case Kind::CompoundFile: return "Compound file error: " + std::get<std::string>(payload_);
+        case Kind::Parse: return "Parse error: " + std::get<std::string>(payload_);
         case Kind::DistributionProtected:
             return "Distribution-protected HWP document: its body is encrypted for viewing in the word processor "
                    "only (the readable part is a notice, not the content); open it in the word processor to convert it";

@@ -63,6 +63,7 @@ Utf8Char decode_last(std::string_view text) {
 }  // namespace
 
 bool is_white_space(char32_t c) {
+    // clang-format off
     switch (c) {
         case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D:  // tab, LF, VT, FF, CR
         case 0x20:                                              // space
@@ -77,6 +78,7 @@ bool is_white_space(char32_t c) {
         default:
             return c >= 0x2000 && c <= 0x200A;  // en quad .. hair space
     }
+    // clang-format on
 }
 
 namespace {

@@ -35,7 +35,8 @@ std::string utf8_of(const fs::path& path) {
 class ByteSourceFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string name = std::string("brindle-files-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        const std::string name =
+            std::string("brindle-files-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         folder_ = fs::absolute(fs::temp_directory_path() / name);
         fs::remove_all(folder_);
         fs::create_directories(folder_);
@@ -45,9 +46,8 @@ protected:
     // characters, so each file and folder made is removed by name, the
     // deepest first, in the long form Windows takes for such names.
     void TearDown() override {
-        std::sort(made_.begin(), made_.end(), [](const fs::path& a, const fs::path& b) {
-            return a.native().size() > b.native().size();
-        });
+        std::sort(made_.begin(), made_.end(),
+                  [](const fs::path& a, const fs::path& b) { return a.native().size() > b.native().size(); });
         for (const fs::path& path : made_) {
 #if defined(_WIN32)
             fs::remove(fs::path(L"\\\\?\\" + path.wstring()));
@@ -74,9 +74,9 @@ protected:
         ASSERT_EQ(source.value().size(), size);
         ByteBuffer tail(3);
         ASSERT_FALSE(source.value().read(size - 3, tail, "the tail").has_value());
-        EXPECT_EQ(tail, (ByteBuffer{static_cast<std::uint8_t>((size - 3) % 251),
-                                    static_cast<std::uint8_t>((size - 2) % 251),
-                                    static_cast<std::uint8_t>((size - 1) % 251)}));
+        EXPECT_EQ(tail,
+                  (ByteBuffer{static_cast<std::uint8_t>((size - 3) % 251), static_cast<std::uint8_t>((size - 2) % 251),
+                              static_cast<std::uint8_t>((size - 1) % 251)}));
         EXPECT_TRUE(source.value().read(size - 2, tail, "the tail").has_value());  // one byte past the end
     }
 
@@ -142,8 +142,8 @@ TEST_F(ByteSourceFiles, WindowsLockedFilesBadUtf8AndDevices) {
     // A name in UTF-8 with a lone surrogate (Python's surrogatepass) opens
     // the file so named; bytes that are no UTF-8 are an invalid argument.
     const std::wstring surrogate_name = path.parent_path().wstring() + L"\\x\xD800y.hwp";
-    HANDLE created = ::CreateFileW(surrogate_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE created =
+        ::CreateFileW(surrogate_name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created != INVALID_HANDLE_VALUE) {  // a file system may refuse such a name
         const char bytes[5] = {1, 2, 3, 4, 5};
         DWORD written = 0;

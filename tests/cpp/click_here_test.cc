@@ -52,6 +52,7 @@ TEST(ClickHereHeaderParse, SizeKindAndModifiedBit) {
 }
 
 TEST(ClickHereHeaderParse, DirectionSettings) {
+    // clang-format off
     const std::pair<std::u16string, std::string> cases[] = {
         {u"9:Type here HelpState:wstring:0: ", "Type here"},
         {u"5:abc", "abc"},                         // fewer units than announced
@@ -66,11 +67,12 @@ TEST(ClickHereHeaderParse, DirectionSettings) {
         {u"", ""}, {u"3", ""}, {u"34", ""},        // the command ends too soon
         {u"1:a" + KEY + u"1:b", "a"},              // the first key counts
     };
+    // clang-format on
     for (const auto& [setting, expected] : cases) {
         EXPECT_EQ(direction(u"Clickhere:set:0:" + KEY + setting), expected);
     }
     EXPECT_EQ(direction(u"Direction:wstr" + KEY + u"2:ok"), "ok");  // partial key first
-    EXPECT_EQ(direction(u"direction:wstring:1:a"), "");            // compared unit for unit
+    EXPECT_EQ(direction(u"direction:wstring:1:a"), "");             // compared unit for unit
     // Only the declared command is searched or taken from.
     EXPECT_EQ(parse_click_here_header(header(u"set:0:", 0, 9, KEY + u"1:a"))->direction, "");
     EXPECT_EQ(parse_click_here_header(header(KEY + u"5:abc", 0, 9, u"de"))->direction, "abc");
@@ -137,10 +139,8 @@ TEST(ClickHereRenderMarks, DigitsBetweenMarksDoNotSpellAMark) {
     // The end of mark 1, "0" and the start of mark 2 read U+E000 '0' U+E000,
     // but they are parts of two marks and a typed digit: each field keeps
     // its own place and the digit stays.
-    EXPECT_EQ(render_paragraph(E + "0" + E + E + "1" + E + "0" + E + "2" + E, Strings{"a", "b", "c"}, {}),
-              "ab0c");
-    EXPECT_EQ(render_paragraph(E + "0" + E + E + "1" + E + "1" + E + "2" + E, Strings{"a", "b", "c"}, {}),
-              "ab1c");
+    EXPECT_EQ(render_paragraph(E + "0" + E + E + "1" + E + "0" + E + "2" + E, Strings{"a", "b", "c"}, {}), "ab0c");
+    EXPECT_EQ(render_paragraph(E + "0" + E + E + "1" + E + "1" + E + "2" + E, Strings{"a", "b", "c"}, {}), "ab1c");
     // Only indices as marks write them: no leading zero, no index past the
     // last closed field.
     EXPECT_EQ(render_paragraph(E + "00" + E + E + "5" + E, Strings{"a"}, {}), E + "00" + E + E + "5" + E);

@@ -85,12 +85,15 @@ TEST(DirectoryKey, NamesCompareUpperCasedByUnit) {
     // letters upper-cased, a character beyond 16 bits as its surrogates,
     // digits and punctuation as they stand.
     EXPECT_EQ(cfb::key_of("BodyText/section0.x_1"), std::optional<cfb::NameKey>(u"BODYTEXT/SECTION0.X_1"));
-    EXPECT_EQ(cfb::key_of("caf\u00e9 \u0434\u043e\u043a"), std::optional<cfb::NameKey>(u"CAF\u00c9 \u0414\u041e\u041a"));
+    EXPECT_EQ(cfb::key_of("caf\u00e9 \u0434\u043e\u043a"),
+              std::optional<cfb::NameKey>(u"CAF\u00c9 \u0414\u041e\u041a"));
     EXPECT_EQ(cfb::key_of("a\U0001F600b"), std::optional<cfb::NameKey>(u"A\U0001F600B"));
     EXPECT_EQ(cfb::key_of(""), std::optional<cfb::NameKey>(u""));
     // Not UTF-8: no key, wherever the bad byte stands.
     EXPECT_EQ(cfb::key_of("ab\xC3"), std::nullopt);
+    // clang-format off
     EXPECT_EQ(cfb::key_of("\xFF" "ab"), std::nullopt);
+    // clang-format on
 }
 
 TEST(InflateRaw, RoundTripsAndIgnoresTrailingBytes) {

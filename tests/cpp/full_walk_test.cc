@@ -68,8 +68,9 @@ HwpRecord list_header_at(std::uint16_t level, std::uint16_t column, std::uint16_
 TEST(FullWalk, ClickHereFieldAfterTheSectionDefinition) {
     ByteWriter w;
     w.control(2, CTRL_SECTION).utf16(u"a").control(3, CTRL_CLICK_HERE).utf16(u"Kim").control(4).utf16(u"b");
-    const Recs records = cat({para(w), {ctrl_header(1, CTRL_SECTION, ByteBuffer(20, 0)),
-                                        click_here_ctrl(1, u"Type here"), field_name_record(2, u"Name")}});
+    const Recs records = cat({para(w),
+                              {ctrl_header(1, CTRL_SECTION, ByteBuffer(20, 0)), click_here_ctrl(1, u"Type here"),
+                               field_name_record(2, u"Name")}});
     EXPECT_EQ(full(records), "a{{Name: Type here --> Kim}}b");
     BlockList exact;  // the exact rules end the paragraph at the 'secd' header
     walk_section(records, exact);
@@ -94,7 +95,9 @@ TEST(FullWalk, WhatControlsAddToTheirParagraphs) {
               cell_at(1, 0, 1, 1, u"y")}),
          "a b\n\n|x|y|\n|---|---|"},
         {"a table of one cell is its content",
-         cat({para(text(u"a").control(11, CTRL_TABLE)), table(1, 1, {1}), cell_at(0, 0, 1, 1, u"x"),
+         cat({para(text(u"a").control(11, CTRL_TABLE)),
+              table(1, 1, {1}),
+              cell_at(0, 0, 1, 1, u"x"),
               {para_header(2, 1), para_text(3, u"y")}}),
          "a\n\nx\n\n1. y"},
         {"footnote", cat({para(text(u"word").control(17, CTRL_FOOTNOTE).utf16(u".")), owning(CTRL_FOOTNOTE, 1, u"x")}),
@@ -123,29 +126,40 @@ TEST(FullWalk, WhatControlsAddToTheirParagraphs) {
               cell_at(1, 1, 1, 1, u"D")}),
          "|A||B|\n|---|---|---|\n|C|D||"},
         {"cell of two paragraphs",
-         cat({tbl, table(1, 2, {2}), cell_at(0, 0, 1, 1, u"a"), {para_header(2), para_text(3, u"b")},
+         cat({tbl,
+              table(1, 2, {2}),
+              cell_at(0, 0, 1, 1, u"a"),
+              {para_header(2), para_text(3, u"b")},
               cell_at(1, 0, 1, 1, u"c")}),
          "|a<br>b|c|\n|---|---|"},
         {"a cell whose paragraph holds only a table keeps it for its body form",
-         cat({tbl, table(2, 1, {1, 1}), cell_at(0, 0, 1, 1, u"x"),
-              {list_header_at(2, 0, 1), para_header(2), record(HWPTAG_PARA_TEXT, 3, ByteWriter().control(11, CTRL_TABLE).take()),
-               ctrl_header(3, CTRL_TABLE), record(HWPTAG_TABLE, 4, ByteWriter().u32(0).u16(1).u16(2).zeros(10).u16(2).take()),
+         cat({tbl,
+              table(2, 1, {1, 1}),
+              cell_at(0, 0, 1, 1, u"x"),
+              {list_header_at(2, 0, 1), para_header(2),
+               record(HWPTAG_PARA_TEXT, 3, ByteWriter().control(11, CTRL_TABLE).take()), ctrl_header(3, CTRL_TABLE),
+               record(HWPTAG_TABLE, 4, ByteWriter().u32(0).u16(1).u16(2).zeros(10).u16(2).take()),
                list_header_at(4, 0, 0), para_header(4), para_text(5, u"p"), list_header_at(4, 1, 0), para_header(4),
                para_text(5, u"q")}}),
          "x\n\n|p|q|\n|---|---|"},
         {"blank paragraphs of a one-column table write nothing",
-         cat({tbl, table(2, 1, {1, 1}), cell_at(0, 0, 1, 1, u" "), {para_header(2), para_text(3, u"x")},
-              cell_at(0, 1, 1, 1, u"y"), {para_header(2), para_text(3, u"  ")}}),
+         cat({tbl,
+              table(2, 1, {1, 1}),
+              cell_at(0, 0, 1, 1, u" "),
+              {para_header(2), para_text(3, u"x")},
+              cell_at(0, 1, 1, 1, u"y"),
+              {para_header(2), para_text(3, u"  ")}}),
          "x\n\ny"},
         {"numbered paragraphs", cat({para(u"a", 1), para(u"b", 1), para(u"c", 2)}), "1. a\n\n2. b\n\n<!-- -->\n\n5. c"},
         {"outline headings by the section's numbering",
          cat({para(ByteWriter().control(2).utf16(u"Title").u16(10).utf16(u"two #"), 3),
-              {ctrl_header(1, CTRL_SECTION, ByteWriter().zeros(14).u16(1).take())}, para(u"Sub", 4)}),
+              {ctrl_header(1, CTRL_SECTION, ByteWriter().zeros(14).u16(1).take())},
+              para(u"Sub", 4)}),
          "# 1. Title two \\#\n\n## 1.1. Sub"},
     };
     Definitions info;
-    info.paragraph_shapes = {{}, {HeadKind::Number, 0, 1}, {HeadKind::Number, 0, 2}, {HeadKind::Outline, 0, 0},
-                             {HeadKind::Outline, 1, 0}};
+    info.paragraph_shapes = {
+        {}, {HeadKind::Number, 0, 1}, {HeadKind::Number, 0, 2}, {HeadKind::Outline, 0, 0}, {HeadKind::Outline, 1, 0}};
     info.numberings = {numbering({"^1.", "^1.^2."}), numbering({"^1."}, {}, {5})};
     for (const auto& c : cases) EXPECT_EQ(full(c.records, info), c.markdown) << c.what;
 }

@@ -65,6 +65,7 @@ TEST(Headings, TitleAndMarkersNestInTheOrderTheyAppear) {
     // The title is the first large line; Roman numerals, then numbers, then
     // Hangul ordinals nest below it; a kind met again closes those opened
     // after it. The markers are set apart by size and weight.
+    // clang-format off
     EXPECT_EQ(headings(blocks_of({{"사업 제안요청서", 2, 1},
                                   {"Ⅰ. 사업 안내", 1}, {BODY},
                                   {"1\\. 사업 개요", 1}, {BODY},
@@ -74,6 +75,7 @@ TEST(Headings, TitleAndMarkersNestInTheOrderTheyAppear) {
                                   {"Ⅱ. 제안 요청 사항", 1}, {BODY}})),
               (Found{{1, "사업 제안요청서"}, {2, "Ⅰ. 사업 안내"}, {3, "1\\. 사업 개요"}, {4, "가. 사업 목적"},
                      {4, "나. 사업 범위"}, {3, "2\\. 추진 일정"}, {2, "Ⅱ. 제안 요청 사항"}}));
+    // clang-format on
 }
 
 TEST(Headings, PageMarksAreNoBlocksOfTheText) {
@@ -91,10 +93,12 @@ TEST(Headings, PageMarksAreNoBlocksOfTheText) {
 TEST(Headings, AKindUsedForTitlesNeedsNoProminence) {
     // Plain-looking numbered lines that each head a stretch of text are
     // titles; the Hangul ordinals under them, always fields, are not.
+    // clang-format off
     EXPECT_EQ(headings(blocks_of({{"1\\. 협의이혼이란"}, {BODY},
                                   {"2\\. 협의이혼의 절차"}, {"가. 신청인 : 부부 양쪽"}, {"나. 장소 : 관할 법원"}, {BODY},
                                   {"3\\. 협의이혼의 효과"}, {BODY}})),
               (Found{{2, "1\\. 협의이혼이란"}, {2, "2\\. 협의이혼의 절차"}, {2, "3\\. 협의이혼의 효과"}}));
+    // clang-format on
 }
 
 TEST(Headings, ItemsOfAListAreNoHeadings) {
@@ -102,6 +106,7 @@ TEST(Headings, ItemsOfAListAreNoHeadings) {
     // items of a list one after another: only the titles. A draft's empty
     // sections, numbered by their parts, stay headings; so do items set
     // apart as headings are.
+    // clang-format off
     EXPECT_EQ(headings(blocks_of({{"1\\. 입찰 참가 신청"}, {BODY},
                                   {"1\\. 입찰참가신청서 1통"}, {"2\\. 인감증명서 1통"}, {"3\\. 사업자등록증 사본"}, {BODY},
                                   {"2\\. 입찰 보증금"}, {BODY},
@@ -115,15 +120,18 @@ TEST(Headings, ItemsOfAListAreNoHeadings) {
     EXPECT_EQ(headings(blocks_of({{"< 보 기 >", 1}, {BODY}, {"< 보 기 >", 1}, {BODY}, {"< 보 기 >", 1}, {BODY},
                                   {"< 유의사항 >", 1}, {BODY}, {"< 유의사항 >", 1}, {BODY}})),
               (Found{{2, "< 유의사항 >"}, {2, "< 유의사항 >"}}));
+    // clang-format on
 }
 
 TEST(Headings, APageMarkSplitsNoList) {
     // The items of a list stay items when a page begins among them: page
     // marks are no blocks of the text, and a conversion that counts no
     // pages finds the same headings.
+    // clang-format off
     const std::initializer_list<Para> document = {{"1\\. 입찰 참가 신청"}, {BODY},
                                                   {"1\\. 입찰참가신청서 1통"}, {"2\\. 인감증명서 1통"}, {BODY},
                                                   {"2\\. 입찰 보증금"}, {BODY}};
+    // clang-format on
     BlockList paged;
     std::uint32_t page = 1;
     for (const Para& p : document) {
@@ -140,6 +148,7 @@ TEST(Headings, AMarkerAloneMakesNoHeading) {
     // entry, a caption, an attachment's label, a date, an addressee, a line
     // too long for a title.
     const Found none;
+    // clang-format off
     EXPECT_EQ(headings(blocks_of({{"○ 본 사업은 지역 축제 운영을 위한 사업임", 1}, {BODY},
                                   {"1\\. 용 역 명 : 2025년 축제 운영 용역", 1}, {BODY},
                                   {"1\\. 사업목적 …… 4", 1}, {"2\\. 추진일정 ...... 7", 1}, {BODY},
@@ -149,6 +158,7 @@ TEST(Headings, AMarkerAloneMakesNoHeading) {
                                   {"1\\. 이 줄은 제목이라기에는 너무 길어서 한 줄에 다 담기지 않을 만큼 이어지는 문장의 일부로서 끝나지 않는다", 1},
                                   {BODY}})),
               none);
+    // clang-format on
 }
 
 TEST(Headings, TheBodyTextIsCountedInCharacters) {
@@ -193,18 +203,22 @@ TEST(Headings, OutlinesStylesAndTypedMarksKeepTheirDepth) {
     outline.head.kind = HeadKind::Outline;
     outline.head.level = 1;
     blocks.emplace_back(std::move(outline));
+    // clang-format off
     for (const Para& p : std::initializer_list<Para>{{"연구의 배경", 0, 0, Origin::Body, 1}, {BODY},
                                                      {"\\## 사용 방법"}, {BODY}, {"```"}, {"\\# 주석입니다"}, {"```"}}) {
         blocks.emplace_back(paragraph(p));
     }
+    // clang-format on
     EXPECT_EQ(headings(std::move(blocks)),
               (Found{{1, "연구 보고서"}, {3, "서론"}, {2, "연구의 배경"}, {3, "\\## 사용 방법"}}));
 }
 
 TEST(Headings, DecimalNumbersNestByTheirParts) {
+    // clang-format off
     EXPECT_EQ(headings(blocks_of({{"2\\.1\\.1 수학 선행", 1}, {BODY}, {"2\\.1\\.2 효율 지향", 1}, {BODY},
                                   {"2\\.2 활동 리듬", 1}, {BODY}, {"3\\. 전망", 1}, {BODY}})),
               (Found{{2, "2\\.1\\.1 수학 선행"}, {2, "2\\.1\\.2 효율 지향"}, {2, "2\\.2 활동 리듬"}, {2, "3\\. 전망"}}));
+    // clang-format on
     // Spaced as some writers space them, the parts still count.
     EXPECT_EQ(headings(blocks_of({{"1 . 1 연구 배경", 1}, {BODY}, {"1 . 2 연구 방법", 1}, {BODY}})),
               (Found{{2, "1 . 1 연구 배경"}, {2, "1 . 2 연구 방법"}}));

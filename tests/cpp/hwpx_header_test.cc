@@ -14,24 +14,25 @@
 namespace brindle::hwpx {
 namespace {
 
-constexpr std::string_view HEAD = R"(<?xml version="1.0"?><h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
-                                  R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:beginNum footnote="3"/>)"
-                                  R"(<h:refList><h:fontfaces><h:fontface lang="HANGUL"><h:font id="0" face="바탕"/>)"
-                                  R"(<h:font id="1" face="돋움"><h:typeInfo/></h:font></h:fontface>)"
-                                  R"(<h:fontface lang="SYMBOL"><h:font face="Wingdings"/></h:fontface></h:fontfaces>)"
-                                  R"(<h:borderFills><h:borderFill id="1"/></h:borderFills>)"
-                                  R"(<h:charProperties><h:charPr id="0" height="1600"><h:fontRef hangul="1" symbol="0"/>)"
-                                  R"(<h:ratio hangul="100"/><h:bold/></h:charPr><h:charPr id="1"><h:italic/></h:charPr>)"
-                                  R"(</h:charProperties>)"
-                                  R"(<h:numberings><h:numbering id="1" start="1"><h:paraHead level="1" )"
-                                  R"(numFormat="HANGUL_SYLLABLE">^1.</h:paraHead></h:numbering></h:numberings>)"
-                                  R"(<h:paraProperties><h:paraPr id="0"><h:align horizontal="CENTER"/><h:heading type="NONE"/>)"
-                                  R"(<p:switch><p:case><h:margin/></p:case><p:default><h:margin/></p:default></p:switch>)"
-                                  R"(</h:paraPr><h:paraPr id="1"><p:switch><p:default><h:heading type="NUMBER" idRef="1" )"
-                                  R"(level="0"/></p:default></p:switch></h:paraPr></h:paraProperties>)"
-                                  R"(<h:styles><h:style id="0" type="PARA" name="개요 1" engName="Outline 1" paraPrIDRef="1" )"
-                                  R"(charPrIDRef="0"/><h:style id="1" type="CHAR" name="강조" charPrIDRef="1"/></h:styles>)"
-                                  R"(</h:refList></h:head>)";
+constexpr std::string_view HEAD =
+    R"(<?xml version="1.0"?><h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
+    R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:beginNum footnote="3"/>)"
+    R"(<h:refList><h:fontfaces><h:fontface lang="HANGUL"><h:font id="0" face="바탕"/>)"
+    R"(<h:font id="1" face="돋움"><h:typeInfo/></h:font></h:fontface>)"
+    R"(<h:fontface lang="SYMBOL"><h:font face="Wingdings"/></h:fontface></h:fontfaces>)"
+    R"(<h:borderFills><h:borderFill id="1"/></h:borderFills>)"
+    R"(<h:charProperties><h:charPr id="0" height="1600"><h:fontRef hangul="1" symbol="0"/>)"
+    R"(<h:ratio hangul="100"/><h:bold/></h:charPr><h:charPr id="1"><h:italic/></h:charPr>)"
+    R"(</h:charProperties>)"
+    R"(<h:numberings><h:numbering id="1" start="1"><h:paraHead level="1" )"
+    R"(numFormat="HANGUL_SYLLABLE">^1.</h:paraHead></h:numbering></h:numberings>)"
+    R"(<h:paraProperties><h:paraPr id="0"><h:align horizontal="CENTER"/><h:heading type="NONE"/>)"
+    R"(<p:switch><p:case><h:margin/></p:case><p:default><h:margin/></p:default></p:switch>)"
+    R"(</h:paraPr><h:paraPr id="1"><p:switch><p:default><h:heading type="NUMBER" idRef="1" )"
+    R"(level="0"/></p:default></p:switch></h:paraPr></h:paraProperties>)"
+    R"(<h:styles><h:style id="0" type="PARA" name="개요 1" engName="Outline 1" paraPrIDRef="1" )"
+    R"(charPrIDRef="0"/><h:style id="1" type="CHAR" name="강조" charPrIDRef="1"/></h:styles>)"
+    R"(</h:refList></h:head>)";
 
 ByteBuffer bytes(std::string_view text) { return ByteBuffer(text.begin(), text.end()); }
 
@@ -127,25 +128,28 @@ TEST(HwpxHeader, APartThatCannotBeParsedDefinesNothing) {
 TEST(HwpxHeader, ListsAreFoundInAnyOrder) {
     // The paragraph properties before the character properties, and an
     // unprefixed list: each is found by its own start tag.
-    const std::string head = R"(<h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
-                             R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:refList>)"
-                             R"(<h:paraProperties><h:paraPr id="0"><p:switch><p:default><h:margin/></p:default></p:switch>)"
-                             R"(</h:paraPr></h:paraProperties><h:charPropertiesX/><h:charProperties><h:charPr id="0"/>)"
-                             R"(</h:charProperties><tabProperties><tabPr/></tabProperties></h:refList></h:head>)";
+    const std::string head =
+        R"(<h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
+        R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:refList>)"
+        R"(<h:paraProperties><h:paraPr id="0"><p:switch><p:default><h:margin/></p:default></p:switch>)"
+        R"(</h:paraPr></h:paraProperties><h:charPropertiesX/><h:charProperties><h:charPr id="0"/>)"
+        R"(</h:charProperties><tabProperties><tabPr/></tabProperties></h:refList></h:head>)";
     ByteBuffer cut = bytes(head);
     skip_unread_definitions(cut);
-    EXPECT_EQ(std::string(cut.begin(), cut.end()),
-              R"(<h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
-              R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:refList>)"
-              R"(<h:paraProperties><h:paraPr id="0"></h:paraPr></h:paraProperties><h:charPropertiesX/></h:refList></h:head>)");
+    EXPECT_EQ(
+        std::string(cut.begin(), cut.end()),
+        R"(<h:head xmlns:h="http://www.hancom.co.kr/hwpml/2011/head" )"
+        R"(xmlns:p="http://www.hancom.co.kr/hwpml/2011/paragraph"><h:refList>)"
+        R"(<h:paraProperties><h:paraPr id="0"></h:paraPr></h:paraProperties><h:charPropertiesX/></h:refList></h:head>)");
     const Definitions definitions = read(head);
     EXPECT_EQ(definitions.paragraph_shapes.size(), 1u);
     EXPECT_EQ(definitions.character_shapes.size(), 1u);
 }
 
 TEST(HwpxHeader, PartsThatCannotBeCutSafelyStayWhole) {
-    for (const std::string& part : {std::string(HEAD).replace(std::string(HEAD).find("<h:refList>"), 0, "<!-- x -->"),
-                                    std::string(HEAD).replace(std::string(HEAD).find("<h:refList>"), 0, "<![CDATA[x]]>")}) {
+    for (const std::string& part :
+         {std::string(HEAD).replace(std::string(HEAD).find("<h:refList>"), 0, "<!-- x -->"),
+          std::string(HEAD).replace(std::string(HEAD).find("<h:refList>"), 0, "<![CDATA[x]]>")}) {
         ByteBuffer buffer = bytes(part);
         skip_unread_definitions(buffer);
         EXPECT_EQ(std::string(buffer.begin(), buffer.end()), part);
@@ -162,8 +166,9 @@ TEST(HwpxHeader, PartsThatCannotBeCutSafelyStayWhole) {
 }
 
 TEST(MarkupSearch, StartTagsByNameAndTheirAttributes) {
-    const std::string_view text = R"(<h:list><h:itemX a="1"/></h:item><item face = 'A&amp;B &#xAC00;&#44032;&bogus; x' )"
-                                  R"(size="12"/><h:item size="-1">text</h:item></h:list>)";
+    const std::string_view text =
+        R"(<h:list><h:itemX a="1"/></h:item><item face = 'A&amp;B &#xAC00;&#44032;&bogus; x' )"
+        R"(size="12"/><h:item size="-1">text</h:item></h:list>)";
     std::vector<std::string> faces;
     std::vector<std::uint32_t> sizes;
     for (StartTag tag = find_start_tag(text, "item", 0, 0); tag.found();

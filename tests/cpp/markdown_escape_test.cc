@@ -17,6 +17,7 @@ using test::ByteWriter;
 
 TEST(AppendMarkdownText, InlineSyntaxOnly) {
     const EscapeRules body, tildes{.tildes = true}, pipes{.pipes = true}, link{.link = true};
+    // clang-format off
     const struct {
         const char* text;
         EscapeRules rules;
@@ -33,6 +34,7 @@ TEST(AppendMarkdownText, InlineSyntaxOnly) {
         {"[x] !", link, "\\[x\\] !"},
         {"a]", {.after = '('}, "a\\]"}, {"a!", {.after = '['}, "a\\!"}, {"a[", {.after = UNKNOWN_NEXT}, "a\\["},
     };
+    // clang-format on
     for (const auto& c : cases) {
         std::string out = "x";
         append_markdown_text(out, c.text, c.rules);
@@ -101,6 +103,7 @@ TEST(AppendMarkdownText, InertTextIsWrittenAsItIs) {
 }
 
 TEST(EscapeLineStarts, BlockOpenersOnEveryLineAndClosingHashes) {
+    // clang-format off
     const std::pair<const char*, const char*> cases[] = {
         {"# a", "\\# a"}, {"> a", "\\> a"}, {"- a", "\\- a"}, {"+ a", "\\+ a"}, {"===", "\\==="},
         {"  - a", "  \\- a"}, {"a # b - c", "a # b - c"}, {"1. a", "1\\. a"}, {"1) a", "1\\) a"}, {"12.", "12\\."},
@@ -108,6 +111,7 @@ TEST(EscapeLineStarts, BlockOpenersOnEveryLineAndClosingHashes) {
         {"1234567890. a", "1234567890. a"}, {"12345678901. a", "12345678901. a"},
         {"[^1]: a", "[^1]\\: a"}, {"[^1] a", "[^1] a"}, {"a\n# b\n\n1. c\n", "a\n\\# b\n\n1\\. c\n"}, {"", ""},
     };
+    // clang-format on
     for (const auto& [text, out] : cases) EXPECT_EQ(escape_line_starts(text), out) << text;
     std::string later = "# a\n# b";
     escape_line_starts(later, 4);
@@ -135,11 +139,13 @@ TEST(HyperlinkTarget, CommandToDestination) {
     EXPECT_EQ(target(u"abc;", 2), "ab");    // only the declared units...
     EXPECT_EQ(target(u"abc", 40), "abc");   // ... that are there
 
+    // clang-format off
     const std::pair<const char*, const char*> destinations[] = {
         {"http://a.com/?q=1&r=2", "http://a.com/?q=1&r=2"}, {"f(x)\\y", "f\\(x\\)\\\\y"},
         {"a b", "<a b>"}, {"a(b c)\\", "<a(b c)\\\\>"}, {"a<b", "<a\\<b>"},
         {"a\tb\x7f", "a%09b%7F"}, {"a b\n", "<a b%0A>"},  // no line may break it
     };
+    // clang-format on
     for (const auto& [link, out] : destinations) {
         std::string destination;
         append_link_destination(destination, link);

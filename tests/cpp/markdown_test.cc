@@ -53,15 +53,17 @@ using Starts = std::vector<std::pair<std::uint32_t, std::size_t>>;
 
 TEST(AssembleMarkdown, PagesAreRecordedAndMarkedOnlyWhenAsked) {
     // Page 2's first block writes nothing: it begins with the next.
-    const BlockList blocks = {NewPage{1}, Paragraph{"a"}, NewPage{2}, Table{}, Paragraph{"b"}, NewPage{3},
-                              HeaderFooter{"머리말", 1}, Paragraph{"h"}, Paragraph{"c"}};
+    const BlockList blocks = {
+        NewPage{1},     Paragraph{"a"}, NewPage{2}, Table{}, Paragraph{"b"}, NewPage{3}, HeaderFooter{"머리말", 1},
+        Paragraph{"h"}, Paragraph{"c"}};
     EXPECT_EQ(assemble_markdown(blocks), "a\n\nb\n\n> 머리말: h\n\nc");
     const Assembled plain = assembled(blocks, false);
     EXPECT_EQ(plain.text, "a\n\nb\n\n> 머리말: h\n\nc");
     EXPECT_EQ(plain.pages, (Starts{{1, 0}, {2, 3}, {3, 6}}));
     const Assembled marked = assembled(blocks, true);
     EXPECT_EQ(marked.text, "<!-- page 1 -->\n\na\n\n<!-- page 2 -->\n\nb\n\n<!-- page 3 -->\n\n> 머리말: h\n\nc");
-    EXPECT_EQ(marked.pages, (Starts{{1, 0}, {2, marked.text.find("<!-- page 2")}, {3, marked.text.find("<!-- page 3")}}));
+    EXPECT_EQ(marked.pages,
+              (Starts{{1, 0}, {2, marked.text.find("<!-- page 2")}, {3, marked.text.find("<!-- page 3")}}));
 
     // A marker ends a list: the item after it shows its own number, without
     // the mark that keeps a renderer from renumbering it.

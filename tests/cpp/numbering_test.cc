@@ -18,6 +18,7 @@ namespace {
 using namespace brindle::test;
 
 TEST(AppendNumber, ShapesAndWhereTheyRunOut) {
+    // clang-format off
     const std::tuple<std::uint32_t, std::uint8_t, const char*> cases[] = {
         {4294967295u, SHAPE_DIGITS, "4294967295"}, {5, 17, "5"},  // 17 is no shape: digits
         {0, SHAPE_ROMAN_UPPER, "0"}, {0, SHAPE_HANGUL_SYLLABLE, "0"},  // only digits have a zero
@@ -33,6 +34,7 @@ TEST(AppendNumber, ShapesAndWhereTheyRunOut) {
         {11, SHAPE_HANJA_NUMERAL, "十一"}, {10000, SHAPE_HANJA_NUMERAL, "萬"}, {10, SHAPE_CIRCLED_HANJA, "㊉"},
         {11, SHAPE_CIRCLED_HANJA, "十一"},
     };
+    // clang-format on
     for (const auto& [value, shape, shown] : cases) {
         std::string out = "<";
         append_number(out, value, shape);
@@ -43,12 +45,15 @@ TEST(AppendNumber, ShapesAndWhereTheyRunOut) {
 TEST(ParagraphNumbering, CountersByNumberingAndLevel) {
     constexpr HeadKind NONE = HeadKind::None, NUMBER = HeadKind::Number, OUTLINE = HeadKind::Outline;
     Definitions info;
+    // clang-format off
     info.paragraph_shapes = {{}, {NUMBER, 0, 1}, {NUMBER, 1, 1}, {NUMBER, 0, 2}, {HeadKind::Bullet, 0, 1},
                              {OUTLINE, 1, 0}, {NUMBER, 0, 9}};  // 6: a numbering past the table
+    // clang-format on
     info.numberings = {numbering({"^1.", "^1.^2)"}, {SHAPE_DIGITS, SHAPE_LATIN_LOWER}, {1, 3}),
                        numbering({"(^1)", "^1-^2"}, {SHAPE_ROMAN_LOWER, SHAPE_DIGITS}, {4, 1})};
     info.bullets = {U'●'};
     info.styles = {Style{"", false, 1, 0}};
+    // clang-format off
     const struct {
         std::uint16_t shape;
         std::uint8_t style;
@@ -64,6 +69,7 @@ TEST(ParagraphNumbering, CountersByNumberingAndLevel) {
         {100, 0, 0, NUMBER, "4."}, {100, 1, 0, NONE, ""},  // a shape past the table: the style's, if any
         {6, 0, 0, NUMBER, ""}, {5, 0, 0, OUTLINE, ""}, {5, 0, 3, OUTLINE, ""},
     };
+    // clang-format on
     ParagraphNumbering numbering(info);
     for (const auto& p : paragraphs) {
         const ParagraphHead head = numbering.head(p.shape, p.style, p.outline);
@@ -106,13 +112,15 @@ TEST(ParseDocInfo, ShortRecordsKeepTheirIndex) {
     char_style.u16(2).utf16(u"강조").u16(0).u8(1).u8(0).u16(0x412).u16(2);
     const Definitions info = parse_doc_info(encode_records({
         record(HWPTAG_DOCUMENT_PROPERTIES, 0, ByteWriter().u16(1).u16(1).u16(3).u16(5).zeros(18).take()),
-        record(HWPTAG_NUMBERING, 1, ByteBuffer(4, 0)), record(HWPTAG_NUMBERING, 1, cut.take()),
+        record(HWPTAG_NUMBERING, 1, ByteBuffer(4, 0)),
+        record(HWPTAG_NUMBERING, 1, cut.take()),
         record(HWPTAG_NUMBERING, 1, starts.take()),
         record(HWPTAG_BULLET, 1, ByteWriter().zeros(12).u16(0x25CF).zeros(8).take()),
         record(HWPTAG_PARA_SHAPE, 1, para_shape(HeadKind::Number, 2, 4, 54, Alignment::Center)),
         record(HWPTAG_PARA_SHAPE, 1, para_shape(HeadKind::Bullet, 0, 1, 31)),
         record(HWPTAG_PARA_SHAPE, 1, para_shape(HeadKind::Outline, 6, 3, 32)),
-        record(HWPTAG_STYLE, 1, style.take()), record(HWPTAG_STYLE, 1, ByteBuffer(2, 0)),
+        record(HWPTAG_STYLE, 1, style.take()),
+        record(HWPTAG_STYLE, 1, ByteBuffer(2, 0)),
         record(HWPTAG_STYLE, 1, char_style.take()),
     }));
     EXPECT_EQ(info.footnote_start, 3);
@@ -151,8 +159,15 @@ TEST(ParseDocInfo, ShortRecordsKeepTheirIndex) {
 // offsets, the base size and the attributes.
 ByteBuffer char_shape(std::uint16_t hangul_font, std::uint16_t latin_font, std::int32_t height,
                       std::uint32_t attributes) {
-    return ByteWriter().u16(hangul_font).u16(latin_font).zeros(10).zeros(28).u32(static_cast<std::uint32_t>(height))
-        .u32(attributes).zeros(22).take();
+    return ByteWriter()
+        .u16(hangul_font)
+        .u16(latin_font)
+        .zeros(10)
+        .zeros(28)
+        .u32(static_cast<std::uint32_t>(height))
+        .u32(attributes)
+        .zeros(22)
+        .take();
 }
 
 ByteBuffer face_name(std::u16string_view name) {
@@ -163,9 +178,9 @@ TEST(ParseDocInfo, FontsGoToTheirScriptsAndCharacterShapesNameThem) {
     ByteWriter counts;  // binary data, then the fonts of each script
     counts.u32(0).u32(2).u32(1).u32(0).u32(0).u32(0).u32(1).u32(0);
     const Definitions info = parse_doc_info(encode_records({
-        record(HWPTAG_ID_MAPPINGS, 0, counts.take()),
-        record(HWPTAG_FACE_NAME, 1, face_name(u"바탕")), record(HWPTAG_FACE_NAME, 1, face_name(u"돋움")),
-        record(HWPTAG_FACE_NAME, 1, face_name(u"Arial")), record(HWPTAG_FACE_NAME, 1, face_name(u"Wingdings")),
+        record(HWPTAG_ID_MAPPINGS, 0, counts.take()), record(HWPTAG_FACE_NAME, 1, face_name(u"바탕")),
+        record(HWPTAG_FACE_NAME, 1, face_name(u"돋움")), record(HWPTAG_FACE_NAME, 1, face_name(u"Arial")),
+        record(HWPTAG_FACE_NAME, 1, face_name(u"Wingdings")),
         record(HWPTAG_FACE_NAME, 1, face_name(u"past every count")),
         record(HWPTAG_CHAR_SHAPE, 1, char_shape(1, 0, 1600, 0x2)),
         record(HWPTAG_CHAR_SHAPE, 1, char_shape(7, 0, 1000, 0x1)),
@@ -205,7 +220,7 @@ TEST(ParseDocInfo, BorderFillsAreReadAsTheShadesTheyShow) {
         record(HWPTAG_BORDER_FILL, 1, border_fill(0, {})),
         record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {0x00332211, 0, NO_PATTERN})),  // 0x00BBGGRR
         record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {0x00FFFFFF, 0, NO_PATTERN})),  // white: none
-        record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {NONE, 0x00787878, 4})),       // a pattern alone
+        record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {NONE, 0x00787878, 4})),        // a pattern alone
         record(HWPTAG_BORDER_FILL, 1, gradation.take()),
         record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {0x00332211})),  // cut short: none, its place kept
         record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR | GRADATION, {0x00D9D9D9, 0, NO_PATTERN})),
@@ -215,13 +230,14 @@ TEST(ParseDocInfo, BorderFillsAreReadAsTheShadesTheyShow) {
     EXPECT_EQ(info.border_fills, (std::vector<Shade>{NO_SHADE, shade_of(FillBrush{0x112233}), NO_SHADE, hatch,
                                                      shade_of(FillBrush{FillBrush::NONE, 0, FillBrush::NONE, 0x006AB3}),
                                                      NO_SHADE, shade_of(FillBrush{0xD9D9D9})}));
-    EXPECT_NE(hatch, shade_of(FillBrush{0x787878}));  // a pattern is not its colour filled in
+    EXPECT_NE(hatch, shade_of(FillBrush{0x787878}));          // a pattern is not its colour filled in
     EXPECT_EQ(info.shade(2), shade_of(FillBrush{0x112233}));  // ids are 1-based
     EXPECT_EQ(info.shade(0), NO_SHADE);
     EXPECT_EQ(info.shade(8), NO_SHADE);
     // A document without shading keeps none at all.
-    EXPECT_TRUE(parse_doc_info(encode_records({record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {NONE, 0, NO_PATTERN}))}))
-                    .border_fills.empty());
+    EXPECT_TRUE(
+        parse_doc_info(encode_records({record(HWPTAG_BORDER_FILL, 1, border_fill(COLOUR, {NONE, 0, NO_PATTERN}))}))
+            .border_fills.empty());
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ std::unique_ptr<XmlPart> parse(std::string_view text) {
 std::vector<std::string> names(Element e) {
     std::vector<std::string> out;
     for (Element child : e.children()) {
-        out.push_back(std::string(child.ns() == Ns::Paragraph ? "hp:" : child.ns() == Ns::Other ? "?:" : "x:") +
+        out.push_back(std::string(child.ns() == Ns::Paragraph ? "hp:"
+                                  : child.ns() == Ns::Other   ? "?:"
+                                                              : "x:") +
                       std::string(child.local()));
     }
     return out;
@@ -40,9 +42,10 @@ TEST(HwpxXml, NamesAreResolvedByNamespaceNotPrefix) {
 
 TEST(HwpxXml, ChildrenPickedByLocalNameAreResolvedAsAnyOther) {
     // Unprefixed, in another namespace, a longer name, and the same name twice.
-    const auto part = parse(R"(<a:tc xmlns:a="http://www.hancom.co.kr/hwpml/2011/paragraph"><a:cellSz/><a:subList n="1"/>)"
-                            R"(<subList n="2"/><b:cellSpan xmlns:b="urn:other" n="3"/><a:subListX/><a:cellSpan n="4"/>)"
-                            R"(<a:subList n="5"/></a:tc>)");
+    const auto part =
+        parse(R"(<a:tc xmlns:a="http://www.hancom.co.kr/hwpml/2011/paragraph"><a:cellSz/><a:subList n="1"/>)"
+              R"(<subList n="2"/><b:cellSpan xmlns:b="urn:other" n="3"/><a:subListX/><a:cellSpan n="4"/>)"
+              R"(<a:subList n="5"/></a:tc>)");
     ASSERT_TRUE(part);
     constexpr std::string_view NAMES[] = {"subList", "cellSpan"};
     std::vector<std::string> seen;

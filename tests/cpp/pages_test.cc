@@ -47,8 +47,9 @@ TEST(PageCounter, ALineAboveTheOneBeforeStartsAPage) {
               (Pages{1, 1, 2, 3}));
     // Segments that do not open a line (text flowing around an object) are
     // not lines; a writer that marks no segment has one segment per line.
-    EXPECT_EQ(pages({{{line(5000), {0, 1000, 0}}}, {{line(6000)}}, {{{7000, 1000, 0}, {0, 1000, 0}}}, {{{1000, 1000, 0}}}}),
-              (Pages{1, 1, 1, 2}));
+    EXPECT_EQ(
+        pages({{{line(5000), {0, 1000, 0}}}, {{line(6000)}}, {{{7000, 1000, 0}, {0, 1000, 0}}}, {{{1000, 1000, 0}}}}),
+        (Pages{1, 1, 1, 2}));
 }
 
 TEST(PageCounter, BreaksStartPagesWhereverTheLineStands) {
@@ -153,13 +154,13 @@ TEST(PageMarker, EachPageIsMarkedBeforeItsFirstBlock) {
     marker.begin_section();
     marker.set_body_height(BODY);
     paragraph(marker, blocks, {{line(0)}}, {"a"});
-    paragraph(marker, blocks, {{line(9000)}}, {});             // ends page 1, shows nothing
-    paragraph(marker, blocks, {{line(0)}}, {});                // opens page 2, shows nothing
+    paragraph(marker, blocks, {{line(9000)}}, {});           // ends page 1, shows nothing
+    paragraph(marker, blocks, {{line(0)}}, {});              // opens page 2, shows nothing
     paragraph(marker, blocks, {{line(1600)}}, {"b", "b2"});  // page 2's first block
     paragraph(marker, blocks, {{line(0)}, true}, {"c", "c2"}, true);
-    paragraph(marker, blocks, {{line(10200)}}, {"d"});       // hung below the body of page 3 ...
-    paragraph(marker, blocks, {{line(2240)}}, {"e"});        // ... opens page 4
-    paragraph(marker, blocks, {}, {});                       // no lines, nothing shown
+    paragraph(marker, blocks, {{line(10200)}}, {"d"});  // hung below the body of page 3 ...
+    paragraph(marker, blocks, {{line(2240)}}, {"e"});   // ... opens page 4
+    paragraph(marker, blocks, {}, {});                  // no lines, nothing shown
     marker.finish(blocks);
     EXPECT_EQ(described(blocks),
               (Described{"N:1", "P:a", "N:2", "P:b", "P:b2", "N:3", "P:c", "P:c2", "N:4", "P:d", "P:e"}));

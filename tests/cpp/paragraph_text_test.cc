@@ -42,8 +42,8 @@ TEST(ParaTextControls, EachCodeTakesItsNumberOfUnits) {
 TEST(ParaTextTruncation, OddByteIgnoredAndCutControlEndsTheText) {
     EXPECT_EQ(text_of(ByteWriter().utf16(u"A").u8('B')), "A");
     // A tab 10 bytes before the end; then one 15 bytes before it.
-    for (const ByteWriter& w : {ByteWriter().utf16(u"A").u16(9).utf16(u"xxxx"),
-                                ByteWriter().utf16(u"A").u16(9).utf16(u"xxxxxx").u8(9)}) {
+    for (const ByteWriter& w :
+         {ByteWriter().utf16(u"A").u16(9).utf16(u"xxxx"), ByteWriter().utf16(u"A").u16(9).utf16(u"xxxxxx").u8(9)}) {
         EXPECT_EQ(text_of(w), "A");
         EXPECT_EQ(plain_of(w), "A");
     }
@@ -53,10 +53,10 @@ TEST(ParaTextSurrogates, PairsCombineAndStrayUnitsDropOneByOne) {
     // U+1F600 = D83D DE00 -> F0 9F 98 80; U+10FFFF = DBFF DFFF -> F4 8F BF BF.
     EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).u16(0xDE00).u16(0xDBFF).u16(0xDFFF)),
               "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF");
-    EXPECT_EQ(text_of(ByteWriter().utf16(u"a").u16(0xD83D)), "a");              // high, last
-    EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).utf16(u"b")), "b");              // high, no low
+    EXPECT_EQ(text_of(ByteWriter().utf16(u"a").u16(0xD83D)), "a");             // high, last
+    EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).utf16(u"b")), "b");             // high, no low
     EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).control(9).utf16(u"c")), "c");  // high, control
-    EXPECT_EQ(text_of(ByteWriter().u16(0xDE00).utf16(u"b")), "b");              // lone low
+    EXPECT_EQ(text_of(ByteWriter().u16(0xDE00).utf16(u"b")), "b");             // lone low
     EXPECT_EQ(text_of(ByteWriter().u16(0xD83D).u16(0xD83D).u16(0xDE00)), "\xF0\x9F\x98\x80");
     EXPECT_EQ(text_of(ByteWriter().utf16(u"a").u16(0xD83D).u8(0xDE)), "a");  // low cut by odd length
 }
@@ -87,6 +87,7 @@ TEST(ParaTextRuns, AnyMixOfWidthsAndStopsAtAnyPlace) {
         std::u16string units;
         std::string utf8;
     };
+    // clang-format off
     const Piece pieces[] = {
         {u"a", "a"}, {u" ", " "}, {u"\u007F", "\x7F"},                                      // ASCII
         {u"\u0080", "\xC2\x80"}, {u"\u00E9", "\xC3\xA9"}, {u"\u07FF", "\xDF\xBF"},          // two bytes
@@ -95,6 +96,7 @@ TEST(ParaTextRuns, AnyMixOfWidthsAndStopsAtAnyPlace) {
         {u"\U0001F600", "\xF0\x9F\x98\x80"},  // a surrogate pair
         {u"\u000D", ""}, {u"\u0018", ""}, {std::u16string(1, char16_t{0xDC00}), ""},  // stops written as nothing
     };
+    // clang-format on
     std::uint32_t seed = 1;
     const auto next = [&](std::uint32_t bound) {
         seed = seed * 1103515245u + 12345u;
@@ -116,7 +118,9 @@ TEST(ParaTextRuns, AnyMixOfWidthsAndStopsAtAnyPlace) {
         if (next(2) == 0) {
             w.control(11, CTRL_TABLE);  // an 8-unit control, then more text
             w.utf16(u"\uD55Cb");
+            // clang-format off
             expected += "\xED\x95\x9C" "b";
+            // clang-format on
         }
         ASSERT_EQ(text_of(w), expected) << "text " << text;
         ASSERT_EQ(plain_of(w), expected) << "text " << text;
@@ -129,8 +133,10 @@ TEST(ParaTextFields, ClickHereContentIsLiftedBehindAMark) {
     w.utf16(u"y");
     const ParagraphText t = decode_para_text(w.buffer());
     EXPECT_EQ(t.text, "x" + E + "0" + E + "y");
+    // clang-format off
     EXPECT_EQ(t.field_texts, Strings{"\xF0\x9F\x98\x80" "c"});
     EXPECT_EQ(plain_of(w), "x\xF0\x9F\x98\x80" "cy");  // codes 3 and 4 are plain controls here
+    // clang-format on
     // The document's own U+E000 '0' U+E000 is text like any other.
     EXPECT_EQ(text_of(ByteWriter().u16(0xE000).utf16(u"0").u16(0xE000)), E + "0" + E);
 }

@@ -65,6 +65,7 @@ TEST(ParseEquation, Cases) {
 }
 
 TEST(CollectShape, Cases) {
+    // clang-format off
     const struct {
         const char* what;
         Recs body;
@@ -91,6 +92,7 @@ TEST(CollectShape, Cases) {
          {list_header(2), para_text(3, u"caption"), shape(3), picture(3, 100)}, "", 4},
         {"text without field marks", {shape(2), para_with_field(3, u"x", u"abc", u"y")}, "P:xabcy", 2},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const ShapeParse parsed = collect_shape(control(CTRL_DRAWING, c.body), 1, 1);

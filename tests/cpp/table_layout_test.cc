@@ -33,9 +33,9 @@ TEST(TableGrid, ColumnsWhereNoCellWithTextStartsAreLeftOut) {
 
 TEST(TableGrid, SpansCoverPositionsAndDisplacedCellsTakeTheNextFree) {
     TableGrid grid(2, 3);
-    grid.place(CellAddress{0, 0, 2, 2}, "big");  // covers (0,0) to (1,1)
-    grid.place(CellAddress{1, 1, 1, 1}, "under");  // taken: goes to the first free, (0,2)
-    grid.place(std::nullopt, "no address");         // next free: (1,2)
+    grid.place(CellAddress{0, 0, 2, 2}, "big");      // covers (0,0) to (1,1)
+    grid.place(CellAddress{1, 1, 1, 1}, "under");    // taken: goes to the first free, (0,2)
+    grid.place(std::nullopt, "no address");          // next free: (1,2)
     grid.place(CellAddress{0, 0, 1, 1}, "dropped");  // no position left
     grid.place(CellAddress{5, 7, 99, 99}, "outside");
     const Table table = std::move(grid).take();
@@ -114,7 +114,6 @@ TEST(TableLayout, CellsPlacedOutOfReadingOrderLayOutAsInOrder) {
     EXPECT_EQ(shown(std::move(reversed).lay_out()), expected);
 }
 
-
 // A cell whose body form is `blocks`.
 void put_blocks(TableGrid& grid, CellAddress at, const std::string& text, std::vector<ContentBlock> blocks) {
     CellContent content;
@@ -158,8 +157,9 @@ TEST(TableLayout, ALineOfALayoutIsOneParagraphUntilAPieceIsNoPlainParagraph) {
     put_blocks(grid, {3, 21, 1, 3}, "[이미지] 끝", {Image(), Paragraph("끝")});  // a picture first
     place_text(grid, {4, 11, 1, 13}, "비고");
     place_text(grid, {5, 0, 1, 24}, "조달청");
-    EXPECT_EQ(shown(std::move(grid).lay_out()), (std::vector<std::string>{"p:공고", "p:○ 공고명: 운송", "p:2.", "p:안내",
-                                                                        "p:덧", "p:끝", "p:비고", "p:조달청"}));
+    EXPECT_EQ(shown(std::move(grid).lay_out()),
+              (std::vector<std::string>{"p:공고", "p:○ 공고명: 운송", "p:2.", "p:안내", "p:덧", "p:끝", "p:비고",
+                                        "p:조달청"}));
 }
 
 TEST(TableLayout, MostlyBlankDataTablesStayTables) {
@@ -175,7 +175,8 @@ TEST(TableLayout, MostlyBlankDataTablesStayTables) {
         for (std::size_t c = 1; c < 4; ++c) blank(form, {r, c, 1, 1});
     }
     place_text(form, {3, 0, 1, 1}, "부채");
-    EXPECT_EQ(shown(std::move(form).lay_out()), (std::vector<std::string>{"t:구분|2023|2024|합계|/자산||||/부채||||/"}));
+    EXPECT_EQ(shown(std::move(form).lay_out()),
+              (std::vector<std::string>{"t:구분|2023|2024|합계|/자산||||/부채||||/"}));
     TableGrid schedule(3, 7);
     place_text(schedule, {0, 0, 1, 1}, "과업");
     for (std::size_t c = 1; c < 7; ++c) place_text(schedule, {0, c, 1, 1}, std::to_string(c));

@@ -55,11 +55,10 @@ TEST(TableMarks, AScheduleShowsTheMonthsItsTasksRun) {
     TableGrid grid(4, 5), same(4, 5);
     schedule(grid, bars, GREY);
     schedule(same, bars, GREY);
-    EXPECT_EQ(laid_out(std::move(grid), std::move(same)),
-              (Texts{{"과업", "1월", "2월", "3월", "4월"},
-                     {"업무1", "■", "■", "", ""},
-                     {"업무2", "", "■", "■", ""},
-                     {"업무3", "", "", "", "■"}}));
+    EXPECT_EQ(laid_out(std::move(grid), std::move(same)), (Texts{{"과업", "1월", "2월", "3월", "4월"},
+                                                                 {"업무1", "■", "■", "", ""},
+                                                                 {"업무2", "", "■", "■", ""},
+                                                                 {"업무3", "", "", "", "■"}}));
 }
 
 TEST(TableMarks, BarsSpanningColumnsAndRowsAreWrittenWhereTheGridWritesThem) {
@@ -73,7 +72,8 @@ TEST(TableMarks, BarsSpanningColumnsAndRowsAreWrittenWhereTheGridWritesThem) {
         place_text(grid, {1, 1, 1, 6}, "", GREY);  // months 1 to 3
         place_text(grid, {1, 7, 1, 2}, "");
         place_text(grid, {2, 0, 1, 1}, "시공");
-        for (std::size_t c = 1; c < 9; ++c) place_text(grid, {2, c, 1, 1}, "", c == 5 ? DARK : c == 7 ? GREY : NO_SHADE);
+        for (std::size_t c = 1; c < 9; ++c)
+            place_text(grid, {2, c, 1, 1}, "", c == 5 ? DARK : c == 7 ? GREY : NO_SHADE);
         place_text(grid, {3, 0, 2, 1}, "보고");
         for (std::size_t c = 1; c < 9; ++c) place_text(grid, {3, c, 1, 1}, "");
         for (std::size_t c = 1; c < 9; ++c) place_text(grid, {4, c, 1, 1}, "", c == 8 ? GREY : NO_SHADE);
@@ -101,11 +101,10 @@ TEST(TableMarks, ATitleAboveTheHeaderLeavesTheMarksInTheTable) {
     TableLayout layout = std::move(grid).lay_out();
     ASSERT_EQ(layout.blocks.size(), 2u);
     EXPECT_EQ(std::get<Paragraph>(layout.blocks[0]).text, "추진일정");
-    EXPECT_EQ(texts(std::get<Table>(layout.blocks[1])),
-              (Texts{{"과업", "1분기", "2분기", "3분기", "4분기"},
-                     {"업무2", "■", "■", "", ""},
-                     {"업무3", "", "■", "■", ""},
-                     {"업무4", "", "", "■", "■"}}));
+    EXPECT_EQ(texts(std::get<Table>(layout.blocks[1])), (Texts{{"과업", "1분기", "2분기", "3분기", "4분기"},
+                                                               {"업무2", "■", "■", "", ""},
+                                                               {"업무3", "", "■", "■", ""},
+                                                               {"업무4", "", "", "■", "■"}}));
 }
 
 // The table take writes of a grid built by `build`, with its shades and
@@ -154,7 +153,8 @@ TEST(TableMarks, ShadingThatDressesATableIsNoMark) {
             for (std::size_t r = 1; r < 5; ++r) {
                 const Shade s = shaded && r % 2 == 1 ? YELLOW : NO_SHADE;
                 place_text(grid, {r, 0, 1, 1}, "과제" + std::to_string(r), s);
-                for (std::size_t c = 1; c < 4; ++c) place_text(grid, {r, c, 1, 1}, "", c == r || c == r + 1 ? s : NO_SHADE);
+                for (std::size_t c = 1; c < 4; ++c)
+                    place_text(grid, {r, c, 1, 1}, "", c == r || c == r + 1 ? s : NO_SHADE);
             }
         },
         5, 4);
@@ -167,7 +167,8 @@ TEST(TableMarks, ShadingThatDressesATableIsNoMark) {
                 place_text(grid, {r, 0, 1, 1}, "항목" + std::to_string(r));
                 for (std::size_t c = 1; c < 4; ++c) {
                     const bool greyed = c == r || c + 1 == r;
-                    place_text(grid, {r, c, 1, 1}, greyed ? "" : std::to_string(r * c), greyed && shaded ? GREY : NO_SHADE);
+                    place_text(grid, {r, c, 1, 1}, greyed ? "" : std::to_string(r * c),
+                               greyed && shaded ? GREY : NO_SHADE);
                 }
             }
         },

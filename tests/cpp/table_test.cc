@@ -32,8 +32,10 @@ Texts cell_texts(const Table& table) {
 // A table control at `level` whose three one-cell rows hold 'p', nothing, 'q'.
 Recs nested_pq(std::uint16_t level) {
     const auto d = static_cast<std::uint16_t>(level + 1);
-    return cat({{ctrl_header(level, CTRL_TABLE), table_record(d, 3, {1, 1, 1})}, cell(d, u"p"),
-                {list_header(d)}, cell(d, u"q")});
+    return cat({{ctrl_header(level, CTRL_TABLE), table_record(d, 3, {1, 1, 1})},
+                cell(d, u"p"),
+                {list_header(d)},
+                cell(d, u"q")});
 }
 
 Recs field_para() { return {para_with_field(3, u"a", u"Kim", u"b"), click_here_ctrl(3, u"Type here")}; }
@@ -65,8 +67,9 @@ TEST(ParseTable, CasesInRecordOrder) {
          cat({one_cell, {para_text(3, u"  first "), para_text(3, u""), para_text(3, u"second")}}),
          Texts{{"first second"}}, 5},
         {"equation and drawing add nothing",
-         cat({one_cell, {para_text(3, u"before"), ctrl_header(3, CTRL_EQUATION), record(HWPTAG_EQEDIT, 4),
-                         ctrl_header(3, CTRL_DRAWING), para_text(5, u"box"), para_text(3, u"after")}}),
+         cat({one_cell,
+              {para_text(3, u"before"), ctrl_header(3, CTRL_EQUATION), record(HWPTAG_EQEDIT, 4),
+               ctrl_header(3, CTRL_DRAWING), para_text(5, u"box"), para_text(3, u"after")}}),
          Texts{{"before after"}}, 8},
         {"nested table between paragraphs", cat({head(1, {1}), cells({u"x"}), nested_pq(3), {para_text(3, u"y")}}),
          Texts{{"x p q y"}}, 11},
@@ -138,8 +141,9 @@ TEST(ParseTable, GridBoundCountsRowsPaddedToTheWidest) {
         parse_table(over, 1, 1, 0);
         ADD_FAILURE() << "no LimitExceeded";
     } catch (const LimitExceeded& e) {
-        EXPECT_STREQ(e.what(), "table declares 32768 rows of up to 129 cells (4227072 grid cells); "
-                               "at most 4194304 are supported");
+        EXPECT_STREQ(e.what(),
+                     "table declares 32768 rows of up to 129 cells (4227072 grid cells); "
+                     "at most 4194304 are supported");
     }
 }
 

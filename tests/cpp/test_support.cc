@@ -70,8 +70,8 @@ ByteBuffer encode_records(const std::vector<HwpRecord>& records) {
     for (const HwpRecord& r : records) {
         const std::uint32_t size = static_cast<std::uint32_t>(r.size());
         const std::uint32_t small = size >= RECORD_SIZE_EXTENDED ? RECORD_SIZE_EXTENDED : size;
-        w.u32(static_cast<std::uint32_t>(r.tag_id & 0x3FF) |
-              (static_cast<std::uint32_t>(r.level & 0x3FF) << 10) | (small << 20));
+        w.u32(static_cast<std::uint32_t>(r.tag_id & 0x3FF) | (static_cast<std::uint32_t>(r.level & 0x3FF) << 10) |
+              (small << 20));
         if (small == RECORD_SIZE_EXTENDED) w.u32(size);
         w.bytes(r.bytes());
     }
@@ -85,8 +85,7 @@ ByteBuffer table_payload(std::uint16_t rows, std::initializer_list<std::uint16_t
     return w.take();
 }
 
-HwpRecord table_record(std::uint16_t level, std::uint16_t rows,
-                       std::initializer_list<std::uint16_t> cell_counts) {
+HwpRecord table_record(std::uint16_t level, std::uint16_t rows, std::initializer_list<std::uint16_t> cell_counts) {
     return record(HWPTAG_TABLE, level, table_payload(rows, cell_counts));
 }
 

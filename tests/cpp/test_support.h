@@ -52,8 +52,7 @@ ByteBuffer encode_records(const std::vector<HwpRecord>& records);
 // counts (fewer counts than rows leaves the later rows uncounted): 18 bytes
 // of properties, then one u16 per count.
 ByteBuffer table_payload(std::uint16_t rows, std::initializer_list<std::uint16_t> cell_counts);
-HwpRecord table_record(std::uint16_t level, std::uint16_t rows,
-                       std::initializer_list<std::uint16_t> cell_counts);
+HwpRecord table_record(std::uint16_t level, std::uint16_t rows, std::initializer_list<std::uint16_t> cell_counts);
 // A HWPTAG_LIST_HEADER opening a cell (its payload is never read).
 HwpRecord list_header(std::uint16_t level);
 // A '%clk' control header whose command holds the guide text `direction`.

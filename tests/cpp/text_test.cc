@@ -14,8 +14,7 @@ namespace {
 using test::ByteWriter;
 
 TEST(WhiteSpace, ExactlyTheWhiteSpaceProperty) {
-    const std::u32string_view white =
-        U"\t\n\v\f\r \x85\xA0\u1680\u2000\u2005\u200A\u2028\u2029\u202F\u205F\u3000";
+    const std::u32string_view white = U"\t\n\v\f\r \x85\xA0\u1680\u2000\u2005\u200A\u2028\u2029\u202F\u205F\u3000";
     for (char32_t c : white) EXPECT_TRUE(is_white_space(c)) << static_cast<unsigned>(c);
     // Neighbours of each range, the separators 1C-1F that some libraries call
     // space, and format characters that only look blank.
@@ -26,10 +25,12 @@ TEST(WhiteSpace, ExactlyTheWhiteSpaceProperty) {
 
 TEST(Trim, RemovesWholeWhiteSpaceCharactersOnly) {
     // U+3000 (E3 80 80), U+00A0 (C2 A0) | U+2028 (E2 80 A8), U+0085 (C2 85).
+    // clang-format off
     EXPECT_EQ(trim(" \t\xE3\x80\x80\xC2\xA0" "a b" "\xE2\x80\xA8\xC2\x85\n"), "a b");
     EXPECT_EQ(trim(" \xE3\x80\x80 "), "");
     // U+200B (E2 80 8B, same first bytes as U+2000) and U+3001 (E3 80 81) stay.
     EXPECT_EQ(trim("\xE2\x80\x8B" "a" "\xE3\x80\x81"), "\xE2\x80\x8B" "a" "\xE3\x80\x81");
+    // clang-format on
     // Bytes that are no character are not cut: a lone A0, an overlong C0 A0,
     // U+00A0 with a stray continuation byte after it.
     for (std::string_view odd : {"a\xA0", "a\xC0\xA0", "a\xC2\xA0\x80"}) EXPECT_EQ(trim_end(odd), odd);

@@ -45,11 +45,12 @@ HwpRecord two_fields() {
 TEST(WalkSection, TextOfAParagraphPrecedesTheTableAnchoredInIt) {
     ByteWriter total;
     total.utf16(u"Total:").control(11, CTRL_TABLE);
-    const Recs records = cat({{record(HWPTAG_PARA_HEADER, 0), record(HWPTAG_PARA_TEXT, 1, total.take()), record(68, 1),
-                               ctrl_header(1, CTRL_TABLE), table_record(2, 1, {2})},
-                              cell(2, u"a"), cell(2, u"b"),
-                              {record(HWPTAG_PARA_HEADER, 0), para_text(1, u"  "), record(HWPTAG_PARA_HEADER, 0),
-                               para_text(1, u"End")}});
+    const Recs records = cat(
+        {{record(HWPTAG_PARA_HEADER, 0), record(HWPTAG_PARA_TEXT, 1, total.take()), record(68, 1),
+          ctrl_header(1, CTRL_TABLE), table_record(2, 1, {2})},
+         cell(2, u"a"),
+         cell(2, u"b"),
+         {record(HWPTAG_PARA_HEADER, 0), para_text(1, u"  "), record(HWPTAG_PARA_HEADER, 0), para_text(1, u"End")}});
     BlockList blocks;
     walk_section(records, blocks);
     ASSERT_EQ(blocks.size(), 3u);

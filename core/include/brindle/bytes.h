@@ -42,8 +42,7 @@ inline std::uint16_t read_u16(Bytes bytes, std::size_t offset) {
 }
 
 inline std::uint32_t read_u32(Bytes bytes, std::size_t offset) {
-    return static_cast<std::uint32_t>(bytes[offset]) |
-           (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
+    return static_cast<std::uint32_t>(bytes[offset]) | (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
            (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
            (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
 }
@@ -62,7 +61,8 @@ inline std::uint32_t load_u32(const std::uint8_t* p) {
 }
 
 inline std::uint64_t read_u64(Bytes bytes, std::size_t offset) {
-    return static_cast<std::uint64_t>(read_u32(bytes, offset)) | (static_cast<std::uint64_t>(read_u32(bytes, offset + 4)) << 32);
+    return static_cast<std::uint64_t>(read_u32(bytes, offset)) |
+           (static_cast<std::uint64_t>(read_u32(bytes, offset + 4)) << 32);
 }
 
 // The same for an optional field: `fallback` when the bytes end before it.

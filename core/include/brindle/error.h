@@ -28,8 +28,16 @@ public:
     // document that cannot be read.
     // OtherFormat is a file of another kind altogether (an HTML page, an
     // XML document), named for what it is.
-    enum class Kind { Io, InvalidSignature, PasswordProtected, CompoundFile, Parse, DistributionProtected, Package,
-                      OtherFormat };
+    enum class Kind {
+        Io,
+        InvalidSignature,
+        PasswordProtected,
+        CompoundFile,
+        Parse,
+        DistributionProtected,
+        Package,
+        OtherFormat
+    };
 
     // What a failure says about the input beyond its kind, for callers that
     // tell causes apart (the message is the same either way).

@@ -33,8 +33,8 @@ public:
 
     void charge(std::uint64_t cells) {
         if (cells > remaining_) {
-            throw LimitExceeded("the document's tables declare more than " +
-                                std::to_string(MAX_DOCUMENT_TABLE_CELLS) + " cells in all");
+            throw LimitExceeded("the document's tables declare more than " + std::to_string(MAX_DOCUMENT_TABLE_CELLS) +
+                                " cells in all");
         }
         remaining_ -= cells;
     }

@@ -19,12 +19,14 @@ public:
     bool ok() const { return state_.index() == 0; }
     explicit operator bool() const { return ok(); }
 
+    // clang-format off
     T& value() & { assert(ok()); return std::get<0>(state_); }
     const T& value() const& { assert(ok()); return std::get<0>(state_); }
     T&& value() && { assert(ok()); return std::get<0>(std::move(state_)); }
 
     HwpError& error() & { assert(!ok()); return std::get<1>(state_); }
     HwpError&& error() && { assert(!ok()); return std::get<1>(std::move(state_)); }
+    // clang-format on
 
 private:
     std::variant<T, HwpError> state_;

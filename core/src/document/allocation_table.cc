@@ -48,8 +48,8 @@ Result<std::vector<std::uint32_t>> AllocationTable::walk(std::uint32_t start, st
                                          std::to_string(count) + " sectors");
         }
         if (sector >= next_.size()) {
-            return chain_error(what, "holds sector number " + std::to_string(sector) +
-                                         ", outside the allocation table");
+            return chain_error(what,
+                               "holds sector number " + std::to_string(sector) + ", outside the allocation table");
         }
         if (seen_[sector] == generation_) return chain_error(what, "loops");
         seen_[sector] = generation_;

@@ -30,7 +30,11 @@ std::optional<std::wstring> utf16_of(std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
-        int length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+        int length = lead < 0x80             ? 1
+                     : (lead & 0xE0) == 0xC0 ? 2
+                     : (lead & 0xF0) == 0xE0 ? 3
+                     : (lead & 0xF8) == 0xF0 ? 4
+                                             : 0;
         if (length == 0 || utf8.size() - i < static_cast<std::size_t>(length)) return std::nullopt;
         char32_t code = length == 1 ? lead : lead & (0x7F >> length);
         for (int k = 1; k < length; ++k) {
@@ -76,25 +80,18 @@ int errno_of(DWORD error) {
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
-        case ERROR_BAD_PATHNAME:
-            return ENOENT;
+        case ERROR_BAD_PATHNAME: return ENOENT;
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_CURRENT_DIRECTORY:
-        case ERROR_NETWORK_ACCESS_DENIED:
-            return EACCES;
-        case ERROR_TOO_MANY_OPEN_FILES:
-            return EMFILE;
+        case ERROR_NETWORK_ACCESS_DENIED: return EACCES;
+        case ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
         case ERROR_NOT_ENOUGH_MEMORY:
-        case ERROR_OUTOFMEMORY:
-            return ENOMEM;
-        case ERROR_FILENAME_EXCED_RANGE:
-            return ENAMETOOLONG;
-        case ERROR_INVALID_HANDLE:
-            return EBADF;
-        default:
-            return EINVAL;
+        case ERROR_OUTOFMEMORY: return ENOMEM;
+        case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+        case ERROR_INVALID_HANDLE: return EBADF;
+        default: return EINVAL;
     }
 }
 

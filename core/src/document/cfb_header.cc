@@ -10,7 +10,8 @@
 namespace brindle::cfb {
 
 Result<Header> parse_header(Bytes bytes, std::uint64_t file_size) {
-    if (file_size == 0) return HwpError::compound_file("not a compound file: the file is empty", HwpError::Cause::NotACompoundFile);
+    if (file_size == 0)
+        return HwpError::compound_file("not a compound file: the file is empty", HwpError::Cause::NotACompoundFile);
     if (bytes.size() < SIGNATURE.size() || !std::equal(SIGNATURE.begin(), SIGNATURE.end(), bytes.begin())) {
         return HwpError::compound_file("not a compound file: bad signature", HwpError::Cause::NotACompoundFile);
     }

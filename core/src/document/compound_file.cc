@@ -91,8 +91,8 @@ struct CompoundFile::Impl {
 // A last sector that the end of the file cuts short is completed with
 // `fill` (free sectors, empty entries). A read the system refuses while the
 // container is being opened is a failure of the container.
-Result<ByteBuffer> CompoundFile::Impl::read_table_sectors(const std::vector<std::uint32_t>& sectors,
-                                                          std::uint8_t fill, std::string_view what) const {
+Result<ByteBuffer> CompoundFile::Impl::read_table_sectors(const std::vector<std::uint32_t>& sectors, std::uint8_t fill,
+                                                          std::string_view what) const {
     const std::size_t size = sector_size();
     ByteBuffer bytes(sectors.size() * size, fill);
     std::vector<Piece> pieces;
@@ -102,7 +102,8 @@ Result<ByteBuffer> CompoundFile::Impl::read_table_sectors(const std::vector<std:
                                            " lies past the end of the file");
         }
         const std::uint64_t offset = sector_offset(sectors[i]);
-        add_piece(pieces, offset, i * size, static_cast<std::size_t>(std::min<std::uint64_t>(size, source.size() - offset)));
+        add_piece(pieces, offset, i * size,
+                  static_cast<std::size_t>(std::min<std::uint64_t>(size, source.size() - offset)));
     }
     for (const Piece& piece : pieces) {
         if (auto error = source.read(piece.offset, std::span(bytes).subspan(piece.at, piece.length), what)) {
@@ -132,7 +133,8 @@ std::optional<HwpError> CompoundFile::Impl::open() {
                                        " FAT sectors; the file holds " + std::to_string(sector_count) + " sectors");
     }
     std::vector<std::uint32_t> fat_sectors(header.difat.begin(),
-                                           header.difat.begin() + std::min<std::size_t>(header.fat_sectors, cfb::HEADER_DIFAT_SLOTS));
+                                           header.difat.begin() +
+                                               std::min<std::size_t>(header.fat_sectors, cfb::HEADER_DIFAT_SLOTS));
     const std::size_t per_difat_sector = size / 4 - 1;
     std::vector<bool> difat_seen;
     for (std::uint32_t next = header.first_difat_sector; fat_sectors.size() < header.fat_sectors;) {
@@ -140,7 +142,8 @@ std::optional<HwpError> CompoundFile::Impl::open() {
             return HwpError::compound_file(next > cfb::MAX_REGULAR_SECTOR
                                                ? "the DIFAT ends after " + std::to_string(fat_sectors.size()) + " of " +
                                                      std::to_string(header.fat_sectors) + " FAT sectors"
-                                               : "DIFAT sector " + std::to_string(next) + " lies past the end of the file");
+                                               : "DIFAT sector " + std::to_string(next) +
+                                                     " lies past the end of the file");
         }
         if (difat_seen.empty()) difat_seen.resize(static_cast<std::size_t>(sector_count));
         if (difat_seen[next]) return HwpError::compound_file("the DIFAT chain loops");
@@ -155,7 +158,8 @@ std::optional<HwpError> CompoundFile::Impl::open() {
     if (!fat_bytes) return std::move(fat_bytes).error();
     fat = table_from(fat_bytes.value());
 
-    Result<std::vector<std::uint32_t>> directory_chain = fat.chain_to_end(header.first_directory_sector, "the directory");
+    Result<std::vector<std::uint32_t>> directory_chain =
+        fat.chain_to_end(header.first_directory_sector, "the directory");
     if (!directory_chain) return std::move(directory_chain).error();
     Result<ByteBuffer> directory_bytes = read_table_sectors(directory_chain.value(), 0, "directory");
     if (!directory_bytes) return std::move(directory_bytes).error();
@@ -206,7 +210,8 @@ Result<ByteBuffer> CompoundFile::Impl::read_stream(std::string_view path) {
     if (entry.size < cfb::MINI_STREAM_CUTOFF) {
         if (auto error = load_mini_stream()) return *error;
         constexpr std::size_t mini_size = std::size_t{1} << cfb::MINI_SECTOR_SHIFT;
-        Result<std::vector<std::uint32_t>> chain = mini_fat.chain(entry.start, (size + mini_size - 1) / mini_size, what);
+        Result<std::vector<std::uint32_t>> chain =
+            mini_fat.chain(entry.start, (size + mini_size - 1) / mini_size, what);
         if (!chain) return std::move(chain).error();
         for (std::size_t i = 0; i < chain.value().size(); ++i) {
             const std::uint64_t at = std::uint64_t{chain.value()[i]} << cfb::MINI_SECTOR_SHIFT;
@@ -218,7 +223,8 @@ Result<ByteBuffer> CompoundFile::Impl::read_stream(std::string_view path) {
             add_piece(pieces, sector_offset(sector) + (at & (sector_size() - 1)), i * mini_size, length);
         }
     } else {
-        Result<std::vector<std::uint32_t>> chain = fat.chain(entry.start, (size + sector_size() - 1) / sector_size(), what);
+        Result<std::vector<std::uint32_t>> chain =
+            fat.chain(entry.start, (size + sector_size() - 1) / sector_size(), what);
         if (!chain) return std::move(chain).error();
         for (std::size_t i = 0; i < chain.value().size(); ++i) {
             add_piece(pieces, sector_offset(chain.value()[i]), i * sector_size(),

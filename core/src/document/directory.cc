@@ -166,7 +166,8 @@ Result<std::uint32_t> Directory::find_stream(std::string_view path) {
         position = slash + 1;
         if (component.empty()) continue;
         any_component = true;
-        if (!is_storage(entry(at).type)) return HwpError::compound_file(quoted("'", path, "': a stream has no children"));
+        if (!is_storage(entry(at).type))
+            return HwpError::compound_file(quoted("'", path, "': a stream has no children"));
         const auto& index = children(at, prefix);
         if (const HwpError* error = std::get_if<HwpError>(&index)) return *error;
         const std::optional<NameKey> key = key_of(component);
@@ -179,7 +180,8 @@ Result<std::uint32_t> Directory::find_stream(std::string_view path) {
     }
     if (!any_component) return HwpError::compound_file(quoted("invalid stream path '", path, "'"));
     if (is_storage(entry(at).type)) {
-        return HwpError::compound_file(quoted("'", path, "' is a storage, not a stream"), HwpError::Cause::NoSuchStream);
+        return HwpError::compound_file(quoted("'", path, "' is a storage, not a stream"),
+                                       HwpError::Cause::NoSuchStream);
     }
     return at;
 }

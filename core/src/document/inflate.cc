@@ -104,7 +104,9 @@ ExactInflater::ExactInflater(ExactInflater&&) noexcept = default;
 ExactInflater& ExactInflater::operator=(ExactInflater&&) noexcept = default;
 ExactInflater::~ExactInflater() = default;
 
-Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size) { return ExactInflater().inflate(compressed, size); }
+Result<ByteBuffer> inflate_exact(Bytes compressed, std::size_t size) {
+    return ExactInflater().inflate(compressed, size);
+}
 
 Result<ByteBuffer> ExactInflater::inflate(Bytes compressed, std::size_t size) {
     ByteBuffer out(size);

@@ -17,7 +17,7 @@ namespace {
 // (a unit past ASCII becomes 0x80, which no markup delimiter is).
 std::string prolog_chars(Bytes head) {
     std::size_t at = 0;
-    int unit = 1;          // bytes per character
+    int unit = 1;  // bytes per character
     bool big_endian = false;
     if (head.size() >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
         at = 3;
@@ -44,9 +44,7 @@ std::string prolog_chars(Bytes head) {
 }
 
 bool is_name_start(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool is_name_char(char c) {
-    return is_name_start(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':';
-}
+bool is_name_char(char c) { return is_name_start(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':'; }
 
 std::string_view name_at(std::string_view text, std::size_t at) {
     std::size_t end = at;

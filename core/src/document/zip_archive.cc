@@ -48,8 +48,9 @@ bool read_zip64_extra(Bytes extra, ZipArchive::Entry& entry, bool size64, bool c
         if (id == zip::ZIP64_EXTRA_ID) {
             const Bytes field = extra.subspan(q, length);
             std::size_t f = 0;
-            for (auto [wanted, value] : {std::pair{size64, &entry.size}, std::pair{compressed64, &entry.compressed_size},
-                                         std::pair{offset64, &entry.local_offset}}) {
+            for (auto [wanted, value] :
+                 {std::pair{size64, &entry.size}, std::pair{compressed64, &entry.compressed_size},
+                  std::pair{offset64, &entry.local_offset}}) {
                 if (!wanted) continue;
                 if (f + 8 > field.size()) return false;
                 *value = read_u64(field, f);
@@ -75,8 +76,8 @@ struct ZipArchive::Impl {
     ByteSource source;
     std::vector<Entry> entries;
     std::unordered_map<std::string_view, std::size_t> by_name;  // views the entries' names
-    std::uint64_t inflated = 0;                                  // bytes handed out so far
-    ExactInflater inflater;                                      // set up once for the archive's entries
+    std::uint64_t inflated = 0;                                 // bytes handed out so far
+    ExactInflater inflater;                                     // set up once for the archive's entries
 };
 
 Result<Directory> ZipArchive::Impl::find_directory() {
@@ -101,9 +102,10 @@ Result<Directory> ZipArchive::Impl::find_directory() {
     }
     Directory directory{read_u32(eocd, zip::EOCD_CD_OFFSET_OFFSET), read_u32(eocd, zip::EOCD_CD_SIZE_OFFSET),
                         read_u16(eocd, zip::EOCD_ENTRIES_OFFSET)};
-    const bool zip64 = directory.offset == zip::ZIP64_U32 || directory.size == zip::ZIP64_U32 ||
-                       directory.entries == zip::ZIP64_U16;
-    if (zip64 && at >= zip::ZIP64_LOCATOR_SIZE && read_u32(tail, at - zip::ZIP64_LOCATOR_SIZE) == zip::ZIP64_LOCATOR_SIGNATURE) {
+    const bool zip64 =
+        directory.offset == zip::ZIP64_U32 || directory.size == zip::ZIP64_U32 || directory.entries == zip::ZIP64_U16;
+    if (zip64 && at >= zip::ZIP64_LOCATOR_SIZE &&
+        read_u32(tail, at - zip::ZIP64_LOCATOR_SIZE) == zip::ZIP64_LOCATOR_SIGNATURE) {
         const std::uint64_t record = read_u64(tail, at - zip::ZIP64_LOCATOR_SIZE + zip::ZIP64_LOCATOR_EOCD_OFFSET);
         if (record > eocd_offset || eocd_offset - record < zip::ZIP64_EOCD_SIZE) {
             return damaged("the ZIP64 end record lies past the end record");
@@ -163,7 +165,8 @@ std::optional<HwpError> ZipArchive::Impl::read_directory(const Directory& direct
                               entry.local_offset == zip::ZIP64_U32)) {
             return damaged("zip entry " + quoted(entry.name) + " lacks the ZIP64 sizes it defers to");
         }
-        if (read_u16(header, zip::CENTRAL_DISK_OFFSET) != 0 && read_u16(header, zip::CENTRAL_DISK_OFFSET) != zip::ZIP64_U16) {
+        if (read_u16(header, zip::CENTRAL_DISK_OFFSET) != 0 &&
+            read_u16(header, zip::CENTRAL_DISK_OFFSET) != zip::ZIP64_U16) {
             return damaged("zip entry " + quoted(entry.name) + " lies on another disk");
         }
         // An entry's header and data lie before the central directory.
@@ -235,7 +238,8 @@ Result<ByteBuffer> ZipArchive::Impl::read(const Entry& entry) {
     std::uint8_t local[zip::LOCAL_SIZE];
     if (auto error = source.read(entry.local_offset, local, what)) return *std::move(error);
     const Bytes header(local, sizeof local);
-    if (read_u32(header, 0) != zip::LOCAL_SIGNATURE) return damaged(what + " has no local header where the directory says");
+    if (read_u32(header, 0) != zip::LOCAL_SIGNATURE)
+        return damaged(what + " has no local header where the directory says");
     const std::size_t name_length = read_u16(header, zip::LOCAL_NAME_LENGTH_OFFSET);
     const std::size_t extra_length = read_u16(header, zip::LOCAL_EXTRA_LENGTH_OFFSET);
     const std::uint64_t data = entry.local_offset + zip::LOCAL_SIZE + name_length + extra_length;
@@ -266,7 +270,8 @@ Result<ByteBuffer> ZipArchive::Impl::read(const Entry& entry) {
         bytes = std::move(stored);
     } else {
         Result<ByteBuffer> inflated_bytes = inflater.inflate(stored, static_cast<std::size_t>(entry.size));
-        if (!inflated_bytes) return damaged(what + " does not inflate to the " + std::to_string(entry.size) + " bytes it declares");
+        if (!inflated_bytes)
+            return damaged(what + " does not inflate to the " + std::to_string(entry.size) + " bytes it declares");
         bytes = std::move(inflated_bytes).value();
     }
     if (crc32_of(bytes) != entry.crc32) return damaged(what + " fails its CRC-32 check");

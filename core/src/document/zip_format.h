@@ -12,12 +12,12 @@ namespace brindle::zip {
 inline constexpr std::uint32_t EOCD_SIGNATURE = 0x06054b50;
 inline constexpr std::size_t EOCD_SIZE = 22;
 inline constexpr std::size_t EOCD_MAX_COMMENT = 0xFFFF;
-inline constexpr std::size_t EOCD_DISK_OFFSET = 4;            // u16: this disk's number
-inline constexpr std::size_t EOCD_CD_DISK_OFFSET = 6;         // u16: the disk the directory starts on
-inline constexpr std::size_t EOCD_DISK_ENTRIES_OFFSET = 8;    // u16
-inline constexpr std::size_t EOCD_ENTRIES_OFFSET = 10;        // u16
-inline constexpr std::size_t EOCD_CD_SIZE_OFFSET = 12;        // u32
-inline constexpr std::size_t EOCD_CD_OFFSET_OFFSET = 16;      // u32
+inline constexpr std::size_t EOCD_DISK_OFFSET = 4;             // u16: this disk's number
+inline constexpr std::size_t EOCD_CD_DISK_OFFSET = 6;          // u16: the disk the directory starts on
+inline constexpr std::size_t EOCD_DISK_ENTRIES_OFFSET = 8;     // u16
+inline constexpr std::size_t EOCD_ENTRIES_OFFSET = 10;         // u16
+inline constexpr std::size_t EOCD_CD_SIZE_OFFSET = 12;         // u32
+inline constexpr std::size_t EOCD_CD_OFFSET_OFFSET = 16;       // u32
 inline constexpr std::size_t EOCD_COMMENT_LENGTH_OFFSET = 20;  // u16
 
 // ZIP64: a locator just before the end record points at a ZIP64 end record
@@ -27,11 +27,11 @@ inline constexpr std::size_t ZIP64_LOCATOR_SIZE = 20;
 inline constexpr std::size_t ZIP64_LOCATOR_EOCD_OFFSET = 8;  // u64
 inline constexpr std::uint32_t ZIP64_EOCD_SIGNATURE = 0x06064b50;
 inline constexpr std::size_t ZIP64_EOCD_SIZE = 56;
-inline constexpr std::size_t ZIP64_EOCD_DISK_OFFSET = 16;         // u32
-inline constexpr std::size_t ZIP64_EOCD_CD_DISK_OFFSET = 20;      // u32
-inline constexpr std::size_t ZIP64_EOCD_ENTRIES_OFFSET = 32;      // u64
-inline constexpr std::size_t ZIP64_EOCD_CD_SIZE_OFFSET = 40;      // u64
-inline constexpr std::size_t ZIP64_EOCD_CD_OFFSET_OFFSET = 48;    // u64
+inline constexpr std::size_t ZIP64_EOCD_DISK_OFFSET = 16;       // u32
+inline constexpr std::size_t ZIP64_EOCD_CD_DISK_OFFSET = 20;    // u32
+inline constexpr std::size_t ZIP64_EOCD_ENTRIES_OFFSET = 32;    // u64
+inline constexpr std::size_t ZIP64_EOCD_CD_SIZE_OFFSET = 40;    // u64
+inline constexpr std::size_t ZIP64_EOCD_CD_OFFSET_OFFSET = 48;  // u64
 // A 16- or 32-bit field holding its largest value defers to the ZIP64 one.
 inline constexpr std::uint16_t ZIP64_U16 = 0xFFFF;
 inline constexpr std::uint32_t ZIP64_U32 = 0xFFFFFFFF;

@@ -138,7 +138,7 @@ CharacterShape read_character_shape(Bytes payload) {
 // when the walk first asks for one.
 struct StoredFonts {
     std::shared_ptr<const RecordList> records;
-    std::vector<std::uint32_t> names;  // the FACE_NAME records, script by script
+    std::vector<std::uint32_t> names;           // the FACE_NAME records, script by script
     std::array<std::uint32_t, SCRIPTS> ends{};  // script k's end in `names` (from the last script's)
 
     FontTable::Names read() const {
@@ -219,7 +219,8 @@ BinaryItem read_binary_item(Bytes payload) {
     } else if (item.kind != BinaryItem::Kind::Unknown) {
         item.storage_id = read_u16_or(payload, q, 0);
         q += 2;
-        if (item.kind == BinaryItem::Kind::Embedding) item.extension = read_counted_string(payload, q, MAX_EXTENSION_UNITS);
+        if (item.kind == BinaryItem::Kind::Embedding)
+            item.extension = read_counted_string(payload, q, MAX_EXTENSION_UNITS);
     }
     return item;
 }
@@ -285,7 +286,8 @@ Definitions parse_doc_info(ByteBuffer&& stream) {
                 }
                 break;
             case HWPTAG_NUMBERING:
-                if (definitions.numberings.size() < MAX_U16_IDS) definitions.numberings.push_back(read_numbering(payload));
+                if (definitions.numberings.size() < MAX_U16_IDS)
+                    definitions.numberings.push_back(read_numbering(payload));
                 break;
             case HWPTAG_BULLET:
                 if (definitions.bullets.size() < MAX_U16_IDS) {
@@ -300,8 +302,7 @@ Definitions parse_doc_info(ByteBuffer&& stream) {
             case HWPTAG_STYLE:
                 if (definitions.styles.size() < MAX_STYLES) definitions.styles.push_back(read_style(payload));
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     if (!fonts.names.empty()) {

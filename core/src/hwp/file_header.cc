@@ -28,7 +28,8 @@ Result<FileProperties> read_file_header(CompoundFile& file) {
     // kind of document (a .doc or .xls file, say); a damaged one is damaged.
     if (!header) {
         HwpError error = std::move(header).error();
-        if (error.cause() == HwpError::Cause::NoSuchStream) return std::move(error).with_cause(HwpError::Cause::NotAnHwpDocument);
+        if (error.cause() == HwpError::Cause::NoSuchStream)
+            return std::move(error).with_cause(HwpError::Cause::NotAnHwpDocument);
         return error;
     }
     return parse_file_header(header.value());

@@ -59,17 +59,17 @@ constexpr std::uint32_t make_ctrl_id(char a, char b, char c, char d) {
            (static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 8) |
            static_cast<std::uint32_t>(static_cast<unsigned char>(d));
 }
-inline constexpr std::uint32_t CTRL_CLICK_HERE = make_ctrl_id('%', 'c', 'l', 'k');  // click-here field
-inline constexpr std::uint32_t CTRL_EQUATION = make_ctrl_id('e', 'q', 'e', 'd');    // equation
-inline constexpr std::uint32_t CTRL_TABLE = make_ctrl_id('t', 'b', 'l', ' ');       // table
-inline constexpr std::uint32_t CTRL_DRAWING = make_ctrl_id('g', 's', 'o', ' ');     // drawing object
-inline constexpr std::uint32_t CTRL_SECTION = make_ctrl_id('s', 'e', 'c', 'd');     // section definition
-inline constexpr std::uint32_t CTRL_COLUMNS = make_ctrl_id('c', 'o', 'l', 'd');     // column definition
-inline constexpr std::uint32_t CTRL_FOOTNOTE = make_ctrl_id('f', 'n', ' ', ' ');    // footnote
-inline constexpr std::uint32_t CTRL_ENDNOTE = make_ctrl_id('e', 'n', ' ', ' ');     // endnote
-inline constexpr std::uint32_t CTRL_HEADER = make_ctrl_id('h', 'e', 'a', 'd');      // page header
-inline constexpr std::uint32_t CTRL_FOOTER = make_ctrl_id('f', 'o', 'o', 't');      // page footer
-inline constexpr std::uint32_t CTRL_HYPERLINK = make_ctrl_id('%', 'h', 'l', 'k');   // hyperlink field
+inline constexpr std::uint32_t CTRL_CLICK_HERE = make_ctrl_id('%', 'c', 'l', 'k');   // click-here field
+inline constexpr std::uint32_t CTRL_EQUATION = make_ctrl_id('e', 'q', 'e', 'd');     // equation
+inline constexpr std::uint32_t CTRL_TABLE = make_ctrl_id('t', 'b', 'l', ' ');        // table
+inline constexpr std::uint32_t CTRL_DRAWING = make_ctrl_id('g', 's', 'o', ' ');      // drawing object
+inline constexpr std::uint32_t CTRL_SECTION = make_ctrl_id('s', 'e', 'c', 'd');      // section definition
+inline constexpr std::uint32_t CTRL_COLUMNS = make_ctrl_id('c', 'o', 'l', 'd');      // column definition
+inline constexpr std::uint32_t CTRL_FOOTNOTE = make_ctrl_id('f', 'n', ' ', ' ');     // footnote
+inline constexpr std::uint32_t CTRL_ENDNOTE = make_ctrl_id('e', 'n', ' ', ' ');      // endnote
+inline constexpr std::uint32_t CTRL_HEADER = make_ctrl_id('h', 'e', 'a', 'd');       // page header
+inline constexpr std::uint32_t CTRL_FOOTER = make_ctrl_id('f', 'o', 'o', 't');       // page footer
+inline constexpr std::uint32_t CTRL_HYPERLINK = make_ctrl_id('%', 'h', 'l', 'k');    // hyperlink field
 inline constexpr std::uint32_t CTRL_AUTO_NUMBER = make_ctrl_id('a', 't', 'n', 'o');  // automatic number
 
 // HWPTAG_PARA_HEADER: the text's length in UTF-16 units (u32, bit 31 a
@@ -121,9 +121,7 @@ inline constexpr std::size_t CONTROL_UNITS = 8;
 // Codes below 32 that stand alone (line break, paragraph end, hyphen, the
 // special spaces and the reserved ones); every other code below 32 opens an
 // 8-unit control.
-constexpr bool is_char_control(std::uint16_t u) {
-    return u == 0 || u == 10 || u == 13 || (u >= 24 && u < 32);
-}
+constexpr bool is_char_control(std::uint16_t u) { return u == 0 || u == 10 || u == 13 || (u >= 24 && u < 32); }
 
 // Paragraph text codes the full profile reads: characters that become
 // text, and the extended controls whose place in the text it keeps.
@@ -144,7 +142,7 @@ inline constexpr std::uint16_t CODE_AUTO_NUMBER = 18;  // automatic number
 inline constexpr std::size_t LIST_OWNER_OFFSET = 8;
 inline constexpr std::size_t CELL_BORDER_FILL_OFFSET = LIST_OWNER_OFFSET + 24;
 inline constexpr std::uint32_t CAPTION_SIDE_MASK = 0x3;
-inline constexpr std::uint32_t CAPTION_RIGHT = 1;   // 0 left, 2 top
+inline constexpr std::uint32_t CAPTION_RIGHT = 1;  // 0 left, 2 top
 inline constexpr std::uint32_t CAPTION_BOTTOM = 3;
 
 // An object control's attributes (u32 after its control id), bit 0: the

@@ -36,7 +36,7 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
     ParseExtras* extras = outputs.extras;
     BlockList blocks;
     std::optional<WalkContext> context;  // one table allowance, numbering and notes for the document
-    FastInflater inflater;           // the full profile's, for all the document's streams
+    FastInflater inflater;               // the full profile's, for all the document's streams
     {
         Result<OpenDocument> document = open_document(std::move(source));
         if (!document) return std::move(document).error();
@@ -58,7 +58,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         if (extras != nullptr) {
             extras->parsed.properties = read_properties(file);
             if (context->full() && extras->options.image_prefix) {
-                pictures.emplace(std::string(*extras->options.image_prefix), file, compressed, context->definitions.binary_items);
+                pictures.emplace(std::string(*extras->options.image_prefix), file, compressed,
+                                 context->definitions.binary_items);
                 context->pictures = &*pictures;
             }
         }
@@ -72,7 +73,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
                                                        : read_section_stream(file, path, compressed);
             if (!bytes) {
                 if (file.has_stream(path)) {
-                    context->warnings.push_back(path + ": " + bytes.error().message() + "; the document ends before it");
+                    context->warnings.push_back(path + ": " + bytes.error().message() +
+                                                "; the document ends before it");
                 }
                 break;
             }
@@ -80,9 +82,9 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
             // go when this iteration ends.
             const RecordList records = parse_records(std::move(bytes).value());
             if (records.parsed_size() < records.section_size()) {
-                context->warnings.push_back(path + ": a record cut short at byte " + std::to_string(records.parsed_size()) +
-                                            " of " + std::to_string(records.section_size()) +
-                                            "; the records from there on are passed over");
+                context->warnings.push_back(
+                    path + ": a record cut short at byte " + std::to_string(records.parsed_size()) + " of " +
+                    std::to_string(records.section_size()) + "; the records from there on are passed over");
             }
             BlockList section_blocks;
             walk_section(records, section_blocks, *context);
@@ -110,8 +112,9 @@ Result<std::string> convert_document(ByteSource source, Profile profile, std::ve
 }
 
 Result<ParsedDocument> parse_hwp(ByteSource source, Profile profile, const ParseOptions& options) {
-    return parse_through(options, DocumentFormat::Hwp,
-                         [&](ParseExtras& extras) { return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr}); });
+    return parse_through(options, DocumentFormat::Hwp, [&](ParseExtras& extras) {
+        return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr});
+    });
 }
 
 }  // namespace brindle

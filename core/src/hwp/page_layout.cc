@@ -42,8 +42,7 @@ void read_line_segments(const HwpRecord& line_segments, ParagraphLayout& layout)
     }
 }
 
-void read_layout_control(Records records, std::size_t i, std::uint32_t id, ParagraphLayout& layout,
-                         PageMarker& pages) {
+void read_layout_control(Records records, std::size_t i, std::uint32_t id, ParagraphLayout& layout, PageMarker& pages) {
     const Bytes payload = records[i].bytes();
     switch (id) {
         case CTRL_COLUMNS:
@@ -70,13 +69,12 @@ void read_layout_control(Records records, std::size_t i, std::uint32_t id, Parag
         case CTRL_DRAWING:
         case CTRL_EQUATION:
             if (payload.size() >= OBJECT_HEIGHT_OFFSET + 4) {
-                const std::uint32_t height =
-                    std::min<std::uint32_t>(read_u32(payload, OBJECT_HEIGHT_OFFSET), std::numeric_limits<std::int32_t>::max());
+                const std::uint32_t height = std::min<std::uint32_t>(read_u32(payload, OBJECT_HEIGHT_OFFSET),
+                                                                     std::numeric_limits<std::int32_t>::max());
                 layout.tallest_object = std::max(layout.tallest_object, static_cast<std::int32_t>(height));
             }
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

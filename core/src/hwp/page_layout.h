@@ -23,7 +23,6 @@ void read_line_segments(const HwpRecord& line_segments, ParagraphLayout& layout)
 // paragraph: a column definition opens a column region, a section
 // definition gives the section's body height (from its page definition,
 // among the records under it), a table, drawing or equation its height.
-void read_layout_control(Records records, std::size_t i, std::uint32_t id, ParagraphLayout& layout,
-                         PageMarker& pages);
+void read_layout_control(Records records, std::size_t i, std::uint32_t id, ParagraphLayout& layout, PageMarker& pages);
 
 }  // namespace brindle

@@ -99,7 +99,8 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
         case CTRL_ENDNOTE: {
             const bool endnote = id == CTRL_ENDNOTE;
             std::vector<NoteDefinition>& notes = endnote ? context.endnotes : context.footnotes;
-            const std::uint16_t start = endnote ? context.definitions.endnote_start : context.definitions.footnote_start;
+            const std::uint16_t start =
+                endnote ? context.definitions.endnote_start : context.definitions.footnote_start;
             // The number the document stores; counted on from the start
             // number where it stores none.
             const std::size_t index = notes.size();  // the notes of this kind before it
@@ -131,8 +132,7 @@ std::optional<std::size_t> take_paragraph_control(Records records, std::size_t h
             context.outline_numbering =
                 read_u16_or(payload, SECTION_OUTLINE_NUMBERING_OFFSET, context.outline_numbering);
             return after();
-        default:
-            return std::nullopt;
+        default: return std::nullopt;
     }
 }
 

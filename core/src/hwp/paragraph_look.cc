@@ -26,7 +26,8 @@ ParagraphLook read_paragraph_look(const HwpRecord* header, const HwpRecord* char
     for (std::size_t k = 0; k < count; ++k) {
         const std::size_t at = k * PARA_CHAR_SHAPE_ENTRY_SIZE;
         const std::uint32_t start = read_u32(runs, at);
-        const std::uint32_t end = k + 1 < count ? read_u32(runs, at + PARA_CHAR_SHAPE_ENTRY_SIZE) : std::max(length, start + 1);
+        const std::uint32_t end =
+            k + 1 < count ? read_u32(runs, at + PARA_CHAR_SHAPE_ENTRY_SIZE) : std::max(length, start + 1);
         const std::uint32_t run = end > start ? end - start : 0;
         // The first run counts even when the positions say nothing of its length.
         if (run > longest || look.character_shape == ParagraphLook::NONE) {

@@ -37,9 +37,7 @@ constexpr AnchorKind anchor_kind(std::uint16_t code, std::uint32_t id) {
 // The 8-unit controls that stand for an object with a control header of
 // its own (every 8-unit code but the inline ones, 4-9, 19 and 20), and the
 // field end, whose places the full profile keeps.
-constexpr bool is_anchored_control(std::uint16_t u) {
-    return !(u >= 5 && u <= 9) && u != 19 && u != 20;
-}
+constexpr bool is_anchored_control(std::uint16_t u) { return !(u >= 5 && u <= 9) && u != 19 && u != 20; }
 
 // The scanning core of both decoders. With kLiftFields, characters between
 // a '%clk' field start and the next field end go to out.field_texts and a

@@ -43,8 +43,6 @@ std::size_t skip_subtree(Records records, std::size_t start, std::uint16_t level
     return i;
 }
 
-std::uint32_t control_id(const HwpRecord& record) {
-    return record.size() < 4 ? 0 : read_u32(record.bytes(), 0);
-}
+std::uint32_t control_id(const HwpRecord& record) { return record.size() < 4 ? 0 : read_u32(record.bytes(), 0); }
 
 }  // namespace brindle

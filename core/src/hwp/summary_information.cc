@@ -14,7 +14,7 @@
 namespace brindle {
 namespace {
 
-constexpr std::size_t HEADER_SIZE = 28;  // byte order .. set count
+constexpr std::size_t HEADER_SIZE = 28;     // byte order .. set count
 constexpr std::size_t SET_ENTRY_SIZE = 20;  // format id, offset
 constexpr std::uint16_t SET_BYTE_ORDER = 0xFFFE;
 

@@ -78,7 +78,8 @@ std::optional<ByteBuffer> replace_symbol_codes(Records records, std::size_t i, c
         const std::uint16_t u = read_u16(text, 2 * m);
         if (u < 32 && !is_char_control(u)) {
             const std::size_t end = std::min(units, m + CONTROL_UNITS);
-            out.insert(out.end(), text.begin() + static_cast<std::ptrdiff_t>(2 * m), text.begin() + static_cast<std::ptrdiff_t>(2 * end));
+            out.insert(out.end(), text.begin() + static_cast<std::ptrdiff_t>(2 * m),
+                       text.begin() + static_cast<std::ptrdiff_t>(2 * end));
             m = end;
             continue;
         }
@@ -112,6 +113,5 @@ ParagraphText decode_text_record(Records records, std::size_t i, WalkContext& co
     if (context.full()) symbols = replace_symbol_codes(records, i, context.definitions);
     return decode_para_text(symbols ? Bytes(*symbols) : text, context.profile, std::move(context.spare_text));
 }
-
 
 }  // namespace brindle

@@ -195,8 +195,8 @@ std::string parse_cell(Records records, std::size_t& f, std::uint32_t table_leve
         }
         if (full) {
             BlockList ignored;  // a cell holds text only
-            if (const auto next = take_paragraph_control(records, f, open ? &open->controls : nullptr, ignored,
-                                                         context, false)) {
+            if (const auto next =
+                    take_paragraph_control(records, f, open ? &open->controls : nullptr, ignored, context, false)) {
                 f = *next;
                 continue;
             }
@@ -300,7 +300,8 @@ TableParse parse_table(Records records, std::size_t start, std::uint16_t level, 
                     std::string text =
                         parse_cell(records, f, table_level, depth, context, open, kept ? &content : nullptr);
                     const Shade shade =
-                        shaded ? context.definitions.shade(read_u16_or(list_header, CELL_BORDER_FILL_OFFSET, 0)) : NO_SHADE;
+                        shaded ? context.definitions.shade(read_u16_or(list_header, CELL_BORDER_FILL_OFFSET, 0))
+                               : NO_SHADE;
                     if (shade != NO_SHADE) {
                         cells.place(address, std::move(text), std::move(content), shade);
                     } else {

@@ -39,8 +39,8 @@ namespace {
 struct ListWalk {
     Records records;
     std::uint16_t base;
-    bool bounded;   // a list inside a control, which ends with the list
-    bool headings;  // outline paragraphs become headings (the body only)
+    bool bounded;       // a list inside a control, which ends with the list
+    bool headings;      // outline paragraphs become headings (the body only)
     TextContext place;  // paragraphs written for the body or for a table cell
     BlockList& blocks;
     WalkContext& context;

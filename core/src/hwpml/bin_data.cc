@@ -15,7 +15,8 @@ constexpr std::array<std::int8_t, 256> base64_values() {
     std::array<std::int8_t, 256> values{};
     values.fill(-1);
     constexpr std::string_view ALPHABET = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    for (std::size_t i = 0; i < ALPHABET.size(); ++i) values[static_cast<unsigned char>(ALPHABET[i])] = static_cast<std::int8_t>(i);
+    for (std::size_t i = 0; i < ALPHABET.size(); ++i)
+        values[static_cast<unsigned char>(ALPHABET[i])] = static_cast<std::int8_t>(i);
     return values;
 }
 constexpr std::array<std::int8_t, 256> BASE64 = base64_values();

@@ -86,8 +86,9 @@ std::string declared_encoding(std::string_view text) {
 }
 
 bool names_cp949(std::string_view name) {
-    constexpr std::array<std::string_view, 9> NAMES = {"euc-kr",     "euckr",         "cp949",   "ms949", "uhc",
-                                                       "x-windows-949", "windows-949", "ks_c_5601-1987", "ks_c_5601"};
+    constexpr std::array<std::string_view, 9> NAMES = {"euc-kr",   "euckr",         "cp949",       "ms949",
+                                                       "uhc",      "x-windows-949", "windows-949", "ks_c_5601-1987",
+                                                       "ks_c_5601"};
     return std::find(NAMES.begin(), NAMES.end(), name) != NAMES.end();
 }
 

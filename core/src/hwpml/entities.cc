@@ -105,10 +105,12 @@ Result<std::string> entity_value(std::string_view literal, std::string_view name
         const std::string_view reference = literal.substr(1, semicolon - 1);
         std::uint32_t value = 0;
         if (reference.starts_with("#x") || reference.starts_with("#X")) {
-            const auto [end, error] = std::from_chars(reference.data() + 2, reference.data() + reference.size(), value, 16);
+            const auto [end, error] =
+                std::from_chars(reference.data() + 2, reference.data() + reference.size(), value, 16);
             if (error != std::errc() || end != reference.data() + reference.size()) value = 0;
         } else if (reference.starts_with("#")) {
-            const auto [end, error] = std::from_chars(reference.data() + 1, reference.data() + reference.size(), value, 10);
+            const auto [end, error] =
+                std::from_chars(reference.data() + 1, reference.data() + reference.size(), value, 10);
             if (error != std::errc() || end != reference.data() + reference.size()) value = 0;
         } else if (reference == "amp") {
             value = '&';
@@ -122,7 +124,8 @@ Result<std::string> entity_value(std::string_view literal, std::string_view name
             value = '\'';
         } else {
             return HwpError::markup("entity '" + std::string(name) + "' refers to entity '" +
-                                    std::string(reference.substr(0, 64)) + "'; entities that refer to others are not expanded");
+                                    std::string(reference.substr(0, 64)) +
+                                    "'; entities that refer to others are not expanded");
         }
         if (value == 0 || value > 0x10FFFF || is_high_surrogate(value) || is_low_surrogate(value)) {
             return HwpError::markup("entity '" + std::string(name) + "' refers to no character");
@@ -152,7 +155,8 @@ Result<std::vector<Entity>> read_subset(Subset& in) {
             return HwpError::markup("its document type declares more than entities, which is not read here");
         }
         in.skip_blanks();
-        if (in.peek() == '%') return HwpError::markup("its document type declares a parameter entity, which is not read");
+        if (in.peek() == '%')
+            return HwpError::markup("its document type declares a parameter entity, which is not read");
         const std::string_view name = in.name();
         in.skip_blanks();
         if (name.empty()) return HwpError::markup("its document type declares an entity without a name");
@@ -165,7 +169,8 @@ Result<std::vector<Entity>> read_subset(Subset& in) {
         in.skip_blanks();
         if (!in.take(">")) return HwpError::markup("entity '" + std::string(name.substr(0, 64)) + "' is not closed");
         if (entities.size() == MAX_HWPML_ENTITIES) {
-            return HwpError::markup("its document type declares more than " + std::to_string(MAX_HWPML_ENTITIES) + " entities");
+            return HwpError::markup("its document type declares more than " + std::to_string(MAX_HWPML_ENTITIES) +
+                                    " entities");
         }
         Result<std::string> value = entity_value(literal, name);
         if (!value) return std::move(value).error();
@@ -202,8 +207,10 @@ ExpandedText expand(ByteBuffer bytes, std::size_t from, const std::vector<Entity
             ++at;
         } else {
             const std::size_t semicolon = rest.find(';');
-            const std::string_view name = semicolon == std::string_view::npos ? std::string_view() : rest.substr(1, semicolon - 1);
-            const auto entity = std::find_if(entities.begin(), entities.end(), [&](const Entity& e) { return e.name == name; });
+            const std::string_view name =
+                semicolon == std::string_view::npos ? std::string_view() : rest.substr(1, semicolon - 1);
+            const auto entity =
+                std::find_if(entities.begin(), entities.end(), [&](const Entity& e) { return e.name == name; });
             if (name.empty() || entity == entities.end()) {
                 ++at;
                 continue;
@@ -211,11 +218,13 @@ ExpandedText expand(ByteBuffer bytes, std::size_t from, const std::vector<Entity
             append(text.substr(copied, at - copied));
             append(entity->value);
             if (result.size() > MAX_HWPML_SIZE) {
-                throw LimitExceeded("an HWPML document's entities expand past " + std::to_string(MAX_HWPML_SIZE >> 20) + " MiB");
+                throw LimitExceeded("an HWPML document's entities expand past " + std::to_string(MAX_HWPML_SIZE >> 20) +
+                                    " MiB");
             }
             at += semicolon + 1;
             copied = at;
-            out.moves.emplace_back(result.size(), static_cast<std::ptrdiff_t>(result.size()) - static_cast<std::ptrdiff_t>(at));
+            out.moves.emplace_back(result.size(),
+                                   static_cast<std::ptrdiff_t>(result.size()) - static_cast<std::ptrdiff_t>(at));
         }
     }
     if (out.moves.empty()) {

@@ -32,22 +32,24 @@ std::uint32_t colour(Element e, std::string_view name) {
     return (value & 0xFF) << 16 | (value & 0xFF00) | (value >> 16 & 0xFF);
 }
 
-constexpr std::array<std::string_view, 6> ALIGNMENTS = {"Justify", "Left", "Right", "Center", "Distribute",
-                                                        "DistributeSpace"};
+constexpr std::array<std::string_view, 6> ALIGNMENTS = {"Justify", "Left",       "Right",
+                                                        "Center",  "Distribute", "DistributeSpace"};
 
 ParagraphShape read_paragraph_shape(Element shape) {
     ParagraphShape out;
     const auto align = std::find(ALIGNMENTS.begin(), ALIGNMENTS.end(), shape.attribute("Align"));
     if (align != ALIGNMENTS.end()) out.alignment = static_cast<Alignment>(align - ALIGNMENTS.begin());
     const std::string_view type = shape.attribute("HeadingType");
-    out.head = type == "Outline" ? HeadKind::Outline : type == "Number" ? HeadKind::Number
-             : type == "Bullet" ? HeadKind::Bullet : HeadKind::None;
+    out.head = type == "Outline"  ? HeadKind::Outline
+               : type == "Number" ? HeadKind::Number
+               : type == "Bullet" ? HeadKind::Bullet
+                                  : HeadKind::None;
     out.level = static_cast<std::uint8_t>(std::min<std::uint32_t>(shape.number("Level"), NUMBERING_LEVELS - 1));
     out.numbering = id16(shape, "Heading");
     return out;
 }
 
-constexpr std::array<std::string_view, SCRIPTS> SCRIPT_NAMES = {"Hangul", "Latin", "Hanja", "Japanese",
+constexpr std::array<std::string_view, SCRIPTS> SCRIPT_NAMES = {"Hangul", "Latin",  "Hanja", "Japanese",
                                                                 "Other",  "Symbol", "User"};
 
 CharacterShape read_character_shape(Element shape) {
@@ -90,8 +92,9 @@ Shade read_border_fill(Element fill) {
         // A hatch style, by name or code, as its code + 1; none when absent.
         const std::string_view style = window.attribute("HatchStyle");
         const auto named = std::find(HATCH_STYLES.begin(), HATCH_STYLES.end(), style);
-        const std::uint32_t code = named != HATCH_STYLES.end() ? static_cast<std::uint32_t>(named - HATCH_STYLES.begin())
-                                                               : window.number("HatchStyle", 0xFFFFFFFF);
+        const std::uint32_t code = named != HATCH_STYLES.end()
+                                       ? static_cast<std::uint32_t>(named - HATCH_STYLES.begin())
+                                       : window.number("HatchStyle", 0xFFFFFFFF);
         brush.pattern = code < HATCH_STYLES.size() ? static_cast<std::uint8_t>(code + 1) : 0;
     }
     if (const Element gradation = brushes ? brushes.child(PLAIN, "GRADATION") : Element()) {
@@ -128,8 +131,10 @@ Definitions read_definitions(Element head) {
     Definitions definitions;
     if (const Element setting = head.child(PLAIN, "DOCSETTING")) {
         if (const Element begin = setting.child(PLAIN, "BEGINNUMBER")) {
-            definitions.footnote_start = static_cast<std::uint16_t>(std::clamp<std::uint32_t>(begin.number("Footnote", 1), 1, 0xFFFF));
-            definitions.endnote_start = static_cast<std::uint16_t>(std::clamp<std::uint32_t>(begin.number("Endnote", 1), 1, 0xFFFF));
+            definitions.footnote_start =
+                static_cast<std::uint16_t>(std::clamp<std::uint32_t>(begin.number("Footnote", 1), 1, 0xFFFF));
+            definitions.endnote_start =
+                static_cast<std::uint16_t>(std::clamp<std::uint32_t>(begin.number("Endnote", 1), 1, 0xFFFF));
         }
     }
     const Element table = head.child(PLAIN, "MAPPINGTABLE");
@@ -151,7 +156,8 @@ Definitions read_definitions(Element head) {
         } else if (name == "BORDERFILLLIST") {
             std::size_t index = 0;
             for (Element fill : list.children()) {
-                if (fill.is(PLAIN, "BORDERFILL")) keep_border_fill(definitions.border_fills, index++, read_border_fill(fill));
+                if (fill.is(PLAIN, "BORDERFILL"))
+                    keep_border_fill(definitions.border_fills, index++, read_border_fill(fill));
             }
         } else if (name == "CHARSHAPELIST") {
             for (Element shape : list.children()) {
@@ -194,17 +200,19 @@ DocumentProperties read_summary(Element head) {
         std::string_view key;
     };
     static constexpr Named NAMED[] = {
-        {"TITLE", property::TITLE},     {"SUBJECT", property::SUBJECT},   {"AUTHOR", property::AUTHOR},
+        {"TITLE", property::TITLE},       {"SUBJECT", property::SUBJECT},   {"AUTHOR", property::AUTHOR},
         {"KEYWORDS", property::KEYWORDS}, {"COMMENTS", property::COMMENTS},
     };
     for (Element field : summary.children()) {
         for (const Named& named : NAMED) {
-            if (field.is(PLAIN, named.element)) properties.set(named.key, cut_to_units(field.text(), MAX_PROPERTY_BYTES));
+            if (field.is(PLAIN, named.element))
+                properties.set(named.key, cut_to_units(field.text(), MAX_PROPERTY_BYTES));
         }
         // The date as the word processor wrote it, in words of the
         // writer's language; kept as a timestamp where it reads as one.
         if (field.is(PLAIN, "DATE")) {
-            if (std::optional<std::string> date = normalize_date(field.text())) properties.set(property::CREATED, *date);
+            if (std::optional<std::string> date = normalize_date(field.text()))
+                properties.set(property::CREATED, *date);
         }
     }
     return properties;

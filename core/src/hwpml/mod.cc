@@ -91,7 +91,8 @@ Result<std::string> convert(ByteSource source, Profile profile, ConversionOutput
         if (!cut_short(part.text(), broken->offset)) {
             return HwpError::markup("not well-formed XML (" + broken->what + " at " + where + ")");
         }
-        warnings.push_back("the document is cut short at " + where + " (" + broken->what + "); the text before it is kept");
+        warnings.push_back("the document is cut short at " + where + " (" + broken->what +
+                           "); the text before it is kept");
     }
     if (const Element top = part.root(); !top.is(Ns::Other, "HWPML")) {
         return HwpError::other_format("an XML document whose root element is <" +
@@ -132,8 +133,9 @@ Result<std::string> convert_hwpml(ByteSource source, Profile profile, std::vecto
 }
 
 Result<ParsedDocument> parse_hwpml(ByteSource source, Profile profile, const ParseOptions& options) {
-    return parse_through(options, DocumentFormat::Hwpml,
-                         [&](ParseExtras& extras) { return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr}); });
+    return parse_through(options, DocumentFormat::Hwpml, [&](ParseExtras& extras) {
+        return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr});
+    });
 }
 
 }  // namespace brindle

@@ -37,6 +37,7 @@ struct ElementRename {
 };
 
 // Sorted by HWPML name, for a binary search.
+// clang-format off
 constexpr ElementRename ELEMENTS[] = {
     {"ARC", "arc"},
     {"AUTONUM", "autoNum", {{{"Number", "num"}, {"NumberType", "numType", Value::Upper}}}},
@@ -86,11 +87,12 @@ constexpr ElementRename ELEMENTS[] = {
     {"TEXT", "run", {{{"CharShape", "charPrIDRef"}}}},
     {"TEXTART", "textart"},
 };
+// clang-format on
 
 // Elements of a run that are text or objects, not controls.
 constexpr std::string_view RUN_CONTENT[] = {
-    "CHAR",    "TABLE", "PICTURE", "EQUATION", "RECTANGLE", "ELLIPSE", "ARC",    "POLYGON",
-    "CURVE",   "LINE",  "CONNECTLINE", "CONTAINER", "OLE", "TEXTART", "SECDEF",
+    "CHAR",  "TABLE", "PICTURE",     "EQUATION",  "RECTANGLE", "ELLIPSE", "ARC",    "POLYGON",
+    "CURVE", "LINE",  "CONNECTLINE", "CONTAINER", "OLE",       "TEXTART", "SECDEF",
 };
 
 // Wrappers whose children OWPML puts in the object itself.
@@ -105,7 +107,8 @@ static_assert(std::is_sorted(std::begin(ELEMENTS), std::end(ELEMENTS),
 // `name` against `literal` as strcmp orders them, without measuring `name`.
 int compare(const char* name, std::string_view literal) {
     for (std::size_t i = 0; i < literal.size(); ++i) {
-        if (name[i] != literal[i]) return static_cast<unsigned char>(name[i]) < static_cast<unsigned char>(literal[i]) ? -1 : 1;
+        if (name[i] != literal[i])
+            return static_cast<unsigned char>(name[i]) < static_cast<unsigned char>(literal[i]) ? -1 : 1;
     }
     return name[literal.size()] == '\0' ? 0 : 1;
 }

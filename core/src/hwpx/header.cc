@@ -12,9 +12,9 @@
 
 #include "hwpx/header_prefilter.h"
 #include "hwpx/header_scan.h"
+#include "model/numbering.h"
 #include "owpml/names.h"
 #include "owpml/xml.h"
-#include "model/numbering.h"
 #include "text.h"
 
 namespace brindle::hwpx {
@@ -33,8 +33,8 @@ HeadKind head_kind(std::string_view type) {
 }
 
 // The alignments by their OWPML names, in the order of their codes.
-constexpr std::array<std::string_view, 6> ALIGNMENTS = {"JUSTIFY", "LEFT", "RIGHT", "CENTER", "DISTRIBUTE",
-                                                        "DISTRIBUTE_SPACE"};
+constexpr std::array<std::string_view, 6> ALIGNMENTS = {"JUSTIFY", "LEFT",       "RIGHT",
+                                                        "CENTER",  "DISTRIBUTE", "DISTRIBUTE_SPACE"};
 
 // A paragraph property of `para_pr`: among the properties, or in an
 // alternative's default branch (hp:switch > hp:default) where a writer
@@ -42,7 +42,8 @@ constexpr std::array<std::string_view, 6> ALIGNMENTS = {"JUSTIFY", "LEFT", "RIGH
 Element paragraph_property(Element para_pr, std::string_view local) {
     if (const Element direct = para_pr.child(Ns::Head, local)) return direct;
     if (const Element alternatives = para_pr.child(Ns::Paragraph, "switch")) {
-        if (const Element fallback = alternatives.child(Ns::Paragraph, "default")) return fallback.child(Ns::Head, local);
+        if (const Element fallback = alternatives.child(Ns::Paragraph, "default"))
+            return fallback.child(Ns::Head, local);
     }
     return {};
 }
@@ -86,7 +87,8 @@ CharacterShape read_character_shape(Element char_pr) {
     shape.height = static_cast<std::int32_t>(std::min<std::uint32_t>(char_pr.number("height", 1000), 0x7FFFFFFF));
     if (const Element fonts = char_pr.child(Ns::Head, "fontRef")) {
         for (std::size_t k = 0; k < SCRIPTS; ++k) {
-            shape.fonts[k] = static_cast<std::uint16_t>(std::min<std::uint32_t>(fonts.number(SCRIPT_ATTRIBUTES[k]), 0xFFFF));
+            shape.fonts[k] =
+                static_cast<std::uint16_t>(std::min<std::uint32_t>(fonts.number(SCRIPT_ATTRIBUTES[k]), 0xFFFF));
         }
     }
     shape.bold = static_cast<bool>(char_pr.child(Ns::Head, "bold"));
@@ -125,7 +127,8 @@ Shade read_border_fill(Element border_fill) {
         brush.pattern = hatch_pattern_of(window.attribute("hatchStyle"));
     }
     if (const Element gradation = fill ? fill.child(Ns::Core, "gradation") : Element()) {
-        if (const Element colour = gradation.child(Ns::Core, "color")) brush.gradation = parse_colour(colour.attribute("value"));
+        if (const Element colour = gradation.child(Ns::Core, "color"))
+            brush.gradation = parse_colour(colour.attribute("value"));
     }
     return shade_of(brush);
 }
@@ -160,7 +163,8 @@ void read_tree(Element head, Definitions& definitions) {
                         definitions.paragraph_shapes.push_back(read_paragraph_shape(item));
                     }
                 } else if (item.is(Ns::Head, "numbering")) {
-                    if (definitions.numberings.size() < MAX_U16_IDS) definitions.numberings.push_back(read_numbering(item));
+                    if (definitions.numberings.size() < MAX_U16_IDS)
+                        definitions.numberings.push_back(read_numbering(item));
                 } else if (item.is(Ns::Head, "bullet")) {
                     if (definitions.bullets.size() < MAX_U16_IDS) definitions.bullets.push_back(read_bullet(item));
                 } else if (item.is(Ns::Head, "style")) {
@@ -181,9 +185,7 @@ void read_tree(Element head, Definitions& definitions) {
     if (fonts_here) definitions.fonts = FontTable(std::move(fonts));
 }
 
-
 }  // namespace
-
 
 Definitions read_header(ByteBuffer part, std::string_view name) {
     Definitions definitions;

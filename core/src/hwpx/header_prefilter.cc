@@ -19,7 +19,8 @@ namespace {
 // The lists of refList that the tree need not hold (those the walk reads
 // are read from the text), and the paragraph properties, of which only
 // some alternatives are cut.
-constexpr std::array<std::string_view, 4> UNREAD_LISTS = {"fontfaces", "borderFills", "charProperties", "tabProperties"};
+constexpr std::array<std::string_view, 4> UNREAD_LISTS = {"fontfaces", "borderFills", "charProperties",
+                                                          "tabProperties"};
 constexpr std::string_view PARAGRAPH_PROPERTIES = "paraProperties";
 constexpr std::string_view ALTERNATIVES = "switch";
 
@@ -58,8 +59,8 @@ std::string_view element_span(std::string_view text, StartTag tag, std::size_t f
     const std::size_t end = find_by(text, close, 2 + qualified.size() - from_end, tag.name_end);
     if (end == std::string_view::npos) return {};
     const std::string_view element = text.substr(tag.lt, end + close.size() - tag.lt);
-    if (nested_check && find_by(element, "<" + std::string(qualified), 1 + qualified.size() - from_end, 1) !=
-                            std::string_view::npos) {
+    if (nested_check &&
+        find_by(element, "<" + std::string(qualified), 1 + qualified.size() - from_end, 1) != std::string_view::npos) {
         return {};
     }
     return element;
@@ -91,8 +92,9 @@ HeaderCuts find_unread_definitions(std::string_view text) {
     if (text.size() < 2 || bytes[0] == 0 || bytes[1] == 0 || bytes[0] == 0xFF || bytes[0] == 0xFE) return cuts;
     // Markup that could hide an element's end (a comment, CDATA; "<!" opens
     // nothing else a part may hold): such a part is parsed whole.
-    for (const char* bang = text.data(); (bang = static_cast<const char*>(
-                                             std::memchr(bang, '!', text.size() - static_cast<std::size_t>(bang - text.data()))));
+    for (const char* bang = text.data();
+         (bang = static_cast<const char*>(
+              std::memchr(bang, '!', text.size() - static_cast<std::size_t>(bang - text.data()))));
          ++bang) {
         if (bang > text.data() && bang[-1] == '<') return cuts;  // "!" is rare in markup: found by memchr
         if (bang + 1 == text.data() + text.size()) break;
@@ -156,7 +158,8 @@ HeaderCuts find_unread_definitions(std::string_view text) {
 }
 
 void skip_unread_definitions(ByteBuffer& header) {
-    HeaderCuts cuts = find_unread_definitions(std::string_view(reinterpret_cast<const char*>(header.data()), header.size()));
+    HeaderCuts cuts =
+        find_unread_definitions(std::string_view(reinterpret_cast<const char*>(header.data()), header.size()));
     take_out(header, cuts);
 }
 

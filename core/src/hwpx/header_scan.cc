@@ -52,20 +52,21 @@ CharacterShape read_character_shape(std::string_view list, std::size_t lt) {
         const std::string_view name = list.substr(local, end - local);
         if (name == "fontRef") {
             std::size_t k = 0;  // written in the scripts' order, looked up when not
-            each_attribute(tag_attributes(list, StartTag{at, end}), [&](std::string_view attribute, std::string_view raw) {
-                std::optional<Script> script;
-                if (k < SCRIPTS && attribute == SCRIPT_ATTRIBUTES[k]) {
-                    script = static_cast<Script>(k);
-                } else {
-                    script = script_in(SCRIPT_ATTRIBUTES, attribute);
-                }
-                ++k;
-                if (script) {
-                    shape.fonts[static_cast<std::size_t>(*script)] =
-                        static_cast<std::uint16_t>(std::min<std::uint32_t>(parse_number(raw), 0xFFFF));
-                }
-                return true;
-            });
+            each_attribute(tag_attributes(list, StartTag{at, end}),
+                           [&](std::string_view attribute, std::string_view raw) {
+                               std::optional<Script> script;
+                               if (k < SCRIPTS && attribute == SCRIPT_ATTRIBUTES[k]) {
+                                   script = static_cast<Script>(k);
+                               } else {
+                                   script = script_in(SCRIPT_ATTRIBUTES, attribute);
+                               }
+                               ++k;
+                               if (script) {
+                                   shape.fonts[static_cast<std::size_t>(*script)] =
+                                       static_cast<std::uint16_t>(std::min<std::uint32_t>(parse_number(raw), 0xFFFF));
+                               }
+                               return true;
+                           });
         } else if (name == "bold") {
             shape.bold = true;
         } else if (name == "italic") {
@@ -81,7 +82,7 @@ std::uint32_t parse_colour(std::string_view raw) {
     if (raw.size() != 7 || raw[0] != '#') return FillBrush::NONE;
     std::uint32_t value = 0;
     for (const char c : raw.substr(1)) {
-        const int digit = c >= '0' && c <= '9' ? c - '0'
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
                           : c >= 'a' && c <= 'f' ? c - 'a' + 10
                           : c >= 'A' && c <= 'F' ? c - 'A' + 10
                                                  : -1;

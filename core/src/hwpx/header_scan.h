@@ -38,9 +38,9 @@ std::uint8_t hatch_pattern_of(std::string_view style);
 
 // The scripts by the values of fontface's "lang" and the attributes of
 // fontRef, in the order of Script.
-inline constexpr std::array<std::string_view, SCRIPTS> SCRIPT_LANGS = {"HANGUL", "LATIN", "HANJA", "JAPANESE",
-                                                                        "OTHER",  "SYMBOL", "USER"};
-inline constexpr std::array<std::string_view, SCRIPTS> SCRIPT_ATTRIBUTES = {"hangul", "latin", "hanja", "japanese",
+inline constexpr std::array<std::string_view, SCRIPTS> SCRIPT_LANGS = {"HANGUL", "LATIN",  "HANJA", "JAPANESE",
+                                                                       "OTHER",  "SYMBOL", "USER"};
+inline constexpr std::array<std::string_view, SCRIPTS> SCRIPT_ATTRIBUTES = {"hangul", "latin",  "hanja", "japanese",
                                                                             "other",  "symbol", "user"};
 
 // The script a fontface's "lang" names; none for another value.

@@ -61,7 +61,8 @@ void each_attribute(std::string_view attributes, OnAttribute&& on_attribute) {
         if (quote >= attributes.size() || (attributes[quote] != '"' && attributes[quote] != '\'')) return;
         const std::size_t close = attributes.find(attributes[quote], quote + 1);
         if (close == std::string_view::npos) return;
-        if (!on_attribute(attributes.substr(at, name_end - at), attributes.substr(quote + 1, close - quote - 1))) return;
+        if (!on_attribute(attributes.substr(at, name_end - at), attributes.substr(quote + 1, close - quote - 1)))
+            return;
         at = close + 1;
     }
 }

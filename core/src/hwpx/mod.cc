@@ -8,10 +8,10 @@
 #include "brindle/parse.h"
 #include "hwpx/bin_data.h"
 #include "hwpx/header.h"
-#include "owpml/names.h"
 #include "hwpx/package.h"
-#include "owpml/walk.h"
 #include "model/conversion_outputs.h"
+#include "owpml/names.h"
+#include "owpml/walk.h"
 
 namespace brindle {
 
@@ -99,8 +99,9 @@ Result<std::string> convert_hwpx(ByteSource source, Profile profile, std::vector
 }
 
 Result<ParsedDocument> parse_hwpx(ByteSource source, Profile profile, const ParseOptions& options) {
-    return parse_through(options, DocumentFormat::Hwpx,
-                         [&](ParseExtras& extras) { return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr}); });
+    return parse_through(options, DocumentFormat::Hwpx, [&](ParseExtras& extras) {
+        return convert(std::move(source), profile, ConversionOutputs{&extras, nullptr});
+    });
 }
 
 }  // namespace brindle

@@ -80,10 +80,10 @@ void read_metadata(Element metadata, DocumentProperties& properties) {
         bool date;
     };
     static constexpr Named NAMED[] = {
-        {"title", property::TITLE, false},         {"subject", property::SUBJECT, false},
-        {"creator", property::AUTHOR, false},      {"keyword", property::KEYWORDS, false},
+        {"title", property::TITLE, false},          {"subject", property::SUBJECT, false},
+        {"creator", property::AUTHOR, false},       {"keyword", property::KEYWORDS, false},
         {"description", property::COMMENTS, false}, {"lastsaveby", property::LAST_SAVED_BY, false},
-        {"CreatedDate", property::CREATED, true},  {"ModifiedDate", property::MODIFIED, true},
+        {"CreatedDate", property::CREATED, true},   {"ModifiedDate", property::MODIFIED, true},
     };
     for (Element field : metadata.children()) {
         const std::string_view name = field.local() == "meta" ? field.attribute("name") : field.local();
@@ -133,7 +133,8 @@ bool read_manifest(Package& package, const std::string& file, bool with_properti
                 std::string part = resolve(package.zip, href, file);
                 const std::string id(item.attribute("id"));
                 if (id == "header" || (package.header.empty() && part.ends_with("header.xml"))) package.header = part;
-                items.emplace(id, ManifestItem{std::move(part), std::string(href), std::string(item.attribute("media-type")),
+                items.emplace(id, ManifestItem{std::move(part), std::string(href),
+                                               std::string(item.attribute("media-type")),
                                                item.attribute("isEmbeded") != "0"});
             }
         } else if (block.is(Ns::Opf, "spine")) {
@@ -152,7 +153,8 @@ bool read_manifest(Package& package, const std::string& file, bool with_properti
         }
         const ManifestItem& item = it->second;
         if (item.part == package.header || !xml_media_type(item.media_type)) continue;
-        package.sections.push_back(SectionPart{item.part, numbered_section(id) || numbered_section(base_name(item.part))});
+        package.sections.push_back(
+            SectionPart{item.part, numbered_section(id) || numbered_section(base_name(item.part))});
     }
     return !spine.empty();
 }
@@ -202,7 +204,8 @@ Result<Package> open_package(ByteSource source, bool with_properties) {
         const std::string_view type = trim(text);
         if (type != HWPX_MIME_TYPE && type != OWPML_MIME_TYPE) {
             std::string shown(type.substr(0, 80));
-            std::replace_if(shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+            std::replace_if(
+                shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
             return HwpError::package("a ZIP package of type '" + shown + "'", HwpError::Cause::NotAnHwpDocument);
         }
     } else if (package.zip.find(DEFAULT_PACKAGE_FILE) == nullptr) {

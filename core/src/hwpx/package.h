@@ -40,11 +40,11 @@ struct SectionPart {
 
 struct Package {
     ZipArchive zip;
-    std::string header;                 // the header part's name; empty when there is none
-    std::vector<SectionPart> sections;  // in reading order
-    std::vector<std::string> warnings;  // what the manifest and spine get wrong
+    std::string header;                                   // the header part's name; empty when there is none
+    std::vector<SectionPart> sections;                    // in reading order
+    std::vector<std::string> warnings;                    // what the manifest and spine get wrong
     std::unordered_map<std::string, ManifestItem> items;  // by id
-    DocumentProperties properties;      // the package file's metadata
+    DocumentProperties properties;                        // the package file's metadata
 };
 
 // Open `source` as an HWPX package. A ZIP archive that is no HWPX document

@@ -43,7 +43,7 @@ struct Numbering {
     // formats.substr(offsets[k], offsets[k + 1] - offsets[k]).
     std::string formats;
     std::array<std::uint16_t, NUMBERING_LEVELS + 1> offsets{};
-    std::array<std::uint8_t, NUMBERING_LEVELS> shapes{};  // number shape of each level
+    std::array<std::uint8_t, NUMBERING_LEVELS> shapes{};   // number shape of each level
     std::array<std::uint32_t, NUMBERING_LEVELS> starts{};  // first number of each level
 
     std::string_view format(std::size_t level) const {

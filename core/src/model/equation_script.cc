@@ -15,17 +15,17 @@ namespace {
 
 enum class Tok : std::uint8_t {
     End,
-    Word,     // a run of ASCII letters
-    Number,   // digits, with a decimal point between digits
-    Quoted,   // "text" (without its quotes)
-    Symbol,   // an operator or punctuation, one to three ASCII characters
-    Other,    // one character outside ASCII
-    Open,     // {
-    Close,    // }
-    Row,      // #
-    Column,   // &
-    Sup,      // ^
-    Sub,      // _
+    Word,    // a run of ASCII letters
+    Number,  // digits, with a decimal point between digits
+    Quoted,  // "text" (without its quotes)
+    Symbol,  // an operator or punctuation, one to three ASCII characters
+    Other,   // one character outside ASCII
+    Open,    // {
+    Close,   // }
+    Row,     // #
+    Column,  // &
+    Sup,     // ^
+    Sub,     // _
 };
 
 struct Token {
@@ -80,8 +80,8 @@ private:
         }
         if (is_digit(c)) {
             std::size_t end = at_;
-            while (end < s_.size() && (is_digit(s_[end]) ||
-                                       (s_[end] == '.' && end + 1 < s_.size() && is_digit(s_[end + 1])))) {
+            while (end < s_.size() &&
+                   (is_digit(s_[end]) || (s_[end] == '.' && end + 1 < s_.size() && is_digit(s_[end + 1])))) {
                 ++end;
             }
             return token(Tok::Number, end - at_);
@@ -147,6 +147,7 @@ std::string lower(std::string_view word) {
 struct Greek {
     std::string_view name, small, capital;
 };
+// clang-format off
 constexpr std::array<Greek, 30> GREEK = {{
     {"alpha", "\\alpha", "\\mathrm{A}"},       {"beta", "\\beta", "\\mathrm{B}"},
     {"gamma", "\\gamma", "\\Gamma"},           {"delta", "\\delta", "\\Delta"},
@@ -164,6 +165,7 @@ constexpr std::array<Greek, 30> GREEK = {{
     {"varpi", "\\varpi", "\\varpi"},           {"varrho", "\\varrho", "\\varrho"},
     {"varsigma", "\\varsigma", "\\varsigma"},  {"varphi", "\\varphi", "\\varphi"},
 }};
+// clang-format on
 
 std::optional<std::string_view> greek(std::string_view word) {
     const std::string name = lower(word);
@@ -176,6 +178,7 @@ std::optional<std::string_view> greek(std::string_view word) {
 
 // Words whose case matters: the double arrows are the capitalised names of
 // the single ones.
+// clang-format off
 constexpr std::array<Entry, 11> CASED_SYMBOLS = {{
     {"LARROW", "\\Leftarrow"}, {"RARROW", "\\Rightarrow"}, {"LRARROW", "\\Leftrightarrow"},
     {"UPARROW", "\\Uparrow"}, {"DOWNARROW", "\\Downarrow"}, {"UDARROW", "\\Updownarrow"},
@@ -261,15 +264,18 @@ constexpr std::array<Entry, 25> UNICODE_SYMBOLS = {{
     {"∈", "\\in"}, {"°", "{}^{\\circ}"}, {"≈", "\\approx"}, {"≡", "\\equiv"}, {"∑", "\\sum"},
     {"∫", "\\int"}, {"∏", "\\prod"}, {"√", "\\surd"}, {"′", "\\prime"}, {"…", "\\ldots"},
 }};
+// clang-format on
 
 // ASCII operators and punctuation.
 std::string_view symbol_latex(std::string_view s) {
+    // clang-format off
     static constexpr std::array<Entry, 19> TABLE = {{
         {"<", "\\lt"}, {">", "\\gt"}, {"|", "\\vert"}, {"||", "\\Vert"}, {"\\", "\\backslash"},
         {"%", "\\%"}, {"$", "\\text{\\textdollar}"}, {"<=", "\\le"}, {">=", "\\ge"}, {"!=", "\\ne"},
         {"==", "\\equiv"}, {"<<", "\\ll"}, {">>", "\\gg"}, {"<<<", "\\lll"}, {">>>", "\\ggg"},
         {"->", "\\to"}, {"<->", "\\leftrightarrow"}, {"+-", "\\pm"}, {"-+", "\\mp"},
     }};
+    // clang-format on
     if (auto latex = look_up(TABLE, s)) return *latex;
     if (s == "~") return "~";
     if (s == "`") return "\\,";
@@ -280,9 +286,9 @@ std::string_view symbol_latex(std::string_view s) {
 
 // Where a sequence ends, besides the end of the script.
 struct Stops {
-    bool close = false;   // "}": the sequence is a group's
-    bool right = false;   // "right": the body of "left"
-    bool cells = false;   // "&" and "#": a cell of an array
+    bool close = false;  // "}": the sequence is a group's
+    bool right = false;  // "right": the body of "left"
+    bool cells = false;  // "&" and "#": a cell of an array
 };
 
 class Parser {
@@ -447,20 +453,24 @@ private:
         const Token& t = lex_.peek();
         std::string_view found;
         if (t.kind == Tok::Symbol) {
+            // clang-format off
             static constexpr std::array<Entry, 10> TABLE = {{
                 {"(", "("}, {")", ")"}, {"[", "["}, {"]", "]"}, {"|", "\\vert"}, {"||", "\\Vert"},
                 {".", "."}, {"/", "/"}, {"<", "\\langle"}, {">", "\\rangle"},
             }};
+            // clang-format on
             if (auto d = look_up(TABLE, t.text)) found = *d;
         } else if (t.kind == Tok::Open) {
             found = "\\{";
         } else if (t.kind == Tok::Close) {
             found = "\\}";
         } else if (t.kind == Tok::Word) {
+            // clang-format off
             static constexpr std::array<Entry, 8> TABLE = {{
                 {"lbrace", "\\{"}, {"rbrace", "\\}"}, {"langle", "\\langle"}, {"rangle", "\\rangle"},
                 {"lceil", "\\lceil"}, {"rceil", "\\rceil"}, {"lfloor", "\\lfloor"}, {"rfloor", "\\rfloor"},
             }};
+            // clang-format on
             if (auto d = look_up(TABLE, lower(t.text))) found = *d;
         }
         if (found.empty()) return ".";  // no delimiter: an empty one, nothing taken
@@ -584,9 +594,11 @@ private:
     static std::optional<std::string_view> unicode_greek(std::string_view c) {
         const Utf8Char u = decode_utf8_char(c);
         if (u.length == 0) return std::nullopt;
-        static constexpr std::array<std::string_view, 24> NAMES = {
-            "alpha", "beta", "gamma", "delta", "epsilon", "zeta", "eta", "theta", "iota", "kappa", "lambda", "mu",
-            "nu", "xi", "omicron", "pi", "rho", "sigma", "tau", "upsilon", "phi", "chi", "psi", "omega"};
+        static constexpr std::array<std::string_view, 24> NAMES = {"alpha",  "beta", "gamma", "delta", "epsilon",
+                                                                   "zeta",   "eta",  "theta", "iota",  "kappa",
+                                                                   "lambda", "mu",   "nu",    "xi",    "omicron",
+                                                                   "pi",     "rho",  "sigma", "tau",   "upsilon",
+                                                                   "phi",    "chi",  "psi",   "omega"};
         char32_t v = u.value;
         bool capital = false;
         if (v >= 0x391 && v <= 0x3A9 && v != 0x3A2) {

@@ -46,8 +46,7 @@ void append_replacement(std::string& out, std::size_t k, std::span<const std::st
     const ClickHereField& field = fields[k];
     // Content still equal to the guide text (or with no guide text to compare)
     // is only the word processor's placeholder, unless the user changed it.
-    const bool placeholder =
-        !field.modified && (field.direction.empty() || content == field.direction);
+    const bool placeholder = !field.modified && (field.direction.empty() || content == field.direction);
     out.append("{{");
     out.append(field.name);
     if (!field.direction.empty()) {

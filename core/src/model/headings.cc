@@ -86,28 +86,28 @@ constexpr std::size_t MIN_PART_LINES = 4;
 
 enum class Marker : std::uint8_t {
     None,
-    Hash,          // "#" typed as in Markdown
-    Roman,         // Ⅰ. II.
-    Part,          // 제1편, 제1부
-    Chapter,       // 제1장
-    Section,       // 제1절
-    Article,       // 제1조
-    Number,        // 1.
-    Decimal,       // 1.2 1.2.3: nested by their parts, below "1."
-    HangulDot,     // 가.
-    DigitParen,    // 1)
-    HangulParen,   // 가)
-    ParenDigit,    // (1)
-    ParenHangul,   // (가)
-    Circled,       // ①
-    CircledHangul, // ㉮ ㉠
-    Square,        // □ ■
-    Circle,        // ○ ●
-    Diamond,       // ◇ ◆
-    Dash,          // - –
-    MiddleDot,     // · •
-    Angle,         // < 유의사항 >
-    Bracketed,     // <1단계> 제목, [1단계] 제목
+    Hash,           // "#" typed as in Markdown
+    Roman,          // Ⅰ. II.
+    Part,           // 제1편, 제1부
+    Chapter,        // 제1장
+    Section,        // 제1절
+    Article,        // 제1조
+    Number,         // 1.
+    Decimal,        // 1.2 1.2.3: nested by their parts, below "1."
+    HangulDot,      // 가.
+    DigitParen,     // 1)
+    HangulParen,    // 가)
+    ParenDigit,     // (1)
+    ParenHangul,    // (가)
+    Circled,        // ①
+    CircledHangul,  // ㉮ ㉠
+    Square,         // □ ■
+    Circle,         // ○ ●
+    Diamond,        // ◇ ◆
+    Dash,           // - –
+    MiddleDot,      // · •
+    Angle,          // < 유의사항 >
+    Bracketed,      // <1단계> 제목, [1단계] 제목
 };
 constexpr std::size_t MARKER_KINDS = static_cast<std::size_t>(Marker::Bracketed) + 1;
 
@@ -172,7 +172,8 @@ public:
                 at = skip_spaces(at);
                 if (at < s_.size()) {
                     switch (s_[at]) {
-                        case U'편': case U'부': return {Marker::Part};
+                        case U'편':
+                        case U'부': return {Marker::Part};
                         case U'장': return {Marker::Chapter};
                         case U'절': return {Marker::Section};
                         case U'조': return {Marker::Article};
@@ -212,10 +213,12 @@ public:
             }
         }
         // A short bracketed label, then text.
-        if (const std::size_t open = std::u32string_view(U"<〈《＜[【「『").find(c); open != std::u32string_view::npos) {
+        if (const std::size_t open = std::u32string_view(U"<〈《＜[【「『").find(c);
+            open != std::u32string_view::npos) {
             const char32_t close = U">〉》＞]】」』"[open];
             const std::size_t end = s_.find(close, 1);
-            if (end != std::u32string_view::npos && end <= MAX_BRACKET_CHARS && rest_after(end + 1)) return {Marker::Bracketed};
+            if (end != std::u32string_view::npos && end <= MAX_BRACKET_CHARS && rest_after(end + 1))
+                return {Marker::Bracketed};
         }
         return {};
     }
@@ -292,8 +295,9 @@ private:
             after = dot + 1;
             // The next part: right after the dot, or spaced as the dot is.
             const std::size_t next = dot > at ? skip_spaces(dot + 1) : dot + 1;
-            if (next < s_.size() && is_digit(s_[next]) && (next + 1 >= s_.size() || !is_digit(s_[next + 1]) ||
-                                                          next + 2 >= s_.size() || !is_digit(s_[next + 2]))) {
+            if (next < s_.size() && is_digit(s_[next]) &&
+                (next + 1 >= s_.size() || !is_digit(s_[next + 1]) || next + 2 >= s_.size() ||
+                 !is_digit(s_[next + 2]))) {
                 at = next;
                 continue;
             }
@@ -307,7 +311,8 @@ private:
         // "1.5배" is a number, not a marker.
         if (parts == 1 && is_digit(s_[after])) return {};
         if (!rest_after(after)) return {};
-        return {parts == 1 ? Marker::Number : Marker::Decimal, static_cast<std::uint8_t>(std::min<std::size_t>(parts, 9))};
+        return {parts == 1 ? Marker::Number : Marker::Decimal,
+                static_cast<std::uint8_t>(std::min<std::size_t>(parts, 9))};
     }
 
     // "표 1", "<그림 2>", "[표 3]": a caption.
@@ -478,8 +483,8 @@ struct Candidate {
     bool centred = false;
     bool heading_style = false;
     bool short_line = false;
-    bool listed = false;      // next to a paragraph of its marker's kind: an item of a list
-    bool field = false;       // "label : value", or a label alone: data, neither title nor text
+    bool listed = false;  // next to a paragraph of its marker's kind: an item of a list
+    bool field = false;   // "label : value", or a label alone: data, neither title nor text
 
     std::size_t characters = 0;
     const CharacterShape* shape = nullptr;  // the shape most of its characters have
@@ -487,7 +492,8 @@ struct Candidate {
 
 // A style whose name says title or heading.
 bool heading_style_name(std::string_view name) {
-    for (const std::string_view prefix : {"제목", "개요", "장 제목", "절 제목", "Heading", "heading", "Title", "title"}) {
+    for (const std::string_view prefix :
+         {"제목", "개요", "장 제목", "절 제목", "Heading", "heading", "Title", "title"}) {
         if (name.substr(0, prefix.size()) == prefix) return true;
     }
     return false;
@@ -506,8 +512,8 @@ BodyText body_text(const std::vector<Candidate>& paragraphs) {
     std::size_t all = 0, bold = 0;
     for (const Candidate& c : paragraphs) {
         if (c.shape == nullptr) continue;
-        const auto known = std::find_if(by_height.begin(), by_height.end(),
-                                        [&](const auto& h) { return h.first == c.shape->height; });
+        const auto known =
+            std::find_if(by_height.begin(), by_height.end(), [&](const auto& h) { return h.first == c.shape->height; });
         if (known == by_height.end()) {
             by_height.emplace_back(c.shape->height, c.characters);
         } else {
@@ -534,7 +540,8 @@ std::vector<bool> in_margins(const BlockList& blocks) {
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         if (const auto* m = std::get_if<HeaderFooter>(&blocks[i])) {
             const std::size_t end = std::min(blocks.size(), i + 1 + m->block_count);
-            std::fill(margin.begin() + static_cast<std::ptrdiff_t>(i + 1), margin.begin() + static_cast<std::ptrdiff_t>(end), true);
+            std::fill(margin.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                      margin.begin() + static_cast<std::ptrdiff_t>(end), true);
         }
     }
     return margin;
@@ -556,7 +563,8 @@ std::optional<std::string> banner(const Table& table) {
     if (filled != 2 || cells[0].size() > 4 * 4 || cells[1].size() > 4 * MAX_PLAIN_TITLE_CHARS) return std::nullopt;
     const Decoded number_chars(cells[0]), title_chars(cells[1]);
     const std::u32string_view number = number_chars.view(), title = title_chars.view();
-    if (number.empty() || number.size() > 4 || title.empty() || title.size() > MAX_PLAIN_TITLE_CHARS || !title_chars.whole()) {
+    if (number.empty() || number.size() > 4 || title.empty() || title.size() > MAX_PLAIN_TITLE_CHARS ||
+        !title_chars.whole()) {
         return std::nullopt;
     }
     std::size_t end = number.size();
@@ -564,7 +572,8 @@ std::optional<std::string> banner(const Table& table) {
     if (end == 0) return std::nullopt;
     const bool roman = std::all_of(number.begin(), number.begin() + static_cast<std::ptrdiff_t>(end),
                                    [](char32_t c) { return (c >= 0x2160 && c <= 0x216B) || in(U"IVX", c); });
-    const bool digits = end <= 2 && std::all_of(number.begin(), number.begin() + static_cast<std::ptrdiff_t>(end), is_digit);
+    const bool digits =
+        end <= 2 && std::all_of(number.begin(), number.begin() + static_cast<std::ptrdiff_t>(end), is_digit);
     if (!roman && !digits) return std::nullopt;
     std::string text(cells[0]);
     text.push_back(' ');
@@ -578,11 +587,13 @@ struct KindUse {
 
 bool strong(Marker kind) {
     switch (kind) {
-        case Marker::Roman: case Marker::Part: case Marker::Chapter: case Marker::Section: case Marker::Angle:
-        case Marker::Decimal:
-            return true;
-        default:
-            return false;
+        case Marker::Roman:
+        case Marker::Part:
+        case Marker::Chapter:
+        case Marker::Section:
+        case Marker::Angle:
+        case Marker::Decimal: return true;
+        default: return false;
     }
 }
 
@@ -705,7 +716,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         }
         return c;
     };
-    bool code = false;  // inside a fence of code typed as Markdown
+    bool code = false;      // inside a fence of code typed as Markdown
     std::size_t marks = 0;  // page marks so far
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         marks += std::holds_alternative<NewPage>(blocks[i]);
@@ -835,7 +846,8 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         const bool kind_titles = kind_titled[next - 1];
         if (kind_titles || (c.prominent && !bullet(c.mark.kind) && c.mark.kind != Marker::Article)) {
             if (c.mark.kind == Marker::Article && !kind_titles) continue;
-            const std::uint8_t depth = c.mark.kind == Marker::Number || c.mark.kind == Marker::Decimal ? c.mark.depth : 0;
+            const std::uint8_t depth =
+                c.mark.kind == Marker::Number || c.mark.kind == Marker::Decimal ? c.mark.depth : 0;
             found.push_back({i, Found::What::Ranked, 0, Rank{c.mark.kind, depth, Unmarked::Marked}, std::nullopt});
             title_open = false;
         }
@@ -869,8 +881,11 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         for (std::size_t i = blocks.size(); i-- > 0 && last_content == blocks.size();) {
             while (next_found > 0 && found[next_found - 1].block > i) --next_found;
             if (next_found > 0 && found[next_found - 1].block == i) continue;
-            if (margin[i] || std::holds_alternative<NewPage>(blocks[i]) || std::holds_alternative<HeaderFooter>(blocks[i])) continue;
-            if (const auto* p = std::get_if<Paragraph>(&blocks[i]); p != nullptr && p->origin == Origin::Other) continue;
+            if (margin[i] || std::holds_alternative<NewPage>(blocks[i]) ||
+                std::holds_alternative<HeaderFooter>(blocks[i]))
+                continue;
+            if (const auto* p = std::get_if<Paragraph>(&blocks[i]); p != nullptr && p->origin == Origin::Other)
+                continue;
             last_content = i;
         }
         std::erase_if(found, [&](const Found& f) {
@@ -878,7 +893,8 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
                    (last_content == blocks.size() || f.block > last_content);
         });
     }
-    const bool titled = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.what == Found::What::Title; });
+    const bool titled =
+        std::any_of(found.begin(), found.end(), [](const Found& f) { return f.what == Found::What::Title; });
     std::vector<Rank> open;  // the ranks open, outermost first
     // The level each rank last had: a kind met again after a stretch under
     // another parent goes back to it when the nesting allows.
@@ -886,18 +902,13 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
     for (Found& f : found) {
         std::size_t level = 1;
         switch (f.what) {
-            case Found::What::Title:
-                level = 1;
-                break;
-            case Found::What::Outline:
-                level = f.depth + (titled ? 2 : 1);
-                break;
-            case Found::What::Hash:
-                level = f.depth + (titled ? 1 : 0);
-                break;
+            case Found::What::Title: level = 1; break;
+            case Found::What::Outline: level = f.depth + (titled ? 2 : 1); break;
+            case Found::What::Hash: level = f.depth + (titled ? 1 : 0); break;
             case Found::What::Ranked: {
                 const auto same = std::find(open.begin(), open.end(), f.rank);
-                const auto before = std::find_if(known.begin(), known.end(), [&](const auto& k) { return k.first == f.rank; });
+                const auto before =
+                    std::find_if(known.begin(), known.end(), [&](const auto& k) { return k.first == f.rank; });
                 if (same != open.end()) {
                     open.erase(same + 1, open.end());
                 } else if (before != known.end() && before->second >= 2 && before->second <= open.size() + 1) {
@@ -906,9 +917,12 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
                 } else {
                     // Numbers nest by their parts: 2.2 stands above 2.1.1, and
                     // 3. above both.
-                    const auto numbered = [](const Rank& r) { return r.kind == Marker::Number || r.kind == Marker::Decimal; };
+                    const auto numbered = [](const Rank& r) {
+                        return r.kind == Marker::Number || r.kind == Marker::Decimal;
+                    };
                     if (numbered(f.rank)) {
-                        while (!open.empty() && numbered(open.back()) && open.back().depth >= f.rank.depth) open.pop_back();
+                        while (!open.empty() && numbered(open.back()) && open.back().depth >= f.rank.depth)
+                            open.pop_back();
                     }
                     open.push_back(f.rank);
                 }

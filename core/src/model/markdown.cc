@@ -112,8 +112,7 @@ private:
         const ParagraphHead& head = b.head;
         ListMarker marker;
         switch (head.kind) {
-            case HeadKind::None:
-                break;
+            case HeadKind::None: break;
             case HeadKind::Outline:
                 out_.append(std::min<std::size_t>(head.level + 1, MAX_HEADING_LEVEL), '#');
                 out_.push_back(' ');
@@ -122,9 +121,7 @@ private:
                     out_.push_back(' ');
                 }
                 break;
-            case HeadKind::Bullet:
-                out_.append("- ");
-                break;
+            case HeadKind::Bullet: out_.append("- "); break;
             case HeadKind::Number:
                 marker = list_marker(head.number);
                 if (marker.delimiter != 0) {
@@ -206,7 +203,7 @@ private:
 
     std::string& out_;
     MarkdownMap* map_;
-    ListMarker last_;  // the ordered list item just written, if any
+    ListMarker last_;            // the ordered list item just written, if any
     bool page_pending_ = false;  // page_ begins with the next block that writes something
     std::uint32_t page_ = 0;
 };

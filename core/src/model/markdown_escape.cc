@@ -23,9 +23,7 @@ bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
 // A character that "_" may stand between without opening or closing
 // emphasis: letters and digits of any script (every non-ASCII character
 // counts, which is right for Hangul and Hanja, the ones that matter).
-bool is_word_byte(char c) {
-    return is_ascii_letter(c) || is_ascii_digit(c) || static_cast<unsigned char>(c) >= 0x80;
-}
+bool is_word_byte(char c) { return is_ascii_letter(c) || is_ascii_digit(c) || static_cast<unsigned char>(c) >= 0x80; }
 
 // "&name;" or "&#123;" would be read as a character reference.
 bool starts_entity(std::string_view rest) {
@@ -46,26 +44,21 @@ bool needs_escape(std::string_view text, std::size_t i, const EscapeRules& rules
     const char next = i + 1 < text.size() ? text[i + 1] : rules.after;
     const bool unknown = is_unknown(next);
     switch (c) {
-        case '\\': case '`': case '*':
-            return true;
+        case '\\':
+        case '`':
+        case '*': return true;
         case '_':  // between two word characters "_" can neither open nor close
             return i == 0 || unknown || !is_word_byte(text[i - 1]) || !is_word_byte(next);
-        case '~':
-            return rules.tildes;
-        case '|':
-            return rules.pipes;
+        case '~': return rules.tildes;
+        case '|': return rules.pipes;
         case '<':  // a tag, an autolink, a comment or a processing instruction
             return is_ascii_letter(next) || next == '/' || next == '!' || next == '?';
-        case '&':
-            return starts_entity(text.substr(i));
-        case '[':
-            return rules.link || unknown || next == '^';
-        case ']':
-            return rules.link || unknown || next == '(' || next == '[' || next == ':';
+        case '&': return starts_entity(text.substr(i));
+        case '[': return rules.link || unknown || next == '^';
+        case ']': return rules.link || unknown || next == '(' || next == '[' || next == ':';
         case '!':  // before a link, "!" would make it an image
             return unknown || next == '[';
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -94,8 +87,8 @@ std::size_t next_attention(std::string_view text, std::size_t i) {
     const __m128i space = _mm_set1_epi8(' ');
     const auto first_in = [&](std::size_t from, unsigned wanted) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
-        const auto passed = static_cast<unsigned>(_mm_movemask_epi8(chunk) |
-                                                  _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, space)));
+        const auto passed =
+            static_cast<unsigned>(_mm_movemask_epi8(chunk) | _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, space)));
         for (unsigned others = ~passed & wanted; others != 0; others &= others - 1) {
             const std::size_t k = from + static_cast<std::size_t>(std::countr_zero(others));
             if (at(k)) return k;

@@ -33,10 +33,12 @@ void append_roman(std::string& out, std::uint32_t value, bool upper) {
         append_decimal(out, value);
         return;
     }
+    // clang-format off
     static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 13> numerals{{
         {1000, "M"}, {900, "CM"}, {500, "D"}, {400, "CD"}, {100, "C"}, {90, "XC"}, {50, "L"},
         {40, "XL"}, {10, "X"}, {9, "IX"}, {5, "V"}, {4, "IV"}, {1, "I"},
     }};
+    // clang-format on
     for (const auto& [amount, letters] : numerals) {
         for (; value >= amount; value -= amount) {
             for (const char c : letters) out.push_back(upper ? c : static_cast<char>(c - 'A' + 'a'));
@@ -57,8 +59,8 @@ void append_letters(std::string& out, std::uint32_t value, char first) {
 // Sino-Korean and Hanja numerals: groups of four digits under 만 (10^4) and
 // 억 (10^8), each digit with its place (천, 백, 십); a lone one before a place
 // is not written (십, 백일, 만).
-void append_numeral(std::string& out, std::uint32_t value, std::u32string_view digits,
-                    std::u32string_view places, std::u32string_view groups) {
+void append_numeral(std::string& out, std::uint32_t value, std::u32string_view digits, std::u32string_view places,
+                    std::u32string_view groups) {
     static constexpr std::array<std::uint32_t, 3> group_sizes{100000000, 10000, 1};
     for (std::size_t g = 0; g < group_sizes.size(); ++g) {
         const std::uint32_t group = value / group_sizes[g] % 10000;
@@ -89,10 +91,8 @@ void append_number(std::string& out, std::uint32_t value, std::uint8_t shape) {
         case SHAPE_ROMAN_LOWER: return append_roman(out, value, false);
         case SHAPE_LATIN_UPPER: return append_letters(out, value, 'A');
         case SHAPE_LATIN_LOWER: return append_letters(out, value, 'a');
-        case SHAPE_CIRCLED_LATIN_UPPER:
-            return append_cyclic(out, value, U"ⒶⒷⒸⒹⒺⒻⒼⒽⒾⒿⓀⓁⓂⓃⓄⓅⓆⓇⓈⓉⓊⓋⓌⓍⓎⓏ");
-        case SHAPE_CIRCLED_LATIN_LOWER:
-            return append_cyclic(out, value, U"ⓐⓑⓒⓓⓔⓕⓖⓗⓘⓙⓚⓛⓜⓝⓞⓟⓠⓡⓢⓣⓤⓥⓦⓧⓨⓩ");
+        case SHAPE_CIRCLED_LATIN_UPPER: return append_cyclic(out, value, U"ⒶⒷⒸⒹⒺⒻⒼⒽⒾⒿⓀⓁⓂⓃⓄⓅⓆⓇⓈⓉⓊⓋⓌⓍⓎⓏ");
+        case SHAPE_CIRCLED_LATIN_LOWER: return append_cyclic(out, value, U"ⓐⓑⓒⓓⓔⓕⓖⓗⓘⓙⓚⓛⓜⓝⓞⓟⓠⓡⓢⓣⓤⓥⓦⓧⓨⓩ");
         case SHAPE_HANGUL_SYLLABLE: return append_cyclic(out, value, U"가나다라마바사아자차카타파하");
         case SHAPE_CIRCLED_HANGUL_SYLLABLE: return append_cyclic(out, value, U"㉮㉯㉰㉱㉲㉳㉴㉵㉶㉷㉸㉹㉺㉻");
         case SHAPE_HANGUL_JAMO: return append_cyclic(out, value, U"ㄱㄴㄷㄹㅁㅂㅅㅇㅈㅊㅋㅌㅍㅎ");

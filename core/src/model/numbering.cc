@@ -20,8 +20,8 @@ std::string ParagraphNumbering::number(const Numbering& numbering, Counters& cou
     // The first paragraph of a level takes its start number; every later one
     // the next number; and the levels below start over.
     std::uint32_t& counter = counters[level];
-    counter = counter == 0 ? numbering.starts[level]
-                           : std::min(counter, std::numeric_limits<std::uint32_t>::max() - 1) + 1;
+    counter =
+        counter == 0 ? numbering.starts[level] : std::min(counter, std::numeric_limits<std::uint32_t>::max() - 1) + 1;
     std::fill(counters.begin() + static_cast<std::ptrdiff_t>(level) + 1, counters.end(), 0);
 
     const std::string_view format = numbering.format(level);

@@ -15,6 +15,7 @@
 namespace brindle {
 
 // Number shapes, as numberings, notes and automatic numbers store them.
+// clang-format off
 enum NumberShape : std::uint8_t {
     SHAPE_DIGITS = 0,            // 1, 2, 3
     SHAPE_CIRCLED_DIGITS = 1,    // ①, ②, ③
@@ -34,6 +35,7 @@ enum NumberShape : std::uint8_t {
     SHAPE_HEAVENLY_STEM = 15,    // 갑, 을, 병
     SHAPE_HEAVENLY_STEM_HANJA = 16,  // 甲, 乙, 丙
 };
+// clang-format on
 
 // `value` written in `shape` (UTF-8). Shapes that run out of characters
 // (circled digits past 50, Roman numerals past 3999, letters past ten

@@ -29,9 +29,7 @@ void PageCounter::begin_section() {
     section_ = Section{};
 }
 
-void PageCounter::set_body_height(std::int64_t height) {
-    section_.body = height > 0 ? height : NO_LIMIT;
-}
+void PageCounter::set_body_height(std::int64_t height) { section_.body = height > 0 ? height : NO_LIMIT; }
 
 PageCounter::Placement PageCounter::place(const ParagraphLayout& paragraph) {
     Section& s = section_;
@@ -41,9 +39,9 @@ PageCounter::Placement PageCounter::place(const ParagraphLayout& paragraph) {
     if (paragraph.columns != 0 && paragraph.lines.empty()) s.columns = columns;
 
     const auto opens_line = [](const LineSegment& line) { return (line.flags & LINE_SEGMENT_OPENS_LINE) != 0; };
-    const bool marked = !paragraph.lines.empty() &&
-                        (opens_line(paragraph.lines.front()) ||
-                         std::any_of(paragraph.lines.begin(), paragraph.lines.end(), opens_line));
+    const bool marked =
+        !paragraph.lines.empty() && (opens_line(paragraph.lines.front()) ||
+                                     std::any_of(paragraph.lines.begin(), paragraph.lines.end(), opens_line));
     bool first = true;
     for (const LineSegment& line : paragraph.lines) {
         if (marked && !opens_line(line)) continue;
@@ -68,9 +66,8 @@ PageCounter::Placement PageCounter::place(const ParagraphLayout& paragraph) {
             } else {
                 new_page = true;
             }
-        } else if (top < s.previous_top ||
-                   (top == s.previous_top && top == s.region_top &&
-                    std::max(s.previous_height, s.previous_objects) + height > s.body)) {
+        } else if (top < s.previous_top || (top == s.previous_top && top == s.region_top &&
+                                            std::max(s.previous_height, s.previous_objects) + height > s.body)) {
             if (s.column + 1 < s.columns && top >= s.region_top) {
                 ++s.column;
             } else {

@@ -30,9 +30,9 @@ inline constexpr std::uint32_t LINE_SEGMENT_OPENS_LINE = 1u << 17;
 
 // What a top-level body paragraph says of the layout.
 struct ParagraphLayout {
-    bool page_break = false;    // it starts a page
-    bool column_break = false;  // it starts a column
-    std::uint16_t columns = 0;  // it opens a column region of this many columns; 0: it does not
+    bool page_break = false;          // it starts a page
+    bool column_break = false;        // it starts a column
+    std::uint16_t columns = 0;        // it opens a column region of this many columns; 0: it does not
     std::int32_t tallest_object = 0;  // the tallest table, picture or shape anchored in it
     std::vector<LineSegment> lines;   // none: the document stores no layout for it
 };
@@ -124,7 +124,7 @@ private:
     bool open_ = false;
     bool placed_ = false;
     std::size_t first_block_ = 0;
-    std::size_t mark_ = NONE;  // where the paragraph's page mark stands, if it begins a page
+    std::size_t mark_ = NONE;                  // where the paragraph's page mark stands, if it begins a page
     std::size_t previous_first_block_ = NONE;  // of the last paragraph, if it wrote blocks
     std::uint32_t marked_ = 0;                 // the last page marked
     bool any_marks_ = false;

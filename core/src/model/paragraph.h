@@ -80,12 +80,12 @@ std::string link_target_from_command(std::string_view command);
 // What a paragraph's controls contribute, each list in the order of their
 // anchors; the k-th anchor of a kind in the text takes the k-th entry.
 struct ParagraphControls {
-    std::vector<std::string> links;     // hyperlink targets ("" when unreadable)
-    std::vector<std::string> notes;     // footnote and endnote labels
-    std::vector<std::string> numbers;   // automatic numbers as shown ("" for none)
+    std::vector<std::string> links;      // hyperlink targets ("" when unreadable)
+    std::vector<std::string> notes;      // footnote and endnote labels
+    std::vector<std::string> numbers;    // automatic numbers as shown ("" for none)
     std::vector<std::string> equations;  // inline equations' LaTeX ("" for one written as a block)
-    BlockList trailing;                 // blocks of the objects anchored in it
-    std::string trailing_text;          // in a cell: the text of nested tables and objects
+    BlockList trailing;                  // blocks of the objects anchored in it
+    std::string trailing_text;           // in a cell: the text of nested tables and objects
 };
 
 // A paragraph being read: its text and fields, what its controls add, and
@@ -147,7 +147,6 @@ void append_object(BlockList& out, Caption caption, BlockList object);
 // in a line of text (`in_line`: treated as a character, in a paragraph
 // with text of its own) is written as inline math at its place; any other
 // as a display block after the paragraph, in `out`, with its caption.
-void append_equation(OpenParagraph* paragraph, BlockList& out, std::string_view script, bool in_line,
-                     Caption caption);
+void append_equation(OpenParagraph* paragraph, BlockList& out, std::string_view script, bool in_line, Caption caption);
 
 }  // namespace brindle

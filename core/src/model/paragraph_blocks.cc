@@ -34,15 +34,15 @@ void emit_paragraph(OpenParagraph& paragraph, ParagraphHead&& head, bool heading
     std::string text;
     append_full_paragraph(text, paragraph, context);
     if (!text.empty()) {
-        auto& block = std::get<Paragraph>(blocks.emplace_back(std::in_place_type<Paragraph>, std::move(text), std::move(head)));
+        auto& block =
+            std::get<Paragraph>(blocks.emplace_back(std::in_place_type<Paragraph>, std::move(text), std::move(head)));
         block.look = paragraph.look;
         block.origin = headings ? Origin::Body : Origin::Other;
     }
     for (ContentBlock& block : paragraph.controls.trailing) blocks.push_back(std::move(block));
 }
 
-void append_equation(OpenParagraph* paragraph, BlockList& out, std::string_view script, bool in_line,
-                     Caption caption) {
+void append_equation(OpenParagraph* paragraph, BlockList& out, std::string_view script, bool in_line, Caption caption) {
     std::string latex = equation_to_latex(script);
     if (paragraph != nullptr) {
         in_line = in_line && !trim(paragraph->text.para.text).empty();
@@ -61,7 +61,8 @@ void append_equation(OpenParagraph* paragraph, BlockList& out, std::string_view 
 
 void mark_origin(BlockList& blocks, Origin origin) {
     for (ContentBlock& block : blocks) {
-        if (auto* paragraph = std::get_if<Paragraph>(&block); paragraph != nullptr && paragraph->origin == Origin::Other) {
+        if (auto* paragraph = std::get_if<Paragraph>(&block);
+            paragraph != nullptr && paragraph->origin == Origin::Other) {
             paragraph->origin = origin;
         }
     }

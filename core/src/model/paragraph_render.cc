@@ -225,8 +225,8 @@ void append_full_paragraph(std::string& destination, const OpenParagraph& paragr
 }
 
 void append_link_destination(std::string& out, std::string_view target) {
-    const bool bare = std::none_of(target.begin(), target.end(),
-                                   [](char c) { return c == ' ' || c == '<' || c == '>'; });
+    const bool bare =
+        std::none_of(target.begin(), target.end(), [](char c) { return c == ' ' || c == '<' || c == '>'; });
     if (!bare) out.push_back('<');
     for (const char c : target) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {

@@ -9,8 +9,7 @@ namespace brindle {
 namespace {
 
 bool starts_with(Bytes bytes, std::string_view magic, std::size_t offset = 0) {
-    return bytes.size() >= offset + magic.size() &&
-           std::memcmp(bytes.data() + offset, magic.data(), magic.size()) == 0;
+    return bytes.size() >= offset + magic.size() && std::memcmp(bytes.data() + offset, magic.data(), magic.size()) == 0;
 }
 
 // A link destination that CommonMark reads whole: the prefix the caller

@@ -21,9 +21,9 @@ namespace brindle {
 struct PictureData {
     enum class Kind : std::uint8_t { Missing, Embedded, Linked };
     Kind kind = Kind::Missing;
-    std::string stem;   // Embedded: the document's name for it, without its extension
-    ByteBuffer bytes;   // Embedded: as stored, inflated
-    std::string path;   // Linked: where the picture is kept outside the document
+    std::string stem;  // Embedded: the document's name for it, without its extension
+    ByteBuffer bytes;  // Embedded: as stored, inflated
+    std::string path;  // Linked: where the picture is kept outside the document
 };
 
 // How an image block shows one picture: a link to its file, or (for a

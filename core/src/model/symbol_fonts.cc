@@ -34,7 +34,7 @@ SymbolFont symbol_font_of(const Definitions& definitions, std::uint16_t shape) {
     if (shape >= definitions.character_shapes.size()) return SymbolFont::None;
     const CharacterShape& character = definitions.character_shapes[shape];
     // The symbol script's font first: the script a symbol is set in.
-    constexpr std::array<Script, SCRIPTS> ORDER = {Script::Symbol, Script::Latin,  Script::User,    Script::Other,
+    constexpr std::array<Script, SCRIPTS> ORDER = {Script::Symbol, Script::Latin, Script::User,    Script::Other,
                                                    Script::Hangul, Script::Hanja, Script::Japanese};
     for (const Script script : ORDER) {
         const SymbolFont font = symbol_font_of(definitions.font_name(character, script));

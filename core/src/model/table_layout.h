@@ -124,9 +124,13 @@ public:
 
 private:
     struct PlacedCell {
-        PlacedCell(std::size_t row, std::size_t row_end, std::size_t column, std::size_t column_end,
-                   std::string&& text, CellContent&& content)
-            : row(row), row_end(row_end), column(column), column_end(column_end), text(std::move(text)),
+        PlacedCell(std::size_t row, std::size_t row_end, std::size_t column, std::size_t column_end, std::string&& text,
+                   CellContent&& content)
+            : row(row),
+              row_end(row_end),
+              column(column),
+              column_end(column_end),
+              text(std::move(text)),
               content(std::move(content)) {}
         std::size_t row = 0;
         std::size_t row_end = 0;  // one past the last row it spans
@@ -202,8 +206,7 @@ private:
     };
     // For each row of `run`, the cells spanning down into it that cover a
     // written column, left to right.
-    static std::vector<std::vector<Cover>> covers_of(std::span<const Row> run,
-                                                     const std::vector<std::size_t>& before);
+    static std::vector<std::vector<Cover>> covers_of(std::span<const Row> run, const std::vector<std::size_t>& before);
     // A form's row `row` as written from the form's row `start` on, into
     // `entries`: its cells with text in order, an empty cell (nullptr) where
     // a cell of a row from `start` on spans down into it, so that the rows
@@ -222,10 +225,10 @@ private:
     // order placed; sorted_rows puts them in reading order.
     std::vector<PlacedCell> cells_;
     std::vector<std::uint8_t> row_text_cells_;  // cells with text per row, counted to 3; read for every cell
-    std::vector<std::uint8_t> taken_;  // rows x width: started or covered
-    std::size_t next_free_ = 0;        // no free position before it
-    bool shaded_blanks_ = false;       // an empty cell with a shade was placed
-    std::vector<Mark> marks_;          // by row, then column
+    std::vector<std::uint8_t> taken_;           // rows x width: started or covered
+    std::size_t next_free_ = 0;                 // no free position before it
+    bool shaded_blanks_ = false;                // an empty cell with a shade was placed
+    std::vector<Mark> marks_;                   // by row, then column
 };
 
 }  // namespace brindle

@@ -97,8 +97,10 @@ void TableGrid::find_marks(std::span<const Row> rows) {
     for (auto group = candidates.cbegin(); group != candidates.cend();) {
         Verdict& verdict = verdicts.emplace_back();
         verdict.begin = group;
-        verdict.end = std::find_if(group, candidates.cend(), [&](const Candidate& c) { return c.shade != group->shade; });
-        const auto first_row_end = std::find_if(group, verdict.end, [&](const Candidate& c) { return c.row != group->row; });
+        verdict.end =
+            std::find_if(group, candidates.cend(), [&](const Candidate& c) { return c.shade != group->shade; });
+        const auto first_row_end =
+            std::find_if(group, verdict.end, [&](const Candidate& c) { return c.row != group->row; });
         for (auto k = first_row_end; k != verdict.end && !verdict.varied;) {
             const auto next = std::find_if(k, verdict.end, [&](const Candidate& c) { return c.row != k->row; });
             verdict.varied = !std::equal(group, first_row_end, k, next, [](const Candidate& a, const Candidate& b) {
@@ -176,11 +178,13 @@ void TableGrid::find_marks(std::span<const Row> rows) {
 
 void TableGrid::write_marks(std::size_t row, const std::vector<std::size_t>& before,
                             std::vector<TableCell>& written) const {
-    auto mark = std::lower_bound(marks_.begin(), marks_.end(), row, [](const Mark& m, std::size_t r) { return m.row < r; });
+    auto mark =
+        std::lower_bound(marks_.begin(), marks_.end(), row, [](const Mark& m, std::size_t r) { return m.row < r; });
     for (; mark != marks_.end() && mark->row == row; ++mark) {
         // The written columns whose declared columns it covers: a column is
         // written from where a cell with text starts to where the next does.
-        for (std::size_t w = std::max<std::size_t>(before[mark->column + 1], 1) - 1; w < before[mark->column_end]; ++w) {
+        for (std::size_t w = std::max<std::size_t>(before[mark->column + 1], 1) - 1; w < before[mark->column_end];
+             ++w) {
             if (w >= written.size()) written.resize(w + 1);
             if (written[w].text.empty()) written[w].text = MARK;
         }

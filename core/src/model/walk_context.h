@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "brindle/limits.h"
-#include "model/definitions.h"
 #include "brindle/parsed_document.h"
 #include "brindle/profile.h"
 #include "model/content_block.h"
+#include "model/definitions.h"
 #include "model/markdown_escape.h"
 #include "model/numbering.h"
 #include "model/pages.h"

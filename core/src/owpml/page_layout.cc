@@ -75,18 +75,19 @@ void read_layout_control(const Control& control, ParagraphLayout& layout, PageMa
             layout.columns = static_cast<std::uint16_t>(std::clamp<std::uint32_t>(e.number("colCount", 1), 1, 0xFF));
             break;
         case ControlKind::Section:
-            if (const Element page = e.child(Ns::Paragraph, name::PAGE_PROPERTIES)) pages.set_body_height(body_height(page));
+            if (const Element page = e.child(Ns::Paragraph, name::PAGE_PROPERTIES))
+                pages.set_body_height(body_height(page));
             break;
         case ControlKind::Table:
         case ControlKind::Drawing:
         case ControlKind::Equation:
             if (const Element size = e.child(Ns::Paragraph, name::SIZE)) {
-                const std::uint32_t height = std::min<std::uint32_t>(size.number("height", 0), std::numeric_limits<std::int32_t>::max());
+                const std::uint32_t height =
+                    std::min<std::uint32_t>(size.number("height", 0), std::numeric_limits<std::int32_t>::max());
                 layout.tallest_object = std::max(layout.tallest_object, static_cast<std::int32_t>(height));
             }
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

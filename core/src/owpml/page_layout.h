@@ -5,9 +5,9 @@
 // objects' heights (hp:sz). The pages are counted in the model.
 #pragma once
 
+#include "model/pages.h"
 #include "owpml/walk.h"
 #include "owpml/xml.h"
-#include "model/pages.h"
 
 namespace brindle::owpml {
 

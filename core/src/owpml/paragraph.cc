@@ -47,8 +47,8 @@ public:
         const std::size_t added = out_.text.text.size() + field_.size() - before;
         if (added > longest_run_ || out_.look.character_shape == ParagraphLook::NONE) {
             longest_run_ = added;
-            out_.look.character_shape =
-                static_cast<std::uint16_t>(std::min<std::uint32_t>(run.number("charPrIDRef", ParagraphLook::NONE), 0xFFFF));
+            out_.look.character_shape = static_cast<std::uint16_t>(
+                std::min<std::uint32_t>(run.number("charPrIDRef", ParagraphLook::NONE), 0xFFFF));
         }
     }
 
@@ -56,7 +56,8 @@ public:
     // pass over its attributes: for its look and for its number.
     void look(Element p) {
         bool shape_seen = false, style_seen = false;  // the first of a name counts, as by name
-        for (pugi::xml_attribute a = p.node().first_attribute(); a && !(shape_seen && style_seen); a = a.next_attribute()) {
+        for (pugi::xml_attribute a = p.node().first_attribute(); a && !(shape_seen && style_seen);
+             a = a.next_attribute()) {
             const char* name = a.name();
             std::uint32_t* ref = nullptr;
             std::uint16_t* look = nullptr;
@@ -135,7 +136,8 @@ private:
         if (!run_font_known_) {
             run_font_known_ = true;
             const std::uint32_t shape = run_.number("charPrIDRef", 0xFFFF);
-            run_font_ = symbol_font_of(*definitions_, static_cast<std::uint16_t>(std::min<std::uint32_t>(shape, 0xFFFF)));
+            run_font_ =
+                symbol_font_of(*definitions_, static_cast<std::uint16_t>(std::min<std::uint32_t>(shape, 0xFFFF)));
         }
         return run_font_;
     }

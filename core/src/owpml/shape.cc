@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <string>
 
+#include "model/paragraph.h"
 #include "owpml/names.h"
 #include "owpml/walk.h"
-#include "model/paragraph.h"
 #include "text.h"
 
 namespace brindle::owpml {
@@ -102,7 +102,8 @@ void collect_members(Element object, BlockList& blocks, WalkContext& context, Te
 BlockList collect_shape(Element object, WalkContext& context, TextContext place) {
     if (!context.full()) return collect_exact(object);
     Caption caption;
-    if (const Element element = object.child(Ns::Paragraph, name::CAPTION)) take_caption(element, caption, context, place);
+    if (const Element element = object.child(Ns::Paragraph, name::CAPTION))
+        take_caption(element, caption, context, place);
     BlockList content;
     collect_members(object, content, context, place);
     BlockList blocks;
@@ -113,7 +114,8 @@ BlockList collect_shape(Element object, WalkContext& context, TextContext place)
 void take_equation(Element equation, OpenParagraph* paragraph, BlockList& out, WalkContext& context,
                    TextContext place) {
     Caption caption;
-    if (const Element element = equation.child(Ns::Paragraph, name::CAPTION)) take_caption(element, caption, context, place);
+    if (const Element element = equation.child(Ns::Paragraph, name::CAPTION))
+        take_caption(element, caption, context, place);
     const Element script = equation.child(Ns::Paragraph, name::SCRIPT);
     const Element position = equation.child(Ns::Paragraph, name::POSITION);
     const bool in_line = position && position.attribute(name::TREAT_AS_CHAR) == "1";

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "brindle/limits.h"
-#include "owpml/names.h"
-#include "owpml/walk.h"
 #include "model/cell_text.h"
 #include "model/table_layout.h"
+#include "owpml/names.h"
+#include "owpml/walk.h"
 
 namespace brindle::owpml {
 namespace {
@@ -51,7 +51,8 @@ CellParts cell_parts(Element cell, bool placed) {
     // HWPML's do.
     if (!address && !cell.attribute("colAddr").empty()) address = span = cell;
     if (address) {
-        CellAddress& at = parts.address.emplace(CellAddress{address.number("rowAddr", 0), address.number("colAddr", 0), 1, 1});
+        CellAddress& at =
+            parts.address.emplace(CellAddress{address.number("rowAddr", 0), address.number("colAddr", 0), 1, 1});
         if (span) {
             at.row_span = span.number("rowSpan", 1);
             at.column_span = span.number("colSpan", 1);
@@ -72,7 +73,8 @@ std::string parse_cell(Element list, std::int32_t depth, WalkContext& context, C
     for (Element p : list.children()) {
         if (!p.is(Ns::Paragraph, name::PARAGRAPH)) continue;
         DecodedParagraph decoded = decode_paragraph(p, context.profile, true, &context.definitions);
-        std::optional<OpenParagraph> open(OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}, decoded.look});
+        std::optional<OpenParagraph> open(
+            OpenParagraph{PendingParagraph{std::move(decoded.text), {}}, {}, decoded.look});
         for (const Control& control : decoded.controls) {
             if (control.kind == ControlKind::ClickHere && open && open->text.wants_field()) {
                 open->text.fields.push_back(describe_click_here(control.element));
@@ -212,7 +214,8 @@ TableBlocks parse_table(Element tbl, std::int32_t depth, WalkContext& context, T
     for (const auto& row : rows) {
         std::vector<TableCell>& cells = table.rows.emplace_back();
         cells.reserve(row.size());
-        for (const Element& tc : row) cells.push_back(TableCell{parse_cell(cell_parts(tc, false).list, depth, context)});
+        for (const Element& tc : row)
+            cells.push_back(TableCell{parse_cell(cell_parts(tc, false).list, depth, context)});
     }
     result.table = std::move(table);
     return result;

@@ -11,9 +11,9 @@
 #include <iterator>
 
 #include "brindle/limits.h"
+#include "model/numbering.h"
 #include "owpml/names.h"
 #include "owpml/page_layout.h"
-#include "model/numbering.h"
 #include "text.h"
 
 namespace brindle::owpml {
@@ -74,7 +74,8 @@ std::string read_auto_number(Element auto_number) {
     const Element format = auto_number.child(Ns::Paragraph, name::AUTO_NUMBER_FORMAT);
     std::string out;
     if (format) append_first_char(out, format.attribute("prefixChar"));
-    append_number(out, auto_number.number("num", 0), number_shape_of(format ? format.attribute("type") : std::string_view()));
+    append_number(out, auto_number.number("num", 0),
+                  number_shape_of(format ? format.attribute("type") : std::string_view()));
     if (format) append_first_char(out, format.attribute("suffixChar"));
     return out;
 }
@@ -90,7 +91,10 @@ std::string margin_label(ControlKind kind, Element margin) {
 class ParagraphWalk {
 public:
     ParagraphWalk(Element p, const ListWalk& walk)
-        : p_(p), walk_(walk), full_(walk.context.full()), layout_(full_ && !walk.bounded && walk.context.pages.counting()) {}
+        : p_(p),
+          walk_(walk),
+          full_(walk.context.full()),
+          layout_(full_ && !walk.bounded && walk.context.pages.counting()) {}
 
     void run() {
         if (layout_) read_paragraph_layout(p_, walk_.context.pages.begin_paragraph(walk_.blocks.size()));
@@ -140,7 +144,8 @@ private:
                 break;
             }
             default:
-                if (full_) take_paragraph_control(control, open_ ? &open_->controls : nullptr, out, context, !walk_.bounded);
+                if (full_)
+                    take_paragraph_control(control, open_ ? &open_->controls : nullptr, out, context, !walk_.bounded);
                 break;
         }
     }
@@ -209,15 +214,16 @@ void walk_sub_list(Element sub_list, BlockList& blocks, WalkContext& context, Te
     --context.list_depth;
 }
 
-void take_paragraph_control(const Control& control, ParagraphControls* controls, BlockList& out,
-                            WalkContext& context, bool margins) {
+void take_paragraph_control(const Control& control, ParagraphControls* controls, BlockList& out, WalkContext& context,
+                            bool margins) {
     const Element e = control.element;
     switch (control.kind) {
         case ControlKind::Footnote:
         case ControlKind::Endnote: {
             const bool endnote = control.kind == ControlKind::Endnote;
             std::vector<NoteDefinition>& notes = endnote ? context.endnotes : context.footnotes;
-            const std::uint16_t start = endnote ? context.definitions.endnote_start : context.definitions.footnote_start;
+            const std::uint16_t start =
+                endnote ? context.definitions.endnote_start : context.definitions.footnote_start;
             // The number the document stores; counted on from the start
             // number where it stores none.
             const std::size_t index = notes.size();
@@ -241,7 +247,8 @@ void take_paragraph_control(const Control& control, ParagraphControls* controls,
         }
         case ControlKind::Hyperlink:
             if (controls != nullptr) {
-                controls->links.push_back(link_target_from_command(parameter(e, name::STRING_PARAMETER, name::COMMAND)));
+                controls->links.push_back(
+                    link_target_from_command(parameter(e, name::STRING_PARAMETER, name::COMMAND)));
             }
             break;
         case ControlKind::AutoNumber:
@@ -262,8 +269,7 @@ void take_paragraph_control(const Control& control, ParagraphControls* controls,
                     std::min<std::uint32_t>(e.number("outlineShapeIDRef", context.outline_numbering), 0xFFFF));
             }
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

@@ -11,29 +11,29 @@
 #include <vector>
 
 #include "brindle/profile.h"
-#include "owpml/xml.h"
 #include "model/content_block.h"
 #include "model/paragraph.h"
 #include "model/table.h"
 #include "model/walk_context.h"
+#include "owpml/xml.h"
 
 namespace brindle::owpml {
 
 // What a control in a paragraph is, as far as the walk tells them apart.
 enum class ControlKind : std::uint8_t {
-    ClickHere,   // a click-here field's start
-    Hyperlink,   // a hyperlink field's start
+    ClickHere,  // a click-here field's start
+    Hyperlink,  // a hyperlink field's start
     Table,
-    Drawing,     // pictures, shapes, groups, OLE objects
+    Drawing,  // pictures, shapes, groups, OLE objects
     Equation,
     Footnote,
     Endnote,
     Header,
     Footer,
     AutoNumber,
-    Section,     // the section definition (its outline numbering)
-    Columns,     // full profile: a column definition
-    Other,       // any other control: passed over, but it ends an exact paragraph
+    Section,  // the section definition (its outline numbering)
+    Columns,  // full profile: a column definition
+    Other,    // any other control: passed over, but it ends an exact paragraph
 };
 
 struct Control {
@@ -85,8 +85,8 @@ ClickHereField describe_click_here(Element field_begin);
 // Full profile: a control that adds to its paragraph (a note, hyperlink,
 // automatic number, section definition, and with `margins` a page header
 // or footer, whose blocks go to `out`). `controls` may be null.
-void take_paragraph_control(const Control& control, ParagraphControls* controls, BlockList& out,
-                            WalkContext& context, bool margins);
+void take_paragraph_control(const Control& control, ParagraphControls* controls, BlockList& out, WalkContext& context,
+                            bool margins);
 
 // The number or bullet of paragraph `p`, advancing its numbering.
 ParagraphHead paragraph_head(ParagraphRefs refs, WalkContext& context);
@@ -111,8 +111,7 @@ BlockList collect_equation(Element equation, WalkContext& context, TextContext p
 
 // Full profile: the same as LaTeX, inline in `paragraph` when it stands in
 // its line of text, else a display block in `out`.
-void take_equation(Element equation, OpenParagraph* paragraph, BlockList& out, WalkContext& context,
-                   TextContext place);
+void take_equation(Element equation, OpenParagraph* paragraph, BlockList& out, WalkContext& context, TextContext place);
 
 // Full profile: a caption element (hp:caption): its side and paragraphs.
 void take_caption(Element caption, Caption& out, WalkContext& context, TextContext place);

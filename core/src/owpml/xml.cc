@@ -18,7 +18,8 @@ namespace {
 // they are (a carriage return in text is dropped like any control
 // character; an equation's script keeps it, as the binary format's does),
 // which spares a pass over every attribute.
-constexpr unsigned PARSE_OPTIONS = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata | pugi::parse_doctype;
+constexpr unsigned PARSE_OPTIONS =
+    pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata | pugi::parse_doctype;
 
 // Whether any element but the root may declare a namespace prefix: false
 // when the text is UTF-8 and "xmlns" stands nowhere after the root's start
@@ -30,7 +31,8 @@ bool declarations_below_root(Bytes text) {
     // The root's start tag: the first "<" that opens an element, to the ">"
     // outside quotes that closes it.
     std::size_t at = 0;
-    while ((at = s.find('<', at)) != std::string_view::npos && at + 1 < s.size() && (s[at + 1] == '?' || s[at + 1] == '!')) {
+    while ((at = s.find('<', at)) != std::string_view::npos && at + 1 < s.size() &&
+           (s[at + 1] == '?' || s[at + 1] == '!')) {
         ++at;
     }
     if (at == std::string_view::npos) return true;
@@ -95,16 +97,19 @@ Ns namespace_of(std::string_view uri) {
     return Ns::Other;
 }
 
-Result<std::unique_ptr<XmlPart>> XmlPart::parse(ByteBuffer bytes, std::string_view name, bool keep_broken, Input input) {
+Result<std::unique_ptr<XmlPart>> XmlPart::parse(ByteBuffer bytes, std::string_view name, bool keep_broken,
+                                                Input input) {
     std::unique_ptr<XmlPart> part(new XmlPart());
     part->bytes_ = std::move(bytes);
     if (part->bytes_.empty()) return HwpError::package("'" + std::string(name) + "' is empty");
     part->declarations_below_root_ = declarations_below_root(part->bytes_);
-    const pugi::xml_parse_result parsed = part->document_.load_buffer_inplace(
-        part->bytes_.data(), part->bytes_.size(), PARSE_OPTIONS, input == Input::Utf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
+    const pugi::xml_parse_result parsed =
+        part->document_.load_buffer_inplace(part->bytes_.data(), part->bytes_.size(), PARSE_OPTIONS,
+                                            input == Input::Utf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
     for (pugi::xml_node n = part->document_.first_child(); n; n = n.next_sibling()) {
         if (n.type() == pugi::node_doctype) {
-            return HwpError::package("'" + std::string(name) + "' declares a document type, which OWPML parts never do");
+            return HwpError::package("'" + std::string(name) +
+                                     "' declares a document type, which OWPML parts never do");
         }
     }
     // pugixml keeps the tree it built before an error: a part cut short
@@ -113,7 +118,8 @@ Result<std::unique_ptr<XmlPart>> XmlPart::parse(ByteBuffer bytes, std::string_vi
         return HwpError::package("'" + std::string(name) + "' is not well-formed XML (" + parsed.description() +
                                  " at byte " + std::to_string(parsed.offset) + ")");
     }
-    if (!part->document_.document_element()) return HwpError::package("'" + std::string(name) + "' has no root element");
+    if (!part->document_.document_element())
+        return HwpError::package("'" + std::string(name) + "' has no root element");
     if (!parsed) part->broken_ = Break{static_cast<std::size_t>(parsed.offset), parsed.description()};
     return part;
 }
