@@ -25,7 +25,8 @@
 # 3.10 to 3.13 and abi3, for x86-64 and, cross-compiled, aarch64) is built,
 # repaired, audited, installed into a fresh environment and smoke-tested
 # there with every corpus document, the aarch64 ones in arm64 Debian roots
-# under qemu (scripts/wheel.sh --all --smoke); the Python tests check the
+# under qemu, and the sdist is built for both with nothing but a compiler
+# and checked the same way (scripts/wheel.sh --all --smoke --check-sdist); the Python tests check the
 # 3.13, abi3 and aarch64 ones further.
 # Any failure or sanitizer report fails the run. Each step's header says
 # how long the run has taken so far.
@@ -58,6 +59,9 @@ if command -v ccache >/dev/null; then
   pip_cached=(--config-settings=cmake.define.CMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
+step "C++ layout: clang-format 14 with .clang-format (scripts/format.sh --check)"
+"$root/scripts/format.sh" --check
+
 step "Python lint and format: ruff check, ruff format --check"
 "$root/.venv/bin/ruff" check "$root"
 "$root/.venv/bin/ruff" format --check "$root"
@@ -84,7 +88,7 @@ done
 
 step "wheels for CPython 3.10 to 3.13 and abi3, x86-64 and aarch64: built, repaired, audited, installed fresh and smoke-tested"
 rm -rf "$root/build/wheels"
-"$root/scripts/wheel.sh" --all --smoke --dist "$root/build/wheels" --build-dir "$root/build/wheels-build"
+"$root/scripts/wheel.sh" --all --smoke --check-sdist --dist "$root/build/wheels" --build-dir "$root/build/wheels-build"
 
 step "release build: pip install and Python tests (the 3.13 wheel's own tests on the wheel just built)"
 "$py" -m pip install -q --disable-pip-version-check --no-build-isolation ${pip_cached[@]+"${pip_cached[@]}"} "$root"

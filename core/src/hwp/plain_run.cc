@@ -13,9 +13,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "simd.h"
 #include "text.h"
 
-#if defined(__SSE2__)
+#if BRINDLE_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -51,7 +52,7 @@ bool put_unit(std::uint16_t u, char*& w) {
     return true;
 }
 
-#if defined(__SSE2__)
+#if BRINDLE_SSE2
 // The eight units at `p` written at `w` when each is an ASCII character or
 // a three-byte one: returns the bytes written, or 0, writing nothing, when
 // the eight hold anything else. May write RUN_SLACK bytes past those it
@@ -111,7 +112,7 @@ std::size_t append_plain_run(std::string& out, Bytes units) {
         char* w = begin;
         const std::uint8_t* const end = p + 2 * block;
         while (p != end && !ended) {
-#if defined(__SSE2__)
+#if BRINDLE_SSE2
             if (end - p >= 16) {
                 if (const std::size_t written = put_eight_units(p, w)) {
                     w += written;

@@ -42,9 +42,10 @@
 #include <vector>
 
 #include "model/markdown_escape.h"
+#include "simd.h"
 #include "text.h"
 
-#if defined(__SSE2__)
+#if BRINDLE_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -430,7 +431,7 @@ private:
 // and eight at a time otherwise, since every paragraph's text is counted.
 std::size_t characters(std::string_view text) {
     std::size_t continuation = 0, at = 0;
-#if defined(__SSE2__)
+#if BRINDLE_SSE2
     // As signed bytes the continuation bytes are those below -64: each
     // block's are counted in its byte lanes, summed before a lane can wrap.
     const __m128i below = _mm_set1_epi8(-64);

@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "simd.h"
 #include "text.h"
 
-#if defined(__SSE2__)
+#if BRINDLE_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -78,7 +79,7 @@ constexpr std::array<bool, 256> ATTENTION = [] {
 // or-ed together, with one branch for all eight.
 std::size_t next_attention(std::string_view text, std::size_t i) {
     const auto at = [&](std::size_t k) -> unsigned { return ATTENTION[static_cast<unsigned char>(text[k])]; };
-#if defined(__SSE2__)
+#if BRINDLE_SSE2
     // Hangul text is nearly all bytes of multi-byte characters (high bit
     // set) and spaces, none of them worth a look: sixteen bytes are tested
     // at once, and only the others are looked up, in order.
