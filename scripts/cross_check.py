@@ -21,6 +21,9 @@ import shutil
 import sys
 from pathlib import Path, PurePosixPath
 
+from corpus_outcomes import compare as compare_rows  # beside this script
+from corpus_outcomes import read
+
 ROOT = Path(__file__).resolve().parents[1]
 # corpus_digests.py says how the table writes an outcome; it sits in the tests.
 sys.path.insert(0, str(ROOT / "tests" / "python"))
@@ -62,26 +65,21 @@ def list_documents(corpus: Path, copies: Path, windows: bool) -> None:
         print(f"{name}@relative\t{native(PurePosixPath(korean.relative_to(copies).as_posix()), windows)}")
 
 
-def read(path: str) -> dict[str, list[str]]:
-    rows = (line.split("\t") for line in Path(path).read_text(encoding="utf-8").splitlines() if line)
-    return {row[0]: row[1:] for row in rows}
-
-
 def compare(reference: str, other: str) -> int:
-    expected, got = read(reference), read(other)
-    faults = [f"{name}: missing" for name in expected if name not in got]
-    faults += [f"{name}: not in {reference}" for name in got if name not in expected]
-    for name in sorted(expected.keys() & got.keys()):
-        if expected[name] != got[name]:
-            faults.append(f"{name}: {got[name]} where this machine gives {expected[name]}")
-        original = name.partition("@")[0]
-        if original != name and got[name] != got.get(original):
-            faults.append(f"{name}: {got[name]} where the original gives {got.get(original)}")
+    failed = compare_rows(reference, other)
+    got = read(other)
+    faults = [
+        f"{name}: {row} where the original gives {got.get(name.partition('@')[0])}"
+        for name, row in got.items()
+        if "@" in name and row != got.get(name.partition("@")[0])
+    ]
     for fault in faults[:20]:
         print(f"{other}: {fault}", file=sys.stderr)
-    documents = sum("@" not in name for name in got)
-    print(f"{other}: {documents} documents and {len(got) - documents} copies, {len(faults)} differences")
-    return 1 if faults else 0
+    copies = sum("@" in name for name in got)
+    print(
+        f"{other}: {len(got) - copies} documents and {copies} copies, each as this machine gives it: {'no' if failed or faults else 'yes'}"
+    )
+    return 1 if failed or faults else 0
 
 
 def as_table_outcome(outcome: str) -> str:
