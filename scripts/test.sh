@@ -86,12 +86,14 @@ for platform in linux macos windows; do
   done
 done
 
-step "wheels for CPython 3.10 to 3.13 and abi3, x86-64 and aarch64: built, repaired, audited, installed fresh and smoke-tested"
+step "release build: pip install into .venv"
+"$py" -m pip install -q --disable-pip-version-check --no-build-isolation ${pip_cached[@]+"${pip_cached[@]}"} "$root"
+
+step "wheels for CPython 3.10 to 3.13 and abi3, x86-64 and aarch64: built, repaired, audited, installed fresh and smoke-tested; the sdist built and checked for both"
 rm -rf "$root/build/wheels"
 "$root/scripts/wheel.sh" --all --smoke --check-sdist --dist "$root/build/wheels" --build-dir "$root/build/wheels-build"
 
-step "release build: pip install and Python tests (the 3.13 wheel's own tests on the wheel just built)"
-"$py" -m pip install -q --disable-pip-version-check --no-build-isolation ${pip_cached[@]+"${pip_cached[@]}"} "$root"
+step "release build: Python tests (the 3.13 wheel's own tests on the wheel just built)"
 (cd "$root/tests" && BRINDLE_WHEELS="$root/build/wheels" BRINDLE_CFB_COMPARE="$root/build/release/tools/cfb_compare" \
   BRINDLE_ZIP_COMPARE="$root/build/release/tools/zip_compare" "$py" -m pytest -q "${parallel[@]}" "$root/tests/python")
 

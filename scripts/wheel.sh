@@ -126,6 +126,12 @@ if [ "$(version_of "$py")" != 3.13 ]; then
   echo "wheel.sh: $py is not CPython 3.13" >&2
   exit 1
 fi
+# --check-sdist compares what the sdist's build gives with this tree's, as
+# installed into the tools' environment.
+if [ "$check_sdist" = 1 ] && ! "$py" -c 'import brindle, _brindle' 2>/dev/null; then
+  echo "wheel.sh: --check-sdist compares with this tree installed in $py's environment: pip install . first" >&2
+  exit 1
+fi
 if [ "$all" = 1 ]; then
   targets=(3.10 3.11 3.12 3.13)
   abi3=1
@@ -205,6 +211,16 @@ prepare_cross() {
   fi
   "$root/scripts/arm64-root.sh" bookworm "$sysroot" "${sysroot_packages[@]}"
   cross_ready=1
+}
+
+# A folder of the wheels of the package's dependencies (tqdm,
+# typing_extensions), fetched once, for installing wheels offline.
+dependency_links() {
+  local links=$root/build/wheel-links
+  if ! compgen -G "$links/tqdm-*.whl" >/dev/null || ! compgen -G "$links/typing_extensions-*.whl" >/dev/null; then
+    "$py" -m pip download -q --disable-pip-version-check --only-binary=:all: -d "$links" tqdm typing_extensions >&2
+  fi
+  echo "$links"
 }
 
 # The interpreter's build environment: the tools' own for 3.13, else a
@@ -368,11 +384,7 @@ if [ "$smoke" = 1 ]; then
   cp "$root/scripts/wheel_smoke.py" "$root/scripts/corpus_outcomes.py" "$stage/scripts/"
   cp "$root/tests/python/corpus_digests.py" "$stage/tests/python/"
   cp "${wheels[@]}" "$stage/wheels/"
-  links=$root/build/wheel-links
-  if ! compgen -G "$links/tqdm-*.whl" >/dev/null || ! compgen -G "$links/typing_extensions-*.whl" >/dev/null; then
-    "$py" -m pip download -q --disable-pip-version-check --only-binary=:all: -d "$links" tqdm typing_extensions
-  fi
-  cp -r "$links" "$stage/links"
+  cp -r "$(dependency_links)" "$stage/links"
 
   reference=   # the first environment's results, which every other must give
   # smoke_in <label> <host or an arm64 root> <python to make the environment with> <wheel>:
@@ -585,11 +597,7 @@ EOF
     cp "$root/tests/python/corpus_digests.py" "$sysroot$place/tests/python/"
     cp "$root/tests/data/corpus_digests.tsv" "$sysroot$place/tests/data/"
     cp "$arm_wheel" "$sysroot$place/"
-    links=$root/build/wheel-links
-    if ! compgen -G "$links/tqdm-*.whl" >/dev/null || ! compgen -G "$links/typing_extensions-*.whl" >/dev/null; then
-      "$py" -m pip download -q --disable-pip-version-check --only-binary=:all: -d "$links" tqdm typing_extensions
-    fi
-    cp -r "$links" "$sysroot$place/links"
+    cp -r "$(dependency_links)" "$sysroot$place/links"
     corpus=$root/../shared/corpus
     [ -d "$corpus" ] && cp -a "$corpus" "$sysroot$place/corpus"
     in_root=(chroot "$sysroot" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LC_ALL=C.UTF-8
