@@ -67,6 +67,8 @@ cross_build() {  # cross_build <folder> <toolchain file> <target>...
 }
 
 # Every header a compilation read must come from one of the allowed folders.
+# A relative path is one within the tree (ccache's base_dir, the test
+# command's, writes them so), and is not looked at.
 check_headers() {  # check_headers <build folder> <allowed folder>...
   local folder=$1 foreign
   shift
@@ -74,6 +76,7 @@ check_headers() {  # check_headers <build folder> <allowed folder>...
   foreign=$(ninja -C "$folder" -t deps | sed -n 's/^    //p' | sort -u |
             awk -v list="$(printf '%s\n' "${allowed[@]}")" '
               BEGIN { n = split(list, prefixes, "\n") }
+              !/^\// { next }
               { for (i = 1; i <= n; i++) if (prefixes[i] != "" && index($0, prefixes[i]) == 1) next; print }')
   if [ -n "$foreign" ]; then
     echo "cross.sh: the build in $folder read headers outside its toolchain:" >&2
@@ -113,9 +116,9 @@ windows() {
   # walks the tree (the sdist's build) would walk the whole file system.
   export WINEPREFIX="${BRINDLE_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/brindle/wine-prefix}"
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" DISPLAY=
+  mkdir -p "$(dirname "$WINEPREFIX")"
   echo "== Windows x86-64: unit tests under Wine"
-  wine "$build/tests/cpp/core_tests.exe" --gtest_brief=1 2>&1 | grep -v '^wine: ' | tail -n 3
-  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "cross.sh: the unit tests failed under Wine" >&2; exit 1; }
+  under_wine "unit tests" "$build/tests/cpp/core_tests.exe" --gtest_brief=1
 
   if [ ! -d "$corpus" ]; then
     echo "cross.sh: no corpus at $corpus; the documents are not converted under Wine" >&2
@@ -137,8 +140,24 @@ windows() {
   local threaded=("$corpus"/samples/*.hwp "$corpus"/hwpx/real/*.hwpx "$corpus"/hwpml/*.hml)
   local windows_paths=()
   for f in "${threaded[@]}"; do windows_paths+=("Z:${f//\//\\}"); done
-  wine "$build/tools/threads_check.exe" 4 "${windows_paths[@]}" 2>&1 | grep -v '^wine: ' | tail -n 1
-  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "cross.sh: threads_check failed under Wine" >&2; exit 1; }
+  under_wine threads_check "$build/tools/threads_check.exe" 4 "${windows_paths[@]}"
+}
+
+# Runs a program under Wine, printing the end of what it says; on failure,
+# more of it, and the run fails.
+under_wine() {  # under_wine <what> <program> <argument>...
+  local what=$1 log
+  shift
+  log=$(mktemp)
+  if wine "$@" >"$log" 2>&1; then
+    grep -v '^wine: ' "$log" | tail -n 2
+    rm -f "$log"
+    return
+  fi
+  tail -n 30 "$log" >&2
+  rm -f "$log"
+  echo "cross.sh: $what failed under Wine" >&2
+  exit 1
 }
 
 macos() {
