@@ -26,8 +26,8 @@
 # repaired, audited, installed into a fresh environment and smoke-tested
 # there with every corpus document, the aarch64 ones in arm64 Debian roots
 # under qemu, and the sdist is built for both with nothing but a compiler
-# and checked the same way (scripts/wheel.sh --all --smoke --check-sdist); the Python tests check the
-# 3.13, abi3 and aarch64 ones further.
+# and checked the same way (scripts/wheel.sh --all --smoke --check-sdist);
+# the Python tests check the 3.13, abi3 and aarch64 ones further.
 # Any failure or sanitizer report fails the run. Each step's header says
 # how long the run has taken so far.
 set -euo pipefail
