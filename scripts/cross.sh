@@ -11,7 +11,10 @@
 #       relative one), and each digest must be the one this machine's build
 #       gives and, for the compatibility module, the one
 #       tests/data/corpus_digests.tsv records; threads_check converts on four
-#       threads at once.
+#       threads at once. The Python modules, which cannot be linked here,
+#       are compiled against CPython's Windows headers (from Debian's
+#       python3.11 sources, fetched once; apt's deb-src entries are added
+#       when missing).
 #   scripts/cross.sh macos     macOS on arm64 (11.0 and later) and x86-64
 #       (10.15 and later), with Zig's Clang and libc++ (cmake/zig-macos.cmake):
 #       the core library, its unit tests and the corpus tools compiled and
@@ -85,6 +88,32 @@ check_headers() {  # check_headers <build folder> <allowed folder>...
   fi
 }
 
+# CPython's headers for Windows: the platform-independent Include folder and
+# PC/pyconfig.h, from Debian's python3.11 sources (no Windows CPython can be
+# had here), unpacked once into build/cross/cpython-windows.
+windows_python_headers() {
+  local folder="$root/build/cross/cpython-windows" download
+  if [ ! -f "$folder/PC/pyconfig.h" ]; then
+    if ! grep -qsE '^Types:.*deb-src|^deb-src ' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list; then
+      echo "cross.sh: adding Debian's source packages to apt's sources" >&2
+      sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+      apt-get update -qq
+    fi
+    download=$(mktemp -d)
+    # Only the upstream tarball is needed; a missing Debian part is no matter.
+    (cd "$download" && apt-get source -qq --download-only python3.11 >/dev/null 2>&1 || true)
+    if ! compgen -G "$download/python3.11_*.orig.tar.*" >/dev/null; then
+      echo "cross.sh: could not fetch Debian's python3.11 sources for CPython's Windows headers" >&2
+      exit 1
+    fi
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    tar -xf "$download"/python3.11_*.orig.tar.* -C "$folder" --strip-components=1 --wildcards '*/Include' '*/PC/pyconfig.h'
+    rm -rf "$download"
+  fi
+  echo "$folder"
+}
+
 reference_digests() {  # reference_digests <list> <out>: this machine's build, the reference
   if [ ! -x "$reference_build/tools/corpus_digests" ]; then
     cmake -S "$root" -B "$reference_build" -G Ninja -DPython_EXECUTABLE="$py" -DBRINDLE_TESTS=ON \
@@ -110,6 +139,19 @@ windows() {
       exit 1
     fi
   done
+
+  # The modules cannot be linked here (no Windows CPython to link with), but
+  # they compile, warnings as errors, against CPython's Windows headers.
+  local headers module
+  headers=$(windows_python_headers)
+  for module in "$root"/module/*.cc; do
+    x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -Werror -fsyntax-only -DMS_WIN64 \
+      -I"$headers/Include" -I"$headers/PC" -I"$root/core/include" -I"$root/module" "$module" || {
+      echo "cross.sh: ${module#"$root"/} does not compile for Windows" >&2
+      exit 1
+    }
+  done
+  echo "   the modules ($(cd "$root/module" && echo *.cc)) compile for Windows against CPython 3.11's headers"
 
   # Wine in a prefix of its own, quiet, without the Mono and Gecko prompts.
   # Outside the tree: the prefix links its Z: drive to /, and a tool that
