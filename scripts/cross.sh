@@ -94,10 +94,19 @@ check_headers() {  # check_headers <build folder> <allowed folder>...
 windows_python_headers() {
   local folder="$root/build/cross/cpython-windows" download
   if [ ! -f "$folder/PC/pyconfig.h" ]; then
-    if ! grep -qsE '^Types:.*deb-src|^deb-src ' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list; then
+    if ! grep -qsE '^Types:.*deb-src|^deb-src ' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list \
+           /etc/apt/sources.list.d/*.list; then
       echo "cross.sh: adding Debian's source packages to apt's sources" >&2
-      sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
-      apt-get update -qq
+      local sudo_cmd=()
+      [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+      # Either way apt may be told its sources: deb822 files or one-line lists.
+      if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        "${sudo_cmd[@]}" sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+      fi
+      if [ -f /etc/apt/sources.list ]; then
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/brindle-sources.list >/dev/null
+      fi
+      "${sudo_cmd[@]}" apt-get update -qq
     fi
     download=$(mktemp -d)
     # Only the upstream tarball is needed; a missing Debian part is no matter.
