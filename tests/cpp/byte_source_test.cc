@@ -155,6 +155,10 @@ TEST_F(ByteSourceFiles, WindowsLockedFilesBadUtf8AndDevices) {
         ::DeleteFileW(surrogate_name.c_str());
     }
     EXPECT_EQ(os_code_of(utf8_of(folder_) + "\\\xFF\xFE.hwp"), EINVAL);
+    // Whatever the file system makes of such names, the encoded surrogate is
+    // read as one (the file is missing, not the name invalid) and a cut one is not.
+    EXPECT_EQ(os_code_of(utf8_of(folder_) + "\\gone\xED\xB0\x80.hwp"), ENOENT);
+    EXPECT_EQ(os_code_of(utf8_of(folder_) + "\\cut\xED\xA0.hwp"), EINVAL);
 
     // A device is no regular file.
     Result<ByteSource> device = ByteSource::open_file("NUL");

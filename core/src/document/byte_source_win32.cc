@@ -17,6 +17,7 @@
 #include <string>
 
 #include "brindle/byte_source.h"
+#include "text.h"
 
 namespace brindle {
 namespace {
@@ -27,31 +28,23 @@ namespace {
 std::optional<std::wstring> utf16_of(std::string_view utf8) {
     std::wstring out;
     out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        int length = lead < 0x80             ? 1
-                     : (lead & 0xE0) == 0xC0 ? 2
-                     : (lead & 0xF0) == 0xE0 ? 3
-                     : (lead & 0xF8) == 0xF0 ? 4
-                                             : 0;
-        if (length == 0 || utf8.size() - i < static_cast<std::size_t>(length)) return std::nullopt;
-        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            code = (code << 6) | (next & 0x3F);
+    while (!utf8.empty()) {
+        Utf8Char c = decode_utf8_char(utf8);
+        if (c.length == 0) {
+            // An encoded surrogate, ED A0..BF xx: the one form added to UTF-8.
+            const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
+            if (utf8.size() < 3 || byte(0) != 0xED || byte(1) < 0xA0 || byte(1) > 0xBF || (byte(2) & 0xC0) != 0x80) {
+                return std::nullopt;
+            }
+            c = {0xD000u | ((byte(1) & 0x3Fu) << 6) | (byte(2) & 0x3Fu), 3};
         }
-        static constexpr char32_t SMALLEST[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < SMALLEST[length] || code > 0x10FFFF) return std::nullopt;  // overlong or too large
-        if (code < 0x10000) {
-            out.push_back(static_cast<wchar_t>(code));
+        if (c.value < 0x10000) {
+            out.push_back(static_cast<wchar_t>(c.value));
         } else {
-            code -= 0x10000;
-            out.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<wchar_t>(0xDC00 + (code & 0x3FF)));
+            out.push_back(static_cast<wchar_t>(0xD800 + ((c.value - 0x10000) >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + ((c.value - 0x10000) & 0x3FF)));
         }
-        i += static_cast<std::size_t>(length);
+        utf8.remove_prefix(c.length);
     }
     return out;
 }
