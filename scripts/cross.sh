@@ -38,19 +38,6 @@ reference_build=${BRINDLE_REFERENCE_BUILD:-$root/build/release}
 usage() { echo "usage: scripts/cross.sh windows|macos" >&2; exit 2; }
 [ $# -eq 1 ] || usage
 
-install_packages() {  # install_packages <Debian package>...
-  local missing=() p
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return
-  echo "cross.sh: installing ${missing[*]}" >&2
-  local sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "$@" >/dev/null
-}
-
 ccache_args=()
 command -v ccache >/dev/null && ccache_args=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
@@ -133,7 +120,7 @@ reference_digests() {  # reference_digests <list> <out>: this machine's build, t
 }
 
 windows() {
-  install_packages g++-mingw-w64-x86-64-posix wine64 wine
+  "$root/scripts/apt-install.sh" g++-mingw-w64-x86-64-posix wine64 wine
   local build="$root/build/cross/windows" check="$root/build/cross/windows-check"
   echo "== Windows x86-64: MinGW-w64 build into ${build#"$root"/}"
   cross_build "$build" "$root/cmake/x86_64-w64-mingw32.cmake" core_tests corpus_digests threads_check
@@ -212,7 +199,7 @@ under_wine() {  # under_wine <what> <program> <argument>...
 }
 
 macos() {
-  install_packages clang llvm
+  "$root/scripts/apt-install.sh" clang llvm
   "$py" -c 'import ziglang' 2>/dev/null || "$py" -m pip install -q --disable-pip-version-check ziglang
   export BRINDLE_ZIG_PYTHON="$py"
   local zig_lib arch target minimum build cputype

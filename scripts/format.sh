@@ -23,13 +23,7 @@ case "${1:-}" in
 esac
 
 package=clang-format-14
-if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-  echo "format: installing $package" >&2
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "$package" >/dev/null
-fi
+"$root/scripts/apt-install.sh" "$package"
 clang_format=$(command -v clang-format-14 || echo /usr/bin/clang-format-14)
 if ! "$clang_format" --version | grep -q "version 14\."; then
   echo "format: $clang_format is not clang-format 14: $("$clang_format" --version)" >&2

@@ -11,17 +11,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(pkg-config g++ zlib1g-dev libgsf-1-dev libzip-dev libexpat1-dev libgtest-dev clang
           libclang-rt-14-dev valgrind ccache chromium fonts-nanum)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}" >&2
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+"$root/scripts/apt-install.sh" "${packages[@]}"
 
 # The environment is CPython 3.13, the main version; scripts/wheel.sh builds
 # for 3.10 to 3.12 with their own interpreters.
