@@ -2,7 +2,7 @@
 # Installs those of the Debian packages named that are not installed yet,
 # through sudo when not run as root; installs nothing when all are there.
 # The set-up (scripts/setup.sh) and the scripts that need tools of their own
-# (scripts/format.sh, scripts/cross.sh) call it.
+# (format.sh, cross.sh, wheel.sh, arm64-root.sh) call it.
 #
 #   scripts/apt-install.sh PACKAGE...
 set -euo pipefail

@@ -23,15 +23,7 @@ shift 2
 packages=dash,coreutils,python3-venv,libstdc++6
 for package in "$@"; do packages+=",$package"; done
 
-missing=()
-for tool in mmdebstrap:mmdebstrap qemu-aarch64-static:qemu-user-static; do
-  command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "arm64-root: installing ${missing[*]}" >&2
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+"$(dirname "${BASH_SOURCE[0]}")/apt-install.sh" mmdebstrap qemu-user-static
 
 # The emulator, registered with the F flag: the kernel opens it once, so it
 # runs inside a chroot that does not hold it. Debian's packaging registers it

@@ -204,11 +204,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 cross_ready=0
 prepare_cross() {
   [ "$cross_ready" = 1 ] && return 0
-  if ! command -v aarch64-linux-gnu-g++ >/dev/null; then
-    echo "wheel.sh: installing g++-aarch64-linux-gnu" >&2
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq g++-aarch64-linux-gnu >/dev/null
-  fi
+  "$root/scripts/apt-install.sh" g++-aarch64-linux-gnu
   "$root/scripts/arm64-root.sh" bookworm "$sysroot" "${sysroot_packages[@]}"
   cross_ready=1
 }
