@@ -155,6 +155,12 @@ windows() {
   export WINEPREFIX="${BRINDLE_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/brindle/wine-prefix}"
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" DISPLAY=
   mkdir -p "$(dirname "$WINEPREFIX")"
+  # One wine server for all the runs below: a program started while the
+  # last one's server is shutting down loses its connection to it.
+  wineboot -i >/dev/null 2>&1  # makes the prefix when there is none
+  wineserver -k 2>/dev/null || true
+  wineserver -p
+  trap 'wineserver -k 2>/dev/null || true' EXIT
   echo "== Windows x86-64: unit tests under Wine"
   under_wine "unit tests" "$build/tests/cpp/core_tests.exe" --gtest_brief=1
 
