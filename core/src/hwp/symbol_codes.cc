@@ -4,6 +4,8 @@
 // (in code units) and lasts to the next run's.
 #include "hwp/symbol_codes.h"
 
+#include <cstring>
+
 #include "hwp/format.h"
 #include "hwp/paragraph_text.h"
 #include "model/symbol_fonts.h"
@@ -12,9 +14,17 @@
 namespace brindle {
 namespace {
 
+// A symbol code's high byte is 0xF0, which Hangul and Latin text hardly
+// ever hold: memchr finds the candidates, the unit around each decides.
 bool holds_symbol_codes(Bytes text) {
-    for (std::size_t at = 0; at + 1 < text.size(); at += 2) {
-        if (is_symbol_code(read_u16(text, at))) return true;
+    const std::size_t even = text.size() & ~std::size_t{1};
+    const std::uint8_t* const begin = text.data();
+    for (const std::uint8_t* at = begin + 1; at < begin + even;) {
+        const void* found = std::memchr(at, 0xF0, static_cast<std::size_t>(begin + even - at));
+        if (found == nullptr) return false;
+        const std::size_t offset = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - begin);
+        if (offset % 2 == 1 && is_symbol_code(read_u16(text, offset - 1))) return true;
+        at = begin + offset + 1;
     }
     return false;
 }
