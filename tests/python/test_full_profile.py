@@ -242,6 +242,9 @@ def test_codes_of_symbol_fonts_are_the_characters_they_stand_for(twins):
     assert twins(body, doc_info=shaped("Wingdings")) == "▪ 항목[^1] ✓ \U0001f453\n\n[^1]: 주"
     assert twins(Paragraph("\uf061\uf062 = \uf070", char_shape=0), doc_info=shaped("symbol")) == "αβ = π"
     assert twins(Paragraph("\uf0a1", char_shape=0), doc_info=shaped("Wingdings 2")) == "◾"
+    # Characters whose low byte is the codes' high byte (0xF0) come first: the
+    # search for codes looks at high bytes only.
+    assert twins(Paragraph("\uacf0\u30f0 \uf0a7", char_shape=0), doc_info=shaped("Wingdings")) == "\uacf0\u30f0 ▪"
     # In a table's cell too.
     cell = twins(Paragraph(Table([["\uf0fc", "b"], ["c", "d"]])), doc_info=shaped("Wingdings"))
     assert cell.splitlines()[0] == "|✓|b|"
