@@ -4,8 +4,6 @@
 // (in code units) and lasts to the next run's.
 #include "hwp/symbol_codes.h"
 
-#include <cstring>
-
 #include "hwp/format.h"
 #include "hwp/paragraph_text.h"
 #include "model/symbol_fonts.h"
@@ -13,21 +11,6 @@
 
 namespace brindle {
 namespace {
-
-// A symbol code's high byte is 0xF0, which Hangul and Latin text hardly
-// ever hold: memchr finds the candidates, the unit around each decides.
-bool holds_symbol_codes(Bytes text) {
-    const std::size_t even = text.size() & ~std::size_t{1};
-    const std::uint8_t* const begin = text.data();
-    for (const std::uint8_t* at = begin + 1; at < begin + even;) {
-        const void* found = std::memchr(at, 0xF0, static_cast<std::size_t>(begin + even - at));
-        if (found == nullptr) return false;
-        const std::size_t offset = static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - begin);
-        if (offset % 2 == 1 && is_symbol_code(read_u16(text, offset - 1))) return true;
-        at = begin + offset + 1;
-    }
-    return false;
-}
 
 // The character shape at a position of the text, for positions met in order.
 class ShapeRuns {
@@ -75,7 +58,6 @@ void put_unit(ByteBuffer& out, char32_t u) {
 
 std::optional<ByteBuffer> replace_symbol_codes(Records records, std::size_t i, const Definitions& definitions) {
     const Bytes text = records[i].bytes();
-    if (!holds_symbol_codes(text)) return std::nullopt;
     ShapeRuns runs(following_char_shapes(records, i));
     ByteBuffer out;
     out.reserve(text.size() + 16);
@@ -117,11 +99,11 @@ std::optional<ByteBuffer> replace_symbol_codes(Records records, std::size_t i, c
     return out;
 }
 
-ParagraphText decode_text_record(Records records, std::size_t i, WalkContext& context) {
-    const Bytes text = records[i].bytes();
-    std::optional<ByteBuffer> symbols;
-    if (context.full()) symbols = replace_symbol_codes(records, i, context.definitions);
-    return decode_para_text(symbols ? Bytes(*symbols) : text, context.profile, std::move(context.spare_text));
+ParagraphText decode_symbol_text(Records records, std::size_t i, WalkContext& context) {
+    if (const std::optional<ByteBuffer> symbols = replace_symbol_codes(records, i, context.definitions)) {
+        return decode_para_text(*symbols, context.profile, std::move(context.spare_text));
+    }
+    return decode_para_text(records[i].bytes(), context.profile, std::move(context.spare_text));
 }
 
 }  // namespace brindle
