@@ -100,6 +100,7 @@ windows_python_headers() {
     (cd "$download" && apt-get source -qq --download-only python3.11 >/dev/null 2>&1 || true)
     if ! compgen -G "$download/python3.11_*.orig.tar.*" >/dev/null; then
       echo "cross.sh: could not fetch Debian's python3.11 sources for CPython's Windows headers" >&2
+      rm -rf "$download"
       exit 1
     fi
     rm -rf "$folder"

@@ -4,6 +4,8 @@
 // (in code units) and lasts to the next run's.
 #include "hwp/symbol_codes.h"
 
+#include <optional>
+
 #include "hwp/format.h"
 #include "hwp/paragraph_text.h"
 #include "model/symbol_fonts.h"
@@ -54,8 +56,8 @@ void put_unit(ByteBuffer& out, char32_t u) {
     out.push_back(static_cast<std::uint8_t>(u >> 8));
 }
 
-}  // namespace
-
+// The payload of the text record `records[i]` with its symbol codes
+// replaced; nothing when none has a character to be replaced by.
 std::optional<ByteBuffer> replace_symbol_codes(Records records, std::size_t i, const Definitions& definitions) {
     const Bytes text = records[i].bytes();
     ShapeRuns runs(following_char_shapes(records, i));
@@ -98,6 +100,8 @@ std::optional<ByteBuffer> replace_symbol_codes(Records records, std::size_t i, c
     if (!replaced) return std::nullopt;
     return out;
 }
+
+}  // namespace
 
 ParagraphText decode_symbol_text(Records records, std::size_t i, WalkContext& context) {
     if (const std::optional<ByteBuffer> symbols = replace_symbol_codes(records, i, context.definitions)) {

@@ -4,12 +4,10 @@
 #pragma once
 
 #include <cstring>
-#include <optional>
 
 #include "brindle/bytes.h"
 #include "hwp/paragraph_text.h"
 #include "hwp/record.h"
-#include "model/definitions.h"
 #include "model/paragraph.h"
 #include "model/symbol_fonts.h"
 #include "model/walk_context.h"
@@ -33,13 +31,9 @@ inline bool holds_symbol_codes(Bytes text) {
     return false;
 }
 
-// The payload of the HWPTAG_PARA_TEXT record `records[i]`, which
-// holds_symbol_codes, with its symbol codes replaced by the runs of the
-// paragraph's HWPTAG_PARA_CHAR_SHAPE (looked for among the records after
-// it); nothing when none has a character to be replaced by.
-std::optional<ByteBuffer> replace_symbol_codes(Records records, std::size_t i, const Definitions& definitions);
-
-// decode_text_record for a text that holds_symbol_codes.
+// decode_text_record for a text that holds_symbol_codes: its symbol codes
+// replaced by the runs of the paragraph's HWPTAG_PARA_CHAR_SHAPE (looked for
+// among the records after it).
 ParagraphText decode_symbol_text(Records records, std::size_t i, WalkContext& context);
 
 // The text record `records[i]` decoded into a paragraph's text by the
