@@ -161,6 +161,36 @@ TEST(Headings, AMarkerAloneMakesNoHeading) {
     // clang-format on
 }
 
+TEST(Headings, TheLinesOfFormsAndAsidesAreNoHeadings) {
+    // Set large, each on its own before text: a form's label or the line
+    // naming the rule that sets it, a line to sign, one wholly in
+    // parentheses, a value after a field's colon. A label with a title
+    // after it, and a form's title, still head what follows.
+    // clang-format off
+    EXPECT_EQ(headings(blocks_of({{"사업 제안요청서", 2, 1}, {BODY},
+                                  {"<서식 1>", 2}, {BODY}, {"〈별지 서식〉", 2}, {BODY},
+                                  {"■ 소득세법 시행규칙 [별지 제1호서식]", 2}, {BODY},
+                                  {"대표  홍길동   (인)", 2}, {BODY}, {"신청인 (서명 또는 인)", 2}, {BODY},
+                                  {"(부가가치세 및 제반 비용 포함)", 2}, {BODY}, {"(국내입찰, 협상에 의한 계약)", 2}, {BODY},
+                                  {": 담당자 홍길동 ☎ 02-123-4567", 2}, {BODY},
+                                  {"<별첨 1> 과업설명서", 2}, {BODY},
+                                  {"개인정보 수집 동의서(서식)", 2}, {BODY},
+                                  {"(가) 사업의 범위", 1}, {BODY}})),
+              (Found{{1, "사업 제안요청서"}, {2, "<별첨 1> 과업설명서"}, {3, "개인정보 수집 동의서(서식)"},
+                     {4, "(가) 사업의 범위"}}));
+    // clang-format on
+}
+
+TEST(Headings, AContentsHeadingIsNoTitle) {
+    // Among the first large lines, the heading of the table of contents
+    // heads the contents; the title is the line before it.
+    EXPECT_EQ(headings(blocks_of({{"사업 제안요청서", 2, 1}, {"－ 목   차 －", 2, 1}, {BODY}})),
+              (Found{{1, "사업 제안요청서"}, {2, "－ 목   차 －"}}));
+    // A line of the contents is no heading of them.
+    EXPECT_EQ(headings(blocks_of({{"사업 제안요청서", 2, 1}, {"목차 1", 2, 1}, {BODY}})),
+              (Found{{1, "사업 제안요청서"}, {1, "목차 1"}}));
+}
+
 TEST(Headings, TheBodyTextIsCountedInCharacters) {
     // The body's size is the one most characters have, not most bytes: a
     // long Hangul paragraph (three bytes a character, thousands of them)

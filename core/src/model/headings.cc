@@ -34,6 +34,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -226,8 +227,24 @@ public:
 
     // What keeps a line from being a title, whatever it looks like.
     bool never_title() const {
-        return s_.empty() || s_.size() > MAX_TITLE_CHARS || in(U"※*▶▷►→", s_[0]) || caption() || attachment_label() ||
-               contents_entry() || date() || addressed() || label();
+        return s_.empty() || s_.size() > MAX_TITLE_CHARS || in(U"※*▶▷►→:：", s_[0]) || caption() ||
+               attachment_label() || contents_entry() || date() || addressed() || label() || aside() || signature();
+    }
+
+    // "목 차", "－ 차례 －", "CONTENTS": the heading of a table of contents.
+    bool contents_heading() const {
+        std::u32string letters;
+        for (const char32_t c : s_) {
+            if (c >= 0xAC00 && c <= 0xD7A3) {
+                letters.push_back(c);
+            } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+                letters.push_back(c | 0x20);  // lower case
+            } else if (c > 0x7F ? !in(U"－–—<>〈〉《》＜＞[]【】「」()（）·ㆍ", c) && !is_space(c)
+                                : (c >= '0' && c <= '9')) {
+                return false;  // a number or another sign: an entry, not the heading
+            }
+        }
+        return letters == U"목차" || letters == U"차례" || letters == U"contents" || letters == U"tableofcontents";
     }
 
     // "label : value": a colon with text on both sides, the label short.
@@ -330,15 +347,55 @@ private:
         return false;
     }
 
-    // "[붙임 1]", "【별지 서식】": the label of an attachment or form.
+    // "[붙임 1]", "<서식 2>", "【별지 서식】": the label of an attachment or
+    // form; or a form's heading line, which names it after the rule that
+    // sets it: "■ 소득세법 시행규칙 [별지 제1호서식]".
     bool attachment_label() const {
-        if (!in(U"[【(", s_[0])) return false;
-        const std::size_t at = skip_spaces(1);
-        if (at + 1 >= s_.size() || !in(U"붙별서참첨", s_[at])) return false;
-        for (const std::u32string_view word : {U"붙임", U"별지", U"별첨", U"서식", U"별표", U"참고", U"첨부"}) {
-            if (s_[at] == word[0] && s_[at + 1] == word[1]) return true;
+        const auto names = [&](std::size_t open, std::initializer_list<std::u32string_view> words) {
+            const std::size_t at = skip_spaces(open + 1);
+            return at + 1 < s_.size() && std::any_of(words.begin(), words.end(), [&](std::u32string_view word) {
+                       return s_[at] == word[0] && s_[at + 1] == word[1];
+                   });
+        };
+        if (in(U"[【(<〈《＜", s_[0]) && names(0, {U"붙임", U"별지", U"별첨", U"서식", U"별표", U"참고", U"첨부"})) {
+            // In angle brackets the label alone; with a title after it
+            // ("<별첨 1> 과업설명서") it heads what follows, as "<1단계> …" does.
+            return in(U"[【(", s_[0]) || in(U">〉》＞", s_.back());
+        }
+        // Further on, only a form's number in square brackets: "동의서(서식)"
+        // is a form's title, "… [참고 2]" a reference.
+        for (std::size_t open = 1; open < s_.size(); ++open) {
+            if (in(U"[【", s_[open]) && names(open, {U"별지", U"별표", U"서식"})) return true;
         }
         return false;
+    }
+
+    // A line wholly in parentheses: an aside ("(부가가치세 포함)"), not a
+    // title of what follows.
+    bool aside() const {
+        if (s_.size() < 3 || (s_[0] != '(' && s_[0] != 0xFF08)) return false;
+        std::size_t depth = 0;
+        for (std::size_t k = 0; k < s_.size(); ++k) {
+            if (s_[k] == '(' || s_[k] == 0xFF08) {
+                ++depth;
+            } else if ((s_[k] == ')' || s_[k] == 0xFF09) && depth > 0 && --depth == 0) {
+                return k + 1 == s_.size();
+            }
+        }
+        return false;
+    }
+
+    // A line to sign or seal: "대표 홍길동 (인)", "신청인 (서명 또는 인)".
+    bool signature() const {
+        if (s_.back() != ')' && s_.back() != 0xFF09) return false;
+        std::size_t open = s_.size() - 1;
+        while (open > 0 && s_[open] != '(' && s_[open] != 0xFF08) --open;
+        std::u32string inner;
+        for (std::size_t k = open + 1; k + 1 < s_.size(); ++k) {
+            if (!is_space(s_[k])) inner.push_back(s_[k]);
+        }
+        return inner == U"인" || inner == U"印" || inner == U"서명" || inner == U"날인" || inner == U"서명또는인" ||
+               inner == U"서명또는날인";
     }
 
     // A table-of-contents entry: a page number at the end, after a leader
@@ -484,8 +541,9 @@ struct Candidate {
     bool centred = false;
     bool heading_style = false;
     bool short_line = false;
-    bool listed = false;  // next to a paragraph of its marker's kind: an item of a list
-    bool field = false;   // "label : value", or a label alone: data, neither title nor text
+    bool listed = false;    // next to a paragraph of its marker's kind: an item of a list
+    bool field = false;     // "label : value", or a label alone: data, neither title nor text
+    bool contents = false;  // the heading of a table of contents: never the document's title
 
     std::size_t characters = 0;
     const CharacterShape* shape = nullptr;  // the shape most of its characters have
@@ -760,6 +818,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         c.short_line = c.one_line && decoded.whole() && line.size() > 0;
         c.field = c.short_line && has_colon(c.text) && (line.field() || line.label());
         c.title_form = c.short_line && !line.never_title() && !c.field && !line.sentence();
+        c.contents = c.title_form && line.contents_heading();
     }
     // Items of a list stand one after another; a heading has its text (or
     // a table, or a heading of another kind) between it and the next of
@@ -833,7 +892,7 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
         }
         if (c.mark.kind == Marker::None) {
             if ((c.large || (c.prominent && c.centred)) && c.characters <= MAX_PLAIN_TITLE_CHARS) {
-                if (title_open && title_lines < MAX_TITLE_LINES && i - page_marks < TITLE_WINDOW) {
+                if (title_open && !c.contents && title_lines < MAX_TITLE_LINES && i - page_marks < TITLE_WINDOW) {
                     found.push_back({i, Found::What::Title, 0, {}, std::nullopt});
                     ++title_lines;
                 } else {
