@@ -120,6 +120,12 @@ TEST(Headings, ItemsOfAListAreNoHeadings) {
     EXPECT_EQ(headings(blocks_of({{"< 보 기 >", 1}, {BODY}, {"< 보 기 >", 1}, {BODY}, {"< 보 기 >", 1}, {BODY},
                                   {"< 유의사항 >", 1}, {BODY}, {"< 유의사항 >", 1}, {BODY}})),
               (Found{{2, "< 유의사항 >"}, {2, "< 유의사항 >"}}));
+    // Bullets one after another are a list, set apart or not; one alone
+    // before its text, set apart, is a heading.
+    EXPECT_EQ(headings(blocks_of({{"○ 추진 배경", 1}, {BODY},
+                                  {"○ (장  소) 대전컨벤션센터 제1전시장", 1}, {"○ (기  간) 11. 25. ~ 11. 27.", 1}, {BODY},
+                                  {"○ 추진 방향", 1}, {BODY}})),
+              (Found{{2, "○ 추진 배경"}, {2, "○ 추진 방향"}}));
     // clang-format on
 }
 

@@ -902,7 +902,9 @@ void detect_headings(BlockList& blocks, const Definitions& definitions) {
             }
             continue;
         }
-        if (c.listed && !c.prominent && !strong(c.mark.kind)) continue;
+        // Items set apart one after another may be titles of empty sections;
+        // bullets so set are a list in bold, each a field or a phrase.
+        if (c.listed && (!c.prominent || bullet(c.mark.kind)) && !strong(c.mark.kind)) continue;
         const bool kind_titles = kind_titled[next - 1];
         if (kind_titles || (c.prominent && !bullet(c.mark.kind) && c.mark.kind != Marker::Article)) {
             if (c.mark.kind == Marker::Article && !kind_titles) continue;
