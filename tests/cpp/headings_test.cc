@@ -175,7 +175,7 @@ TEST(Headings, TheLinesOfFormsAndAsidesAreNoHeadings) {
     // clang-format off
     EXPECT_EQ(headings(blocks_of({{"사업 제안요청서", 2, 1}, {BODY},
                                   {"<서식 1>", 2}, {BODY}, {"〈별지 서식〉", 2}, {BODY},
-                                  {"■ 소득세법 시행규칙 [별지 제1호서식]", 2}, {BODY},
+                                  {"■ 소득세법 시행규칙 [별지 제1호서식]", 2}, {BODY}, {"가. [별지 1] 제안서 표지", 1}, {BODY},
                                   {"대표  홍길동   (인)", 2}, {BODY}, {"신청인 (서명 또는 인)", 2}, {BODY},
                                   {"(부가가치세 및 제반 비용 포함)", 2}, {BODY}, {"(국내입찰, 협상에 의한 계약)", 2}, {BODY},
                                   {": 담당자 홍길동 ☎ 02-123-4567", 2}, {BODY},

@@ -141,6 +141,23 @@ bool opens_with_word(char32_t c) {
            (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) && c != 'I' && c != 'V' && c != 'X');
 }
 
+// A few characters gathered to compare with a word, in room of their own:
+// add refuses what would not fit, and then no word of interest matches.
+class ShortWord {
+public:
+    bool add(char32_t c) {
+        if (size_ == chars_.size()) return false;
+        chars_[size_++] = c;
+        return true;
+    }
+    bool is(std::u32string_view word) const { return std::u32string_view(chars_.data(), size_) == word; }
+    std::size_t size() const { return size_; }
+
+private:
+    std::array<char32_t, 16> chars_{};
+    std::size_t size_ = 0;
+};
+
 class Line {
 public:
     explicit Line(std::u32string_view text) : s_(text) {}
@@ -233,18 +250,20 @@ public:
 
     // "목 차", "－ 차례 －", "CONTENTS": the heading of a table of contents.
     bool contents_heading() const {
-        std::u32string letters;
+        ShortWord letters;
         for (const char32_t c : s_) {
+            // Letters, spaces and dashes left out; most titles are told by their first letter.
             if (c >= 0xAC00 && c <= 0xD7A3) {
-                letters.push_back(c);
+                if (!letters.add(c) || (letters.size() == 1 && c != U'목' && c != U'차')) return false;
             } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-                letters.push_back(c | 0x20);  // lower case
+                const char32_t lower = c | 0x20;
+                if (!letters.add(lower) || (letters.size() == 1 && lower != 'c' && lower != 't')) return false;
             } else if (c > 0x7F ? !in(U"－–—<>〈〉《》＜＞[]【】「」()（）·ㆍ", c) && !is_space(c)
                                 : (c >= '0' && c <= '9')) {
                 return false;  // a number or another sign: an entry, not the heading
             }
         }
-        return letters == U"목차" || letters == U"차례" || letters == U"contents" || letters == U"tableofcontents";
+        return letters.is(U"목차") || letters.is(U"차례") || letters.is(U"contents") || letters.is(U"tableofcontents");
     }
 
     // "label : value": a colon with text on both sides, the label short.
@@ -362,10 +381,19 @@ private:
             // ("<별첨 1> 과업설명서") it heads what follows, as "<1단계> …" does.
             return in(U"[【(", s_[0]) || in(U">〉》＞", s_.back());
         }
-        // Further on, only a form's number in square brackets: "동의서(서식)"
-        // is a form's title, "… [참고 2]" a reference.
-        for (std::size_t open = 1; open < s_.size(); ++open) {
-            if (in(U"[【", s_[open]) && names(open, {U"별지", U"별표", U"서식"})) return true;
+        // Further on, only a form's number in square brackets: after a
+        // marker ("가. [별지 1] 표지", an item of a list of forms), or where
+        // the line ends ("… [별지 제1호서식]", "… [별표 2] <개정 2020. 3. 13.>").
+        // "동의서(서식)" is a form's title, "… [참고 2]" a reference.
+        const auto form_at = [&](std::size_t open) {
+            return in(U"[【", s_[open]) && names(open, {U"별지", U"별표", U"서식"});
+        };
+        for (std::size_t open = 1; open < std::min<std::size_t>(s_.size(), 5); ++open) {
+            if (form_at(open)) return true;
+        }
+        if (!in(U"]】>", s_.back())) return false;
+        for (std::size_t open = s_.size() - 1; open >= 5; --open) {
+            if (in(U"[【", s_[open])) return form_at(open);
         }
         return false;
     }
@@ -390,12 +418,12 @@ private:
         if (s_.back() != ')' && s_.back() != 0xFF09) return false;
         std::size_t open = s_.size() - 1;
         while (open > 0 && s_[open] != '(' && s_[open] != 0xFF08) --open;
-        std::u32string inner;
+        ShortWord inner;
         for (std::size_t k = open + 1; k + 1 < s_.size(); ++k) {
-            if (!is_space(s_[k])) inner.push_back(s_[k]);
+            if (!is_space(s_[k]) && !inner.add(s_[k])) return false;
         }
-        return inner == U"인" || inner == U"印" || inner == U"서명" || inner == U"날인" || inner == U"서명또는인" ||
-               inner == U"서명또는날인";
+        return inner.is(U"인") || inner.is(U"印") || inner.is(U"서명") || inner.is(U"날인") ||
+               inner.is(U"서명또는인") || inner.is(U"서명또는날인");
     }
 
     // A table-of-contents entry: a page number at the end, after a leader
