@@ -170,7 +170,8 @@ TEST(Headings, AMarkerAloneMakesNoHeading) {
 TEST(Headings, TheLinesOfFormsAndAsidesAreNoHeadings) {
     // Set large, each on its own before text: a form's label or the line
     // naming the rule that sets it, a line to sign, one wholly in
-    // parentheses, a value after a field's colon. A label with a title
+    // parentheses, a value after a field's colon, signs and numbers alone
+    // (an arrow, a question's choices). A label with a title
     // after it, and a form's title, still head what follows.
     // clang-format off
     EXPECT_EQ(headings(blocks_of({{"사업 제안요청서", 2, 1}, {BODY},
@@ -178,7 +179,7 @@ TEST(Headings, TheLinesOfFormsAndAsidesAreNoHeadings) {
                                   {"■ 소득세법 시행규칙 [별지 제1호서식]", 2}, {BODY}, {"가. [별지 1] 제안서 표지", 1}, {BODY},
                                   {"대표  홍길동   (인)", 2}, {BODY}, {"신청인 (서명 또는 인)", 2}, {BODY},
                                   {"(부가가치세 및 제반 비용 포함)", 2}, {BODY}, {"(국내입찰, 협상에 의한 계약)", 2}, {BODY},
-                                  {": 담당자 홍길동 ☎ 02-123-4567", 2}, {BODY},
+                                  {": 담당자 홍길동 ☎ 02-123-4567", 2}, {BODY}, {"▼", 2}, {BODY}, {"① 8 ② 10 ③ 12", 1}, {BODY},
                                   {"<별첨 1> 과업설명서", 2}, {BODY},
                                   {"개인정보 수집 동의서(서식)", 2}, {BODY},
                                   {"(가) 사업의 범위", 1}, {BODY}})),

@@ -245,7 +245,18 @@ public:
     // What keeps a line from being a title, whatever it looks like.
     bool never_title() const {
         return s_.empty() || s_.size() > MAX_TITLE_CHARS || in(U"※*▶▷►→:：", s_[0]) || caption() ||
-               attachment_label() || contents_entry() || date() || addressed() || label() || aside() || signature();
+               attachment_label() || contents_entry() || date() || addressed() || label() || aside() || signature() ||
+               !has_letter();
+    }
+
+    // A title names something: a line of signs and numbers alone (".  .",
+    // "▼", "0000") names nothing.
+    bool has_letter() const {
+        return std::any_of(s_.begin(), s_.end(), [](char32_t c) {
+            return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x3131 && c <= 0x318E) || (c >= 'a' && c <= 'z') ||
+                   (c >= 'A' && c <= 'Z') || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3040 && c <= 0x30FF) ||
+                   (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) || (c >= 0x370 && c <= 0x4FF);
+        });
     }
 
     // "목 차", "－ 차례 －", "CONTENTS": the heading of a table of contents.
