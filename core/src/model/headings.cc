@@ -134,11 +134,14 @@ constexpr bool in(const char32_t (&set)[N], char32_t c) {
 // The ordinal syllables of Korean lists: 가 나 다 ... 하.
 constexpr char32_t HANGUL_ORDINALS[] = U"가나다라마바사아자차카타파하";
 
+bool is_syllable(char32_t c) { return c >= 0xAC00 && c <= 0xD7A3; }  // a Hangul syllable
+bool is_latin(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 // Most paragraphs open with a word, and no marker: a syllable no list
 // counts by, or a Latin letter no Roman numeral starts with.
 bool opens_with_word(char32_t c) {
-    return (c >= 0xAC00 && c <= 0xD7A3 && c != U'제' && !in(HANGUL_ORDINALS, c)) ||
-           (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) && c != 'I' && c != 'V' && c != 'X');
+    return (is_syllable(c) && c != U'제' && !in(HANGUL_ORDINALS, c)) ||
+           (is_latin(c) && c != 'I' && c != 'V' && c != 'X');
 }
 
 // A few characters gathered to compare with a word, in room of their own:
@@ -253,9 +256,9 @@ public:
     // "▼", "0000") names nothing.
     bool has_letter() const {
         return std::any_of(s_.begin(), s_.end(), [](char32_t c) {
-            return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x3131 && c <= 0x318E) || (c >= 'a' && c <= 'z') ||
-                   (c >= 'A' && c <= 'Z') || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3040 && c <= 0x30FF) ||
-                   (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) || (c >= 0x370 && c <= 0x4FF);
+            return is_syllable(c) || is_latin(c) || (c >= 0x3131 && c <= 0x318E) || (c >= 0x4E00 && c <= 0x9FFF) ||
+                   (c >= 0x3040 && c <= 0x30FF) || (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) ||
+                   (c >= 0x370 && c <= 0x4FF);
         });
     }
 
@@ -264,9 +267,9 @@ public:
         ShortWord letters;
         for (const char32_t c : s_) {
             // Letters, spaces and dashes left out; most titles are told by their first letter.
-            if (c >= 0xAC00 && c <= 0xD7A3) {
+            if (is_syllable(c)) {
                 if (!letters.add(c) || (letters.size() == 1 && c != U'목' && c != U'차')) return false;
-            } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            } else if (is_latin(c)) {
                 const char32_t lower = c | 0x20;
                 if (!letters.add(lower) || (letters.size() == 1 && lower != 'c' && lower != 't')) return false;
             } else if (c > 0x7F ? !in(U"－–—<>〈〉《》＜＞[]【】「」()（）·ㆍ", c) && !is_space(c)
