@@ -218,5 +218,107 @@ TEST(TableLayout, AFormTableStartsWithItsOwnRows) {
                                         "p:위와 같이 신청합니다."}));
 }
 
+// A team's staff and its partners, two tables stacked in one grid that each
+// divide the width their own way; `spanned` lets the last of the staff's
+// labels span down into the partners' header, which ties them into one table.
+TableGrid stacked_tables(bool spanned) {
+    TableGrid grid(6, 6);
+    place_text(grid, {0, 0, 1, 1}, "구분");
+    place_text(grid, {0, 1, 1, 2}, "성명");
+    place_text(grid, {0, 3, 1, 3}, "직위");
+    for (std::size_t r = 1; r < 3; ++r) {
+        place_text(grid, {r, 0, spanned && r == 2 ? 2u : 1u, 1}, "팀" + std::to_string(r));
+        place_text(grid, {r, 1, 1, 2}, "성명" + std::to_string(r));
+        place_text(grid, {r, 3, 1, 3}, "직위" + std::to_string(r));
+    }
+    if (spanned) {
+        place_text(grid, {4, 0, 2, 1}, "협력");
+    } else {
+        place_text(grid, {3, 0, 3, 1}, "협력");
+    }
+    place_text(grid, {3, 1, 1, 1}, "업체");
+    place_text(grid, {3, 2, 1, 2}, "내용");
+    place_text(grid, {3, 4, 1, 2}, "책임");
+    for (std::size_t r = 4; r < 6; ++r) {
+        place_text(grid, {r, 1, 1, 1}, "업체" + std::to_string(r));
+        place_text(grid, {r, 2, 1, 2}, "내용" + std::to_string(r));
+        place_text(grid, {r, 4, 1, 2}, "책임" + std::to_string(r));
+    }
+    return grid;
+}
+
+TEST(TableLayout, TablesStackedInOneGridAreWrittenEachOnItsOwn) {
+    EXPECT_EQ(shown(stacked_tables(false).lay_out()),
+              (std::vector<std::string>{"t:구분|성명|직위|/팀1|성명1|직위1|/팀2|성명2|직위2|/",
+                                        "t:협력|업체|내용|책임|/|업체4|내용4|책임4|/|업체5|내용5|책임5|/"}));
+    // A label spanning the boundary: one table, padded where the two divide
+    // the width unlike each other.
+    EXPECT_EQ(shown(stacked_tables(true).lay_out()),
+              (std::vector<std::string>{"t:구분|성명||직위||/팀1|성명1||직위1||/팀2|성명2||직위2||/|업체|내용||책임|/"
+                                        "협력|업체4|내용4||책임4|/|업체5|내용5||책임5|/"}));
+}
+
+TEST(TableLayout, AFormsRowsAndADataTablesRowsStartNoTable) {
+    // A form whose label and value rows split the width unlike its first
+    // row: a row of two cells heads no table. And a row whose second cell
+    // spans down (a photograph beside the rows under it) heads none either.
+    TableGrid form(5, 4);
+    place_text(form, {0, 0, 1, 1}, "회사명");
+    blank(form, {0, 1, 1, 1});
+    place_text(form, {0, 2, 1, 1}, "대표자");
+    blank(form, {0, 3, 1, 1});
+    place_text(form, {1, 0, 1, 1}, "분야");
+    blank(form, {1, 1, 1, 3});
+    place_text(form, {2, 0, 1, 1}, "연락처");
+    place_text(form, {2, 1, 1, 3}, "전화 :");
+    place_text(form, {3, 0, 1, 1}, "설립");
+    place_text(form, {3, 1, 1, 3}, "년 월");
+    place_text(form, {4, 0, 1, 1}, "기간");
+    place_text(form, {4, 1, 1, 3}, "년 월 ~");
+    EXPECT_EQ(shown(std::move(form).lay_out()),
+              (std::vector<std::string>{"t:회사명||대표자|/분야|||/연락처|전화 :||/설립|년 월||/기간|년 월 ~||/"}));
+    // A data table's row of three labels, with a row under it holding text
+    // in a column it does not name: a group of the table's rows, not a
+    // table of its own.
+    TableGrid data(5, 5);
+    for (std::size_t r = 0; r < 2; ++r) {
+        const std::string n = std::to_string(r);
+        place_text(data, {r, 0, 1, 1}, "구분" + n);
+        place_text(data, {r, 1, 1, 1}, "항목" + n);
+        place_text(data, {r, 2, 1, 2}, "1차" + n);
+        place_text(data, {r, 4, 1, 1}, "2차" + n);
+    }
+    place_text(data, {2, 0, 1, 1}, "분류");
+    place_text(data, {2, 1, 1, 2}, "기능");
+    place_text(data, {2, 3, 1, 2}, "수립");
+    place_text(data, {3, 0, 1, 1}, "단위");
+    place_text(data, {3, 1, 1, 1}, "과제");
+    place_text(data, {3, 2, 1, 1}, "비교");
+    place_text(data, {3, 3, 1, 2}, "분석");
+    place_text(data, {4, 0, 1, 1}, "기타");
+    place_text(data, {4, 1, 1, 2}, "없음");
+    place_text(data, {4, 3, 1, 2}, "-");
+    EXPECT_EQ(shown(std::move(data).lay_out()),
+              (std::vector<std::string>{"t:구분0|항목0|1차0||2차0|/구분1|항목1|1차1||2차1|/분류|기능||수립||/"
+                                        "단위|과제|비교|분석||/기타|없음||-||/"}));
+    TableGrid photo(5, 4);
+    place_text(photo, {0, 0, 1, 1}, "성명");
+    place_text(photo, {0, 1, 1, 1}, "국문");
+    place_text(photo, {0, 2, 1, 2}, "생년월일");
+    place_text(photo, {1, 0, 1, 1}, "학력");
+    place_text(photo, {1, 1, 1, 1}, "대졸");
+    place_text(photo, {1, 2, 1, 2}, "2000");
+    place_text(photo, {2, 0, 1, 1}, "주소");
+    place_text(photo, {2, 1, 1, 2}, "서울");
+    place_text(photo, {2, 3, 3, 1}, "사진");
+    place_text(photo, {3, 0, 1, 1}, "메일");
+    place_text(photo, {3, 1, 1, 2}, "@");
+    place_text(photo, {4, 0, 1, 1}, "전화");
+    place_text(photo, {4, 1, 1, 2}, "02");
+    EXPECT_EQ(
+        shown(std::move(photo).lay_out()),
+        (std::vector<std::string>{"t:성명|국문|생년월일||/학력|대졸|2000||/주소|서울||사진|/메일|@|||/전화|02|||/"}));
+}
+
 }  // namespace
 }  // namespace brindle

@@ -194,7 +194,112 @@ bool fewer_than(std::size_t held, std::size_t rows, std::size_t columns, std::si
 
 }  // namespace
 
-void TableGrid::write_run(std::span<const Row> run, BlockList& out) {
+std::vector<std::size_t> TableGrid::stacked_cuts(std::span<const Row> run,
+                                                 const std::vector<std::size_t>& before) const {
+    constexpr std::size_t MIN_ROWS = 2;
+    std::vector<std::size_t> cuts;
+    const std::size_t columns = before[width_];
+    if (run.size() < 2 * MIN_ROWS) return cuts;
+    // Rows that may head a table of their own: no cell above spans into
+    // them, each of their cells (but spacers) holds text, three or more,
+    // and none spans down but the first (the label of the rows it heads).
+    std::vector<bool> heads(run.size(), false);
+    std::vector<std::uint8_t> seen(width_, 0);
+    std::size_t reach = 0;   // one past the last grid row a cell above spans
+    std::size_t needed = 0;  // the written columns the rows above need
+    bool candidate = false;
+    for (std::size_t k = 0; k < run.size(); ++k) {
+        const Row& row = run[k];
+        std::size_t texts = 0;
+        bool labels = reach <= row.front().row;
+        for (const PlacedCell& cell : row) {
+            reach = std::max(reach, cell.row_end);
+            if (before[cell.column_end] == before[cell.column]) continue;
+            labels = labels && !cell.text.empty() && (texts == 0 || cell.row_end == cell.row + 1);
+            ++texts;
+        }
+        heads[k] = labels && texts >= 3;
+        candidate = candidate || (heads[k] && k >= MIN_ROWS && run.size() - k >= MIN_ROWS);
+        // Until the first cut, the rows above a candidate must leave out a
+        // column: once they need every one, no row starts a table (a data
+        // table, nearly always, after its header and first row).
+        if (!candidate) {
+            for (const PlacedCell& cell : row) {
+                if (!cell.text.empty() && seen[cell.column] == 0) {
+                    seen[cell.column] = 1;
+                    ++needed;
+                }
+            }
+            if (needed == columns) return cuts;
+        }
+    }
+    if (!candidate) return cuts;
+    // The written columns the rows from k on need: suffix[k].
+    std::fill(seen.begin(), seen.end(), 0);
+    std::vector<std::size_t> suffix(run.size() + 1, 0);
+    needed = 0;
+    for (std::size_t k = run.size(); k-- > 0;) {
+        for (const PlacedCell& cell : run[k]) {
+            if (!cell.text.empty() && seen[cell.column] == 0) {
+                seen[cell.column] = 1;
+                ++needed;
+            }
+        }
+        suffix[k] = needed;
+    }
+    // Whether header k heads rows: those under it hold text only in the
+    // columns it names, one row at least, up to the end or to a row that
+    // names others and may head a table itself. A row of a form or a group
+    // of a data table's rows has rows under it that leave its columns.
+    // The rows read are bounded, a few times the run's cells in all, so
+    // that a hostile table of many rows cannot make it quadratic.
+    std::size_t budget = 0;
+    for (const Row& row : run) budget += 4 * row.size();
+    std::vector<std::uint8_t> named(width_, 0);
+    const auto heads_rows = [&](std::size_t k) {
+        for (const PlacedCell& cell : run[k]) named[cell.column] = 1;
+        std::size_t under = 0;
+        bool ends = true;
+        for (std::size_t j = k + 1; j < run.size(); ++j) {
+            if (budget < run[j].size()) {
+                ends = false;
+                break;
+            }
+            budget -= run[j].size();
+            const bool fits = std::all_of(run[j].begin(), run[j].end(), [&](const PlacedCell& cell) {
+                return cell.text.empty() || named[cell.column] != 0;
+            });
+            if (!fits) {
+                ends = heads[j];
+                break;
+            }
+            ++under;
+        }
+        for (const PlacedCell& cell : run[k]) named[cell.column] = 0;
+        return ends && under > 0;
+    };
+    std::fill(seen.begin(), seen.end(), 0);
+    needed = 0;
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < run.size(); ++k) {
+        if (heads[k] && k - start >= MIN_ROWS && run.size() - k >= MIN_ROWS && needed < columns &&
+            suffix[k] < columns && heads_rows(k)) {
+            cuts.push_back(k);
+            start = k;
+            std::fill(seen.begin(), seen.end(), 0);
+            needed = 0;
+        }
+        for (const PlacedCell& cell : run[k]) {
+            if (!cell.text.empty() && seen[cell.column] == 0) {
+                seen[cell.column] = 1;
+                ++needed;
+            }
+        }
+    }
+    return cuts;
+}
+
+void TableGrid::write_run(std::span<const Row> run, BlockList& out, bool stacked) {
     const std::vector<std::size_t> before = written_before(run);
     const std::size_t columns = before[width_];
     if (columns > 1) {
@@ -221,6 +326,18 @@ void TableGrid::write_run(std::span<const Row> run, BlockList& out) {
         }
         if (fewer_than(held, run.size(), columns, FORM_OCCUPIED_PERCENT)) {
             write_form(run, before, out);
+            return;
+        }
+    }
+    if (stacked && columns > 1) {
+        const std::vector<std::size_t> cuts = stacked_cuts(run, before);
+        if (!cuts.empty()) {
+            std::size_t from = 0;
+            for (const std::size_t cut : cuts) {
+                write_run(run.subspan(from, cut - from), out, false);
+                from = cut;
+            }
+            write_run(run.subspan(from), out, false);
             return;
         }
     }

@@ -188,8 +188,20 @@ private:
     // row above. A cell covering no written column holds none.
     static std::size_t occupied(std::span<const Row> run, const std::vector<std::size_t>& before);
     // A run of rows with text, written to `out`: as a table, a form, the
-    // page's layout, or (when it needs one column) its cells' blocks.
-    void write_run(std::span<const Row> run, BlockList& out);
+    // page's layout, or (when it needs one column) its cells' blocks. A
+    // table that is several stacked in one grid (see stacked_cuts) is
+    // written as each of them, when `stacked` lets it.
+    void write_run(std::span<const Row> run, BlockList& out, bool stacked = true);
+    // Where a run written in the columns of `before` is really tables
+    // stacked in one grid, each dividing the width its own way (a team's
+    // staff above, its partners below): the rows that start a new one. A
+    // row starts one when no cell above spans into it, it is a header
+    // (three or more cells, each with text, none spanning down but the
+    // first) with rows under it that hold text only in its columns, the
+    // tables above it and below it each hold at least two rows, and each
+    // leaves out some written column the other needs, so that written as
+    // one they pad each other's rows.
+    std::vector<std::size_t> stacked_cuts(std::span<const Row> run, const std::vector<std::size_t>& before) const;
     // Each row as its cells' blocks; a paragraph that follows another of its
     // row without a number of its own continues it, after a space.
     static void write_lines(std::span<const Row> run, BlockList& out);
