@@ -3,6 +3,7 @@
 // hold text, and grids that are a page's layout or a form told from tables.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <variant>
@@ -258,63 +259,77 @@ TEST(TableLayout, TablesStackedInOneGridAreWrittenEachOnItsOwn) {
                                         "협력|업체4|내용4||책임4|/|업체5|내용5||책임5|/"}));
 }
 
+// Cells to place: where, and their text ("" for a blank).
+struct Placed {
+    CellAddress at;
+    const char* text;
+};
+
+TableGrid grid_of(std::size_t rows, std::size_t columns, std::initializer_list<Placed> cells) {
+    TableGrid grid(rows, columns);
+    for (const Placed& cell : cells) place_text(grid, cell.at, cell.text);
+    return grid;
+}
+
 TEST(TableLayout, AFormsRowsAndADataTablesRowsStartNoTable) {
     // A form whose label and value rows split the width unlike its first
-    // row: a row of two cells heads no table. And a row whose second cell
-    // spans down (a photograph beside the rows under it) heads none either.
-    TableGrid form(5, 4);
-    place_text(form, {0, 0, 1, 1}, "회사명");
-    blank(form, {0, 1, 1, 1});
-    place_text(form, {0, 2, 1, 1}, "대표자");
-    blank(form, {0, 3, 1, 1});
-    place_text(form, {1, 0, 1, 1}, "분야");
-    blank(form, {1, 1, 1, 3});
-    place_text(form, {2, 0, 1, 1}, "연락처");
-    place_text(form, {2, 1, 1, 3}, "전화 :");
-    place_text(form, {3, 0, 1, 1}, "설립");
-    place_text(form, {3, 1, 1, 3}, "년 월");
-    place_text(form, {4, 0, 1, 1}, "기간");
-    place_text(form, {4, 1, 1, 3}, "년 월 ~");
+    // row: a row of two cells heads no table.
+    TableGrid form = grid_of(5, 4,
+                             {{{0, 0, 1, 1}, "회사명"},
+                              {{0, 1, 1, 1}, ""},
+                              {{0, 2, 1, 1}, "대표자"},
+                              {{0, 3, 1, 1}, ""},
+                              {{1, 0, 1, 1}, "분야"},
+                              {{1, 1, 1, 3}, ""},
+                              {{2, 0, 1, 1}, "연락처"},
+                              {{2, 1, 1, 3}, "전화 :"},
+                              {{3, 0, 1, 1}, "설립"},
+                              {{3, 1, 1, 3}, "년 월"},
+                              {{4, 0, 1, 1}, "기간"},
+                              {{4, 1, 1, 3}, "년 월 ~"}});
     EXPECT_EQ(shown(std::move(form).lay_out()),
               (std::vector<std::string>{"t:회사명||대표자|/분야|||/연락처|전화 :||/설립|년 월||/기간|년 월 ~||/"}));
     // A data table's row of three labels, with a row under it holding text
     // in a column it does not name: a group of the table's rows, not a
     // table of its own.
-    TableGrid data(5, 5);
-    for (std::size_t r = 0; r < 2; ++r) {
-        const std::string n = std::to_string(r);
-        place_text(data, {r, 0, 1, 1}, "구분" + n);
-        place_text(data, {r, 1, 1, 1}, "항목" + n);
-        place_text(data, {r, 2, 1, 2}, "1차" + n);
-        place_text(data, {r, 4, 1, 1}, "2차" + n);
-    }
-    place_text(data, {2, 0, 1, 1}, "분류");
-    place_text(data, {2, 1, 1, 2}, "기능");
-    place_text(data, {2, 3, 1, 2}, "수립");
-    place_text(data, {3, 0, 1, 1}, "단위");
-    place_text(data, {3, 1, 1, 1}, "과제");
-    place_text(data, {3, 2, 1, 1}, "비교");
-    place_text(data, {3, 3, 1, 2}, "분석");
-    place_text(data, {4, 0, 1, 1}, "기타");
-    place_text(data, {4, 1, 1, 2}, "없음");
-    place_text(data, {4, 3, 1, 2}, "-");
+    TableGrid data = grid_of(5, 5,
+                             {{{0, 0, 1, 1}, "구분0"},
+                              {{0, 1, 1, 1}, "항목0"},
+                              {{0, 2, 1, 2}, "1차0"},
+                              {{0, 4, 1, 1}, "2차0"},
+                              {{1, 0, 1, 1}, "구분1"},
+                              {{1, 1, 1, 1}, "항목1"},
+                              {{1, 2, 1, 2}, "1차1"},
+                              {{1, 4, 1, 1}, "2차1"},
+                              {{2, 0, 1, 1}, "분류"},
+                              {{2, 1, 1, 2}, "기능"},
+                              {{2, 3, 1, 2}, "수립"},
+                              {{3, 0, 1, 1}, "단위"},
+                              {{3, 1, 1, 1}, "과제"},
+                              {{3, 2, 1, 1}, "비교"},
+                              {{3, 3, 1, 2}, "분석"},
+                              {{4, 0, 1, 1}, "기타"},
+                              {{4, 1, 1, 2}, "없음"},
+                              {{4, 3, 1, 2}, "-"}});
     EXPECT_EQ(shown(std::move(data).lay_out()),
               (std::vector<std::string>{"t:구분0|항목0|1차0||2차0|/구분1|항목1|1차1||2차1|/분류|기능||수립||/"
                                         "단위|과제|비교|분석||/기타|없음||-||/"}));
-    TableGrid photo(5, 4);
-    place_text(photo, {0, 0, 1, 1}, "성명");
-    place_text(photo, {0, 1, 1, 1}, "국문");
-    place_text(photo, {0, 2, 1, 2}, "생년월일");
-    place_text(photo, {1, 0, 1, 1}, "학력");
-    place_text(photo, {1, 1, 1, 1}, "대졸");
-    place_text(photo, {1, 2, 1, 2}, "2000");
-    place_text(photo, {2, 0, 1, 1}, "주소");
-    place_text(photo, {2, 1, 1, 2}, "서울");
-    place_text(photo, {2, 3, 3, 1}, "사진");
-    place_text(photo, {3, 0, 1, 1}, "메일");
-    place_text(photo, {3, 1, 1, 2}, "@");
-    place_text(photo, {4, 0, 1, 1}, "전화");
-    place_text(photo, {4, 1, 1, 2}, "02");
+    // A row whose second cell spans down (a photograph beside the rows
+    // under it) heads none either.
+    TableGrid photo = grid_of(5, 4,
+                              {{{0, 0, 1, 1}, "성명"},
+                               {{0, 1, 1, 1}, "국문"},
+                               {{0, 2, 1, 2}, "생년월일"},
+                               {{1, 0, 1, 1}, "학력"},
+                               {{1, 1, 1, 1}, "대졸"},
+                               {{1, 2, 1, 2}, "2000"},
+                               {{2, 0, 1, 1}, "주소"},
+                               {{2, 1, 1, 2}, "서울"},
+                               {{2, 3, 3, 1}, "사진"},
+                               {{3, 0, 1, 1}, "메일"},
+                               {{3, 1, 1, 2}, "@"},
+                               {{4, 0, 1, 1}, "전화"},
+                               {{4, 1, 1, 2}, "02"}});
     EXPECT_EQ(
         shown(std::move(photo).lay_out()),
         (std::vector<std::string>{"t:성명|국문|생년월일||/학력|대졸|2000||/주소|서울||사진|/메일|@|||/전화|02|||/"}));
