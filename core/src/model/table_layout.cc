@@ -204,9 +204,23 @@ std::vector<std::size_t> TableGrid::stacked_cuts(std::span<const Row> run,
     // them, each of their cells (but spacers) holds text, three or more,
     // and none spans down but the first (the label of the rows it heads).
     std::vector<bool> heads(run.size(), false);
+    // The written columns a set of rows needs: those where a cell with
+    // text of theirs starts, counted as rows are added.
     std::vector<std::uint8_t> seen(width_, 0);
-    std::size_t reach = 0;   // one past the last grid row a cell above spans
-    std::size_t needed = 0;  // the written columns the rows above need
+    std::size_t needed = 0;
+    const auto need = [&](const Row& row) {
+        for (const PlacedCell& cell : row) {
+            if (!cell.text.empty() && seen[cell.column] == 0) {
+                seen[cell.column] = 1;
+                ++needed;
+            }
+        }
+    };
+    const auto need_none = [&] {
+        std::fill(seen.begin(), seen.end(), 0);
+        needed = 0;
+    };
+    std::size_t reach = 0;  // one past the last grid row a cell above spans
     bool candidate = false;
     for (std::size_t k = 0; k < run.size(); ++k) {
         const Row& row = run[k];
@@ -224,27 +238,16 @@ std::vector<std::size_t> TableGrid::stacked_cuts(std::span<const Row> run,
         // column: once they need every one, no row starts a table (a data
         // table, nearly always, after its header and first row).
         if (!candidate) {
-            for (const PlacedCell& cell : row) {
-                if (!cell.text.empty() && seen[cell.column] == 0) {
-                    seen[cell.column] = 1;
-                    ++needed;
-                }
-            }
+            need(row);
             if (needed == columns) return cuts;
         }
     }
     if (!candidate) return cuts;
     // The written columns the rows from k on need: suffix[k].
-    std::fill(seen.begin(), seen.end(), 0);
+    need_none();
     std::vector<std::size_t> suffix(run.size() + 1, 0);
-    needed = 0;
     for (std::size_t k = run.size(); k-- > 0;) {
-        for (const PlacedCell& cell : run[k]) {
-            if (!cell.text.empty() && seen[cell.column] == 0) {
-                seen[cell.column] = 1;
-                ++needed;
-            }
-        }
+        need(run[k]);
         suffix[k] = needed;
     }
     // Whether header k heads rows: those under it hold text only in the
@@ -278,23 +281,17 @@ std::vector<std::size_t> TableGrid::stacked_cuts(std::span<const Row> run,
         for (const PlacedCell& cell : run[k]) named[cell.column] = 0;
         return ends && under > 0;
     };
-    std::fill(seen.begin(), seen.end(), 0);
-    needed = 0;
+    // The rows since the last cut (or the run's start) need `needed`.
+    need_none();
     std::size_t start = 0;
     for (std::size_t k = 0; k < run.size(); ++k) {
         if (heads[k] && k - start >= MIN_ROWS && run.size() - k >= MIN_ROWS && needed < columns &&
             suffix[k] < columns && heads_rows(k)) {
             cuts.push_back(k);
             start = k;
-            std::fill(seen.begin(), seen.end(), 0);
-            needed = 0;
+            need_none();
         }
-        for (const PlacedCell& cell : run[k]) {
-            if (!cell.text.empty() && seen[cell.column] == 0) {
-                seen[cell.column] = 1;
-                ++needed;
-            }
-        }
+        need(run[k]);
     }
     return cuts;
 }
